@@ -1,0 +1,90 @@
+#include "virtualboard/Signal_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace velqoris {
+
+namespace {
+
+constexpr std::array<int, 6> kGainTable = {1, 8, 16, 32, 64, 128};
+constexpr double kAnchorGain = 128.0;
+constexpr double kCodeSpan = 8388607.0;
+constexpr double kMidScale = 8388608.0;
+constexpr double kMaxCode = 16777215.0;
+
+int ClampChannel(int channel) { return std::clamp(channel, 0, SignalModel::kChannels - 1); }
+
+}  // namespace
+
+int ConverterSettings::Gain() const {
+  return kGainTable[static_cast<std::size_t>(std::clamp(gainIndex, 0, 5))];
+}
+
+SignalModel::SignalModel(std::uint64_t seed) : noise_(seed) {
+  // CH0: inputs shorted together, only the front end's offset is left.
+  channels_[0] = ChannelSignal{3.0e-6, 0.0, 0.0, 0.0};
+  // CH1: a slowly wandering millivolt source, well inside ±19.5 mV at gain 128.
+  channels_[1] = ChannelSignal{2.0e-3, 1.5e-3, 0.05, 0.0};
+}
+
+void SignalModel::SetChannel(int channel, const ChannelSignal& signal) {
+  channels_[static_cast<std::size_t>(ClampChannel(channel))] = signal;
+}
+
+const ChannelSignal& SignalModel::Channel(int channel) const {
+  return channels_[static_cast<std::size_t>(ClampChannel(channel))];
+}
+
+double SignalModel::InputVolts(int channel, double seconds) const {
+  const ChannelSignal& s = Channel(channel);
+  if (s.amplitudeVolts == 0.0) return s.offsetVolts;
+  return s.offsetVolts +
+         s.amplitudeVolts *
+             std::sin(2.0 * std::numbers::pi * s.frequencyHz * seconds + s.phaseRadians);
+}
+
+double SignalModel::NoiseRmsVolts(const ConverterSettings& settings) const {
+  const NoiseParameters& p = params_;
+  const double rate = settings.Rate();
+  const double base = std::sqrt(p.floorNanovolts * p.floorNanovolts +
+                                p.whiteNanovoltsPerRootHz * p.whiteNanovoltsPerRootHz * rate);
+  const double corner = p.gainCorner;
+  const double gain = settings.Gain();
+  const double gainTerm = std::sqrt((1.0 + (corner / gain) * (corner / gain)) /
+                                    (1.0 + (corner / kAnchorGain) * (corner / kAnchorGain)));
+  const double filterTerm =
+      settings.sinc4 ? 1.0 : 1.0 + p.sinc3Excess * rate / (rate + p.sinc3CornerHz);
+  const double chopTerm = settings.chop ? p.chopFactor : 1.0;
+  return base * gainTerm * filterTerm * chopTerm * p.scale * 1e-9;
+}
+
+double SignalModel::NoiseRmsCodes(const ConverterSettings& settings) const {
+  return NoiseRmsVolts(settings) * CodesPerVolt(settings.Gain());
+}
+
+std::int32_t SignalModel::Convert(int channel, double seconds, const ConverterSettings& settings) {
+  return Sample(channel, seconds, settings.Gain(), NoiseRmsVolts(settings));
+}
+
+std::int32_t SignalModel::Sample(int channel, double seconds, int gain, double rmsVolts) {
+  double volts = InputVolts(channel, seconds);
+  if (rmsVolts != 0.0) volts += rmsVolts * noise_.Gaussian();
+  return CodeFor(volts, gain);
+}
+
+double SignalModel::CodesPerVolt(int gain) { return gain * kCodeSpan / kReferenceVolts; }
+
+std::int32_t SignalModel::CodeFor(double volts, int gain) {
+  const double code = kMidScale + std::round(volts * CodesPerVolt(gain));
+  if (!(code >= 0.0)) return 0;  // also catches NaN
+  return static_cast<std::int32_t>(std::min(code, kMaxCode));
+}
+
+double SignalModel::NoiseFreeBits(double rmsVolts, int gain) {
+  const double fullScale = 2.0 * kReferenceVolts / gain;
+  return std::log2(fullScale / (6.6 * rmsVolts));
+}
+
+}  // namespace velqoris
