@@ -1,0 +1,41 @@
+#include "message/Message_text.h"
+
+namespace velqoris {
+
+namespace {
+
+std::string Join(std::string_view a, std::string_view b) {
+  std::string s;
+  s.reserve(a.size() + b.size());
+  s.append(a);
+  s.append(b);
+  return s;
+}
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::string FatalMemoryMessage(std::string_view detail) {
+  return Join("致命的なメモリエラーです:", detail);
+}
+
+std::string BoardNotFoundMessage(std::string_view boardName) {
+  return Join(boardName, " が見つかりませんでした");
+}
+
+std::string BoardNoResponseMessage(std::string_view boardName) {
+  return Join(boardName, " が応答しませんでした");
+}
+
+std::string CutToChars(std::string_view text, std::size_t maxChars) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsContinuation(text[i])) continue;
+    if (chars == maxChars) return std::string(text.substr(0, i));
+    ++chars;
+  }
+  return std::string(text);
+}
+
+}  // namespace velqoris

@@ -1,0 +1,29 @@
+// The texts of the program's error boxes, as UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velqoris {
+
+std::string FatalMemoryMessage(std::string_view detail);  // prefix + detail, no separator
+std::string BoardNotFoundMessage(std::string_view boardName);
+std::string BoardNoResponseMessage(std::string_view boardName);
+
+inline constexpr std::string_view kSaveFailedMessage = "データ保存できませんでした";
+inline constexpr std::string_view kBadDataFileMessage =
+    "データファイルの内容が正しくありませんでした";
+inline constexpr std::string_view kNoDataMessage = "データがありません";
+
+// Shown by the program entry when another copy is running.
+inline constexpr std::string_view kAlreadyRunningMessage = "AD7190 はすでに起動しています";
+inline constexpr std::string_view kAlreadyRunningCaption = "AD7190";
+
+// The caption of a box: at most this many characters (not bytes).
+inline constexpr std::size_t kCaptionMaxChars = 19;
+
+// The first maxChars characters of a UTF-8 text; never splits a character.
+std::string CutToChars(std::string_view text, std::size_t maxChars);
+
+}  // namespace velqoris

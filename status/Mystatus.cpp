@@ -1,0 +1,86 @@
+#include "status/Mystatus.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QStatusBar>
+
+#include <utility>
+
+#include "status/Status_text.h"
+
+namespace velqoris {
+
+namespace {
+
+std::string Text(std::string_view view) { return std::string(view); }
+
+}  // namespace
+
+TmyStatus::TmyStatus(QStatusBar& bar, std::string boardName, int lastPanel)
+    : bar_(&bar), boardName_(std::move(boardName)), lastPanel_(lastPanel) {
+  for (auto& panel : panels_) {
+    auto* label = new QLabel(&bar);
+    // Board replies and file paths are shown as they are, never as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setFixedWidth(kStartWidth);
+    bar.addWidget(label);
+    panel = label;
+  }
+}
+
+void TmyStatus::SetPanelText(const std::string& text, int panel) {
+  // Only three panels exist, whatever lastPanel says.
+  if (panel < 0 || panel > lastPanel_ || panel >= kPanelCount) return;
+  QLabel* label = panels_[static_cast<std::size_t>(panel)];
+  if (label == nullptr || bar_ == nullptr) return;
+  const QString qtext = QString::fromStdString(text);
+  label->setText(qtext);
+  const int width = QFontMetrics(bar_->font()).horizontalAdvance(qtext);
+  label->setFixedWidth(width > 100 ? width + 5 : kMinWrittenWidth);
+}
+
+void TmyStatus::ShowPair(const std::string& text1, const std::string& text2) {
+  SetPanelText(PairText(text1, text2), 0);
+}
+void TmyStatus::ShowBoardNotFound() { SetPanelText(BoardNotFoundText(boardName_), 0); }
+void TmyStatus::ShowBoardNoResponse() { SetPanelText(BoardNoResponseText(boardName_), 0); }
+void TmyStatus::ShowBoardError() { SetPanelText(BoardErrorText(boardName_), 0); }
+void TmyStatus::ShowMeasuring() { SetPanelText(Text(kMeasuringText), 1); }
+void TmyStatus::ShowMeasureEnd() { SetPanelText(Text(kMeasureEndText), 1); }
+void TmyStatus::ShowMeasureStop() { SetPanelText(Text(kMeasureStopText), 1); }
+void TmyStatus::ShowFileLoaded() { SetPanelText(Text(kFileLoadedText), 1); }
+void TmyStatus::ShowFileSaved() { SetPanelText(Text(kFileSavedText), 1); }
+void TmyStatus::ShowStarting() { SetPanelText(Text(kStartingText), 2); }
+void TmyStatus::ShowMeasureError() { SetPanelText(Text(kMeasureErrorText), 2); }
+
+void TmyStatus::ShowSample(std::int32_t n, std::int32_t code) {
+  SetPanelText(SampleText(n, code), 2);
+}
+
+void TmyStatus::ShowSample2(std::int32_t n, std::int32_t code0, std::int32_t code1) {
+  SetPanelText(Sample2Text(n, code0, code1), 2);
+}
+
+void TmyStatus::ShowCodeStats(std::int32_t channel, std::int32_t max, std::int32_t min, float sd) {
+  SetPanelText(CodeStatsText(channel, max, min, sd), 2);
+}
+
+void TmyStatus::ShowVoltStats(std::int32_t channel, float max, float min, float sd) {
+  SetPanelText(VoltStatsText(channel, max, min, sd), 2);
+}
+
+void TmyStatus::ClearInfo() { SetPanelText(std::string(), 2); }
+
+QString TmyStatus::PanelText(int panel) const {
+  if (panel < 0 || panel >= kPanelCount) return {};
+  const QLabel* label = panels_[static_cast<std::size_t>(panel)];
+  return label != nullptr ? label->text() : QString();
+}
+
+int TmyStatus::PanelWidth(int panel) const {
+  if (panel < 0 || panel >= kPanelCount) return 0;
+  const QLabel* label = panels_[static_cast<std::size_t>(panel)];
+  return label != nullptr ? label->width() : 0;
+}
+
+}  // namespace velqoris
