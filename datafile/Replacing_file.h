@@ -1,0 +1,37 @@
+// A file written beside the one it replaces: the bytes go to a temporary file
+// in the same folder, which takes the real name only once all of it is on
+// disk. Until then, and after any failure, the old file stays as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velqoris {
+
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::string path);
+  ~ReplacingFile();  // removes the temporary file unless committed
+
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // Creates the temporary file; false when the folder does not allow it.
+  bool Open();
+  // Every byte or false; the first failure sticks.
+  bool Write(std::string_view bytes);
+  // Flushes to disk and renames over the path; false (old file untouched) on any failure.
+  bool Commit();
+
+  const std::string& TemporaryPath() const { return temporary_; }
+
+ private:
+  void Discard();
+
+  std::string path_;
+  std::string temporary_;
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+}  // namespace velqoris
