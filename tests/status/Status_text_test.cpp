@@ -70,6 +70,18 @@ TEST(FixedTextFormat, RoundsAndNeverShowsMinusZero) {
   EXPECT_EQ(FixedText(1e20L, 0), "100000000000000000000");
 }
 
+TEST(FixedTextFormat, ExactHalvesGoAwayFromZero) {
+  EXPECT_EQ(FixedText(0.125L, 2), "0.13");
+  EXPECT_EQ(FixedText(-0.125L, 2), "-0.13");
+  EXPECT_EQ(FixedText(2.5L, 0), "3");
+  EXPECT_EQ(FixedText(-0.5L, 0), "-1");
+  EXPECT_EQ(FixedText(9.5L, 0), "10");
+  EXPECT_EQ(FixedText(-99.96L, 1), "-100.0");
+  EXPECT_EQ(FixedText(-99.95L, 1), "-99.9");  // just above -99.95 in binary: no tie
+  EXPECT_EQ(FixedText(-99.75L, 1), "-99.8");
+  EXPECT_EQ(FixedText(999.875L, 2), "999.88");
+}
+
 TEST(VoltStatsLine, NegativeValueRoundingToZeroShowsWithoutSign) {
   EXPECT_EQ(VoltStatsText(0, 0.001f, -0.001f, 0.001f),
             "CH0 : 最大値：0.00[uV] / 最小値：0.00[uV] / pp値：0.00[uV] / 標準偏差：0.00[uV]");
