@@ -1,16 +1,21 @@
 #include "datafile/Line_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace velqoris {
+namespace {
 
-LineReader::LineReader(std::FILE* stream) : stream_(stream) {}
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+}  // namespace
+
+LineReader::LineReader(std::FILE* stream)
+    : stream_(stream), buffer_(std::make_unique<char[]>(kBufferSize)) {}
 
 bool LineReader::Fill() {
   if (stream_ == nullptr) return false;
   begin_ = 0;
-  end_ = std::fread(buffer_, 1, sizeof buffer_, stream_);
+  end_ = std::fread(buffer_.get(), 1, kBufferSize, stream_);
   return end_ > 0;
 }
 
@@ -21,7 +26,7 @@ bool LineReader::ReadRawLine() {
   bool gotAny = false;
   for (;;) {
     if (begin_ == end_ && !Fill()) return gotAny;
-    const char* start = buffer_ + begin_;
+    const char* start = buffer_.get() + begin_;
     const std::size_t available = end_ - begin_;
     const void* lf = std::memchr(start, '\n', available);
     const std::size_t take =

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,7 @@ class LineReader {
   std::string line_;
   bool overlong_ = false;
   bool comment_ = false;
-  char buffer_[65536];
+  std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
 };

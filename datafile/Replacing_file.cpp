@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace velqoris {
 namespace {
@@ -28,9 +30,20 @@ void SyncFolder(const std::string& folder) {
 
 std::atomic<unsigned> temporaryCounter{0};
 
+// A link is followed, so that the file it names is replaced and the link stays.
+std::string Target(std::string path) {
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string target = resolved;
+  std::free(resolved);
+  return target;
+}
+
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
+ReplacingFile::ReplacingFile(std::string path) : path_(Target(std::move(path))) {}
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 

@@ -161,5 +161,18 @@ TEST_F(SaveTest, ReplacingKeepsThePermissionsOfTheOldFile) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+TEST_F(SaveTest, SavingThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
+  std::filesystem::create_directory(dir_ / "real");
+  const std::string target = Write("real/run.DTA", "old");
+  const std::string link = PathOf("link.DTA");
+  std::filesystem::create_symlink(target, link);
+  Channel ch;
+  ch.Fill(1, 5, 0);
+  const MeasureSettings s = SampleSettings(0);
+  ASSERT_TRUE(TmyFile([](const std::string&) { return true; }).SaveData(link, &s, &ch.buffer));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Read(target).substr(0, 18), "VELQORIS_DataFile:");
+}
+
 }  // namespace
 }  // namespace velqoris::testing
