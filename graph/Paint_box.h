@@ -1,0 +1,33 @@
+// The window's drawing surface. It owns no picture: the graph hands it its
+// off-screen bitmap and the rectangle to copy it onto, and every paint event
+// copies that bitmap again.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+namespace velqoris {
+
+class TPaintBox : public QWidget {
+ public:
+  explicit TPaintBox(QWidget* parent = nullptr);
+
+  // The picture stays borrowed until the next call; nullptr shows nothing.
+  void SetPicture(const QImage* picture, const QRect& destRect);
+  const QImage* Picture() const { return picture_; }
+  QRect DestRect() const { return destRect_; }
+
+  // Called at the end of every paint event (tests and the window use it).
+  std::function<void()> onPaint;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const QImage* picture_ = nullptr;
+  QRect destRect_;
+};
+
+}  // namespace velqoris
