@@ -1,0 +1,251 @@
+#include "app/cli/Cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <set>
+
+namespace velqoris::cli {
+
+namespace {
+
+struct CommandInfo {
+  Command command;
+  const char* name;
+  std::set<std::string> valued;  // options that take a value
+  std::set<std::string> flags;
+  bool takesFile;
+};
+
+const std::array<CommandInfo, 4>& Commands() {
+  static const std::array<CommandInfo, 4> commands = {{
+      {Command::kMeasure,
+       "measure",
+       {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
+        "--virtual-fault"},
+       {"--virtual", "--volt", "--force"},
+       false},
+      {Command::kStats, "stats", {}, {"--volt"}, true},
+      {Command::kPlot, "plot", {"--png"}, {"--volt"}, true},
+      {Command::kExport, "export", {"--csv"}, {}, true},
+  }};
+  return commands;
+}
+
+template <typename Table>
+std::string JoinValues(const Table& table) {
+  std::string s;
+  for (const auto& v : table) {
+    if (!s.empty()) s += ", ";
+    if constexpr (std::is_same_v<std::decay_t<decltype(v)>, std::string>) {
+      s += v;
+    } else {
+      s += std::to_string(v);
+    }
+  }
+  return s;
+}
+
+std::string NotAllowed(const std::string& option, const std::string& value,
+                       const std::string& allowed) {
+  return option + " の値 \"" + value + "\" は選べません。選べる値: " + allowed;
+}
+
+// Index of value in a table of numbers, only for the exact decimal text.
+template <std::size_t N>
+std::optional<int> IndexOf(const std::array<int, N>& table, const std::string& value) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (std::to_string(table[i]) == value) return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+// Applies one measure option; the error text when the value is not in its list.
+std::string ApplyMeasureValue(Options& o, const std::string& option, const std::string& value) {
+  MeasureSettings& s = o.settings;
+  if (option == "--rate") {
+    const auto i = IndexOf(kDataRates, value);
+    if (!i) return NotAllowed(option, value, JoinValues(kDataRates));
+    s.spsSel = *i;
+  } else if (option == "--count") {
+    const auto i = IndexOf(kDataCounts, value);
+    if (!i) return NotAllowed(option, value, JoinValues(kDataCounts));
+    s.DataCountSel = *i;
+  } else if (option == "--channel") {
+    const auto i = IndexOf(std::array<int, kChannelChoices>{0, 1, 2}, value);
+    if (!i) return NotAllowed(option, value, "0 (CH0), 1 (CH1), 2 (CH0 + CH1)");
+    s.CHSel = *i;
+  } else if (option == "--gain") {
+    const auto i = IndexOf(kGains, value);
+    if (!i) return NotAllowed(option, value, JoinValues(kGains));
+    s.GainSel = *i;
+    s.Gain = kGains[static_cast<std::size_t>(*i)];
+  } else if (option == "--filter") {
+    if (value != "sinc3" && value != "sinc4") return NotAllowed(option, value, "sinc3, sinc4");
+    s.fSinc4 = value == "sinc4" ? 1 : 0;
+  } else if (option == "--buffer" || option == "--chop") {
+    if (value != "on" && value != "off") return NotAllowed(option, value, "on, off");
+    (option == "--buffer" ? s.fBUF_ON : s.fCHOP_ON) = value == "on" ? 1 : 0;
+  } else if (option == "--out") {
+    if (value.empty()) return "--out にファイル名がありません";
+    o.out = value;
+  } else if (option == "--virtual-fault") {
+    const auto& names = VirtualFaultNames();
+    if (std::find(names.begin(), names.end(), value) == names.end()) {
+      return NotAllowed(option, value, JoinValues(names));
+    }
+    o.virtualFault = value;
+  }
+  return {};
+}
+
+std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
+  if (option == "--png" || option == "--csv") {
+    if (value.empty()) return option + " にファイル名がありません";
+    (option == "--png" ? o.png : o.csv) = value;
+    return {};
+  }
+  return ApplyMeasureValue(o, option, value);
+}
+
+ParseResult Fail(std::string error) {
+  ParseResult r;
+  r.error = std::move(error);
+  return r;
+}
+
+}  // namespace
+
+const std::vector<std::string>& VirtualFaultNames() {
+  static const std::vector<std::string> names = {"open",   "silent",    "name",
+                                                 "refuse", "readerror", "badframe"};
+  return names;
+}
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args) {
+  if (args.empty()) return Fail("コマンドがありません");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    ParseResult r;
+    r.ok = true;
+    r.options.help = true;
+    r.options.generalHelp = true;
+    return r;
+  }
+  const CommandInfo* info = nullptr;
+  for (const CommandInfo& c : Commands()) {
+    if (args[0] == c.name) info = &c;
+  }
+  if (info == nullptr) {
+    return Fail("コマンド \"" + args[0] +
+                "\" はありません。使えるコマンド: measure, stats, plot, export");
+  }
+
+  ParseResult r;
+  Options& o = r.options;
+  o.command = info->command;
+  std::set<std::string> seen;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+      continue;
+    }
+    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      if (!info->takesFile)
+        return Fail(std::string(info->name) + " にファイル名は要りません: " + arg);
+      if (!o.file.empty()) return Fail("ファイル名は一つだけです: " + arg);
+      o.file = arg;
+      continue;
+    }
+    std::optional<std::string> value;
+    if (const auto eq = arg.find('='); eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg.resize(eq);
+    }
+    if (info->flags.count(arg) != 0) {
+      if (value) return Fail(arg + " は値をとりません");
+      if (arg == "--virtual") o.virtualBoard = true;
+      if (arg == "--volt") o.volt = true;
+      if (arg == "--force") o.force = true;
+      continue;
+    }
+    if (info->valued.count(arg) == 0) {
+      return Fail(std::string(info->name) + " では " + arg + " は使えません");
+    }
+    if (!value) {
+      if (i + 1 >= args.size()) return Fail(arg + " に値がありません");
+      value = args[++i];
+    }
+    if (!seen.insert(arg).second) return Fail(arg + " が二度指定されています");
+    if (std::string error = ApplyValue(o, arg, *value); !error.empty()) return Fail(error);
+  }
+  if (!o.help) {
+    if (info->takesFile && o.file.empty()) {
+      return Fail(std::string(info->name) + " にはデータファイル名が要ります");
+    }
+    if (o.command == Command::kPlot && o.png.empty())
+      return Fail("plot には --png OUT.png が要ります");
+    if (o.command == Command::kExport && o.csv.empty()) {
+      return Fail("export には --csv OUT.csv が要ります");
+    }
+    if (!o.virtualFault.empty() && !o.virtualBoard) {
+      return Fail("--virtual-fault は --virtual と一緒に使います");
+    }
+  }
+  r.ok = true;
+  return r;
+}
+
+std::string UsageText() {
+  return "使い方:\n"
+         "  velqoris-cli measure [--virtual] [--rate SPS] [--count N] [--channel 0|1|2]\n"
+         "                       [--gain G] [--filter sinc3|sinc4] [--buffer on|off]\n"
+         "                       [--chop on|off] [--volt] [--out FILE] [--force]\n"
+         "  velqoris-cli stats FILE [--volt]\n"
+         "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
+         "  velqoris-cli export FILE --csv OUT.csv\n"
+         "  velqoris-cli COMMAND --help\n";
+}
+
+std::string HelpText(Command command) {
+  switch (command) {
+    case Command::kMeasure:
+      return "velqoris-cli measure [オプション]\n"
+             "  ボードに接続して測定し、ボード名とバージョン、各チャネルの統計を表示します。\n"
+             "  --virtual            仮想ボードで測定します (実時間)\n"
+             "  --rate SPS           データレート: " +
+             JoinValues(kDataRates) +
+             " (既定 10)\n"
+             "  --count N            データ数: " +
+             JoinValues(kDataCounts) +
+             " (既定 1000)\n"
+             "  --channel 0|1|2      測定 CH: 0 = CH0, 1 = CH1, 2 = CH0 + CH1 (既定 0)\n"
+             "  --gain G             内蔵アンプゲイン: " +
+             JoinValues(kGains) +
+             " (既定 1)\n"
+             "  --filter sinc3|sinc4 フィルタ (既定 sinc4)\n"
+             "  --buffer on|off      入力バッファ (既定 off)\n"
+             "  --chop on|off        チョッピング (既定 off)\n"
+             "  --volt               統計を電圧値 [uV] で表示します (既定 AD変換値)\n"
+             "  --out FILE           測定結果を保存します (名前が .DTA で終わらなければ .DTA "
+             "を付けます)\n"
+             "  --force              既存のファイルを上書きします\n"
+             "  --virtual-fault F    仮想ボードの故障を試します: " +
+             JoinValues(VirtualFaultNames()) +
+             "\n"
+             "  Ctrl-C で測定を中止します (10 件以上あれば結果を表示・保存します)。\n";
+    case Command::kStats:
+      return "velqoris-cli stats FILE [--volt]\n"
+             "  データファイルを読み込み、保持するチャネルごとに統計を表示します (CH0 が先)。\n";
+    case Command::kPlot:
+      return "velqoris-cli plot FILE --png OUT.png [--volt]\n"
+             "  データファイルのグラフを画面と同じ描き方で PNG (640 x 440) に書き出します。\n";
+    case Command::kExport:
+      return "velqoris-cli export FILE --csv OUT.csv\n"
+             "  データファイルを CSV に書き出します: データ番号 (1 から) と、チャネルごとの\n"
+             "  AD変換値と電圧値 [uV] (有効数字 9 桁)。\n";
+  }
+  return UsageText();
+}
+
+}  // namespace velqoris::cli

@@ -1,0 +1,47 @@
+// The command line of velqoris-cli: commands, options, the window's choices
+// and defaults, and the usage texts. Plain C++.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "records/Measure_settings.h"
+
+namespace velqoris::cli {
+
+enum class Command { kMeasure, kStats, kPlot, kExport };
+
+struct Options {
+  Command command = Command::kMeasure;
+  bool help = false;
+  bool generalHelp = false;  // --help without a command
+  // measure
+  MeasureSettings settings;  // the window's defaults until an option says otherwise
+  bool virtualBoard = false;
+  std::string virtualFault;  // a fault of the virtual board to try the error paths with
+  bool force = false;
+  std::string out;
+  // every command
+  bool volt = false;
+  // stats, plot, export
+  std::string file;
+  std::string png;
+  std::string csv;
+};
+
+struct ParseResult {
+  bool ok = false;
+  Options options;
+  std::string error;  // for the usage error, in Japanese
+};
+
+// args without the program name.
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+std::string HelpText(Command command);
+
+// The names --virtual-fault accepts.
+const std::vector<std::string>& VirtualFaultNames();
+
+}  // namespace velqoris::cli

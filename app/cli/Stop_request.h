@@ -1,0 +1,11 @@
+// Ctrl-C during a run: the handler only sets a flag, which the run loop polls
+// between steps and then stops the run as the window's stop button does. A
+// second Ctrl-C ends the program at once.
+#pragma once
+
+namespace velqoris::cli {
+
+void InstallStopHandler();
+bool StopRequested();
+
+}  // namespace velqoris::cli

@@ -1,0 +1,228 @@
+// Save, load, clear and the unit switch through the window's menus.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/app/Window_fixture.h"
+
+namespace velqoris::testing {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class CommandsTest : public WindowTest {
+ protected:
+  std::string Path(const std::string& name) const {
+    return QDir(dir.path()).filePath(QString::fromStdString(name)).toStdString();
+  }
+  void SaveAs(const std::string& path) {
+    files->answers.push_back(path);
+    Action("Save1")->trigger();
+  }
+  void LoadFrom(const std::string& path) {
+    files->answers.push_back(path);
+    Action("Load1")->trigger();
+  }
+  QTemporaryDir dir;
+};
+
+TEST_F(CommandsTest, SaveAndLoadRoundTripThroughTheMenus) {
+  Combo(4)->setCurrentIndex(3);  // gain 32
+  Radio("Sinc3_RB")->click();
+  Radio("CHOPON_RB")->click();
+  ASSERT_TRUE(Measure(11, 1, 2));
+  std::vector<std::int32_t> codes0(form->Data().Codes(0), form->Data().Codes(0) + 200);
+  std::vector<std::int32_t> codes1(form->Data().Codes(1), form->Data().Codes(1) + 200);
+  const QString stats = Panel(2);
+
+  SaveAs(Path("run1"));
+  ASSERT_EQ(files->requests.size(), 1u);
+  EXPECT_EQ(files->requests[0].filter, "Data files (*.DTA)");
+  EXPECT_EQ(files->requests[0].initialName, "*.DTA");
+  const std::string saved = Path("run1.DTA");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(saved)));
+  EXPECT_TRUE(form->SaveOK());
+  EXPECT_EQ(PanelUtf8(1), "データファイルを保存しました");
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+
+  // Back to other controls and other data, then the file brings everything back.
+  Action("DataClear")->trigger();
+  Combo(4)->setCurrentIndex(0);
+  Radio("Sinc4_RB")->click();
+  ASSERT_TRUE(Measure(12, 0, 0));
+  LoadFrom(saved);
+  EXPECT_EQ(files->requests.back().filter, "データファイル (*.DTA)");
+  EXPECT_TRUE(boxes.empty());
+  const RunData& d = form->Data();
+  EXPECT_EQ(d.Settings.spsSel, 11);
+  EXPECT_EQ(d.Settings.DataCountSel, 1);
+  EXPECT_EQ(d.Settings.CHSel, 2);
+  EXPECT_EQ(d.Settings.GainSel, 3);
+  EXPECT_EQ(d.Settings.Gain, 32);
+  EXPECT_EQ(Combo(4)->currentText(), "32");
+  EXPECT_EQ(Combo(1)->currentText(), "2400 sps");
+  EXPECT_TRUE(Radio("Sinc3_RB")->isChecked());
+  EXPECT_TRUE(Radio("CHOPON_RB")->isChecked());
+  EXPECT_TRUE(d.fCH0Data && d.fCH1Data);
+  ASSERT_EQ(d.Ch0.Count, 200);
+  ASSERT_EQ(d.Ch1.Count, 200);
+  EXPECT_TRUE(std::equal(codes0.begin(), codes0.end(), d.Ch0.Codes));
+  EXPECT_TRUE(std::equal(codes1.begin(), codes1.end(), d.Ch1.Codes));
+  EXPECT_FLOAT_EQ(d.Ch0.Microvolts[5], form->Graph()->CodeToMicrovolts(d.Ch0.Codes[5]));
+  EXPECT_EQ(PanelUtf8(1), "データファイル読み込みました");
+  EXPECT_EQ(Panel(2), stats);
+  EXPECT_TRUE(form->StatCH0());
+  // A successful load keeps the caption, with or without a path in it.
+  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("VELQORIS / v2.10"));
+  SaveAs(Path("copy"));
+  LoadFrom(saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + Path("copy.DTA"));
+  EXPECT_TRUE(Combo(1)->isEnabled());
+}
+
+TEST_F(CommandsTest, TheExtensionRuleWorksOnTheWholePath) {
+  ASSERT_TRUE(Measure(12, 0, 1));
+  SaveAs(Path("run1.dta"));
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("run1.dta.DTA"))));
+  SaveAs(Path("run2.DTA"));
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("run2.DTA"))));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("run2.DTA.DTA"))));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("my.data"));
+  SaveAs(Path("my.data/run1"));
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("my.data/run1.DTA"))));
+  // A CH1 run writes the CH1 buffer with its channel.
+  const std::string text = ReadAll(Path("run2.DTA"));
+  EXPECT_NE(text.find(std::to_string(form->Data().Codes(1)[0])), std::string::npos);
+}
+
+TEST_F(CommandsTest, CancelledOrEmptyDialogsDoNothing) {
+  ASSERT_TRUE(Measure(12, 0, 0));
+  const QString title = form->windowTitle();
+  files->answers.push_back(std::nullopt);
+  Action("Save1")->trigger();
+  files->answers.push_back(std::string());
+  Action("Save1")->trigger();
+  files->answers.push_back(std::nullopt);
+  Action("Load1")->trigger();
+  EXPECT_EQ(files->requests.size(), 3u);
+  EXPECT_EQ(form->windowTitle(), title);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
+  EXPECT_TRUE(form->Data().fCH0Data);
+}
+
+TEST_F(CommandsTest, OverwriteAnsweredNoLeavesTheFile) {
+  ASSERT_TRUE(Measure(12, 0, 0));
+  const std::string path = Path("keep.DTA");
+  { std::ofstream(path) << "precious"; }
+  boxAnswer = 1;  // "いいえ(&N)"
+  SaveAs(path);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "確認");
+  EXPECT_EQ(boxes[0].icon, dialogs::Icon::Question);
+  EXPECT_NE(boxes[0].text.find(path), std::string::npos);
+  EXPECT_EQ(ReadAll(path), "precious");
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + path);
+
+  boxes.clear();
+  boxAnswer = 0;  // "はい(&Y)"
+  SaveAs(path);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(ReadAll(path), "precious");
+}
+
+TEST_F(CommandsTest, AFailedSaveShowsTheBoxAndStillTheCaption) {
+  ASSERT_TRUE(Measure(12, 0, 0));
+  const std::string path = Path("no/such/folder/run");
+  SaveAs(path);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "データ保存できませんでした");
+  EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
+  EXPECT_FALSE(form->SaveOK());
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + path + ".DTA");
+}
+
+TEST_F(CommandsTest, AFailedLoadShowsTheBoxTheEmptyGraphAndDropsTheEarlierData) {
+  const QImage empty = Bitmap().copy();
+  ASSERT_TRUE(Measure(12, 0, 2));
+  SaveAs(Path("good"));
+  const MeasureSettings before = form->Data().Settings;
+  const std::string bad = Path("bad.DTA");
+  {
+    std::ofstream out(bad);
+    out << "VELQORIS_DataFile:\nM:\nsps:12\nMEND:\nD:\n8388608\nnot a number\n";
+  }
+  LoadFrom(bad);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした");
+  EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
+  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("VELQORIS / v2.10"));
+  EXPECT_EQ(PanelUtf8(2), "");
+  EXPECT_EQ(Bitmap(), empty);
+  EXPECT_EQ(form->Data().Settings.spsSel, before.spsSel);
+  EXPECT_EQ(form->Data().Settings.CHSel, before.CHSel);
+  // Nothing of the earlier data is left to save, redraw or switch.
+  EXPECT_FALSE(form->Data().HasData());
+  EXPECT_EQ(form->Data().Ch0.Count, 0);
+  EXPECT_EQ(form->Data().Ch1.Count, 0);
+  Action("MenuY_Volt")->trigger();
+  EXPECT_EQ(PanelUtf8(2), "");
+  ClickStatusBar();
+  EXPECT_EQ(PanelUtf8(2), "");
+  boxes.clear();
+  Action("Save1")->trigger();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "データがありません");
+  EXPECT_TRUE(Combo(1)->isEnabled());
+}
+
+TEST_F(CommandsTest, ALoadedCh1FileLeavesOnlyCh1AndTheClickDoesNothing) {
+  Combo(4)->setCurrentIndex(4);
+  ASSERT_TRUE(Measure(12, 0, 1));
+  SaveAs(Path("ch1"));
+  Combo(4)->setCurrentIndex(0);
+  ASSERT_TRUE(Measure(12, 0, 2));
+  LoadFrom(Path("ch1.DTA"));
+  EXPECT_FALSE(form->Data().fCH0Data);
+  EXPECT_TRUE(form->Data().fCH1Data);
+  EXPECT_EQ(form->Data().Settings.Gain, 64);
+  EXPECT_TRUE(Panel(2).startsWith("CH1"));
+  const QString shown = Panel(2);
+  ClickStatusBar();
+  EXPECT_EQ(Panel(2), shown);
+}
+
+TEST_F(CommandsTest, ClearThenSaveHasNoData) {
+  ASSERT_TRUE(Measure(12, 0, 0));
+  const QString p2 = Panel(2);
+  const QString title = form->windowTitle();
+  Action("DataClear")->trigger();
+  EXPECT_EQ(CountPixels(Bitmap(), kRed), 0);
+  EXPECT_EQ(Panel(2), p2);  // the status line and caption stay
+  EXPECT_EQ(form->windowTitle(), title);
+  Action("Save1")->trigger();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "データがありません");
+  EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
+  EXPECT_TRUE(files->requests.empty());  // no dialog
+}
+
+TEST_F(CommandsTest, TheUnitSwitchRedrawsWithoutData) {
+  Action("MenuY_Volt")->trigger();
+  EXPECT_TRUE(form->VoltMode());
+  EXPECT_TRUE(LabelText("Label1").contains("uV") || LabelText("Label1").contains("."));
+  Action("MenuY_Volt")->trigger();
+  EXPECT_FALSE(form->VoltMode());
+  EXPECT_EQ(PanelUtf8(2), "");
+}
+
+}  // namespace
+}  // namespace velqoris::testing
