@@ -180,7 +180,7 @@ void VirtualBoard::CatchUp() {
       fifo_.Push(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
       replies_.pop_front();
     } else if (frameDue <= now) {
-      EmitFrames(replyDue <= now ? replyDue - Clock::Duration(1) : now);
+      if (!EmitFrames(replyDue <= now ? replyDue - Clock::Duration(1) : now)) break;
     } else {
       break;
     }
@@ -203,10 +203,11 @@ std::uint64_t VirtualBoard::FramesDueBy(Clock::Duration limit) const {
   return static_cast<std::uint64_t>(whole * kClockRate + rest * kClockRate / denominator);
 }
 
-void VirtualBoard::EmitFrames(Clock::Duration limit) {
+bool VirtualBoard::EmitFrames(Clock::Duration limit) {
   const std::uint32_t cap = std::min(run_.total, faults_.stallAfter.value_or(run_.total));
-  const std::uint64_t due =
-      std::min<std::uint64_t>(FramesDueBy(limit) - run_.sinceOrigin, cap - run_.sent);
+  const std::uint64_t dueBy = FramesDueBy(limit);
+  if (dueBy <= run_.sinceOrigin || run_.sent >= cap) return false;
+  const std::uint64_t due = std::min<std::uint64_t>(dueBy - run_.sinceOrigin, cap - run_.sent);
   const std::size_t frameSize = run_.FrameSize();
   const std::uint64_t fits = std::min<std::uint64_t>(due, fifo_.Room() / frameSize);
   scratch_.clear();
@@ -224,6 +225,7 @@ void VirtualBoard::EmitFrames(Clock::Duration limit) {
     run_.sinceOrigin = 0;
   }
   if (run_.sent >= run_.total) run_.active = false;
+  return true;
 }
 
 void VirtualBoard::AppendFrame(std::vector<std::uint8_t>& out, Clock::Duration when) {

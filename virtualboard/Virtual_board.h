@@ -97,7 +97,7 @@ class VirtualBoard final : public d2xx::Api {
 
   d2xx::FT_STATUS Check(d2xx::FT_HANDLE handle) const;
   void CatchUp();
-  void EmitFrames(Clock::Duration limit);
+  bool EmitFrames(Clock::Duration limit);  // false when nothing was due
   std::uint64_t FramesDueBy(Clock::Duration limit) const;
   Clock::Duration FrameTime(std::uint64_t sinceOrigin) const;
   void AppendFrame(std::vector<std::uint8_t>& out, Clock::Duration when);
