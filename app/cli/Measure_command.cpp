@@ -46,7 +46,7 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
     for (int i = 0; i < 6; ++i) f.refusedCommands.insert("SG" + std::to_string(i));
   }
   if (fault == "readerror") f.readErrorAfter = 20;
-  if (fault == "badframe") f.nonHexFrame = 20;
+  if (fault == "badframe") f.lfFrame = 20;
 }
 
 int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err) {

@@ -1,0 +1,39 @@
+// Runs the real velqoris-cli executable with pipes on its output streams.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velqoris::testing {
+
+struct CliResult {
+  int exitCode = -1;  // -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// onErr sees the error stream read so far, each time it grows, with the
+// child's pid (to send it a signal).
+CliResult RunCli(const std::vector<std::string>& args,
+                 const std::function<void(const std::string& err, pid_t pid)>& onErr = {});
+
+// A fresh directory below the system's temporary directory, removed by the destructor.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string Path(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+std::vector<std::string> Lines(const std::string& text);
+
+}  // namespace velqoris::testing

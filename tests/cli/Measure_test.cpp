@@ -1,0 +1,201 @@
+// velqoris-cli measure end to end on the virtual board (real time, short runs):
+// each channel mode, the settings in the saved file, the save rules, every
+// board failure and Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+
+#include "app/Run_data.h"
+#include "datafile/Myfile.h"
+#include "tests/cli/Cli_process.h"
+
+namespace velqoris::testing {
+namespace {
+
+bool StartsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
+bool Has(const std::string& s, const std::string& part) {
+  return s.find(part) != std::string::npos;
+}
+
+struct Loaded {
+  bool ok = false;
+  MeasureSettings settings;
+};
+
+Loaded Load(const std::string& path, RunData& data) {
+  Loaded l;
+  TmyFile file([](const std::string&) { return false; });
+  l.ok = file.LoadData(path, &l.settings, &data.Ch0, &data.Ch1);
+  return l;
+}
+
+std::vector<std::string> Fast(std::vector<std::string> more) {
+  std::vector<std::string> args = {"measure", "--virtual", "--rate", "4800", "--count", "100"};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+TEST(CliMeasureTest, EachChannelModeRunsSavesAndReportsItsChannels) {
+  TempDir dir;
+  for (int ch = 0; ch <= 2; ++ch) {
+    SCOPED_TRACE(ch);
+    const std::string path = dir.Path("run" + std::to_string(ch) + ".DTA");
+    const CliResult r = RunCli(Fast({"--channel", std::to_string(ch), "--out", path}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = Lines(r.out);
+    ASSERT_EQ(out.size(), ch == 2 ? 3u : 2u) << r.out;
+    EXPECT_EQ(out[0], "VELQORIS / 1.00");
+    EXPECT_TRUE(StartsWith(out[1], ch == 1 ? "CH1 : 最大値：" : "CH0 : 最大値：")) << out[1];
+    EXPECT_TRUE(Has(out[1], " digit / 標準偏差："));
+    if (ch == 2) {
+      EXPECT_TRUE(StartsWith(out[2], "CH1 : 最大値："));
+    }
+    EXPECT_TRUE(Has(r.err, "計測中です"));
+    EXPECT_TRUE(Has(r.err, "計測終了しました"));
+    EXPECT_TRUE(Has(r.err, "データファイルを保存しました"));
+
+    RunData data;
+    const Loaded l = Load(path, data);
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.settings.CHSel, ch);
+    EXPECT_EQ(l.settings.spsSel, 12);
+    EXPECT_EQ(l.settings.DataCountSel, 0);
+    EXPECT_EQ(data.Ch0.Count, ch == 1 ? 0 : 100);
+    EXPECT_EQ(data.Ch1.Count, ch == 0 ? 0 : 100);
+
+    // The lines printed after the run are the ones its file gives.
+    const CliResult stats = RunCli({"stats", path});
+    ASSERT_EQ(stats.exitCode, 0) << stats.err;
+    EXPECT_EQ(stats.out, r.out.substr(out[0].size() + 1));
+  }
+}
+
+TEST(CliMeasureTest, SettingsReachTheFileAndVoltModeReportsMicrovolts) {
+  TempDir dir;
+  const CliResult r = RunCli(Fast({"--gain", "8", "--filter", "sinc3", "--buffer", "on", "--chop",
+                                   "on", "--volt", "--out", dir.Path("set.dta")}));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(Has(Lines(r.out).at(1), "[uV] / 標準偏差："));
+  // The window's extension rule: exact upper-case ".DTA", else appended.
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("set.dta")));
+  RunData data;
+  const Loaded l = Load(dir.Path("set.dta.DTA"), data);
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.settings.GainSel, 1);
+  EXPECT_EQ(l.settings.fSinc4, 0);
+  EXPECT_EQ(l.settings.fBUF_ON, 1);
+  EXPECT_EQ(l.settings.fCHOP_ON, 1);
+
+  EXPECT_EQ(RunCli(Fast({"--out", dir.Path("plain")})).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("plain.DTA")));
+}
+
+TEST(CliMeasureTest, AnExistingFileIsKeptUnlessForced) {
+  TempDir dir;
+  const std::string path = dir.Path("keep.DTA");
+  ASSERT_EQ(RunCli(Fast({"--out", path})).exitCode, 0);
+  const std::string before = ReadFile(path);
+
+  const CliResult declined = RunCli(Fast({"--channel", "2", "--out", path}));
+  EXPECT_EQ(declined.exitCode, 5);
+  EXPECT_TRUE(Has(declined.err, "ファイル：" + path + "があります。")) << declined.err;
+  EXPECT_TRUE(StartsWith(Lines(declined.out).at(1), "CH0"));  // the run is still reported
+  EXPECT_EQ(ReadFile(path), before);
+
+  const CliResult forced = RunCli(Fast({"--channel", "2", "--out", path, "--force"}));
+  EXPECT_EQ(forced.exitCode, 0) << forced.err;
+  RunData data;
+  ASSERT_TRUE(Load(path, data).ok);
+  EXPECT_EQ(data.Ch1.Count, 100);
+}
+
+TEST(CliMeasureTest, AFileThatCannotBeWrittenIsExitFive) {
+  TempDir dir;
+  const CliResult r = RunCli(Fast({"--out", dir.Path("missing/run.DTA")}));
+  EXPECT_EQ(r.exitCode, 5);
+  EXPECT_TRUE(Has(r.err, "データ保存できませんでした")) << r.err;
+}
+
+TEST(CliMeasureTest, BoardFailuresShowTheWindowsTextsWithAHint) {
+  struct Case {
+    const char* fault;
+    int exit;
+    const char* text;
+    const char* hint;
+  };
+  const std::vector<Case> cases = {
+      {"open", 2, "VELQORIS が見つかりませんでした", "udev ルール"},
+      {"silent", 2, "VELQORIS が応答しませんでした", "他のプログラム"},
+      {"name", 2, "VELQORIS が見つかりませんでした", "VELQORIS ボードか"},
+      {"refuse", 2, "VELQORIS Board がエラーです", "確認してください"},
+      {"readerror", 3, "計測エラーで終了", nullptr},
+      {"badframe", 3, "計測エラーで終了", nullptr},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    const std::string path = dir.Path(std::string(c.fault) + ".DTA");
+    const CliResult r = RunCli(Fast({"--virtual-fault", c.fault, "--out", path}));
+    EXPECT_EQ(r.exitCode, c.exit) << r.err;
+    EXPECT_TRUE(Has(r.err, c.text)) << r.err;
+    if (c.hint != nullptr) {
+      EXPECT_TRUE(Has(r.err, c.hint)) << r.err;
+    }
+    EXPECT_FALSE(Has(r.out, "CH0 :"));
+    EXPECT_FALSE(std::filesystem::exists(path));  // nothing is saved from a failed run
+  }
+}
+
+TEST(CliMeasureTest, UsageErrorsAreExitOneWithTheAllowedValues) {
+  const CliResult r = RunCli({"measure", "--virtual", "--count", "150"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(Has(r.err, "100, 200, 500, 1000, 2000, 5000, 10000")) << r.err;
+  EXPECT_TRUE(Has(r.err, "使い方:"));
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(RunCli({"calibrate"}).exitCode, 1);
+  EXPECT_EQ(RunCli({}).exitCode, 1);
+  for (const char* command : {"measure", "stats", "plot", "export"}) {
+    const CliResult help = RunCli({command, "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(Has(help.out, std::string("velqoris-cli ") + command));
+  }
+}
+
+TEST(CliMeasureTest, CtrlCStopsTheRunAndKeepsWhatArrived) {
+  TempDir dir;
+  const std::string path = dir.Path("stopped.DTA");
+  bool sent = false;
+  // 10000 samples at 100 sps take 100 s; the stop comes once a progress
+  // line reports at least the ten results a stop keeps.
+  const CliResult r =
+      RunCli({"measure", "--virtual", "--rate", "100", "--count", "10000", "--out", path},
+             [&](const std::string& err, pid_t pid) {
+               if (sent) return;
+               for (const std::string& line : Lines(err)) {
+                 const std::string head = "データ番号：";
+                 if (!StartsWith(line, head)) continue;
+                 if (std::stoi(line.substr(head.size())) >= 10) {
+                   kill(pid, SIGINT);
+                   sent = true;
+                   return;
+                 }
+               }
+             });
+  ASSERT_TRUE(sent);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(Has(r.err, "計測中止しました"));
+  EXPECT_FALSE(Has(r.err, "計測終了しました"));
+  ASSERT_EQ(Lines(r.out).size(), 2u) << r.out;
+  EXPECT_TRUE(StartsWith(Lines(r.out)[1], "CH0 : 最大値："));
+  RunData data;
+  const Loaded l = Load(path, data);
+  ASSERT_TRUE(l.ok);
+  EXPECT_GE(data.Ch0.Count, 10);
+  EXPECT_LT(data.Ch0.Count, 10000);
+  EXPECT_EQ(l.settings.DataCountSel, 6);  // the count chosen, not the count held
+}
+
+}  // namespace
+}  // namespace velqoris::testing
