@@ -2,29 +2,14 @@
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
 
+#include "app/Run_file.h"
 #include "app/Velqoris_main.h"
-#include "board/Ad7190.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
 #include "message/Mymessage.h"
 #include "status/Mystatus.h"
 
 namespace velqoris {
-
-namespace {
-
-constexpr const char* kExtension = ".DTA";
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-bool CountHeld(const SampleBuffer& buffer) {
-  return buffer.Count >= 0 && buffer.Count <= kSampleCapacity;
-}
-
-}  // namespace
 
 void TFormMain::Save1Click() {
   if (!constructed_) return;
@@ -34,23 +19,8 @@ void TFormMain::Save1Click() {
   }
   const auto chosen = dialogs_->SaveFileName(this, {"Data files (*.DTA)", "*.DTA"});
   if (!chosen || chosen->empty()) return;
-  std::string path = *chosen;
-  // Exact and upper case, on the whole path: "run1.dta" becomes "run1.dta.DTA".
-  if (!EndsWith(path, kExtension)) path += kExtension;
-  switch (data_.Settings.CHSel) {
-    case 0:
-      fSaveOK = File_->SaveData(path, &data_.Settings, &data_.Ch0);
-      break;
-    case 1:
-      fSaveOK = File_->SaveData(path, &data_.Settings, &data_.Ch1);
-      break;
-    case 2:
-      fSaveOK = File_->SaveData2(path, &data_.Settings, &data_.Ch0, &data_.Ch1);
-      break;
-    default:
-      fSaveOK = false;
-      break;
-  }
+  const std::string path = WithDataExtension(*chosen);
+  fSaveOK = SaveRun(*File_, path, data_);
   if (fSaveOK) {
     Status_->ShowFileSaved();
   } else {
@@ -65,17 +35,9 @@ void TFormMain::Load1Click() {
   if (!chosen || chosen->empty()) return;
   setFocus();
   DisableControls();
-  MeasureSettings loaded = data_.Settings;
-  // A selection outside its list can index no table: such a file is not correct.
-  const bool ok = File_->LoadData(*chosen, &loaded, &data_.Ch0, &data_.Ch1) &&
-                  SelectionsValid(loaded) && CountHeld(data_.Ch0) && CountHeld(data_.Ch1);
-  if (ok) {
-    data_.Settings = loaded;
-    data_.Settings.Gain = TADC::GainFactor(data_.Settings.GainSel);
+  if (LoadRun(*File_, *chosen, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
-    data_.fCH0Data = ch == 0 || ch == 2;
-    data_.fCH1Data = ch == 1 || ch == 2;
     run_->ConvertAll();
     Graph_->DrawAll(VoltMode());
     run_->CalcStats();
@@ -83,9 +45,7 @@ void TFormMain::Load1Click() {
     Status_->ShowFileLoaded();
     ShowStatsOfData(ch);
   } else {
-    // The reader may have filled part of the buffers; drop the earlier data
-    // so nothing mixes its settings with those codes.
-    data_.DropData();
+    // LoadRun has dropped the data on display with the partly read codes.
     Graph_->DrawEmpty(VoltMode());
     Status_->ClearInfo();
     Message_->ShowBadDataFile();
