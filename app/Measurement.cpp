@@ -1,5 +1,6 @@
 #include "app/Measurement.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "board/Ad7190.h"
@@ -137,6 +138,14 @@ void Measurement::ConvertAll() { data_.ConvertAll(convert_); }
 void Measurement::CalcStats() {
   data_.CalcCodeStats();
   data_.CalcVoltStats();
+}
+
+int Measurement::PollIntervalMs() const {
+  constexpr int kMinPoll = 1;
+  constexpr int kMaxPoll = 50;
+  const int rate = DataRate(data_.Settings.spsSel).value_or(kDataRates.back());
+  const int block = ReadBlock(data_.Settings.spsSel).value_or(1);
+  return std::clamp(block * 1000 / (2 * rate), kMinPoll, kMaxPoll);
 }
 
 std::int32_t Measurement::LatestCode(int channel) const {

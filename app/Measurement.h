@@ -56,6 +56,10 @@ class Measurement {
   void ConvertAll();
   void CalcStats();
 
+  // How often a run should be polled: about twice per block, so a block
+  // waits at most half its own time, and never more often than each 1 ms.
+  int PollIntervalMs() const;
+
   // The newest result of a channel during a run (index ReadCount - 1).
   std::int32_t LatestCode(int channel) const;
 

@@ -397,13 +397,13 @@ void TFormMain::IdleHandler() {
 }
 
 void TFormMain::UpdateIdleTimer() {
-  // Runs only while there is work: at once for the deferred jobs, a 1 ms poll
-  // during a run, and not at all otherwise.
+  // Runs only while there is work: at once for the deferred jobs, a poll of
+  // about half a block's time (1 … 50 ms) during a run, not at all otherwise.
   int interval = -1;
   if (fFirstIdle || fResizePending) {
     interval = 0;
   } else if (run_ && run_->fMeasuring) {
-    interval = 1;
+    interval = run_->PollIntervalMs();
   }
   idleInterval_ = interval;
   if (!options_.idleTimer) return;

@@ -133,6 +133,19 @@ TEST_F(MeasurementTest, LiveBlocksOnlyForSlowLongRunsAndOneAtATime) {
   EXPECT_FALSE(run.NextLiveBlock(first, last));
 }
 
+TEST_F(MeasurementTest, PollsAboutTwicePerBlock) {
+  const auto poll = [&](int spsSel) {
+    data.Settings.spsSel = spsSel;
+    return run.PollIntervalMs();
+  };
+  EXPECT_EQ(poll(12), 5);  // 50 at 4800 sps: 10.4 ms a block
+  EXPECT_EQ(poll(11), 4);  // 20 at 2400 sps
+  EXPECT_EQ(poll(6), 5);   // 2 at 200 sps
+  EXPECT_EQ(poll(1), 50);  // 1 at 10 sps, capped
+  EXPECT_EQ(poll(0), 50);
+  EXPECT_EQ(poll(-1), 1);  // no rate selected: the fastest poll
+}
+
 TEST_F(MeasurementTest, AStalledStreamWaitsUntilStopped) {
   board.Faults().stallAfter = 12;
   ASSERT_TRUE(Start(1, 3, 0));
