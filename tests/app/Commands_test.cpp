@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <array>
 #include <fstream>
 #include <sstream>
 
@@ -182,6 +183,37 @@ TEST_F(CommandsTest, AFailedLoadShowsTheBoxTheEmptyGraphAndDropsTheEarlierData) 
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "データがありません");
   EXPECT_TRUE(Combo(1)->isEnabled());
+}
+
+// A file whose settings are well formed but name no item of a list.
+void WriteFile(const std::string& path, int spsSel, int countSel, int chSel, int gainSel) {
+  std::ofstream out(path, std::ios::binary);
+  out << "VELQORIS_DataFile:\r\nM:\r\nspsSel:" << spsSel << "\r\nDataCountSel:" << countSel
+      << "\r\nCHSel:" << chSel << "\r\nGainSel:" << gainSel
+      << "\r\nfSinc4:1\r\nfBUF_ON:0\r\nfCHOP_ON:0\r\nMEND:\r\nD:\r\n";
+  for (int i = 0; i < 20; ++i) out << 8388608 + i << "\r\n";
+  out << "DEND:\r\n";
+}
+
+TEST_F(CommandsTest, ASelectionOutsideItsListIsAFailedLoad) {
+  WriteFile(Path("fine.DTA"), 4, 0, 0, 3);
+  LoadFrom(Path("fine.DTA"));
+  ASSERT_TRUE(boxes.empty());
+  EXPECT_EQ(form->Data().Ch0.Count, 20);
+  EXPECT_EQ(form->Data().Settings.Gain, 32);
+  EXPECT_EQ(Combo(1)->currentText(), "60 sps");
+  for (auto bad : {std::array{13, 0, 0, 0}, std::array{4, 7, 0, 0}, std::array{4, 0, 0, 6},
+                   std::array{-1, 0, 0, 0}}) {
+    boxes.clear();
+    WriteFile(Path("odd.DTA"), bad[0], bad[1], bad[2], bad[3]);
+    LoadFrom(Path("odd.DTA"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした");
+    EXPECT_FALSE(form->Data().HasData());
+    EXPECT_EQ(form->Data().Settings.spsSel, 4);  // the controls and settings stay
+    EXPECT_EQ(Combo(1)->currentText(), "60 sps");
+    EXPECT_EQ(Combo(4)->currentText(), "32");
+  }
 }
 
 TEST_F(CommandsTest, ALoadedCh1FileLeavesOnlyCh1AndTheClickDoesNothing) {
