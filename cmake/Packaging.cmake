@@ -23,7 +23,7 @@ add_custom_command(OUTPUT ${changelog_gz}
                    COMMAND gzip -n -9 -c ${pkg}/changelog > ${changelog_gz}
                    DEPENDS ${pkg}/changelog VERBATIM)
 add_custom_target(velqoris_changelog ALL DEPENDS ${changelog_gz})
-install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME changelog.Debian.gz)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velqoris)
