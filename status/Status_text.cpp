@@ -1,8 +1,7 @@
 #include "status/Status_text.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
+#include "graph/Number_pattern.h"
+
 
 namespace velqoris {
 
@@ -24,53 +23,7 @@ int VoltDecimals(float sd) {
   return 2;
 }
 
-std::string Printed(long double value, int decimals) {
-  const int n = std::snprintf(nullptr, 0, "%.*Lf", decimals, value);
-  if (n < 0) return {};
-  std::string s(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(s.data(), s.size(), "%.*Lf", decimals, value);
-  s.pop_back();
-  return s;
-}
-
-// Adds one unit in the last digit of a printed magnitude ("-9.99" → "-10.00").
-std::string RoundedUp(std::string s) {
-  if (!s.empty() && s.back() == '.') s.pop_back();
-  std::size_t i = s.size();
-  while (i > 0) {
-    --i;
-    if (s[i] == '.') continue;
-    if (s[i] == '-') break;
-    if (s[i] != '9') {
-      ++s[i];
-      return s;
-    }
-    s[i] = '0';
-  }
-  const std::size_t first = (!s.empty() && s.front() == '-') ? 1 : 0;
-  s.insert(first, 1, '1');
-  return s;
-}
-
 }  // namespace
-
-std::string FixedText(long double value, int decimals) {
-  decimals = std::clamp(decimals, 0, 18);
-  std::string s = Printed(value, decimals);
-  // printf breaks exact ties to even; halves go away from zero here, as on
-  // the graph's labels. A tie has at most decimals + 1 binary fraction digits,
-  // so printing one more decimal shows it exactly.
-  const long double scaled = std::ldexp(std::fabs(value), decimals + 1);
-  if (std::isfinite(value) && scaled == std::floor(scaled)) {
-    const std::string longer = Printed(value, decimals + 1);
-    if (!longer.empty() && longer.back() == '5') s = RoundedUp(longer.substr(0, longer.size() - 1));
-  }
-  // A small negative that rounds to zero shows as plain zero.
-  if (!s.empty() && s.front() == '-' && s.find_first_not_of("0.", 1) == std::string::npos) {
-    s.erase(0, 1);
-  }
-  return s;
-}
 
 std::string PairText(std::string_view first, std::string_view second) {
   std::string s(first);
@@ -105,20 +58,21 @@ std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t m
   s += " / 最小値：" + std::to_string(min);
   s += " / pp値：" + std::to_string(pp);
   s += " digit";
-  s += " / 標準偏差：" + FixedText(sd, CodeDecimals(sd));
+  s += " / 標準偏差：" + FormatFixed(sd, CodeDecimals(sd));
   s += " digit";
   return s;
 }
 
 std::string VoltStatsText(std::int32_t channel, float max, float min, float sd) {
   const int decimals = VoltDecimals(sd);
-  const long double pp = static_cast<long double>(max) - static_cast<long double>(min);
+  // Two floats differ exactly in double for any microvolt range the board gives.
+  const double pp = static_cast<double>(max) - static_cast<double>(min);
   std::string s = "CH" + std::to_string(channel);
-  s += " : 最大値：" + FixedText(max, decimals);
-  s += "[uV] / 最小値：" + FixedText(min, decimals);
-  s += "[uV] / pp値：" + FixedText(pp, decimals);
+  s += " : 最大値：" + FormatFixed(max, decimals);
+  s += "[uV] / 最小値：" + FormatFixed(min, decimals);
+  s += "[uV] / pp値：" + FormatFixed(pp, decimals);
   s += "[uV]";
-  s += " / 標準偏差：" + FixedText(sd, decimals);
+  s += " / 標準偏差：" + FormatFixed(sd, decimals);
   s += "[uV]";
   return s;
 }

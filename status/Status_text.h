@@ -34,9 +34,5 @@ std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t m
 // (none from 100 up, one from 10 up, else two).
 std::string VoltStatsText(std::int32_t channel, float max, float min, float sd);
 
-// A number with a fixed count of decimals, rounded to nearest with halves
-// away from zero, at least one digit before the point, "-" for negatives but
-// never "-0.00".
-std::string FixedText(long double value, int decimals);
 
 }  // namespace velqoris

@@ -1,4 +1,5 @@
 #include "status/Status_text.h"
+#include "graph/Number_pattern.h"
 
 #include <gtest/gtest.h>
 
@@ -60,26 +61,26 @@ TEST(VoltStatsLine, PeakToPeakFromTheTwoFloats) {
             std::string::npos);
 }
 
-TEST(FixedTextFormat, RoundsAndNeverShowsMinusZero) {
-  EXPECT_EQ(FixedText(-0.004L, 2), "0.00");
-  EXPECT_EQ(FixedText(-0.4L, 0), "0");
-  EXPECT_EQ(FixedText(-0.006L, 2), "-0.01");
-  EXPECT_EQ(FixedText(0.5L, 1), "0.5");
-  EXPECT_EQ(FixedText(0.96L, 1), "1.0");
-  EXPECT_EQ(FixedText(-12.345678L, 3), "-12.346");
-  EXPECT_EQ(FixedText(1e20L, 0), "100000000000000000000");
+TEST(StatusNumbers, RoundsAndNeverShowsMinusZero) {
+  EXPECT_EQ(FormatFixed(-0.004, 2), "0.00");
+  EXPECT_EQ(FormatFixed(-0.4, 0), "0");
+  EXPECT_EQ(FormatFixed(-0.006, 2), "-0.01");
+  EXPECT_EQ(FormatFixed(0.5, 1), "0.5");
+  EXPECT_EQ(FormatFixed(0.96, 1), "1.0");
+  EXPECT_EQ(FormatFixed(-12.345678, 3), "-12.346");
+  EXPECT_EQ(FormatFixed(1e20, 0), "100000000000000000000");
 }
 
-TEST(FixedTextFormat, ExactHalvesGoAwayFromZero) {
-  EXPECT_EQ(FixedText(0.125L, 2), "0.13");
-  EXPECT_EQ(FixedText(-0.125L, 2), "-0.13");
-  EXPECT_EQ(FixedText(2.5L, 0), "3");
-  EXPECT_EQ(FixedText(-0.5L, 0), "-1");
-  EXPECT_EQ(FixedText(9.5L, 0), "10");
-  EXPECT_EQ(FixedText(-99.96L, 1), "-100.0");
-  EXPECT_EQ(FixedText(-99.95L, 1), "-99.9");  // just above -99.95 in binary: no tie
-  EXPECT_EQ(FixedText(-99.75L, 1), "-99.8");
-  EXPECT_EQ(FixedText(999.875L, 2), "999.88");
+TEST(StatusNumbers, ExactHalvesGoAwayFromZero) {
+  EXPECT_EQ(FormatFixed(0.125, 2), "0.13");
+  EXPECT_EQ(FormatFixed(-0.125, 2), "-0.13");
+  EXPECT_EQ(FormatFixed(2.5, 0), "3");
+  EXPECT_EQ(FormatFixed(-0.5, 0), "-1");
+  EXPECT_EQ(FormatFixed(9.5, 0), "10");
+  EXPECT_EQ(FormatFixed(-99.96, 1), "-100.0");
+  EXPECT_EQ(FormatFixed(0.15, 1), "0.1");  // just below 0.15 in binary: no tie
+  EXPECT_EQ(FormatFixed(-99.75, 1), "-99.8");
+  EXPECT_EQ(FormatFixed(999.875, 2), "999.88");
 }
 
 TEST(VoltStatsLine, NegativeValueRoundingToZeroShowsWithoutSign) {
