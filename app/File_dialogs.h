@@ -2,9 +2,11 @@
 // dialogs; tests answer with names of their own.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
+class QFileDialog;
 class QWidget;
 
 namespace velqoris {
@@ -26,10 +28,20 @@ class FileDialogs {
 
 class QtFileDialogs final : public FileDialogs {
  public:
+  // The dialogs as they are shown, set up from the request.
+  static std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent,
+                                                     const FileDialogRequest& request);
+  static std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* parent,
+                                                     const FileDialogRequest& request);
+
   std::optional<std::string> SaveFileName(QWidget* parent,
                                           const FileDialogRequest& request) override;
   std::optional<std::string> OpenFileName(QWidget* parent,
                                           const FileDialogRequest& request) override;
 };
+
+// True when the file name (the last part of the path) holds "*" or "?": a
+// pattern such as the pre-filled "*.DTA", never a name to write.
+bool HasWildcard(const std::string& path);
 
 }  // namespace velqoris

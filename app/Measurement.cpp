@@ -34,8 +34,7 @@ Measurement::ConnectResult Measurement::ConnectBoard() {
   return ConnectResult::kOk;
 }
 
-bool Measurement::SetupBoard() {
-  const MeasureSettings& s = data_.Settings;
+bool Measurement::SetupBoard(const MeasureSettings& s) {
   const auto count = DataCount(s.DataCountSel);
   // A selection outside its list indexes no table and goes to no board.
   if (!SelectionsValid(s) || !count) return false;
@@ -48,7 +47,9 @@ bool Measurement::SetupBoard() {
   return board_.StartConversion(s.CHSel, TargetCount);
 }
 
-void Measurement::BeginRun() {
+void Measurement::BeginRun(const MeasureSettings& next) {
+  data_.Settings = next;
+  data_.Settings.Gain = TADC::GainFactor(next.GainSel);
   data_.DropData();
   data_.ResetBuffers();
   ReadCount = 0;

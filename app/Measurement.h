@@ -36,12 +36,16 @@ class Measurement {
   // Opens the link and identifies the board. Every failure leaves the link
   // closed; BoardVersion is set only by kOk.
   ConnectResult ConnectBoard();
-  // Sends the settings of data.Settings in the board's order, then starts
-  // the run. False at the first refused step (or for a selection outside
-  // its list, which the board is never sent).
-  bool SetupBoard();
-  // Empties the buffers for the run that SetupBoard started.
-  void BeginRun();
+  // Sends the settings in the board's order, then starts the run. False at
+  // the first refused step (or for a selection outside its list, which the
+  // board is never sent). data.Settings is not touched: until a run has
+  // started it describes the data on display.
+  bool SetupBoard(const MeasureSettings& next);
+  bool SetupBoard() { return SetupBoard(data_.Settings); }
+  // The run that SetupBoard started replaces the data on display: its
+  // settings become data.Settings and the buffers are emptied.
+  void BeginRun(const MeasureSettings& next);
+  void BeginRun() { BeginRun(data_.Settings); }
   // One collecting step: one block of results, or nothing yet.
   StepResult MeasureStep();
   // During a slow, long run: true once another block of 100 results is in,

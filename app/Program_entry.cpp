@@ -32,12 +32,15 @@ int RunProgram(const DeviceFactory& openDevice) {
   }
 
   app.setApplicationName(QStringLiteral("VELQORIS"));
-  std::unique_ptr<d2xx::Api> device = openDevice();
-  TFormMain form(*device);
-  if (!form.Constructed()) return 0;
-  form.show();
-  app.exec();
-  return 0;
+  // The buffers' memory and the device backend may fail before the loop runs.
+  return RunShowingExceptions([&] {
+    std::unique_ptr<d2xx::Api> device = openDevice();
+    TFormMain form(*device);
+    if (!form.Constructed()) return 0;
+    form.show();
+    app.exec();
+    return 0;
+  });
 }
 
 }  // namespace velqoris

@@ -38,28 +38,34 @@ inline bool SaveRun(TmyFile& file, const std::string& path, RunData& data) {
   }
 }
 
-// True when the file was correct: Settings (with Gain) and the data flags
-// then describe it; microvolts and statistics are still to be computed.
-// On false the data on display is dropped, since the reader may have filled
-// part of the buffers and nothing may mix the old settings with those codes.
-inline bool LoadRun(TmyFile& file, const std::string& path, RunData& data) {
+// What a read leaves behind, taken as the data on display. True when the
+// file was correct: Settings (with Gain) and the data flags then describe it;
+// microvolts and statistics are still to be computed. A channel whose data
+// block holds no sample is not data: its flag stays false, so no figure of
+// earlier data can be shown as the file's. On false the data on display is
+// dropped, since the reader may have filled part of the buffers and nothing
+// may mix the old settings with those codes.
+inline bool TakeLoaded(bool read, const MeasureSettings& loaded, RunData& data) {
   const auto held = [](const SampleBuffer& b) {
     return b.Count >= 0 && b.Count <= kSampleCapacity;
   };
-  MeasureSettings loaded = data.Settings;
   // A selection outside its list can index no table: such a file is not correct.
-  const bool ok = file.LoadData(path, &loaded, &data.Ch0, &data.Ch1) && SelectionsValid(loaded) &&
-                  held(data.Ch0) && held(data.Ch1);
-  if (!ok) {
+  if (!read || !SelectionsValid(loaded) || !held(data.Ch0) || !held(data.Ch1)) {
     data.DropData();
     return false;
   }
   data.Settings = loaded;
   data.Settings.Gain = TADC::GainFactor(data.Settings.GainSel);
   const int ch = data.Settings.CHSel;
-  data.fCH0Data = ch == 0 || ch == 2;
-  data.fCH1Data = ch == 1 || ch == 2;
+  data.fCH0Data = (ch == 0 || ch == 2) && data.Ch0.Count > 0;
+  data.fCH1Data = (ch == 1 || ch == 2) && data.Ch1.Count > 0;
   return true;
+}
+
+inline bool LoadRun(TmyFile& file, const std::string& path, RunData& data) {
+  MeasureSettings loaded = data.Settings;
+  const bool read = file.LoadData(path, &loaded, &data.Ch0, &data.Ch1);
+  return TakeLoaded(read, loaded, data);
 }
 
 }  // namespace velqoris

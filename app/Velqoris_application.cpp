@@ -3,23 +3,42 @@
 #include <exception>
 #include <string>
 
+#include "app/Qt_translations.h"
 #include "message/Message_box.h"
 
 namespace velqoris {
 
 VelqorisApplication::VelqorisApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("VELQORIS"));
+  InstallQtTranslations(*this);
 }
 
 bool VelqorisApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
+  } catch (...) {
+    ShowCurrentException();
+  }
+  return false;
+}
+
+void ShowCurrentException() {
+  try {
+    throw;
   } catch (const std::exception& e) {
     dialogs::ShowError(e.what(), "VELQORIS");
   } catch (...) {
-    dialogs::ShowError("Unknown exception", "VELQORIS");
+    dialogs::ShowError("不明な例外が発生しました", "VELQORIS");
   }
-  return false;
+}
+
+int RunShowingExceptions(const std::function<int()>& body) {
+  try {
+    return body();
+  } catch (...) {
+    ShowCurrentException();
+  }
+  return 0;
 }
 
 }  // namespace velqoris

@@ -17,7 +17,11 @@ void TFormMain::Save1Click() {
     Message_->ShowNoData();
     return;
   }
-  const auto chosen = dialogs_->SaveFileName(this, {"Data files (*.DTA)", "*.DTA"});
+  // A pattern is not a name: the dialog comes back until it gives a name or is cancelled.
+  std::optional<std::string> chosen;
+  do {
+    chosen = dialogs_->SaveFileName(this, {"Data files (*.DTA)", "*.DTA"});
+  } while (chosen && HasWildcard(*chosen));
   if (!chosen || chosen->empty()) return;
   const std::string path = WithDataExtension(*chosen);
   fSaveOK = SaveRun(*File_, path, data_);
@@ -39,11 +43,21 @@ void TFormMain::Load1Click() {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
     run_->ConvertAll();
-    Graph_->DrawAll(VoltMode());
-    run_->CalcStats();
+    if (data_.HasData()) {
+      Graph_->DrawAll(VoltMode());
+      run_->CalcStats();
+    } else {
+      // A file without samples: the empty graph, and no figure of earlier data.
+      Graph_->DrawEmpty(VoltMode());
+    }
     MeasureBtn->setText(QString::fromUtf8("測定開始"));
     Status_->ShowFileLoaded();
-    ShowStatsOfData(ch);
+    if (data_.HasData()) {
+      ShowStatsOfData(ch);
+    } else {
+      fStatCH0 = ch != 1;
+      Status_->ClearInfo();
+    }
   } else {
     // LoadRun has dropped the data on display with the partly read codes.
     Graph_->DrawEmpty(VoltMode());

@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <new>
 #include <utility>
@@ -37,6 +40,26 @@ constexpr const char* kBoardText = "VELQORIS Board";
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
+
+int ComboTextWidth(const QComboBox& combo, QRect rect) {
+  QStyleOptionComboBox option;
+  option.initFrom(&combo);
+  option.rect = QRect(QPoint(0, 0), rect.size());
+  const QRect field = combo.style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, &combo);
+  return field.width() - 2;  // the item's text is drawn one pixel in from each side
+}
+
+int ComboItemWidth(const QComboBox& combo) {
+  const QFontMetrics metrics(combo.font());
+  int widest = 0;
+  for (int i = 0; i < combo.count(); ++i) {
+    widest = std::max(widest, metrics.horizontalAdvance(combo.itemText(i)));
+  }
+  return widest;
+}
+
+namespace {}  // namespace
 
 TFormMain::TFormMain(d2xx::Api& device, FormOptions options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -177,6 +200,9 @@ QComboBox* TFormMain::AddCombo(const char* name, const std::vector<const char*>&
   combo->setObjectName(name);
   combo->setEditable(false);  // a pure selection list: an item is always selected
   for (const char* item : items) combo->addItem(Text(item));
+  // A box too narrow for its longest item in this font grows to the right,
+  // as the labels grow to their text: a cut item would be misread.
+  rect.setWidth(rect.width() + std::max(0, ComboItemWidth(*combo) - ComboTextWidth(*combo, rect)));
   Place(combo, rect, kTop | kRight);
   // A changed choice takes effect only when the next run starts.
   QObject::connect(combo, &QComboBox::currentIndexChanged, this, [](int) {});
@@ -348,6 +374,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Paint) {
     FormPaint();
   } else if (watched == StatusBar1 && event->type() == QEvent::MouseButtonPress) {
+    // Only the left button switches the channel.
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
     StatusBar1Click();
     return true;
   }
@@ -424,8 +452,8 @@ void TFormMain::SetCaption(const std::string& text) {
   setWindowTitle(QString::fromStdString(caption));
 }
 
-void TFormMain::ControlsToSettings() {
-  MeasureSettings& s = data_.Settings;
+MeasureSettings TFormMain::ControlsToSettings() const {
+  MeasureSettings s = data_.Settings;
   s.spsSel = ComboBox1->currentIndex();
   s.DataCountSel = ComboBox2->currentIndex();
   s.CHSel = ComboBox3->currentIndex();
@@ -434,6 +462,7 @@ void TFormMain::ControlsToSettings() {
   s.fSinc4 = Sinc4_RB->isChecked() ? 1 : 0;
   s.fBUF_ON = BUFON_RB->isChecked() ? 1 : 0;
   s.fCHOP_ON = CHOPON_RB->isChecked() ? 1 : 0;
+  return s;
 }
 
 void TFormMain::SettingsToControls() {

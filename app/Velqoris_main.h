@@ -38,6 +38,11 @@ class TmyFile;
 class TmyMessage;
 class TmyStatus;
 
+// Pixels a combo box of that size has for its item's text, and the width of
+// its widest item in its font.
+int ComboTextWidth(const QComboBox& combo, QRect rect);
+int ComboItemWidth(const QComboBox& combo);
+
 struct FormOptions {
   // Null: the board waits on the Qt event loop.
   EventHost* eventHost = nullptr;
@@ -119,7 +124,8 @@ class TFormMain : public QWidget {
   void UpdateIdleTimer();
 
   void SetCaption(const std::string& text);
-  void ControlsToSettings();
+  // The settings the controls show; Settings takes them when a run starts.
+  MeasureSettings ControlsToSettings() const;
   void SettingsToControls();
   void DisableControls();
   void EnableControls();

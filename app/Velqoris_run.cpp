@@ -22,7 +22,9 @@ void TFormMain::MeasureBtnClick() {
   const QString caption = MeasureBtn->text();
   if (caption == QString::fromUtf8(kStartCaption)) {
     StartRun();
-  } else if (caption == QString::fromUtf8(kStopCaption)) {
+  } else if (caption == QString::fromUtf8(kStopCaption) && run_->fMeasuring) {
+    // Once the last results are in, the end-of-run redraw lets events run
+    // while the caption still says stop; that run can no longer be stopped.
     StopRun();
   }
 }
@@ -31,7 +33,9 @@ void TFormMain::StartRun() {
   // The board's waits let events run; no idle pass may step in meanwhile.
   ++busy_;
   DisableControls();
-  ControlsToSettings();
+  // Settings keep describing the data on display (its graph, statistics and
+  // saving) until the board has really started the new run.
+  const MeasureSettings next = ControlsToSettings();
   if (!run_->fBoardReady) {
     if (!ConnectBoard()) {
       run_->fBoardReady = false;
@@ -42,7 +46,7 @@ void TFormMain::StartRun() {
     }
     run_->fBoardReady = true;
   }
-  if (!run_->SetupBoard()) {
+  if (!run_->SetupBoard(next)) {
     run_->fBoardReady = false;
     EnableControls();
     Status_->ShowBoardError();
@@ -50,7 +54,7 @@ void TFormMain::StartRun() {
     return;
   }
   if (data_.HasData()) Graph_->DrawAxes(VoltMode());
-  run_->BeginRun();
+  run_->BeginRun(next);
   MeasureBtn->setText(QString::fromUtf8(kStopCaption));
   Status_->ShowMeasuring();
   Status_->ShowStarting();

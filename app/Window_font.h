@@ -1,5 +1,7 @@
 // The window's font: the designed Japanese proportional gothic when it is
-// installed, else the metric-compatible IPAPGothic, else any Japanese font.
+// installed, else IPAGothic, whose digits and Latin letters are 6 pixels wide
+// at 12 pixels as the designed labels assume (seven digits in 42 pixels; the
+// proportional IPAPGothic draws them 7.5 pixels wide), else any Japanese font.
 #pragma once
 
 #include <QFont>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "graph/Number_pattern.h"
 
@@ -51,8 +52,10 @@ TAxisScale::TAxisScale(const SampleBuffer& ch0, const SampleBuffer& ch1,
 float TAxisScale::CodeToMicrovolts(std::int32_t code) const {
   // A gain that was never derived (0 or garbage from a file) would divide by zero.
   const double gain = Settings.Gain >= 1 ? Settings.Gain : 1;
-  const double uv =
-      static_cast<double>(code - kMidScaleCode) * kReferenceMicrovolts * (1.0 / kFullScaleDivisor);
+  // The difference in double: a file may hold any 32-bit code, and
+  // INT32_MIN - 8388608 does not fit 32 bits.
+  const double uv = (static_cast<double>(code) - kMidScaleCode) * kReferenceMicrovolts *
+                    (1.0 / kFullScaleDivisor);
   return static_cast<float>(uv / gain);
 }
 
@@ -136,7 +139,9 @@ std::int32_t TAxisScale::PickCodeBottom(std::int32_t span) const {
     const std::int32_t step = span / 20;
     b = (b / step) * step;
   }
-  return static_cast<std::int32_t>(b);
+  // Codes at the ends of the 32-bit range would put the bottom outside it.
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      b, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 float TAxisScale::PickUVSpan(float minUV, float maxUV) const {

@@ -14,6 +14,7 @@
 
 #include "graph/Axis_scale.h"
 #include "graph/Paint_box.h"
+#include "graph/Trace_plot.h"
 #include "records/Measure_settings.h"
 
 namespace velqoris {
@@ -63,19 +64,13 @@ class TGraph_2CH {
   void DrawHorizontalGrid();
   void DrawVerticalGrid();
   void CopyToPaintBox();
-  void Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, QRgb colour);
+  PixelView View();
 
   void PlaceYLabels(const LabelTexts& texts, Column column);
   void SetCodeLabels();
   void SetVoltLabels();
   void SetXLabelTexts(const std::string& left, const std::string& right);
   void SetXLabels();
-
-  std::int64_t CodeY(const SampleBuffer& buffer, int i) const;
-  std::int64_t VoltY(const SampleBuffer& buffer, int i) const;
-  std::int64_t Y(bool voltMode, const SampleBuffer& buffer, int i) const;
-  void PlotAll(bool voltMode);
-  void PlotBlock(bool voltMode, int first, int last);
 
   SampleBuffer& Ch0;
   SampleBuffer& Ch1;
@@ -89,6 +84,7 @@ class TGraph_2CH {
   std::array<QLabel*, 11>& YLabels;
   std::array<QLabel*, 2>& XLabels;
   TAxisScale Scale;
+  TTracePlot Plot;
   std::function<void()> EventPump;
 };
 

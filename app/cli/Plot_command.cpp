@@ -31,7 +31,12 @@ int RunPlot(const Options& options, std::ostream& err) {
   TGraph_2CH graph(area.PaintBox(), held.data.Ch0, held.data.Ch1, held.data.Settings,
                    area.YLabels(), area.XLabels());
   graph.SetEventPump([] {});
-  graph.DrawAll(options.volt);
+  // A file without samples gives the window's empty graph, labels and all.
+  if (held.data.HasData()) {
+    graph.DrawAll(options.volt);
+  } else {
+    graph.DrawEmpty(options.volt);
+  }
   const QImage picture = area.Picture();
   if (picture.isNull() || !picture.save(QString::fromStdString(options.png), "PNG")) {
     err << "PNG ファイルに書き込めませんでした: " << options.png << '\n';

@@ -4,7 +4,9 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -28,6 +30,10 @@ class GraphTest : public ::testing::Test {
         uv0(kSampleCapacity, 0.0f),
         uv1(kSampleCapacity, 0.0f) {
     window.resize(800, 460);
+    // Digits 6 pixels wide, as in the window: seven of them fit a 50-pixel column.
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(12);
+    window.setFont(font);
     paintBox = new TPaintBox(&window);
     paintBox->setGeometry(kLeft, kTop, 560, 369);
     for (auto& label : yLabels) label = new QLabel("8388608", &window);
@@ -144,6 +150,32 @@ TEST_F(GraphTest, DrawEmptyVoltLabelsAreRightAligned) {
   graph->DrawEmpty(true);
   EXPECT_EQ(yLabels[0]->text(), "0.12");
   EXPECT_EQ(yLabels[10]->text(), "-0.12");
+}
+
+TEST_F(GraphTest, LabelsTooWideForTheirColumnStayWholeAndOffThePlot) {
+  // Codes at both ends of the 32-bit range, as a data file may hold them.
+  codes0[0] = std::numeric_limits<std::int32_t>::min();
+  for (int i = 1; i < 20; ++i) codes0[static_cast<std::size_t>(i)] = kMidScaleCode;
+  ch0.Count = 20;
+  Convert(ch0);
+  EXPECT_LT(uv0[0], 0.0f);  // the conversion does not wrap round
+  for (const bool volt : {false, true}) {
+    graph->DrawAll(volt);
+    for (QLabel* label : yLabels) {
+      EXPECT_GE(label->x(), 0) << label->text().toStdString();
+      EXPECT_LE(label->x() + label->width(), kLeft) << label->text().toStdString();
+    }
+  }
+  // A small span far from zero: the longest microvolt labels, "-199.99990mV" and
+  // the like, are wider than the space left of the plot and start at the window's edge.
+  settings.Gain = 1;
+  for (int i = 0; i < 20; ++i) codes0[static_cast<std::size_t>(i)] = 7717522;
+  Convert(ch0);
+  graph->DrawAll(true);
+  QLabel* widest = *std::max_element(yLabels.begin(), yLabels.end(),
+                                     [](QLabel* a, QLabel* b) { return a->width() < b->width(); });
+  ASSERT_GT(widest->width(), kLeft - 3);
+  EXPECT_EQ(widest->x(), 0);
 }
 
 TEST_F(GraphTest, DrawAllWithNoDataKeepsYLabels) {
