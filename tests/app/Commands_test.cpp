@@ -3,8 +3,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "tests/app/Window_fixture.h"
@@ -254,6 +256,149 @@ TEST_F(CommandsTest, TheUnitSwitchRedrawsWithoutData) {
   Action("MenuY_Volt")->trigger();
   EXPECT_FALSE(form->VoltMode());
   EXPECT_EQ(PanelUtf8(2), "");
+}
+
+// Each file line a two-channel pair, or one code.
+void WriteCodes(const std::string& path, int chSel, int gainSel,
+                const std::vector<std::array<std::int32_t, 2>>& lines) {
+  std::ofstream out(path, std::ios::binary);
+  out << "VELQORIS_DataFile:\r\nM:\r\nspsSel:12\r\nDataCountSel:0\r\nCHSel:" << chSel
+      << "\r\nGainSel:" << gainSel << "\r\nfSinc4:0\r\nfBUF_ON:1\r\nfCHOP_ON:0\r\nMEND:\r\nD:\r\n";
+  for (const auto& l : lines) {
+    out << l[0];
+    if (chSel == 2) out << ',' << l[1];
+    out << "\r\n";
+  }
+  out << "DEND:\r\n";
+}
+
+int DataLines(const std::string& text) {
+  const auto from = text.find("\nD:\r\n");
+  const auto to = text.find("DEND:");
+  if (from == std::string::npos || to == std::string::npos) return -1;
+  return static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(from) + 5,
+                                     text.begin() + static_cast<std::ptrdiff_t>(to), '\n'));
+}
+
+TEST_F(CommandsTest, ARefusedStartKeepsTheSettingsOfTheDataOnDisplay) {
+  ASSERT_TRUE(Measure(12, 1, 0));  // CH0, gain 1
+  const std::vector<std::int32_t> codes(form->Data().Codes(0), form->Data().Codes(0) + 200);
+  const std::vector<float> volts(form->Data().Ch0.Microvolts, form->Data().Ch0.Microvolts + 200);
+  Action("MenuY_Volt")->trigger();
+  const QString voltStats = Panel(2);
+  Action("MenuY_Volt")->trigger();
+
+  // Other gain and channel in the controls; the board refuses the gain.
+  Combo(4)->setCurrentIndex(4);
+  Combo(3)->setCurrentIndex(1);
+  board.Faults().refusedCommands = {"SG4"};
+  Press();
+  ASSERT_EQ(PanelUtf8(0), "VELQORIS Board がエラーです");
+  const RunData& d = form->Data();
+  EXPECT_EQ(d.Settings.GainSel, 0);
+  EXPECT_EQ(d.Settings.Gain, 1);
+  EXPECT_EQ(d.Settings.CHSel, 0);
+  EXPECT_TRUE(d.fCH0Data);
+
+  // Extremes and deviation in one gain, the one the data was taken with.
+  Action("MenuY_Volt")->trigger();
+  EXPECT_EQ(Panel(2), voltStats);
+  Action("MenuY_Volt")->trigger();
+
+  SaveAs(Path("kept"));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(PanelUtf8(1), "データファイルを保存しました");
+  const std::string text = ReadAll(Path("kept.DTA"));
+  EXPECT_NE(text.find("GainSel:0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("CHSel:0\r\n"), std::string::npos);
+  EXPECT_EQ(DataLines(text), 200);
+
+  Action("DataClear")->trigger();
+  LoadFrom(Path("kept.DTA"));
+  ASSERT_EQ(d.Ch0.Count, 200);
+  EXPECT_TRUE(std::equal(codes.begin(), codes.end(), d.Ch0.Codes));
+  EXPECT_TRUE(std::equal(volts.begin(), volts.end(), d.Ch0.Microvolts));
+
+  // A start that really begins takes the controls' settings.
+  board.Faults().refusedCommands.clear();
+  Combo(4)->setCurrentIndex(4);
+  Combo(3)->setCurrentIndex(1);
+  ASSERT_TRUE(Measure(12, 0, 1));
+  EXPECT_EQ(d.Settings.Gain, 64);
+  EXPECT_EQ(d.Settings.CHSel, 1);
+}
+
+TEST_F(CommandsTest, AFileWithoutSamplesShowsNoFigureOfEarlierData) {
+  ASSERT_TRUE(Measure(12, 1, 2));
+  ASSERT_NE(PanelUtf8(2), "");
+  const std::string twoChannels = Path("empty2.DTA");
+  WriteCodes(twoChannels, 2, 3, {});
+  LoadFrom(twoChannels);
+  // A correct file: loaded, its settings shown, but no data and no figures.
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(PanelUtf8(1), "データファイル読み込みました");
+  EXPECT_EQ(PanelUtf8(2), "");
+  EXPECT_EQ(Combo(4)->currentText(), "32");
+  EXPECT_FALSE(form->Data().HasData());
+  EXPECT_EQ(CountPixels(Bitmap(), kRed) + CountPixels(Bitmap(), kBlue), 0);
+  EXPECT_EQ(LabelText("Label1"), "8388608");  // the empty graph's labels
+  EXPECT_EQ(LabelText("Label16"), "1000");
+  ClickStatusBar();
+  EXPECT_EQ(PanelUtf8(2), "");
+  Action("MenuY_Volt")->trigger();
+  EXPECT_EQ(PanelUtf8(2), "");
+  Action("MenuY_Volt")->trigger();
+  Action("Save1")->trigger();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "データがありません");
+
+  // The same for one channel.
+  boxes.clear();
+  ASSERT_TRUE(Measure(12, 0, 1));
+  WriteCodes(Path("empty1.DTA"), 1, 0, {});
+  LoadFrom(Path("empty1.DTA"));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(PanelUtf8(2), "");
+  EXPECT_FALSE(form->Data().HasData());
+  EXPECT_EQ(CountPixels(Bitmap(), kBlue), 0);
+}
+
+TEST_F(CommandsTest, TheLowestCodeShowsItsTrueFiguresInBothUnits) {
+  constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+  std::vector<std::array<std::int32_t, 2>> lines(20, {kMidScaleCode, kMidScaleCode});
+  lines[3] = {kLowest, kLowest};
+  WriteCodes(Path("lowest.DTA"), 2, 0, lines);
+  LoadFrom(Path("lowest.DTA"));
+  ASSERT_TRUE(boxes.empty());
+  EXPECT_EQ(PanelUtf8(2),
+            "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
+            "469861472.0 digit");
+  Action("MenuY_Volt")->trigger();
+  // (-2147483648 - 8388608) x 2500000 / 8388607 = -642500076.6... uV.
+  const float lowest = form->Graph()->CodeToMicrovolts(kLowest);
+  EXPECT_NEAR(lowest, -642500076.6, 64.0);
+  EXPECT_TRUE(Panel(2).startsWith(QString::fromUtf8("CH0 : 最大値：0[uV] / 最小値：-6425000")));
+  EXPECT_TRUE(Panel(2).contains(QString::fromUtf8("pp値：6425000"))) << PanelUtf8(2);
+  ClickStatusBar();
+  EXPECT_TRUE(Panel(2).startsWith(QString::fromUtf8("CH1 : 最大値：0[uV] / 最小値：-6425000")));
+}
+
+TEST_F(CommandsTest, APatternForANameIsNeverWritten) {
+  ASSERT_TRUE(Measure(12, 0, 0));
+  // The pre-filled "*.DTA" accepted as it is: the dialog comes back.
+  files->answers.push_back(Path("*.DTA"));
+  files->answers.push_back(Path("run?"));
+  files->answers.push_back(std::nullopt);
+  Action("Save1")->trigger();
+  EXPECT_EQ(files->requests.size(), 3u);
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
+  EXPECT_TRUE(boxes.empty());
+  // Then a real name is written under that name.
+  files->answers.push_back(Path("*.DTA"));
+  files->answers.push_back(Path("real"));
+  Action("Save1")->trigger();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"real.DTA"});
+  EXPECT_EQ(PanelUtf8(1), "データファイルを保存しました");
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 // Measurement runs end to end through the window on the virtual board.
+#include <QCoreApplication>
+#include <QMouseEvent>
+
 #include <cmath>
 
 #include "status/Status_text.h"
@@ -300,6 +303,49 @@ TEST_F(WindowTest, StatisticsFollowTheUnitAtTheEndOfTheRun) {
   EXPECT_TRUE(Panel(2).contains("[uV]"));
   Action("MenuY_Volt")->trigger();
   EXPECT_EQ(PanelUtf8(2), ExpectedCodeStats(0, form->Data().Codes(0), 100));
+}
+
+TEST_F(WindowTest, OnlyALeftClickOnTheStatusBarSwitchesTheChannel) {
+  ASSERT_TRUE(Measure(12, 0, 2));
+  const QString ch0 = Panel(2);
+  for (const Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton, Qt::BackButton}) {
+    ClickStatusBar(other);
+    EXPECT_EQ(Panel(2), ch0);
+    EXPECT_TRUE(form->StatCH0());
+  }
+  ClickStatusBar(Qt::LeftButton);
+  EXPECT_TRUE(Panel(2).startsWith("CH1"));
+}
+
+// Presses and releases the mouse on the measure button through the event
+// queue, so that the click arrives whenever the window next lets events run.
+void PostClick(QPushButton* button) {
+  const QPointF at(button->width() / 2.0, button->height() / 2.0);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+  }
+}
+
+TEST_F(WindowTest, AStopClickDuringTheEndOfRunRedrawStopsNothing) {
+  Choose(12, 0, 0);  // two steps of 50
+  Press();
+  Pass(ms(12));
+  ASSERT_EQ(form->Run()->ReadCount, 50);
+  // The last results arrive; the full redraw lets the queued click run.
+  PostClick(MeasureBtn());
+  Pass(ms(12));
+  QCoreApplication::removePostedEvents(MeasureBtn());
+  ASSERT_FALSE(form->Run()->fMeasuring);
+  EXPECT_EQ(Commands("AX"), 0);
+  EXPECT_TRUE(board.IsOpen());
+  EXPECT_TRUE(form->Run()->fBoardReady);
+  EXPECT_EQ(PanelUtf8(1), "計測終了しました");
+  EXPECT_EQ(PanelUtf8(2), ExpectedCodeStats(0, form->Data().Codes(0), 100));
+  EXPECT_EQ(MeasureBtn()->text(), QString::fromUtf8("測定開始"));
+  EXPECT_EQ(form->Data().Ch0.Count, 100);
 }
 
 }  // namespace

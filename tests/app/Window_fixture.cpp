@@ -5,11 +5,11 @@
 
 namespace velqoris::testing {
 
-void WindowTest::ClickStatusBar() {
+void WindowTest::ClickStatusBar(Qt::MouseButton button) {
   QStatusBar* bar = form->StatusBar();
   const QPointF at(10, 5);
-  QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), button, button,
+                    Qt::NoModifier);
   QCoreApplication::sendEvent(bar, &press);
 }
 

@@ -122,7 +122,7 @@ class WindowTest : public ::testing::Test {
     Press();
     return RunToEnd(ms(20));
   }
-  void ClickStatusBar();
+  void ClickStatusBar(Qt::MouseButton button = Qt::LeftButton);
 
   int Commands(const std::string& line) const {
     int n = 0;
