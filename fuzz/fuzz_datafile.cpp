@@ -4,6 +4,7 @@
 // checks that a load never reports more samples than the arrays hold, that a
 // refused file leaves the buffers and the record as they were, and that the
 // figures of an accepted one agree with its codes.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -36,14 +37,18 @@ velqoris::RunData& Data() {
 
 void CheckChannel(const velqoris::RunData& data, velqoris::TAxisScale& scale, int channel) {
   const velqoris::SampleBuffer& b = channel == 0 ? data.Ch0 : data.Ch1;
+  std::int32_t max = b.Codes[0];
+  std::int32_t min = b.Codes[0];
   for (int i = 0; i < b.Count; ++i) {
+    max = std::max(max, b.Codes[i]);
+    min = std::min(min, b.Codes[i]);
     // A microvolt value has the sign of its code's distance from mid-scale.
     const float uv = b.Microvolts[i];
     Check(std::isfinite(uv));
     Check((b.Codes[i] >= velqoris::kMidScaleCode) == (uv >= 0.0f));
   }
   const velqoris::ChannelStats s = velqoris::StatsOf(data, scale, channel);
-  Check(s.minCode <= s.maxCode);
+  Check(s.maxCode == max && s.minCode == min);
   Check(s.minMicrovolts <= s.maxMicrovolts);
   Check(s.codeSD >= 0 && s.voltSD >= 0);
   for (const bool volt : {false, true}) {

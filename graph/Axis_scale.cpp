@@ -19,9 +19,13 @@ struct Extremes {
   std::int32_t min = kMaxCode;
 };
 
+// A search over samples starts from the first of them, not from the
+// converter's range: a file may hold codes outside it, and all-negative codes
+// must not report a maximum of 0. For codes inside the range it is the same.
 Extremes Scan(const std::int32_t* codes, int first, int last) {
   Extremes e;
-  if (codes == nullptr) return e;
+  if (codes == nullptr || first > last) return e;
+  e.max = e.min = codes[first];
   for (int i = first; i <= last; ++i) {
     if (codes[i] > e.max) e.max = codes[i];
     if (codes[i] < e.min) e.min = codes[i];

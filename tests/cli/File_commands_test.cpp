@@ -16,6 +16,7 @@
 #include "app/Run_data.h"
 #include "app/Run_file.h"
 #include "app/Window_font.h"
+#include "app/cli/Graph_area.h"
 #include "datafile/Myfile.h"
 #include "graph/Axis_scale.h"
 #include "graph/Graph_2ch.h"
@@ -219,6 +220,30 @@ TEST(CliPlotTest, VoltModeRelabelsAndAnUnwritablePngIsExitFive) {
   const CliResult r = RunCli({"plot", path, "--png", dir.Path("no/such/dir/out.png")});
   EXPECT_EQ(r.exitCode, 5);
   EXPECT_TRUE(Has(r.err, "PNG")) << r.err;
+}
+
+TEST(CliPlotTest, AFileWithoutSamplesGivesTheWindowsEmptyGraph) {
+  TempDir dir;
+  const auto path = Save(
+      dir, "empty.DTA", 2, 5, [](int, int) { return 0; }, 0);
+  for (const bool volt : {false, true}) {
+    SCOPED_TRACE(volt);
+    const std::string png = dir.Path(volt ? "ev.png" : "ec.png");
+    std::vector<std::string> args = {"plot", path, "--png", png};
+    if (volt) args.push_back("--volt");
+    const CliResult r = RunCli(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QImage image = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+    // The empty graph as the window draws it at the first idle pass, here.
+    RunData data;
+    data.Settings.Gain = 128;
+    cli::GraphArea area;
+    TGraph_2CH graph(area.PaintBox(), data.Ch0, data.Ch1, data.Settings, area.YLabels(),
+                     area.XLabels());
+    graph.DrawEmpty(volt);
+    EXPECT_EQ(area.YLabels()[0]->text(), volt ? "0.12" : "8388608");
+    EXPECT_EQ(image, area.Picture().convertToFormat(QImage::Format_RGB32));
+  }
 }
 
 std::vector<std::string> Split(const std::string& line) {

@@ -51,6 +51,32 @@ TEST_F(AxisScaleTest, MicrovoltConversionUsesDivisorTwoToThe23MinusOne) {
   EXPECT_FLOAT_EQ(scale.CodeToMicrovolts(16777215), 2500000.0f / 128);
 }
 
+TEST_F(AxisScaleTest, AnyThirtyTwoBitCodeConvertsWithoutWrappingRound) {
+  constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t kHighest = std::numeric_limits<std::int32_t>::max();
+  const double perCode = 2500000.0 / 8388607.0;
+  EXPECT_FLOAT_EQ(scale.CodeToMicrovolts(kLowest),
+                  static_cast<float>((-2147483648.0 - 8388608.0) * perCode));
+  EXPECT_FLOAT_EQ(scale.CodeToMicrovolts(kHighest),
+                  static_cast<float>((2147483647.0 - 8388608.0) * perCode));
+  settings.Gain = 128;
+  EXPECT_LT(scale.CodeToMicrovolts(kLowest), -5.0e6f);
+
+  // The code axis of such data stays inside the 32-bit range.
+  Fill0({kLowest, kLowest});
+  scale.ScaleAll();
+  EXPECT_EQ(scale.CodeBottom, kLowest);
+  EXPECT_EQ(scale.CodeLabels()[10], "-2147483648");
+  EXPECT_EQ(scale.CodeLabels()[0], "-2147483638");
+  EXPECT_LT(scale.MinUV, scale.MaxUV + 1.0f);
+  EXPECT_LT(scale.MinMicrovoltsCh0(), 0.0f);
+  // Extremes are the samples' own, also outside the converter's range.
+  Fill0({-5, -7});
+  EXPECT_EQ(scale.MaxCodeCh0(), -5);
+  Fill0({16777300, 16777299});
+  EXPECT_EQ(scale.MinCodeCh0(), 16777299);
+}
+
 TEST_F(AxisScaleTest, UnderivedGainDoesNotDivideByZero) {
   settings.Gain = 0;
   EXPECT_EQ(scale.CodeToMicrovolts(16777215), 2500000.0f);
