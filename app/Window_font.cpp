@@ -7,8 +7,8 @@ namespace velqoris {
 
 QString WindowFontFamily() {
   const QStringList families = QFontDatabase::families();
-  for (const QString& wanted : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAGothic"),
-                                QStringLiteral("IPAPGothic")}) {
+  for (const QString& wanted : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("VL Gothic"),
+                                QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}) {
     if (families.contains(wanted)) return wanted;
   }
   const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
