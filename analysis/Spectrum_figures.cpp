@@ -51,11 +51,18 @@ struct Bins {
     }
     return p;
   }
-  double Sum(int centre, int half) const {
+  // Power of a line's bins. Bins of the tone or a harmonic count only when
+  // the line's centre lies among them (then the two cannot be told apart).
+  double LinePower(int centre, int half) const {
+    const bool onTone = owner[static_cast<std::size_t>(centre)] != Owner::kFree;
     double p = 0.0;
     const int lo = std::max(firstAboveDc, centre - half);
     const int hi = std::min(s.Bins() - 1, centre + half);
-    for (int k = lo; k <= hi; ++k) p += s.power[static_cast<std::size_t>(k)];
+    for (int k = lo; k <= hi; ++k) {
+      if (onTone || owner[static_cast<std::size_t>(k)] == Owner::kFree) {
+        p += s.power[static_cast<std::size_t>(k)];
+      }
+    }
     return p;
   }
 };
@@ -68,7 +75,7 @@ std::vector<SpectrumLine> MainsLines(const Bins& b, double baseHz, int half) {
     const double f = m * baseHz;
     const int centre = static_cast<int>(std::lround(f / *s.binHz));
     if (centre < b.firstAboveDc || centre >= s.Bins()) continue;
-    lines.push_back(SpectrumLine{m, f, centre, PowerDbfs(b.Sum(centre, half))});
+    lines.push_back(SpectrumLine{m, f, centre, PowerDbfs(b.LinePower(centre, half))});
   }
   return lines;
 }

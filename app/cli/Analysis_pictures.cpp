@@ -200,9 +200,18 @@ void DrawSpectrum(QPainter& p, int panel, const HeldChannel& c, const MeasureSet
 
   p.save();
   p.setClipRect(f.plot.adjusted(0, 0, 1, 1));
-  // One vertical stroke per pixel column, from its lowest to its highest bin.
   p.setPen(QColor(30, 60, 150));
-  int bin = 1;
+  if (sp.Bins() <= f.plot.width()) {
+    // Few bins: a line through them.
+    QPainterPath path;
+    for (int k = 1; k < sp.Bins(); ++k) {
+      const QPointF point(f.X(xOf(k)), f.Y(std::max(sp.dbfs[static_cast<std::size_t>(k)], bottom)));
+      k == 1 ? path.moveTo(point) : path.lineTo(point);
+    }
+    p.drawPath(path);
+  }
+  // Many bins: one vertical stroke per pixel column, from its lowest to its highest bin.
+  int bin = sp.Bins() <= f.plot.width() ? sp.Bins() : 1;
   for (int px = 0; px <= f.plot.width() && bin < sp.Bins(); ++px) {
     const double edge = f.x0 + (f.x1 - f.x0) * (px + 0.5) / f.plot.width();
     double lo = sp.dbfs[static_cast<std::size_t>(bin)], hi = lo;
