@@ -34,9 +34,9 @@ TEST(SignalOptions, SineAndMainsTexts) {
 }
 
 TEST(SignalOptions, BadTextsGiveAJapaneseReason) {
-  for (const char* bad : {"", "1", "1,100", "2,100,1", "1,-5,1", "1,0,1", "1,100,-1", "1,100,6",
-                          "1,100,1,3", "1,100,1,-60,-70,-80", "1,abc,1", "1,100,1,nan", "1,inf,1",
-                          "1,100,1e400", "1, 100,1"}) {
+  for (const char* bad :
+       {"", "1", "1,100", "2,100,1", "1,-5,1", "1,0,1", "1,100,-1", "1,100,6", "1,100,1,3",
+        "1,100,1,-60,-70,-80", "1,abc,1", "1,100,1,nan", "1,inf,1", "1,100,1e400", "1, 100,1"}) {
     const auto r = ParseSineOption(bad);
     ASSERT_TRUE(std::holds_alternative<std::string>(r)) << bad;
     EXPECT_NE(std::get<std::string>(r).find("--sine"), std::string::npos) << bad;
@@ -53,8 +53,10 @@ TEST(SignalOptions, SineReplacesTheInputAndMainsAddsToIt) {
   // At t = 1/40 s: sin(π/2) = 1, the 2nd sin(π) = 0, mains sin(2π·50/40) = sin(2.5π) = 1.
   EXPECT_NEAR(model.InputVolts(1, 1.0 / 40), 0.01 + 0.001, 1e-12);
   // At t = 1/80 s: sin(π/4), the 2nd (0.1 × 0.01) × sin(π/2), mains sin(1.25π).
-  EXPECT_NEAR(model.InputVolts(1, 1.0 / 80),
-              0.01 * std::sin(std::numbers::pi / 4) + 0.001 + 0.001 * std::sin(1.25 * std::numbers::pi), 1e-12);
+  EXPECT_NEAR(
+      model.InputVolts(1, 1.0 / 80),
+      0.01 * std::sin(std::numbers::pi / 4) + 0.001 + 0.001 * std::sin(1.25 * std::numbers::pi),
+      1e-12);
   EXPECT_EQ(model.Channel(1).offsetVolts, 0.0) << "the default 2 mV offset is gone";
   EXPECT_EQ(model.Channel(0).amplitudeVolts, 0.0) << "the other channel is untouched";
 }
