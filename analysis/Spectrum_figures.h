@@ -1,0 +1,47 @@
+// The figures read off a spectrum: the largest tone, harmonics 2 to 6,
+// SNR, THD, SINAD, SFDR, ENOB, the mean noise density and the mains lines.
+// Which bins belong to what: analysis/README.md "Spectrum".
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "analysis/Spectrum.h"
+
+namespace velqoris::analysis {
+
+struct SpectrumLine {
+  int order = 1;                      // 1 = the line itself, 2 = its 2nd harmonic ...
+  std::optional<double> frequencyHz;  // where it lies below half the rate (folded for harmonics)
+  int bin = 0;                        // its centre bin
+  double dbfs = kFloorDbfs;           // level from the power of its bins
+};
+
+struct SpectrumFigures {
+  // The fundamental: the largest tone, when one stands above the noise.
+  std::optional<SpectrumLine> fundamental;
+  // Harmonics 2 … 6 of the fundamental that have bins of their own.
+  std::vector<SpectrumLine> harmonics;
+
+  std::optional<double> snrDb;
+  std::optional<double> thdDb;  // harmonic power ÷ fundamental power, negative dB
+  std::optional<double> sinadDb;
+  std::optional<double> sfdrDb;    // fundamental above the largest other bin, dB
+  std::optional<double> enobBits;  // (SINAD − 1.76) / 6.02
+
+  // Mean input-referred noise density over the noise bins; needs rate and gain.
+  std::optional<double> noiseDensityNvRtHz;
+
+  // Mains lines below half the rate: 50 Hz (60 Hz) and its harmonics, in order.
+  std::vector<SpectrumLine> mains50;
+  std::vector<SpectrumLine> mains60;
+  std::optional<double> Mains50Dbfs() const;
+  std::optional<double> Mains60Dbfs() const;
+};
+
+// A tone counts as one when its peak bin stands this far above the noise floor.
+inline constexpr double kToneThresholdDb = 20.0;
+
+SpectrumFigures FiguresOf(const Spectrum& spectrum);
+
+}  // namespace velqoris::analysis
