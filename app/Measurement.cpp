@@ -35,16 +35,22 @@ Measurement::ConnectResult Measurement::ConnectBoard() {
 }
 
 bool Measurement::SetupBoard() {
+  const auto count = DataCount(data_.Settings.DataCountSel);
+  if (!count) return false;
+  return SetupBoard(*count);
+}
+
+bool Measurement::SetupBoard(std::int32_t count) {
   const MeasureSettings& s = data_.Settings;
-  const auto count = DataCount(s.DataCountSel);
   // A selection outside its list indexes no table and goes to no board.
-  if (!SelectionsValid(s) || !count) return false;
+  if (!DataRate(s.spsSel) || !ValidChannel(s.CHSel) || !GainOf(s.GainSel)) return false;
+  if (count < 1 || count > kMaxStartCount) return false;
   if (!(s.fSinc4 == 1 ? board_.SetSinc4() : board_.SetSinc3())) return false;
   if (!(s.fBUF_ON == 1 ? board_.SetBufferOn() : board_.SetBufferOff())) return false;
   if (!(s.fCHOP_ON == 1 ? board_.SetChopOn() : board_.SetChopOff())) return false;
   if (!board_.SetGain(s.GainSel)) return false;
   if (!board_.SetFilterWord(FilterWord(s.spsSel))) return false;
-  TargetCount = *count;
+  TargetCount = count;
   return board_.StartConversion(s.CHSel, TargetCount);
 }
 

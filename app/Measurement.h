@@ -19,6 +19,8 @@ class Measurement {
   static constexpr const char* kBoardName = "VELQORIS";
   // A stopped run keeps its results only from this many on.
   static constexpr int kMinKept = 10;
+  // The most results one start command asks for: five hexadecimal digits.
+  static constexpr std::int32_t kMaxStartCount = 0xFFFFF;
 
   enum class ConnectResult { kOk, kNotFound, kNoResponse, kOtherName };
   enum class StepResult {
@@ -40,6 +42,9 @@ class Measurement {
   // the run. False at the first refused step (or for a selection outside
   // its list, which the board is never sent).
   bool SetupBoard();
+  // The same for a run of count results (1 to kMaxStartCount), for the
+  // command-line tool's long runs, which read the results themselves.
+  bool SetupBoard(std::int32_t count);
   // Empties the buffers for the run that SetupBoard started.
   void BeginRun();
   // One collecting step: one block of results, or nothing yet.

@@ -1,4 +1,4 @@
-// The four commands of velqoris-cli. Each returns the process exit code
+// The commands of velqoris-cli. Each returns the process exit code
 // (Exit_codes.h); results go to out, messages and progress to err.
 #pragma once
 
@@ -13,5 +13,7 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err);
 // Creates the process's one QApplication on the offscreen platform: call once.
 int RunPlot(const Options& options, std::ostream& err);
 int RunExport(const Options& options, std::ostream& err);
+int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
+int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
 
 }  // namespace velqoris::cli
