@@ -9,10 +9,9 @@ namespace velqoris {
 namespace {
 
 constexpr std::array<int, 6> kGainTable = {1, 8, 16, 32, 64, 128};
-constexpr double kAnchorGain = 128.0;
 constexpr double kCodeSpan = 8388607.0;
 constexpr double kMidScale = 8388608.0;
-constexpr double kMaxCode = 16777215.0;
+constexpr double kTopCode = 16777215.0;
 
 int ClampChannel(int channel) { return std::clamp(channel, 0, SignalModel::kChannels - 1); }
 
@@ -39,25 +38,27 @@ const ChannelSignal& SignalModel::Channel(int channel) const {
 
 double SignalModel::InputVolts(int channel, double seconds) const {
   const ChannelSignal& s = Channel(channel);
-  if (s.amplitudeVolts == 0.0) return s.offsetVolts;
-  return s.offsetVolts +
-         s.amplitudeVolts *
-             std::sin(2.0 * std::numbers::pi * s.frequencyHz * seconds + s.phaseRadians);
+  double volts = s.offsetVolts;
+  if (s.amplitudeVolts != 0.0) {
+    const double phase = 2.0 * std::numbers::pi * s.frequencyHz * seconds + s.phaseRadians;
+    volts += s.amplitudeVolts * std::sin(phase);
+    if (s.harmonic2Ratio != 0.0)
+      volts += s.amplitudeVolts * s.harmonic2Ratio * std::sin(2.0 * phase);
+    if (s.harmonic3Ratio != 0.0)
+      volts += s.amplitudeVolts * s.harmonic3Ratio * std::sin(3.0 * phase);
+  }
+  if (s.mainsVolts != 0.0) {
+    volts += s.mainsVolts * std::sin(2.0 * std::numbers::pi * s.mainsHz * seconds);
+  }
+  return volts;
+}
+
+NoiseConditions SignalModel::ConditionsOf(const ConverterSettings& settings) {
+  return NoiseConditions{settings.Rate(), settings.Gain(), settings.sinc4, settings.chop};
 }
 
 double SignalModel::NoiseRmsVolts(const ConverterSettings& settings) const {
-  const NoiseParameters& p = params_;
-  const double rate = settings.Rate();
-  const double base = std::sqrt(p.floorNanovolts * p.floorNanovolts +
-                                p.whiteNanovoltsPerRootHz * p.whiteNanovoltsPerRootHz * rate);
-  const double corner = p.gainCorner;
-  const double gain = settings.Gain();
-  const double gainTerm = std::sqrt((1.0 + (corner / gain) * (corner / gain)) /
-                                    (1.0 + (corner / kAnchorGain) * (corner / kAnchorGain)));
-  const double filterTerm =
-      settings.sinc4 ? 1.0 : 1.0 + p.sinc3Excess * rate / (rate + p.sinc3CornerHz);
-  const double chopTerm = settings.chop ? p.chopFactor : 1.0;
-  return base * gainTerm * filterTerm * chopTerm * p.scale * 1e-9;
+  return analysis::TypicalNoise(params_).RmsNanovolts(ConditionsOf(settings)) * 1e-9;
 }
 
 double SignalModel::NoiseRmsCodes(const ConverterSettings& settings) const {
@@ -79,7 +80,7 @@ double SignalModel::CodesPerVolt(int gain) { return gain * kCodeSpan / kReferenc
 std::int32_t SignalModel::CodeFor(double volts, int gain) {
   const double code = kMidScale + std::round(volts * CodesPerVolt(gain));
   if (!(code >= 0.0)) return 0;  // also catches NaN
-  return static_cast<std::int32_t>(std::min(code, kMaxCode));
+  return static_cast<std::int32_t>(std::min(code, kTopCode));
 }
 
 double SignalModel::NoiseFreeBits(double rmsVolts, int gain) {

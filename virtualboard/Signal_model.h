@@ -1,10 +1,12 @@
-// The board's converter and what is wired to its two inputs. The noise model
-// is described, with its figures, in virtualboard/README.md.
+// The board's converter and what is wired to its two inputs. The noise is the
+// converter's typical noise (analysis/Typical_noise.h); its figures are in
+// virtualboard/README.md.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "analysis/Typical_noise.h"
 #include "virtualboard/Noise_source.h"
 
 namespace velqoris {
@@ -20,24 +22,18 @@ struct ConverterSettings {
   int Gain() const;
 };
 
-// A differential input: offset plus one sine, in volts at the pins.
+// A differential input, in volts at the pins: offset plus one sine with its
+// 2nd and 3rd harmonics, plus mains pickup.
 struct ChannelSignal {
   double offsetVolts = 0.0;
   double amplitudeVolts = 0.0;
   double frequencyHz = 0.0;
   double phaseRadians = 0.0;
-};
-
-// Input-referred noise: rms = sqrt(floor² + white² × rate) × gain term ×
-// filter term × chop term × scale, anchored at gain 128 (see README.md).
-struct NoiseParameters {
-  double floorNanovolts = 7.511;            // rate-independent part
-  double whiteNanovoltsPerRootHz = 1.8371;  // grows with the square root of the rate
-  double gainCorner = 15.097;               // below this gain the modulator's noise dominates
-  double sinc3Excess = 0.25;                // Sinc3 is up to this much noisier at fast rates
-  double sinc3CornerHz = 300.0;             // ... reaching half of it at this rate
-  double chopFactor = 0.9;
-  double scale = 1.0;  // 0 gives noiseless codes
+  // Harmonic amplitudes relative to the sine's (10^(dBc / 20)).
+  double harmonic2Ratio = 0.0;
+  double harmonic3Ratio = 0.0;
+  double mainsHz = 50.0;  // 50 or 60
+  double mainsVolts = 0.0;
 };
 
 class SignalModel {
@@ -63,6 +59,9 @@ class SignalModel {
   std::int32_t Convert(int channel, double seconds, const ConverterSettings& settings);
   // The same with the gain and the noise worked out beforehand (once per run).
   std::int32_t Sample(int channel, double seconds, int gain, double rmsVolts);
+
+  // ConverterSettings as the noise model sees them.
+  static NoiseConditions ConditionsOf(const ConverterSettings& settings);
 
   // The converter's transfer function: bipolar, 2.5 V reference, clamped.
   static std::int32_t CodeFor(double volts, int gain);

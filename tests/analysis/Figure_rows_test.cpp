@@ -1,0 +1,67 @@
+// The Japanese rows: absent figures, the no-noise and over-range wordings.
+#include "analysis/Figure_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "analysis/Channel_analysis.h"
+#include "tests/analysis/Synthetic.h"
+
+namespace velqoris::testing {
+namespace {
+
+using analysis::FigureRow;
+
+const FigureRow* Find(const std::vector<FigureRow>& rows, const std::string& label) {
+  const auto it =
+      std::find_if(rows.begin(), rows.end(), [&](const FigureRow& r) { return r.label == label; });
+  return it == rows.end() ? nullptr : &*it;
+}
+
+TEST(FigureRows, NoNoiseReadsAtLeast24Bits) {
+  const std::vector<std::int32_t> flat(100, 8388608);
+  const auto rows =
+      analysis::NoiseFigureRows(analysis::AnalyzeNoise(flat.data(), 100, SettingsAt(1, 0)));
+  const FigureRow* r = Find(rows, "実効分解能 (RMS から)");
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->value, "24 以上");
+  EXPECT_EQ(r->unit, "ビット");
+}
+
+TEST(FigureRows, OverRangeIsSaidInsteadOfAResolution) {
+  const std::vector<std::int32_t> codes = {16777215, 16777215, 16777200};
+  const auto rows =
+      analysis::NoiseFigureRows(analysis::AnalyzeNoise(codes.data(), 3, SettingsAt(1, 0)));
+  EXPECT_NE(Find(rows, "入力範囲"), nullptr);
+  EXPECT_EQ(Find(rows, "ノイズフリー分解能 (6.6 × RMS から)")->value, "入力範囲外");
+}
+
+TEST(FigureRows, FiguresAndAbsentOnes) {
+  const std::vector<std::int32_t> codes = {8388606, 8388610};
+  MeasureSettings s = SettingsAt(1, 0);
+  s.GainSel = 9;
+  const auto rows = analysis::NoiseFigureRows(analysis::AnalyzeNoise(codes.data(), 2, s));
+  EXPECT_EQ(Find(rows, "データ数")->value, "2");
+  EXPECT_EQ(Find(rows, "RMS ノイズ (入力換算)")->value, "—");
+  EXPECT_EQ(Find(rows, "実効分解能 (RMS から)")->value, "23.00");
+  const auto lines = analysis::RowLines(rows);
+  ASSERT_EQ(lines.size(), rows.size());
+  EXPECT_EQ(lines[0].rfind("データ数", 0), 0u);
+}
+
+TEST(FigureRows, SpectrumRowsNameTheWindowAndAMissingTone) {
+  Synthetic synth;
+  const auto noise = synth.Record(1000, {}, 10.0);
+  const auto a = analysis::AnalyzeChannelSpectrum(noise.data(), 1000, SettingsAt(12, 0));
+  const auto rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
+  EXPECT_EQ(Find(rows, "窓関数")->value, "ブラックマン・ハリス (4 項)");
+  EXPECT_EQ(Find(rows, "基本波")->value, "検出されません (ノイズより大きな信号がありません)");
+  EXPECT_EQ(Find(rows, "SNR")->value, "—");
+  EXPECT_NE(Find(rows, "電源周波数 50 Hz"), nullptr);
+  EXPECT_EQ(Find(rows, "平均ノイズ密度 (入力換算)")->unit, "nV/√Hz");
+}
+
+}  // namespace
+}  // namespace velqoris::testing

@@ -1,0 +1,207 @@
+// Spectra of synthetic records whose figures are known from theory.
+#include "analysis/Spectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "analysis/Channel_analysis.h"
+#include "analysis/Spectrum_figures.h"
+#include "tests/analysis/Synthetic.h"
+
+namespace velqoris::testing {
+namespace {
+
+using analysis::SpectrumWindow;
+
+constexpr SpectrumWindow kWindows[] = {SpectrumWindow::kRectangular, SpectrumWindow::kHann,
+                                       SpectrumWindow::kBlackmanHarris};
+constexpr double kFullScale = 8388607.0;
+const MeasureSettings k4800Gain1 = SettingsAt(12, 0);
+
+analysis::SpectrumAnalysis Analyze(const std::vector<std::int32_t>& codes,
+                                   SpectrumWindow w = analysis::kDefaultWindow,
+                                   const MeasureSettings& s = k4800Gain1) {
+  return analysis::AnalyzeChannelSpectrum(codes.data(), static_cast<int>(codes.size()), s, w);
+}
+
+// SNR of a sine of amplitude a (codes) over noise sigma, rounding included.
+double TheorySnr(double a, double sigma) {
+  return 10.0 * std::log10(a * a / 2.0 / (sigma * sigma + 1.0 / 12.0));
+}
+
+TEST(Spectrum, FullScaleSineReadsZeroDbfsInEveryWindow) {
+  Synthetic synth;
+  const auto codes = synth.Record(10000, {{1001.0, kFullScale - 1.0}}, 0.0);
+  for (SpectrumWindow w : kWindows) {
+    const auto a = Analyze(codes, w);
+    ASSERT_TRUE(a.figures.fundamental) << analysis::WindowName(w);
+    EXPECT_NEAR(a.figures.fundamental->dbfs, 0.0, 0.1) << analysis::WindowName(w);
+    EXPECT_NEAR(a.spectrum.dbfs[1001], 0.0, 0.1) << "the bin itself, coherent gain corrected";
+    EXPECT_NEAR(*a.figures.fundamental->frequencyHz, 1001 * 0.48, 1e-6);
+    EXPECT_DOUBLE_EQ(*a.spectrum.binHz, 0.48);
+  }
+}
+
+TEST(Spectrum, SnrWithinHalfADbOfTheNoiseAt10000Samples) {
+  Synthetic synth;
+  const double a = 4.0e6, sigma = 1000.0;
+  const auto codes = synth.Record(10000, {{1234.0, a}}, sigma);
+  for (SpectrumWindow w : kWindows) {
+    const auto f = Analyze(codes, w).figures;
+    ASSERT_TRUE(f.snrDb) << analysis::WindowName(w);
+    EXPECT_NEAR(*f.snrDb, TheorySnr(a, sigma), 0.5) << analysis::WindowName(w);
+    // No distortion: SINAD is SNR, and ENOB follows from it.
+    EXPECT_NEAR(*f.sinadDb, *f.snrDb, 0.1);
+    EXPECT_NEAR(*f.enobBits, (*f.sinadDb - 1.76) / 6.02, 1e-12);
+  }
+}
+
+TEST(Spectrum, WhiteNoiseDensityWithinFivePercent) {
+  Synthetic synth;
+  const double sigma = 200.0;
+  const auto codes = synth.Record(10000, {}, sigma);
+  // σ spread over 0 … 2400 Hz: σ × √(2 / 4800) codes/√Hz, at gain 1.
+  const double nvPerCode = 2.5e9 / 8388607.0;
+  const double expected =
+      std::hypot(sigma, std::sqrt(1.0 / 12)) * std::sqrt(2.0 / 4800) * nvPerCode;
+  for (SpectrumWindow w : kWindows) {
+    const auto f = Analyze(codes, w).figures;
+    ASSERT_TRUE(f.noiseDensityNvRtHz);
+    EXPECT_NEAR(*f.noiseDensityNvRtHz / expected, 1.0, 0.05) << analysis::WindowName(w);
+    EXPECT_FALSE(f.fundamental) << "a shorted input has no tone";
+    EXPECT_FALSE(f.snrDb);
+    EXPECT_FALSE(f.thdDb);
+    EXPECT_FALSE(f.enobBits);
+    EXPECT_TRUE(f.Mains50Dbfs()) << "mains levels remain";
+  }
+}
+
+TEST(Spectrum, HarmonicsGiveThdAndSfdr) {
+  Synthetic synth;
+  const double a = 4.0e6;
+  // 2nd at −60 dBc, 3rd at −70 dBc; noise far below.
+  const auto codes =
+      synth.Record(10000, {{500.0, a}, {1000.0, a * 1e-3}, {1500.0, a * std::pow(10, -3.5)}}, 3.0);
+  const auto f = Analyze(codes).figures;
+  ASSERT_GE(f.harmonics.size(), 2u);
+  EXPECT_EQ(f.harmonics[0].order, 2);
+  EXPECT_NEAR(f.harmonics[0].dbfs - f.fundamental->dbfs, -60.0, 0.1);
+  EXPECT_NEAR(f.harmonics[1].dbfs - f.fundamental->dbfs, -70.0, 0.1);
+  EXPECT_NEAR(*f.harmonics[0].frequencyHz, 1000 * 0.48, 1e-6);
+  EXPECT_NEAR(*f.thdDb, 10 * std::log10(1e-6 + 1e-7), 0.1);
+  EXPECT_NEAR(*f.sfdrDb, 60.0, 0.1);
+  EXPECT_NEAR(*f.sinadDb, -*f.thdDb, 0.2) << "distortion dominates";
+}
+
+TEST(Spectrum, HarmonicsAboveHalfTheRateFoldBack) {
+  Synthetic synth;
+  // 3500 of 10000 bins: the 2nd lies at 7000 → folds to 3000, the 3rd at 10500 → 500.
+  const double a = 4.0e6;
+  const auto codes = synth.Record(10000, {{3500.0, a}, {3000.0, a * 1e-3}, {500.0, a * 1e-3}}, 3.0);
+  const auto f = Analyze(codes).figures;
+  ASSERT_GE(f.harmonics.size(), 2u);
+  EXPECT_EQ(f.harmonics[0].bin, 3000);
+  EXPECT_EQ(f.harmonics[1].bin, 500);
+  EXPECT_NEAR(f.harmonics[1].dbfs - f.fundamental->dbfs, -60.0, 0.1);
+}
+
+TEST(Spectrum, ToneBetweenTwoBins) {
+  Synthetic synth;
+  const double a = kFullScale / 2;
+  const auto codes = synth.Record(10000, {{700.5, a}}, 10.0);
+  for (SpectrumWindow w : {SpectrumWindow::kHann, SpectrumWindow::kBlackmanHarris}) {
+    const auto f = Analyze(codes, w).figures;
+    ASSERT_TRUE(f.fundamental);
+    EXPECT_NEAR(f.fundamental->dbfs, Dbfs(a), 0.1) << analysis::WindowName(w);
+    EXPECT_NEAR(*f.fundamental->frequencyHz / 0.48, 700.5, 0.05);
+  }
+}
+
+TEST(Spectrum, ShortestRecordOf100Samples) {
+  Synthetic synth;
+  const double a = 1.0e6, sigma = 300.0;
+  const auto codes = synth.Record(100, {{13.0, a}}, sigma);
+  const auto s = Analyze(codes);
+  EXPECT_EQ(s.spectrum.Bins(), 51);
+  ASSERT_TRUE(s.figures.fundamental);
+  EXPECT_NEAR(s.figures.fundamental->dbfs, Dbfs(a), 0.1);
+  EXPECT_NEAR(*s.figures.fundamental->frequencyHz, 13 * 48.0, 0.05 * 48.0);
+  ASSERT_TRUE(s.figures.snrDb);
+  EXPECT_NEAR(*s.figures.snrDb, TheorySnr(a, sigma), 3.0) << "few noise bins, wide tolerance";
+}
+
+TEST(Spectrum, AwkwardLengthsGiveTheSameFigures) {
+  Synthetic synth;
+  for (int n : {9973, 10099, 1237}) {  // primes: no truncation, Bluestein
+    const auto codes = synth.Record(n, {{n / 7.0, 2.0e6}}, 500.0);
+    const auto f = Analyze(codes).figures;
+    ASSERT_TRUE(f.fundamental) << n;
+    EXPECT_NEAR(f.fundamental->dbfs, Dbfs(2.0e6), 0.1) << n;
+    EXPECT_NEAR(*f.snrDb, TheorySnr(2.0e6, 500.0), 0.6) << n;
+  }
+}
+
+TEST(Spectrum, MainsPickupLevels) {
+  Synthetic synth;
+  // 9600 samples at 4800 sps: 0.5 Hz bins, 50 Hz on bin 100.
+  const double mains = 2000.0;
+  const auto codes = synth.Record(9600, {{100.0, mains}, {300.0, mains / 10}}, 20.0);
+  const auto f = Analyze(codes).figures;
+  ASSERT_TRUE(f.Mains50Dbfs());
+  EXPECT_NEAR(*f.Mains50Dbfs(), Dbfs(mains), 0.1);
+  ASSERT_GE(f.mains50.size(), 3u);
+  EXPECT_EQ(f.mains50[2].order, 3);
+  EXPECT_NEAR(f.mains50[2].dbfs, Dbfs(mains / 10), 0.1);
+  EXPECT_LT(*f.Mains60Dbfs(), Dbfs(mains) - 40.0) << "no 60 Hz line";
+  EXPECT_EQ(static_cast<int>(f.mains50.size()), 47) << "50 … 2350 Hz below 2400 Hz";
+  EXPECT_NEAR(*f.fundamental->frequencyHz, 50.0, 0.01) << "the pickup is the largest tone";
+}
+
+TEST(Spectrum, MainsAboveHalfTheRateAreNotListed) {
+  Synthetic synth;
+  const auto codes = synth.Record(1000, {}, 5.0);
+  const auto f = Analyze(codes, analysis::kDefaultWindow, SettingsAt(5, 0)).figures;  // 100 sps
+  EXPECT_TRUE(f.mains50.empty());
+  EXPECT_FALSE(f.Mains50Dbfs());
+  EXPECT_FALSE(f.Mains60Dbfs());
+}
+
+TEST(Spectrum, DensityInputReferredAtTheGain) {
+  Synthetic synth;
+  const auto codes = synth.Record(4000, {}, 100.0);
+  const auto g1 = Analyze(codes, analysis::kDefaultWindow, SettingsAt(12, 0)).figures;
+  const auto g128 = Analyze(codes, analysis::kDefaultWindow, SettingsAt(12, 5)).figures;
+  EXPECT_NEAR(*g1.noiseDensityNvRtHz / *g128.noiseDensityNvRtHz, 128.0, 1e-9);
+}
+
+TEST(Spectrum, EdgeCasesGiveAbsentFiguresNotCrashes) {
+  const std::int32_t one = 8388608;
+  for (SpectrumWindow w : kWindows) {
+    auto a = analysis::AnalyzeChannelSpectrum(&one, 1, k4800Gain1, w);
+    EXPECT_EQ(a.spectrum.Bins(), 1);
+    EXPECT_FALSE(a.figures.fundamental);
+    a = analysis::AnalyzeChannelSpectrum(nullptr, 0, k4800Gain1, w);
+    EXPECT_EQ(a.spectrum.Bins(), 0);
+  }
+  const std::vector<std::int32_t> flat(500, 123);
+  const auto f = Analyze(flat).figures;
+  EXPECT_FALSE(f.fundamental);
+  EXPECT_FALSE(f.snrDb);
+  EXPECT_NEAR(*f.noiseDensityNvRtHz, 0.0, 1e-9);
+  // No rate: no frequency axis, no density, no mains; dBFS still there.
+  MeasureSettings bad = k4800Gain1;
+  bad.spsSel = 40;
+  Synthetic synth;
+  const auto codes = synth.Record(1000, {{100.0, 1e6}}, 10.0);
+  const auto a = Analyze(codes, analysis::kDefaultWindow, bad);
+  EXPECT_FALSE(a.spectrum.binHz);
+  EXPECT_TRUE(a.spectrum.densityNvRtHz.empty());
+  EXPECT_TRUE(a.figures.fundamental);
+  EXPECT_FALSE(a.figures.fundamental->frequencyHz);
+  EXPECT_TRUE(a.figures.mains50.empty());
+}
+
+}  // namespace
+}  // namespace velqoris::testing

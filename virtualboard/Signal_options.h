@@ -1,0 +1,42 @@
+// The test-signal options of the virtual board, as the command-line tool and
+// the demo program accept them:
+//   --sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]   a sine with its 2nd and 3rd harmonics
+//   --mains CH,50|60,VOLTS                mains pickup
+// Plain C++; errors are Japanese texts for the usage message.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "virtualboard/Signal_model.h"
+
+namespace velqoris {
+
+struct SineOption {
+  int channel = 0;
+  double frequencyHz = 0.0;
+  double amplitudeVolts = 0.0;   // peak, at the pins
+  double harmonic2Dbc = -200.0;  // below the sine; -200 is none
+  double harmonic3Dbc = -200.0;
+};
+
+struct MainsOption {
+  int channel = 0;
+  double frequencyHz = 50.0;
+  double amplitudeVolts = 0.0;
+};
+
+// The parsed option, or the error text.
+std::variant<SineOption, std::string> ParseSineOption(std::string_view text);
+std::variant<MainsOption, std::string> ParseMainsOption(std::string_view text);
+
+// A sine replaces the channel's own signal (its offset and slow wander); mains
+// pickup adds to whatever the channel carries.
+void ApplySignalOption(SignalModel& model, const SineOption& sine);
+void ApplySignalOption(SignalModel& model, const MainsOption& mains);
+
+// Usage lines for both options, in Japanese.
+std::string SignalOptionsUsage();
+
+}  // namespace velqoris
