@@ -59,4 +59,10 @@ void ProgressMeter::Finish() {
   barShown_ = false;
 }
 
+void ProgressMeter::Clear() {
+  if (barShown_) out_ << "\r\x1b[K" << std::flush;
+  barShown_ = false;
+  last_.reset();
+}
+
 }  // namespace velqoris::cli

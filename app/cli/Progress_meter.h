@@ -26,6 +26,8 @@ class ProgressMeter {
   void UpdateText(std::int64_t done, std::int64_t total, const std::string& text);
   // Ends the bar's line; nothing for a log.
   void Finish();
+  // Wipes the bar from its line, so other output can take the line.
+  void Clear();
 
  private:
   std::ostream& out_;
