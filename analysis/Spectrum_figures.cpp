@@ -127,6 +127,21 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     }
   }
 
+  // Mains lines stay noise for SNR, as any spur does, but are kept out of
+  // the density, which describes the floor between them.
+  std::vector<bool> mainsBin(static_cast<std::size_t>(bins), false);
+  if (s.binHz && s.rateSps && *s.binHz > 0.0) {
+    for (double base : {50.0, 60.0}) {
+      for (int m = 1; m * base < *s.rateSps / 2.0; ++m) {
+        const int centre = static_cast<int>(std::lround(m * base / *s.binHz));
+        for (int k = std::max(0, centre - half); k <= std::min(bins - 1, centre + half); ++k) {
+          mainsBin[static_cast<std::size_t>(k)] = true;
+        }
+      }
+    }
+  }
+  double floorSum = 0.0;
+  int floorBins = 0;
   double noiseSum = 0.0;
   int noiseBins = 0;
   double harmonicSum = 0.0;
@@ -142,11 +157,20 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     if (o == Owner::kFree && k != nyquist) {
       noiseSum += at(k);
       ++noiseBins;
+      if (!mainsBin[static_cast<std::size_t>(k)]) {
+        floorSum += at(k);
+        ++floorBins;
+      }
     }
   }
   const double meanNoise = noiseBins > 0 ? noiseSum / noiseBins : 0.0;
-  if (noiseBins > 0 && s.binHz && s.gain && *s.binHz > 0.0) {
-    f.noiseDensityNvRtHz = std::sqrt(meanNoise / *s.binHz) * MicrovoltsPerCode(*s.gain) * 1000.0;
+  if (floorBins == 0) {  // a short record whose bins are all near mains lines
+    floorSum = noiseSum;
+    floorBins = noiseBins;
+  }
+  if (floorBins > 0 && s.binHz && s.gain && *s.binHz > 0.0) {
+    f.noiseDensityNvRtHz =
+        std::sqrt(floorSum / floorBins / *s.binHz) * MicrovoltsPerCode(*s.gain) * 1000.0;
   }
 
   if (tone && noiseBins >= kMinNoiseBins) {

@@ -4,6 +4,7 @@
 #include "board/Usb_backend.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
+#include "virtualboard/Signal_options.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris::cli {
@@ -34,11 +35,12 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
 
 }  // namespace
 
-std::unique_ptr<d2xx::Api> OpenDevice(bool virtualBoard, const std::string& virtualFault,
-                                      const Clock& clock) {
-  if (!virtualBoard) return OpenUsbBackend();
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock) {
+  if (!options.virtualBoard) return OpenUsbBackend();
   auto board = std::make_unique<VirtualBoard>(clock);
-  ApplyFault(*board, virtualFault);
+  ApplyFault(*board, options.virtualFault);
+  for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
+  for (const MainsOption& mains : options.mains) ApplySignalOption(board->Signal(), mains);
   return board;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Measurement.h"
+#include "app/cli/Cli_options.h"
 #include "board/Clock.h"
 #include "board/D2xx.h"
 
@@ -17,9 +18,9 @@ namespace velqoris::cli {
 inline constexpr const char* kBoxBoardName = "VELQORIS";
 inline constexpr const char* kStatusBoardText = "VELQORIS Board";
 
-// The virtual board on clock (with --virtual-fault applied), else the USB backend.
-std::unique_ptr<d2xx::Api> OpenDevice(bool virtualBoard, const std::string& virtualFault,
-                                      const Clock& clock);
+// The virtual board on clock (with --virtual-fault and the test signal
+// options applied), else the USB backend.
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock);
 
 // The message and hint of a failed ConnectBoard; returns the exit code.
 int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err);

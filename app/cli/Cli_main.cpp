@@ -35,6 +35,10 @@ int main(int argc, char** argv) {
       return RunLog(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     case Command::kSweep:
       return RunSweep(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    case Command::kAnalyze:
+      return RunAnalyze(o, std::cout, std::cerr);
+    case Command::kSpectrum:
+      return RunSpectrum(o, std::cout, std::cerr);
   }
   return kExitUsage;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <set>
+#include <variant>
 
 #include "app/cli/Duration_text.h"
 
@@ -19,13 +20,13 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 6>& Commands() {
-  static const std::array<CommandInfo, 6> commands = {{
+const std::array<CommandInfo, 8>& Commands() {
+  static const std::array<CommandInfo, 8> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
-        "--virtual-fault"},
-       {"--virtual", "--volt", "--force"},
+        "--virtual-fault", "--sine", "--mains"},
+       {"--virtual", "--volt", "--force", "--analyze"},
        false},
       {Command::kStats, "stats", {}, {"--volt"}, true},
       {Command::kPlot, "plot", {"--png"}, {"--volt"}, true},
@@ -33,7 +34,7 @@ const std::array<CommandInfo, 6>& Commands() {
       {Command::kLog,
        "log",
        {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
-        "--csv", "--virtual-fault"},
+        "--csv", "--virtual-fault", "--sine", "--mains"},
        {"--virtual", "--volt", "--force"},
        false},
       {Command::kSweep,
@@ -42,6 +43,8 @@ const std::array<CommandInfo, 6>& Commands() {
         "--chop", "--csv", "--png", "--virtual-fault"},
        {"--virtual"},
        false},
+      {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
+      {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
   }};
   return commands;
 }
@@ -182,8 +185,36 @@ std::optional<std::string> ApplyLongRunValue(Options& o, const std::string& opti
   return std::string();
 }
 
+// The analysis options; nullopt when the option is not one of them.
+std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& option,
+                                              const std::string& value) {
+  if (option == "--window") {
+    const auto w = analysis::WindowFromName(value);
+    if (!w) return NotAllowed(option, value, "rect, hann, blackman-harris");
+    o.window = *w;
+    return std::string();
+  }
+  if (option == "--sine") {
+    auto parsed = ParseSineOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.sines.push_back(std::get<SineOption>(parsed));
+    return std::string();
+  }
+  if (option == "--mains") {
+    auto parsed = ParseMainsOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.mains.push_back(std::get<MainsOption>(parsed));
+    return std::string();
+  }
+  return std::nullopt;
+}
+
+// Options that may be given more than once (one per channel).
+bool Repeatable(const std::string& option) { return option == "--sine" || option == "--mains"; }
+
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
   if (auto longRun = ApplyLongRunValue(o, option, value)) return *longRun;
+  if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
   if (option == "--png" || option == "--csv") {
     if (value.empty()) return option + " にファイル名がありません";
     (option == "--png" ? o.png : o.csv) = value;
@@ -221,7 +252,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
-                "\" はありません。使えるコマンド: measure, stats, plot, export, log, sweep");
+                "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum, "
+                "log, sweep");
   }
 
   ParseResult r;
@@ -251,6 +283,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (arg == "--virtual") o.virtualBoard = true;
       if (arg == "--volt") o.volt = true;
       if (arg == "--force") o.force = true;
+      if (arg == "--json") o.json = true;
+      if (arg == "--analyze") o.analyze = true;
       continue;
     }
     if (info->valued.count(arg) == 0) {
@@ -260,7 +294,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) return Fail(arg + " に値がありません");
       value = args[++i];
     }
-    if (!seen.insert(arg).second) return Fail(arg + " が二度指定されています");
+    if (!seen.insert(arg).second && !Repeatable(arg)) return Fail(arg + " が二度指定されています");
     if (std::string error = ApplyValue(o, arg, *value); !error.empty()) return Fail(error);
   }
   if (!o.help) {
@@ -281,6 +315,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (!o.virtualFault.empty() && !o.virtualBoard) {
       return Fail("--virtual-fault は --virtual と一緒に使います");
     }
+    if ((!o.sines.empty() || !o.mains.empty()) && !o.virtualBoard) {
+      return Fail("--sine と --mains は --virtual と一緒に使います");
+    }
   }
   r.ok = true;
   return r;
@@ -290,7 +327,8 @@ std::string UsageText() {
   return "使い方:\n"
          "  velqoris-cli measure [--virtual] [--rate SPS] [--count N] [--channel 0|1|2]\n"
          "                       [--gain G] [--filter sinc3|sinc4] [--buffer on|off]\n"
-         "                       [--chop on|off] [--volt] [--out FILE] [--force]\n"
+         "                       [--chop on|off] [--volt] [--out FILE] [--force] [--analyze]\n"
+         "                       [--sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]] [--mains CH,50|60,VOLTS]\n"
          "  velqoris-cli stats FILE [--volt]\n"
          "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
          "  velqoris-cli export FILE --csv OUT.csv\n"
@@ -300,6 +338,9 @@ std::string UsageText() {
          "  velqoris-cli sweep [--virtual] [--rates LIST|all] [--gains LIST|all] [--count N]\n"
          "                     [--max-time 時間] [--channel 0|1] [--filter sinc3|sinc4]\n"
          "                     [--buffer on|off] [--chop on|off] [--csv OUT.csv] [--png OUT.png]\n"
+         "  velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
+         "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
+         "                        [--csv OUT.csv] [--json]\n"
          "  velqoris-cli COMMAND --help\n";
 }
 
@@ -326,7 +367,8 @@ std::string HelpText(Command command) {
              "  --out FILE           測定結果を保存します (名前が .DTA で終わらなければ .DTA "
              "を付けます)\n"
              "  --force              既存のファイルを上書きします\n"
-             "  --virtual-fault F    仮想ボードの故障を試します: " +
+             "  --analyze            測定後にノイズ解析の結果も表示します (analyze と同じ内容)\n" +
+             SignalOptionsUsage() + "  --virtual-fault F    仮想ボードの故障を試します: " +
              JoinValues(VirtualFaultNames()) +
              "\n"
              "  Ctrl-C で測定を中止します (10 件以上あれば結果を表示・保存します)。\n";
@@ -355,7 +397,7 @@ std::string HelpText(Command command) {
              "                       チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)\n"
              "  --force              既存の CSV ファイルを上書きします\n"
              "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
-             "  --virtual-fault は measure と同じです。\n"
+             "  --virtual-fault, --sine, --mains は measure と同じです。\n"
              "  Ctrl-C で測定を中止します "
              "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
     case Command::kSweep:
@@ -381,6 +423,23 @@ std::string HelpText(Command command) {
              "(両対数、ゲインごとに測定値と代表値)\n"
              "  測定できなかった設定は表のその欄に理由を示し、次の設定に進みます。\n"
              "  Ctrl-C で中止します (それまでの表、CSV、PNG を残します)。\n";
+    case Command::kAnalyze:
+      return "velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
+             "  データファイルのノイズ解析: チャネルごとに平均値、RMS ノイズ、p-p ノイズ、\n"
+             "  実効分解能、ノイズフリー分解能、歪度・過剰尖度、RMS ノイズの代表値との比。\n"
+             "  --png OUT.png   ヒストグラムと正規分布の曲線を PNG に書き出します\n"
+             "  --volt          ヒストグラムの横軸を電圧値 [uV] にします (既定 AD変換値)\n"
+             "  --json          結果を JSON で出力します (求まらない値は null)\n";
+    case Command::kSpectrum:
+      return "velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
+             "                      [--csv OUT.csv] [--json]\n"
+             "  データファイルのスペクトル解析: 基本波、高調波、SNR、THD、SINAD、SFDR、ENOB、\n"
+             "  平均ノイズ密度、電源周波数 (50 Hz / 60 Hz) のレベル。\n"
+             "  --window W      窓関数: rect (矩形)、hann (ハン)、blackman-harris (既定)\n"
+             "  --png OUT.png   スペクトル [dBFS] を PNG に書き出します\n"
+             "  --csv OUT.csv   ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] "
+             "を書き出します\n"
+             "  --json          結果を JSON で出力します (求まらない値は null)\n";
   }
   return UsageText();
 }

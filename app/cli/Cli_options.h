@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Spectrum_window.h"
 #include "records/Measure_settings.h"
+#include "virtualboard/Signal_options.h"
 
 namespace velqoris::cli {
 
-enum class Command { kMeasure, kStats, kPlot, kExport, kLog, kSweep };
+enum class Command { kMeasure, kStats, kPlot, kExport, kAnalyze, kSpectrum, kLog, kSweep };
 
 struct Options {
   Command command = Command::kMeasure;
@@ -28,6 +30,12 @@ struct Options {
   std::string file;
   std::string png;
   std::string csv;
+  // analyze, spectrum, measure --analyze
+  bool json = false;
+  bool analyze = false;
+  analysis::SpectrumWindow window = analysis::kDefaultWindow;
+  std::vector<SineOption> sines;  // the virtual board's test signal, per channel
+  std::vector<MainsOption> mains;
   // log and sweep
   std::int64_t runCount = 0;    // --count: any number of results up to one start command
   std::int64_t durationMs = 0;  // log: --duration; sweep: --max-time per setting

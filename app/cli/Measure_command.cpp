@@ -5,6 +5,7 @@
 
 #include "app/Measurement.h"
 #include "app/Run_file.h"
+#include "app/cli/Analysis_report.h"
 #include "app/cli/Board_connection.h"
 #include "app/cli/Cli_commands.h"
 #include "app/cli/Exit_codes.h"
@@ -46,8 +47,7 @@ int SaveResult(const Options& options, RunData& data, std::ostream& err) {
 
 int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   SteadyClock clock;
-  const std::unique_ptr<d2xx::Api> device =
-      OpenDevice(options.virtualBoard, options.virtualFault, clock);
+  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
   SleepingEventHost host(clock);
   TADC board(*device, host);
   HeldData held;
@@ -105,6 +105,7 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
   run.ConvertAll();
   run.CalcStats();
   for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
+  if (options.analyze) out << NoiseText(held.data);
   out << std::flush;
   if (options.out.empty()) return kExitOk;
   return SaveResult(options, held.data, err);

@@ -84,8 +84,7 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
   }
 
   SteadyClock clock;
-  const std::unique_ptr<d2xx::Api> device =
-      OpenDevice(options.virtualBoard, options.virtualFault, clock);
+  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
   SleepingEventHost host(clock);
   TADC board(*device, host);
   HeldData held;
