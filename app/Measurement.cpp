@@ -34,16 +34,22 @@ Measurement::ConnectResult Measurement::ConnectBoard() {
   return ConnectResult::kOk;
 }
 
-bool Measurement::SetupBoard(const MeasureSettings& s) {
-  const auto count = DataCount(s.DataCountSel);
+bool Measurement::SetupBoard(const MeasureSettings& next) {
+  const auto count = DataCount(next.DataCountSel);
+  if (!count) return false;
+  return SetupBoard(next, *count);
+}
+
+bool Measurement::SetupBoard(const MeasureSettings& s, std::int32_t count) {
   // A selection outside its list indexes no table and goes to no board.
-  if (!SelectionsValid(s) || !count) return false;
+  if (!DataRate(s.spsSel) || !ValidChannel(s.CHSel) || !GainOf(s.GainSel)) return false;
+  if (count < 1 || count > kMaxStartCount) return false;
   if (!(s.fSinc4 == 1 ? board_.SetSinc4() : board_.SetSinc3())) return false;
   if (!(s.fBUF_ON == 1 ? board_.SetBufferOn() : board_.SetBufferOff())) return false;
   if (!(s.fCHOP_ON == 1 ? board_.SetChopOn() : board_.SetChopOff())) return false;
   if (!board_.SetGain(s.GainSel)) return false;
   if (!board_.SetFilterWord(FilterWord(s.spsSel))) return false;
-  TargetCount = *count;
+  TargetCount = count;
   return board_.StartConversion(s.CHSel, TargetCount);
 }
 

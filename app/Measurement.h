@@ -19,6 +19,8 @@ class Measurement {
   static constexpr const char* kBoardName = "VELQORIS";
   // A stopped run keeps its results only from this many on.
   static constexpr int kMinKept = 10;
+  // The most results one start command asks for: five hexadecimal digits.
+  static constexpr std::int32_t kMaxStartCount = 0xFFFFF;
 
   enum class ConnectResult { kOk, kNotFound, kNoResponse, kOtherName };
   enum class StepResult {
@@ -42,6 +44,10 @@ class Measurement {
   // started it describes the data on display.
   bool SetupBoard(const MeasureSettings& next);
   bool SetupBoard() { return SetupBoard(data_.Settings); }
+  // The same for a run of count results (1 to kMaxStartCount), for the
+  // command-line tool's long runs, which read the results themselves.
+  bool SetupBoard(const MeasureSettings& next, std::int32_t count);
+  bool SetupBoard(std::int32_t count) { return SetupBoard(data_.Settings, count); }
   // The run that SetupBoard started replaces the data on display: its
   // settings become data.Settings and the buffers are emptied.
   void BeginRun(const MeasureSettings& next);

@@ -13,6 +13,8 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err);
 // Creates the process's one QApplication on the offscreen platform: call once.
 int RunPlot(const Options& options, std::ostream& err);
 int RunExport(const Options& options, std::ostream& err);
+int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
+int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
 // Both create the process's one QApplication only when a picture is asked for.
 int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err);
 int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err);

@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
       return RunPlot(o, std::cerr);
     case Command::kExport:
       return RunExport(o, std::cerr);
+    case Command::kLog:
+      return RunLog(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    case Command::kSweep:
+      return RunSweep(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     case Command::kAnalyze:
       return RunAnalyze(o, std::cout, std::cerr);
     case Command::kSpectrum:

@@ -6,6 +6,8 @@
 #include <set>
 #include <variant>
 
+#include "app/cli/Duration_text.h"
+
 namespace velqoris::cli {
 
 namespace {
@@ -18,8 +20,8 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 6>& Commands() {
-  static const std::array<CommandInfo, 6> commands = {{
+const std::array<CommandInfo, 8>& Commands() {
+  static const std::array<CommandInfo, 8> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
@@ -29,6 +31,18 @@ const std::array<CommandInfo, 6>& Commands() {
       {Command::kStats, "stats", {}, {"--volt"}, true},
       {Command::kPlot, "plot", {"--png"}, {"--volt"}, true},
       {Command::kExport, "export", {"--csv"}, {}, true},
+      {Command::kLog,
+       "log",
+       {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
+        "--csv", "--virtual-fault", "--sine", "--mains"},
+       {"--virtual", "--volt", "--force"},
+       false},
+      {Command::kSweep,
+       "sweep",
+       {"--rates", "--gains", "--count", "--max-time", "--channel", "--filter", "--buffer",
+        "--chop", "--csv", "--png", "--virtual-fault"},
+       {"--virtual"},
+       false},
       {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
       {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
   }};
@@ -102,6 +116,75 @@ std::string ApplyMeasureValue(Options& o, const std::string& option, const std::
   return {};
 }
 
+// A whole number from 1 to max, exact decimal text only.
+std::optional<std::int64_t> PositiveNumber(const std::string& value, std::int64_t max) {
+  if (value.empty() || value.size() > 12) return std::nullopt;
+  std::int64_t n = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n * 10 + (c - '0');
+  }
+  if (n < 1 || n > max) return std::nullopt;
+  return n;
+}
+
+// "all" or a comma-separated list of values of table, as indices in the order given.
+template <std::size_t N>
+std::optional<std::vector<int>> IndexList(const std::array<int, N>& table,
+                                          const std::string& value) {
+  std::vector<int> indices;
+  if (value == "all") {
+    for (std::size_t i = 0; i < N; ++i) indices.push_back(static_cast<int>(i));
+    return indices;
+  }
+  std::size_t start = 0;
+  while (start <= value.size()) {
+    const std::size_t comma = std::min(value.find(',', start), value.size());
+    const auto i = IndexOf(table, value.substr(start, comma - start));
+    if (!i) return std::nullopt;
+    if (std::find(indices.begin(), indices.end(), *i) == indices.end()) indices.push_back(*i);
+    start = comma + 1;
+  }
+  return indices;
+}
+
+// The options of log and sweep that measure does not have or reads otherwise.
+std::optional<std::string> ApplyLongRunValue(Options& o, const std::string& option,
+                                             const std::string& value) {
+  if (o.command != Command::kLog && o.command != Command::kSweep) return std::nullopt;
+  if (option == "--count") {
+    const auto n = PositiveNumber(value, kMaxRunCount);
+    if (!n)
+      return NotAllowed(option, value, "1 から " + std::to_string(kMaxRunCount) + " までの整数");
+    o.runCount = *n;
+  } else if (option == "--duration" || option == "--max-time") {
+    const auto d = ParseDuration(value);
+    if (!d) {
+      return NotAllowed(
+          option, value,
+          "時間 (例: 90s, 45m, 12h, 1h30m; 最長 " + std::to_string(kMaxDurationHours) + "h)");
+    }
+    o.durationMs = d->count();
+  } else if (option == "--rates") {
+    const auto list = IndexList(kDataRates, value);
+    if (!list)
+      return NotAllowed(option, value,
+                        "all または " + JoinValues(kDataRates) + " をカンマで区切って");
+    o.rateSels = *list;
+  } else if (option == "--gains") {
+    const auto list = IndexList(kGains, value);
+    if (!list)
+      return NotAllowed(option, value, "all または " + JoinValues(kGains) + " をカンマで区切って");
+    o.gainSels = *list;
+  } else if (option == "--channel" && o.command == Command::kSweep) {
+    if (value != "0" && value != "1") return NotAllowed(option, value, "0 (CH0), 1 (CH1)");
+    o.settings.CHSel = value == "0" ? 0 : 1;
+  } else {
+    return std::nullopt;
+  }
+  return std::string();
+}
+
 // The analysis options; nullopt when the option is not one of them.
 std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& option,
                                               const std::string& value) {
@@ -130,6 +213,7 @@ std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& opt
 bool Repeatable(const std::string& option) { return option == "--sine" || option == "--mains"; }
 
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
+  if (auto longRun = ApplyLongRunValue(o, option, value)) return *longRun;
   if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
   if (option == "--png" || option == "--csv") {
     if (value.empty()) return option + " にファイル名がありません";
@@ -168,7 +252,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
-                "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum");
+                "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum, "
+                "log, sweep");
   }
 
   ParseResult r;
@@ -221,6 +306,12 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (o.command == Command::kExport && o.csv.empty()) {
       return Fail("export には --csv OUT.csv が要ります");
     }
+    if (o.command == Command::kLog) {
+      if (o.csv.empty()) return Fail("log には --csv OUT.csv が要ります");
+      if ((o.runCount == 0) == (o.durationMs == 0)) {
+        return Fail("log には --count N か --duration 時間 のどちらか一つが要ります");
+      }
+    }
     if (!o.virtualFault.empty() && !o.virtualBoard) {
       return Fail("--virtual-fault は --virtual と一緒に使います");
     }
@@ -241,6 +332,12 @@ std::string UsageText() {
          "  velqoris-cli stats FILE [--volt]\n"
          "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
          "  velqoris-cli export FILE --csv OUT.csv\n"
+         "  velqoris-cli log [--virtual] (--count N | --duration 時間) --csv OUT.csv\n"
+         "                   [--rate SPS] [--channel 0|1|2] [--gain G] [--filter sinc3|sinc4]\n"
+         "                   [--buffer on|off] [--chop on|off] [--volt] [--force]\n"
+         "  velqoris-cli sweep [--virtual] [--rates LIST|all] [--gains LIST|all] [--count N]\n"
+         "                     [--max-time 時間] [--channel 0|1] [--filter sinc3|sinc4]\n"
+         "                     [--buffer on|off] [--chop on|off] [--csv OUT.csv] [--png OUT.png]\n"
          "  velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
          "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
          "                        [--csv OUT.csv] [--json]\n"
@@ -285,6 +382,47 @@ std::string HelpText(Command command) {
       return "velqoris-cli export FILE --csv OUT.csv\n"
              "  データファイルを CSV に書き出します: データ番号 (1 から) と、チャネルごとの\n"
              "  AD変換値と電圧値 [uV] (有効数字 9 桁)。\n";
+    case Command::kLog:
+      return "velqoris-cli log [オプション] --csv OUT.csv\n"
+             "  長時間の測定結果を届いた順に CSV に書き込み (1 秒に 1 回以上書き出します)、\n"
+             "  "
+             "終わりに各チャネルのデータ数、平均値、最大値、最小値、pp値、標準偏差を表示します。\n"
+             "  --count N            データ数: 1 から " +
+             std::to_string(kMaxRunCount) +
+             " (開始コマンド 1 回分)\n"
+             "  --duration 時間      測定時間 (例: 90s, 45m, 12h, 1h30m)。開始コマンド 1 回分を\n"
+             "                       超える分は開始コマンドを続けて送ります。その間の空きは\n"
+             "                       CSV の '#' で始まる行と終わりの表示に出ます\n"
+             "  --csv OUT.csv        列: sample (1 から), time_s (最初のデータからの秒),\n"
+             "                       チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)\n"
+             "  --force              既存の CSV ファイルを上書きします\n"
+             "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
+             "  --virtual-fault, --sine, --mains は measure と同じです。\n"
+             "  Ctrl-C で測定を中止します "
+             "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
+    case Command::kSweep:
+      return "velqoris-cli sweep [オプション]\n"
+             "  データレートとゲインの組ごとに 1 回測定し、RMS ノイズ [nV] とノイズフリー分解能\n"
+             "  [bit] (6.6 × RMS から) の表を、行をデータレート、列をゲインとして表示します。\n"
+             "  終わりに代表値の表と、測定値 / 代表値 の表を表示します。\n"
+             "  --rates LIST|all     データレート (カンマ区切り、既定 all): " +
+             JoinValues(kDataRates) +
+             "\n"
+             "  --gains LIST|all     ゲイン (カンマ区切り、既定 all): " +
+             JoinValues(kGains) +
+             "\n"
+             "  --count N            設定ごとのデータ数 (既定 1000、最大 " +
+             std::to_string(kMaxRunCount) +
+             ")\n"
+             "  --max-time 時間      設定ごとの測定時間の上限 (例: "
+             "20s)。遅いレートのデータ数を減らします\n"
+             "  --channel 0|1        測定 CH (既定 0)\n"
+             "  --filter, --buffer, --chop, --virtual, --virtual-fault は measure と同じです。\n"
+             "  --csv OUT.csv        設定ごとの結果を CSV に書き込みます\n"
+             "  --png OUT.png        RMS ノイズとデータレートのグラフ "
+             "(両対数、ゲインごとに測定値と代表値)\n"
+             "  測定できなかった設定は表のその欄に理由を示し、次の設定に進みます。\n"
+             "  Ctrl-C で中止します (それまでの表、CSV、PNG を残します)。\n";
     case Command::kAnalyze:
       return "velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
              "  データファイルのノイズ解析: チャネルごとに平均値、RMS ノイズ、p-p ノイズ、\n"

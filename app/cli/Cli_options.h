@@ -2,6 +2,7 @@
 // and defaults, and the usage texts. Plain C++.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 namespace velqoris::cli {
 
-enum class Command { kMeasure, kStats, kPlot, kExport, kAnalyze, kSpectrum };
+enum class Command { kMeasure, kStats, kPlot, kExport, kAnalyze, kSpectrum, kLog, kSweep };
 
 struct Options {
   Command command = Command::kMeasure;
@@ -35,7 +36,17 @@ struct Options {
   analysis::SpectrumWindow window = analysis::kDefaultWindow;
   std::vector<SineOption> sines;  // the virtual board's test signal, per channel
   std::vector<MainsOption> mains;
+  // log and sweep
+  std::int64_t runCount = 0;    // --count: any number of results up to one start command
+  std::int64_t durationMs = 0;  // log: --duration; sweep: --max-time per setting
+  std::vector<int> rateSels;    // sweep: indices of kDataRates, in the order given
+  std::vector<int> gainSels;    // sweep: indices of kGains, in the order given
 };
+
+// The most results one start command asks for (five hexadecimal digits).
+inline constexpr std::int64_t kMaxRunCount = 1048575;
+// A log stops short of this many results (its sample numbers stay in 32 bits).
+inline constexpr std::int64_t kMaxLogResults = 2147483647;
 
 struct ParseResult {
   bool ok = false;

@@ -6,6 +6,7 @@
 #include "app/Measurement.h"
 #include "app/Run_file.h"
 #include "app/cli/Analysis_report.h"
+#include "app/cli/Board_connection.h"
 #include "app/cli/Cli_commands.h"
 #include "app/cli/Exit_codes.h"
 #include "app/cli/Held_data.h"
@@ -14,56 +15,13 @@
 #include "app/cli/Stop_request.h"
 #include "board/Ad7190.h"
 #include "board/Clock.h"
-#include "board/Usb_backend.h"
 #include "datafile/Myfile.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
-#include "virtualboard/Virtual_board.h"
 
 namespace velqoris::cli {
 
 namespace {
-
-// The board texts of the window: the boxes name the board, the status bar the board text.
-constexpr const char* kBoxBoardName = "VELQORIS";
-constexpr const char* kStatusBoardText = "VELQORIS Board";
-
-constexpr const char* kHintNotFound =
-    "確認してください: USB ケーブルの接続、デバイスへのアクセス権 (udev ルール)、"
-    "他のプログラムがデバイスを使っていないか";
-constexpr const char* kHintNoResponse =
-    "確認してください: ボードの電源と USB ケーブル、他のプログラムがデバイスを使っていないか";
-constexpr const char* kHintOtherName =
-    "確認してください: 接続されているのが VELQORIS ボードか (別の名前が返りました)";
-constexpr const char* kHintSetupError =
-    "確認してください: ボードの接続とファームウェア (設定コマンドが受け付けられませんでした)";
-
-void ApplyFault(VirtualBoard& board, const std::string& fault) {
-  BoardFaults& f = board.Faults();
-  if (fault == "open") f.openFails = true;
-  if (fault == "silent") f.silentCommands.insert("?");
-  if (fault == "name") board.SetBoardName("OTHER");
-  if (fault == "refuse") {
-    for (int i = 0; i < 6; ++i) f.refusedCommands.insert("SG" + std::to_string(i));
-  }
-  if (fault == "readerror") f.readErrorAfter = 20;
-  if (fault == "badframe") f.lfFrame = 20;
-}
-
-int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err) {
-  switch (result) {
-    case Measurement::ConnectResult::kNoResponse:
-      err << BoardNoResponseMessage(kBoxBoardName) << '\n' << kHintNoResponse << '\n';
-      break;
-    case Measurement::ConnectResult::kOtherName:
-      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintOtherName << '\n';
-      break;
-    default:
-      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintNotFound << '\n';
-      break;
-  }
-  return kExitBoard;
-}
 
 int SaveResult(const Options& options, RunData& data, std::ostream& err) {
   const std::string path = WithDataExtension(options.out);
@@ -89,16 +47,7 @@ int SaveResult(const Options& options, RunData& data, std::ostream& err) {
 
 int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   SteadyClock clock;
-  std::unique_ptr<d2xx::Api> device;
-  if (options.virtualBoard) {
-    auto board = std::make_unique<VirtualBoard>(clock);
-    ApplyFault(*board, options.virtualFault);
-    for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
-    for (const MainsOption& mains : options.mains) ApplySignalOption(board->Signal(), mains);
-    device = std::move(board);
-  } else {
-    device = OpenUsbBackend();
-  }
+  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
   SleepingEventHost host(clock);
   TADC board(*device, host);
   HeldData held;
@@ -111,10 +60,7 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
   if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
   run.fBoardReady = true;
   out << PairText(run.BoardName, run.BoardVersion) << '\n' << std::flush;
-  if (!run.SetupBoard()) {
-    err << BoardErrorText(kStatusBoardText) << '\n' << kHintSetupError << '\n';
-    return kExitBoard;
-  }
+  if (!run.SetupBoard()) return ReportSetupFailure(err);
   run.BeginRun();
   err << kMeasuringText << '\n' << std::flush;
 
