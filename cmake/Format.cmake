@@ -9,6 +9,7 @@ if(CLANG_FORMAT)
        ${PROJECT_SOURCE_DIR}/status/*.[ch]pp ${PROJECT_SOURCE_DIR}/status/*.h
        ${PROJECT_SOURCE_DIR}/datafile/*.[ch]pp ${PROJECT_SOURCE_DIR}/datafile/*.h
        ${PROJECT_SOURCE_DIR}/message/*.[ch]pp ${PROJECT_SOURCE_DIR}/message/*.h
+       ${PROJECT_SOURCE_DIR}/analysis/*.[ch]pp ${PROJECT_SOURCE_DIR}/analysis/*.h
        ${PROJECT_SOURCE_DIR}/app/*.[ch]pp ${PROJECT_SOURCE_DIR}/app/*.h
        ${PROJECT_SOURCE_DIR}/tests/*.[ch]pp ${PROJECT_SOURCE_DIR}/tests/*.h
        ${PROJECT_SOURCE_DIR}/bench/*.[ch]pp ${PROJECT_SOURCE_DIR}/fuzz/*.[ch]pp)
