@@ -98,13 +98,40 @@ TEST_F(IoThreadTest, DisconnectIsStickyAndNeverHangs) {
   EXPECT_TRUE(state->destroyed);
 }
 
-TEST_F(IoThreadTest, FailedWriteIsSticky) {
+TEST_F(IoThreadTest, FailedWriteFailsOnlyThatCall) {
   Start();
   state->writeResult = -1;
   DWORD written = 0;
   EXPECT_NE(io->Write("?\r", 2, &written), FT_OK);
-  DWORD n = 0;
+  EXPECT_EQ(Queued(), 0u);
+  state->writeResult = 0;
+  EXPECT_EQ(io->Write("?\r", 2, &written), FT_OK);
+  EXPECT_EQ(written, 2u);
+}
+
+// A transfer that failed lost bytes: the queue calls say so until a purge has
+// emptied both ends, while writes (the stop command) still go out.
+TEST_F(IoThreadTest, FailedReadHoldsUntilASuccessfulPurge) {
+  Start();
+  state->Push("ab");
+  ASSERT_TRUE(Eventually([&] { return Queued() == 2; }));
+  state->Script({-1});
+  ASSERT_TRUE(Eventually([&] { return io->Error() != FT_OK; }));
+  state->Push("cd");  // not read while the error stands
+  DWORD n = 99, written = 0;
+  char buf[4];
   EXPECT_NE(io->Queued(&n), FT_OK);
+  EXPECT_NE(io->Read(buf, 2, &n), FT_OK);
+  EXPECT_NE(io->Queued(&n), FT_OK);  // not only once
+  EXPECT_EQ(io->Write("AX\r", 3, &written), FT_OK);
+  EXPECT_EQ(written, 3u);
+  EXPECT_FALSE(io->Gone());
+  EXPECT_EQ(io->Purge(true, true), FT_OK);
+  EXPECT_EQ(io->Error(), FT_OK);
+  EXPECT_EQ(Queued(), 0u);
+  state->Push("ef");
+  ASSERT_TRUE(Eventually([&] { return Queued() == 2; }));
+  EXPECT_EQ(Take(2), "ef");
 }
 
 TEST_F(IoThreadTest, PurgeDuringAReadDiscardsWhatThatReadBrought) {
