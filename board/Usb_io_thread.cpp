@@ -43,19 +43,16 @@ FT_STATUS UsbIoThread::Run(std::function<FT_STATUS()> work) {
 FT_STATUS UsbIoThread::Write(const void* data, DWORD size, DWORD* written) {
   if (written) *written = 0;
   if (data == nullptr && size > 0) return FT_INVALID_PARAMETER;
-  DWORD sent = 0;
-  const FT_STATUS status = Run([&]() -> FT_STATUS {
-    const int r = transport_->Write(static_cast<const std::uint8_t*>(data),
-                                    static_cast<int>(std::min<DWORD>(size, 1u << 30)));
-    if (r < 0) {
-      if (r == UsbTransport::kGone) gone_ = true;
-      return FT_IO_ERROR;
-    }
-    sent = static_cast<DWORD>(r);
-    return FT_OK;
-  });
-  if (written) *written = sent;
-  return status;
+  if (gone_.load()) return FT_IO_ERROR;
+  std::lock_guard lock(writeMutex_);
+  const int r = transport_->Write(static_cast<const std::uint8_t*>(data),
+                                  static_cast<int>(std::min<DWORD>(size, 1u << 30)));
+  if (r < 0) {
+    if (r == UsbTransport::kGone) gone_ = true;
+    return FT_IO_ERROR;
+  }
+  if (written) *written = static_cast<DWORD>(r);
+  return FT_OK;
 }
 
 FT_STATUS UsbIoThread::Purge(bool receive, bool transmit) {

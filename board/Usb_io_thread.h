@@ -1,7 +1,8 @@
-// Owns a USB transport on one thread of its own: runs the caller's writes,
-// purges and settings in order and, between them, reads into a receive queue
-// whose count the caller reads without waiting. A full queue stops the
-// reading, so no byte is dropped.
+// Owns a USB transport on one thread of its own: reads into a receive queue
+// whose count the caller reads without waiting, and runs the caller's purges
+// and settings between reads. A full queue stops the reading, so no byte is
+// dropped. Writes go out from the caller's thread at once, beside a read in
+// flight, so a command never waits for the chip's next packet.
 //
 // Errors: a device that is gone fails every call until it is opened again. A
 // read that fails otherwise lost bytes, so reading stops and the queue calls
@@ -66,6 +67,7 @@ class UsbIoThread {
   std::atomic<bool> gone_{false};
   std::atomic<bool> readFailed_{false};  // until the next successful purge
 
+  std::mutex writeMutex_;  // one caller's write at a time
   std::mutex mutex_;
   std::condition_variable wake_;  // to the I/O thread
   std::condition_variable done_;  // to callers

@@ -1,5 +1,6 @@
 // The few USB calls the I/O thread makes, so its queue and thread logic can be
-// driven by a fake in the tests. Only the I/O thread calls a transport.
+// driven by a fake in the tests. Only the I/O thread calls a transport, except
+// Write, which the caller's thread makes while a Read may be in flight.
 #pragma once
 
 #include <cstdint>

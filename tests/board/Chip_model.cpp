@@ -94,6 +94,17 @@ void ChipModel::FailNextIn(int libusbError) {
   failNext_ = libusbError;
 }
 
+void ChipModel::HoldReads(bool hold) {
+  std::lock_guard lock(mutex_);
+  hold_ = hold;
+  released_.notify_all();
+}
+
+bool ChipModel::ReadHeld() const {
+  std::lock_guard lock(mutex_);
+  return held_ > 0;
+}
+
 void ChipModel::Advance(Duration d) {
   std::lock_guard lock(mutex_);
   clock_.AdvanceTo(clock_.Now() + d);
@@ -146,7 +157,10 @@ void ChipModel::Emit(std::uint8_t* out, int& got, std::size_t payload) {
 }
 
 int ChipModel::BulkIn(std::uint8_t* data, int length, int* actual, unsigned timeoutMs) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  ++held_;
+  released_.wait(lock, [&] { return !hold_; });
+  --held_;
   *actual = 0;
   InTransfer record{clock_.Now(), clock_.Now(), length, 0, 0};
   auto done = [&](int result, int got) {

@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -93,6 +94,10 @@ class ChipModel {
   void SetKernelDriver(bool attached);
   // The next bulk IN transfer fails with this libusb code and loses its data.
   void FailNextIn(int libusbError);
+  // Holds every bulk IN transfer at its start (no time passes) until released,
+  // so a test can act while a read is in flight.
+  void HoldReads(bool hold);
+  bool ReadHeld() const;
   // Moves time on while nothing else does (a host that is not reading).
   void Advance(Duration d);
   // Runs `fn` with the chip held still (to look at the board behind it).
@@ -136,6 +141,9 @@ class ChipModel {
   Duration lastPacket_{0};
   std::deque<std::uint8_t> buffer_;
   int failNext_ = 0;
+  bool hold_ = false;
+  int held_ = 0;
+  std::condition_variable released_;
   int receivePurges_ = 0;
   std::vector<InTransfer> in_;
   std::vector<OutTransfer> out_;

@@ -16,7 +16,9 @@ namespace velqoris::testing {
 
 class VirtualBoardSide final : public FifoSide {
  public:
-  explicit VirtualBoardSide(VirtualBoard& board) : board_(board) {
+  explicit VirtualBoardSide(VirtualBoard& board) : board_(board) { Reopen(); }
+  // After the board lost power.
+  void Reopen() {
     board_.FT_Open(0, &handle_);
     board_.FT_SetUSBParameters(handle_, 4096, 0);
   }
@@ -59,8 +61,10 @@ class RateSource final : public FifoSide {
     made += n;
     return n;
   }
+  void Purged() override { purgedAt = made; }
   // A stalled source drops nothing: it sends later what it could not then.
   std::uint64_t made = 0;
+  std::uint64_t purgedAt = 0;  // what was made when the chip was last purged
 
  private:
   const Clock& clock_;

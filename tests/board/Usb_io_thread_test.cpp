@@ -58,7 +58,7 @@ TEST_F(IoThreadTest, IdleAndTimeoutsAreNotErrors) {
   EXPECT_EQ(Take(1), "x");
 }
 
-TEST_F(IoThreadTest, WritesRunOnTheThreadInOrder) {
+TEST_F(IoThreadTest, WritesGoOutInOrder) {
   Start();
   DWORD written = 0;
   EXPECT_EQ(io->Write("SB1\r", 4, &written), FT_OK);
@@ -68,6 +68,25 @@ TEST_F(IoThreadTest, WritesRunOnTheThreadInOrder) {
   ASSERT_EQ(state->writes.size(), 2u);
   EXPECT_EQ(state->writes[0], "SB1\r");
   EXPECT_EQ(state->writes[1], "AX\r");
+}
+
+// A stop command must not wait for the chip's next packet.
+TEST_F(IoThreadTest, WriteGoesOutWhileAReadIsInFlight) {
+  Start();
+  {
+    std::lock_guard lock(state->mutex);
+    state->gateClosed = true;
+  }
+  ASSERT_TRUE(state->WaitUntil([&] { return state->inGate; }));
+  DWORD written = 0;
+  EXPECT_EQ(io->Write("AX\r", 3, &written), FT_OK);
+  EXPECT_EQ(written, 3u);
+  {
+    std::lock_guard lock(state->mutex);
+    EXPECT_TRUE(state->inGate);
+    EXPECT_EQ(state->writes, std::vector<std::string>{"AX\r"});
+  }
+  state->OpenGate();
 }
 
 TEST_F(IoThreadTest, PartialWriteIsReportedAsSuch) {
