@@ -69,9 +69,14 @@ void ChipModel::SetSide(FifoSide* side) {
 
 void ChipModel::Unplug() {
   std::lock_guard lock(mutex_);
+  PowerOff();
+}
+
+void ChipModel::PowerOff() {
   plugged_ = false;
   claimed_ = false;
   buffer_.clear();
+  if (side_ != nullptr) side_->PowerLost();
 }
 
 void ChipModel::Plug() {
@@ -89,9 +94,10 @@ void ChipModel::SetKernelDriver(bool attached) {
   kernelDriver_ = attached;
 }
 
-void ChipModel::FailNextIn(int libusbError) {
+void ChipModel::FailIn(int libusbError, std::uint64_t after) {
   std::lock_guard lock(mutex_);
-  failNext_ = libusbError;
+  failCode_ = libusbError;
+  failAfter_ = after;
 }
 
 void ChipModel::HoldReads(bool hold) {
@@ -153,6 +159,7 @@ void ChipModel::Emit(std::uint8_t* out, int& got, std::size_t payload) {
   std::copy_n(buffer_.begin(), payload, out + got + kStatusBytes);
   buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(payload));
   got += kStatusBytes + static_cast<int>(payload);
+  failAfter_ -= std::min<std::uint64_t>(failAfter_, payload);
   lastPacket_ = clock_.Now();
 }
 
@@ -173,20 +180,24 @@ int ChipModel::BulkIn(std::uint8_t* data, int length, int* actual, unsigned time
   };
   if (!plugged_) return done(LIBUSB_ERROR_NO_DEVICE, 0);
   if (!claimed_) return done(LIBUSB_ERROR_IO, 0);
-  if (failNext_ != 0) {
-    // A damaged transfer: what it carried is lost.
-    const int code = failNext_;
-    failNext_ = 0;
-    clock_.AdvanceTo(clock_.Now() + milliseconds(1));
-    buffer_.clear();
-    return done(code, 0);
-  }
   const Duration deadline =
       timeoutMs == 0 ? Duration::max() : clock_.Now() + milliseconds(timeoutMs);
   const Duration latency = milliseconds(latencyMs_);
   const std::size_t full = static_cast<std::size_t>(packetSize_ - kStatusBytes);
   int got = 0;
   for (;;) {
+    if (failCode_ != 0 && failAfter_ == 0) {
+      const int code = failCode_;
+      failCode_ = 0;
+      if (code == LIBUSB_ERROR_NO_DEVICE) {
+        PowerOff();
+      } else {
+        // A damaged transfer: what the chip held for it is lost.
+        buffer_.clear();
+        clock_.AdvanceTo(clock_.Now() + milliseconds(1));
+      }
+      return done(code, got);
+    }
     Fill();
     if (buffer_.size() >= full) {
       // A whole packet the host's buffer has no room for: babble.

@@ -55,6 +55,8 @@ class FifoSide {
   virtual std::size_t ToHost(std::uint8_t* out, std::size_t max) = 0;
   // The host purged the chip's receive buffer.
   virtual void Purged() {}
+  // The cable was pulled: a bus-powered board goes down with the chip.
+  virtual void PowerLost() {}
 };
 
 class ChipModel {
@@ -92,8 +94,10 @@ class ChipModel {
   bool Plugged() const;
   // The kernel's serial driver holds the interface until it is detached.
   void SetKernelDriver(bool attached);
-  // The next bulk IN transfer fails with this libusb code and loses its data.
-  void FailNextIn(int libusbError);
+  // The bulk IN transfer that would carry payload byte number `after` (counted
+  // from now) fails with this libusb code and loses what it carried;
+  // LIBUSB_ERROR_NO_DEVICE pulls the cable there.
+  void FailIn(int libusbError, std::uint64_t after = 0);
   // Holds every bulk IN transfer at its start (no time passes) until released,
   // so a test can act while a read is in flight.
   void HoldReads(bool hold);
@@ -124,6 +128,7 @@ class ChipModel {
 
  private:
   void Fill();  // from the board, as far as the buffer has room
+  void PowerOff();
   void Emit(std::uint8_t* out, int& got, std::size_t payload);
 
   mutable std::mutex mutex_;
@@ -140,7 +145,8 @@ class ChipModel {
   int latencyMs_ = 16;  // the chip's power-on value
   Duration lastPacket_{0};
   std::deque<std::uint8_t> buffer_;
-  int failNext_ = 0;
+  int failCode_ = 0;
+  std::uint64_t failAfter_ = 0;
   bool hold_ = false;
   int held_ = 0;
   std::condition_variable released_;

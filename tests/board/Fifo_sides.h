@@ -36,6 +36,7 @@ class VirtualBoardSide final : public FifoSide {
   }
   // Between the controller and the chip nothing is buffered but the FIFO.
   void Purged() override { board_.FT_Purge(handle_, d2xx::FT_PURGE_RX); }
+  void PowerLost() override { board_.Unplug(); }
 
   // Every byte the board put on the wire (the test clears it when it likes).
   std::string sent;

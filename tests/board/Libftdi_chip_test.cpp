@@ -16,6 +16,7 @@
 #include "board/Ad7190.h"
 #include "board/Libftdi_device.h"
 #include "board/Libftdi_transport.h"
+#include "board/Usb_backend.h"
 #include "tests/board/Chip_model.h"
 #include "tests/board/Fake_transport.h"
 #include "tests/board/Fifo_sides.h"
@@ -36,8 +37,9 @@ constexpr std::uint16_t kHighSpeed = 0x6010;
 
 double Ms(Duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Chip, board and host; the host's clock stands still, so its waits end only
-// by the board's answer (the chip's time runs on its own).
+// Chip, board and host. The chip's time runs on its own; the host's clock
+// creeps (1 ns a pass), so its waits end by the board's answer long before
+// they could time out, and a link that never answers still fails.
 struct Rig {
   explicit Rig(std::uint16_t product) : chip(product) {
     chip.SetSide(&side);
@@ -108,7 +110,7 @@ struct Rig {
   VirtualBoard board{chip.Time(), 7};
   testing::VirtualBoardSide side{board};
   ManualClock hostClock;
-  testing::FakeEventHost host{hostClock, Duration(0)};
+  testing::FakeEventHost host{hostClock, Duration(1)};
   LibftdiDevice device;  // the real transport, on whatever chip is on the bus
   TADC adc{device, host};
 };
@@ -132,6 +134,20 @@ TEST(LibftdiChipTest, OpensThroughLibftdiAndTakesTheChipFromTheKernelDriver) {
     transport.reset();
     EXPECT_FALSE(chip.Claimed());
   }
+}
+
+// The program's own backend finds the chip behind the kernel's driver.
+TEST(LibftdiChipTest, ProgramBackendOpensTheChipWithLibftdi) {
+  ChipModel chip(kFullSpeed);
+  chip.SetKernelDriver(true);
+  std::unique_ptr<Api> backend = OpenUsbBackend();
+  auto* chain = dynamic_cast<BackendChain*>(backend.get());
+  ASSERT_NE(chain, nullptr);
+  FT_HANDLE handle = nullptr;
+  ASSERT_EQ(backend->FT_Open(0, &handle), FT_OK);
+  EXPECT_EQ(chain->OpenedBy(), kLibftdiName);
+  EXPECT_TRUE(chip.Claimed());
+  EXPECT_EQ(backend->FT_Close(handle), FT_OK);
 }
 
 // Faster than a packet per latency period, slower than a transfer fills in
@@ -267,12 +283,14 @@ TEST(LibftdiChipTest, PassingErrorMidStreamLeavesAWorkingLink) {
   Rig rig(kFullSpeed);
   ASSERT_TRUE(rig.Identify());
   ASSERT_TRUE(rig.Setup(1));
+  rig.chip.FailIn(LIBUSB_ERROR_IO, 13 * 3000);  // once 3000 frames are through
   ASSERT_TRUE(rig.Start(2, 10000));
   std::vector<std::int32_t> ch0, ch1, sent0, sent1;
-  EXPECT_FALSE(rig.Collect(2, 10000, 50, ch0, ch1, 1000, [&] {
-    rig.chip.FailNextIn(LIBUSB_ERROR_IO);
-    return true;
-  }));
+  EXPECT_FALSE(rig.Collect(2, 10000, 50, ch0, ch1));
+  EXPECT_LT(rig.total, 3000);
+  int failed = 0;
+  for (const auto& in : rig.chip.InTransfers()) failed += in.result == LIBUSB_ERROR_IO ? 1 : 0;
+  EXPECT_EQ(failed, 1);
   EXPECT_LT(rig.total, 10000);
   EXPECT_TRUE(rig.adc.StopConversion());  // the window's stop after a failed read
   EXPECT_NE(ArrivedAfter(rig.chip, "AX\r", Duration(0)), Duration::max());
@@ -289,13 +307,11 @@ TEST(LibftdiChipTest, PulledCableEndsTheRunWithoutHanging) {
   Rig rig(kFullSpeed);
   ASSERT_TRUE(rig.Identify());
   ASSERT_TRUE(rig.Setup(2));
+  rig.chip.FailIn(LIBUSB_ERROR_NO_DEVICE, 7 * 3000);  // the cable, 3000 frames in
   ASSERT_TRUE(rig.Start(0, 10000));
   std::vector<std::int32_t> ch0, ch1;
-  EXPECT_FALSE(rig.Collect(0, 10000, 24, ch0, ch1, 500, [&] {
-    rig.chip.Unplug();
-    rig.chip.Locked([&] { rig.board.Unplug(); });
-    return true;
-  }));
+  EXPECT_FALSE(rig.Collect(0, 10000, 24, ch0, ch1));
+  EXPECT_LT(rig.total, 3000);
   EXPECT_FALSE(rig.adc.StopConversion());
   rig.adc.Disconnect();
   EXPECT_FALSE(rig.adc.IsOpen());
