@@ -1,6 +1,7 @@
 // D2XX calls over libftdi1. Device 0 is channel A of the first FTDI device;
-// one I/O thread owns the libftdi context (it is not thread-safe), so the
-// queue status answers at once without touching USB.
+// one I/O thread reads and purges (the libftdi context is not thread-safe), so
+// the queue status answers at once without touching USB. Writes go out from
+// the caller's thread through libusb, which allows it beside the reads.
 #pragma once
 
 #include <cstddef>

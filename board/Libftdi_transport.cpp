@@ -3,13 +3,15 @@
 #include <ftdi.h>
 #include <libusb.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace velqoris {
 
 namespace {
 constexpr int kVendor = 0x0403;
 constexpr int kProducts[] = {0x6001, 0x6010, 0x6011, 0x6014, 0x6015};
-constexpr int kReadTimeoutMs = 20;  // short, so queued writes and purges run soon
-constexpr unsigned char kLatencyMs = 2;
+constexpr int kStatusBytes = 2;  // modem and line status at the start of every packet
 
 bool Known(libusb_device* dev) {
   libusb_device_descriptor desc{};
@@ -40,41 +42,101 @@ std::unique_ptr<LibftdiTransport> LibftdiTransport::Open() {
     opened = ftdi_usb_open_dev(context, item->dev) == 0;
   }
   ftdi_list_free(&list);
-  if (!opened) {
+  if (!opened || ftdi_set_bitmode(context, 0xFF, BITMODE_RESET) != 0 ||
+      ftdi_set_latency_timer(context, kLatencyMs) != 0) {
+    if (opened) ftdi_usb_close(context);
     ftdi_free(context);
     return nullptr;
   }
-  ftdi_set_bitmode(context, 0xFF, BITMODE_RESET);
-  ftdi_set_latency_timer(context, kLatencyMs);
-  ftdi_read_data_set_chunksize(context, 4096);
-  context->usb_read_timeout = kReadTimeoutMs;
-  ftdi_tcioflush(context);
-  return std::unique_ptr<LibftdiTransport>(new LibftdiTransport(context));
+  const int packet =
+      context->max_packet_size > kStatusBytes ? static_cast<int>(context->max_packet_size) : 64;
+  std::unique_ptr<LibftdiTransport> transport(new LibftdiTransport(context, packet));
+  if (transport->Purge(true, true) != 0) return nullptr;
+  return transport;
 }
+
+LibftdiTransport::LibftdiTransport(ftdi_context* context, int packetSize)
+    : context_(context), packetSize_(packetSize) {}
 
 LibftdiTransport::~LibftdiTransport() {
   ftdi_usb_close(context_);
   ftdi_free(context_);
 }
 
+int LibftdiTransport::Status(int libusbResult) {
+  return libusbResult == LIBUSB_ERROR_NO_DEVICE ? kGone : std::min(libusbResult, -1);
+}
+
+int LibftdiTransport::Deliver(std::uint8_t* buffer, int size) {
+  const std::size_t n = std::min(spill_.size() - spillAt_, static_cast<std::size_t>(size));
+  std::memcpy(buffer, spill_.data() + spillAt_, n);
+  spillAt_ += n;
+  if (spillAt_ == spill_.size()) {
+    spill_.clear();
+    spillAt_ = 0;
+  }
+  return static_cast<int>(n);
+}
+
 int LibftdiTransport::Read(std::uint8_t* buffer, int size) {
-  const int r = ftdi_read_data(context_, buffer, size);
-  return r == LIBUSB_ERROR_TIMEOUT ? kTimedOut : r;
+  if (size <= 0) return 0;
+  if (!spill_.empty()) return Deliver(buffer, size);
+  // Whole packets only (a part-sized request would overflow on a full packet),
+  // no more than the caller can take, at least one.
+  const int payload = packetSize_ - kStatusBytes;
+  const int wanted = (size + payload - 1) / payload;
+  const int packets = std::max(1, std::min(wanted, chunk_ / packetSize_));
+  const int length = packets * packetSize_;
+  if (raw_.size() < static_cast<std::size_t>(length)) raw_.resize(static_cast<std::size_t>(length));
+  int actual = 0;
+  const int r =
+      libusb_bulk_transfer(context_->usb_dev, static_cast<unsigned char>(context_->out_ep),
+                           raw_.data(), length, &actual, kReadTimeoutMs);
+  // A time-out still hands over the packets that arrived before it.
+  if (r != 0 && r != LIBUSB_ERROR_TIMEOUT) return Status(r);
+  int kept = 0;
+  for (int at = 0; at < actual; at += packetSize_) {
+    const int n = std::min(packetSize_, actual - at) - kStatusBytes;
+    if (n <= 0) continue;
+    std::memmove(raw_.data() + kept, raw_.data() + at + kStatusBytes, static_cast<std::size_t>(n));
+    kept += n;
+  }
+  if (kept == 0) return r == 0 ? 0 : kTimedOut;
+  const int now = std::min(kept, size);
+  std::memcpy(buffer, raw_.data(), static_cast<std::size_t>(now));
+  spill_.assign(raw_.begin() + now, raw_.begin() + kept);
+  spillAt_ = 0;
+  return now;
 }
 
 int LibftdiTransport::Write(const std::uint8_t* data, int size) {
-  return ftdi_write_data(context_, data, size);
+  int sent = 0;
+  const int r = libusb_bulk_transfer(context_->usb_dev, static_cast<unsigned char>(context_->in_ep),
+                                     const_cast<std::uint8_t*>(data), size, &sent, kWriteTimeoutMs);
+  return r == 0 ? sent : Status(r);
 }
 
 int LibftdiTransport::Purge(bool receive, bool transmit) {
-  if (receive && transmit) return ftdi_tcioflush(context_) < 0 ? -1 : 0;
-  if (receive) return ftdi_tciflush(context_) < 0 ? -1 : 0;
-  if (transmit) return ftdi_tcoflush(context_) < 0 ? -1 : 0;
+  auto reset = [this](int value) {
+    return libusb_control_transfer(context_->usb_dev, FTDI_DEVICE_OUT_REQTYPE, SIO_RESET_REQUEST,
+                                   static_cast<std::uint16_t>(value),
+                                   static_cast<std::uint16_t>(context_->index), nullptr, 0,
+                                   kWriteTimeoutMs);
+  };
+  if (receive) {
+    spill_.clear();
+    spillAt_ = 0;
+    if (const int r = reset(SIO_TCIFLUSH); r < 0) return Status(r);
+  }
+  if (transmit) {
+    if (const int r = reset(SIO_TCOFLUSH); r < 0) return Status(r);
+  }
   return 0;
 }
 
 int LibftdiTransport::SetReadChunk(int bytes) {
-  return ftdi_read_data_set_chunksize(context_, static_cast<unsigned>(bytes)) < 0 ? -1 : 0;
+  chunk_ = std::max(bytes, 64);
+  return 0;
 }
 
 }  // namespace velqoris

@@ -1,8 +1,15 @@
-// The thin libftdi1 calls behind UsbTransport: channel A of the first FTDI
-// device found, with the kernel's serial driver detached.
+// Channel A of the first FTDI device, opened through libftdi1 (which detaches
+// the kernel's serial driver). The data path bypasses libftdi's read call: a
+// bulk transfer that runs into its time-out still carries the packets that did
+// arrive, and libftdi would drop them. So the bulk endpoints are driven through
+// libusb here, and the two status bytes that start every max-size packet are
+// taken out on the way.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "board/Usb_transport.h"
 
@@ -12,6 +19,16 @@ namespace velqoris {
 
 class LibftdiTransport final : public UsbTransport {
  public:
+  // The chip's latency timer: how long it holds a part-filled packet, and how
+  // often it answers with a status-only packet while it has nothing. Replies
+  // wait at most this long; an idle link wakes the I/O thread ~80 times a second.
+  static constexpr int kLatencyMs = 12;
+  // Longer than the latency timer, so an idle read ends with the chip's status
+  // packet; short, so a write or purge never waits long behind a read while a
+  // stream flows faster than one packet per latency period.
+  static constexpr int kReadTimeoutMs = 15;
+  static constexpr int kWriteTimeoutMs = 1000;
+
   // Null when no device is found or it cannot be claimed.
   static std::unique_ptr<LibftdiTransport> Open();
   ~LibftdiTransport() override;
@@ -23,9 +40,21 @@ class LibftdiTransport final : public UsbTransport {
   int Purge(bool receive, bool transmit) override;
   int SetReadChunk(int bytes) override;
 
+  // 64 on full-speed chips, 512 on high-speed ones.
+  int PacketSize() const { return packetSize_; }
+
  private:
-  explicit LibftdiTransport(ftdi_context* context) : context_(context) {}
+  LibftdiTransport(ftdi_context* context, int packetSize);
+  int Deliver(std::uint8_t* buffer, int size);
+  static int Status(int libusbResult);
+
   ftdi_context* context_;
+  int packetSize_;
+  int chunk_ = 4096;
+  std::vector<std::uint8_t> raw_;
+  // Payload of the last transfer beyond what the caller had room for.
+  std::vector<std::uint8_t> spill_;
+  std::size_t spillAt_ = 0;
 };
 
 }  // namespace velqoris

@@ -1,13 +1,35 @@
 #include "board/Usb_backend.h"
 
+#include <iostream>
+#include <string>
+#include <utility>
+
 #include "board/Ftd2xx_library.h"
 #include "board/Libftdi_device.h"
 
 namespace velqoris {
 
+std::vector<BackendChain::Backend> UsbBackendOrder(
+    std::function<std::unique_ptr<d2xx::Api>()> libftdi,
+    std::function<std::unique_ptr<d2xx::Api>()> vendor) {
+  BackendChain::Backend first{kLibftdiName, std::move(libftdi)};
+  BackendChain::Backend second{kVendorName, std::move(vendor)};
+#ifdef _WIN32
+  std::swap(first, second);
+#endif
+  std::vector<BackendChain::Backend> order;
+  order.push_back(std::move(first));
+  order.push_back(std::move(second));
+  return order;
+}
+
 std::unique_ptr<d2xx::Api> OpenUsbBackend() {
-  if (auto vendor = Ftd2xxLibrary::Load()) return vendor;
-  return std::make_unique<LibftdiDevice>();
+  auto order =
+      UsbBackendOrder([] { return std::make_unique<LibftdiDevice>(); },
+                      []() -> std::unique_ptr<d2xx::Api> { return Ftd2xxLibrary::Load(); });
+  return std::make_unique<BackendChain>(std::move(order), [](const std::string& name) {
+    std::cerr << "VELQORIS: 基板を " << name << " で開きました\n";
+  });
 }
 
 }  // namespace velqoris

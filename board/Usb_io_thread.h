@@ -1,7 +1,13 @@
-// Owns a USB transport on one thread of its own: runs the caller's writes,
-// purges and settings in order and, between them, reads into a receive queue
-// whose count the caller reads without waiting. A failed read is sticky: every
-// later call reports it. A full queue stops the reading, so no byte is dropped.
+// Owns a USB transport on one thread of its own: reads into a receive queue
+// whose count the caller reads without waiting, and runs the caller's purges
+// and settings between reads. A full queue stops the reading, so no byte is
+// dropped. Writes go out from the caller's thread at once, beside a read in
+// flight, so a command never waits for the chip's next packet.
+//
+// Errors: a device that is gone fails every call until it is opened again. A
+// read that fails otherwise lost bytes, so reading stops and the queue calls
+// report it until a purge succeeds; writes still go out meanwhile (the stop
+// command after a failed read). A failed write fails only that call.
 #pragma once
 
 #include <atomic>
@@ -40,7 +46,9 @@ class UsbIoThread {
   // Takes what is queued, up to `size` bytes; never waits for more.
   d2xx::FT_STATUS Read(void* dest, d2xx::DWORD size, d2xx::DWORD* got);
   d2xx::FT_STATUS Queued(d2xx::DWORD* count) const;
-  d2xx::FT_STATUS Error() const { return error_.load(); }
+  // FT_OK, or the error the queue calls report now.
+  d2xx::FT_STATUS Error() const;
+  bool Gone() const { return gone_.load(); }
 
  private:
   struct Op {
@@ -56,8 +64,10 @@ class UsbIoThread {
   ReceiveQueue queue_;
   std::vector<std::uint8_t> scratch_;
   int chunk_;  // I/O thread only
-  std::atomic<d2xx::FT_STATUS> error_{d2xx::FT_OK};
+  std::atomic<bool> gone_{false};
+  std::atomic<bool> readFailed_{false};  // until the next successful purge
 
+  std::mutex writeMutex_;  // one caller's write at a time
   std::mutex mutex_;
   std::condition_variable wake_;  // to the I/O thread
   std::condition_variable done_;  // to callers

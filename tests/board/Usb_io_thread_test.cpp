@@ -58,7 +58,7 @@ TEST_F(IoThreadTest, IdleAndTimeoutsAreNotErrors) {
   EXPECT_EQ(Take(1), "x");
 }
 
-TEST_F(IoThreadTest, WritesRunOnTheThreadInOrder) {
+TEST_F(IoThreadTest, WritesGoOutInOrder) {
   Start();
   DWORD written = 0;
   EXPECT_EQ(io->Write("SB1\r", 4, &written), FT_OK);
@@ -68,6 +68,25 @@ TEST_F(IoThreadTest, WritesRunOnTheThreadInOrder) {
   ASSERT_EQ(state->writes.size(), 2u);
   EXPECT_EQ(state->writes[0], "SB1\r");
   EXPECT_EQ(state->writes[1], "AX\r");
+}
+
+// A stop command must not wait for the chip's next packet.
+TEST_F(IoThreadTest, WriteGoesOutWhileAReadIsInFlight) {
+  Start();
+  {
+    std::lock_guard lock(state->mutex);
+    state->gateClosed = true;
+  }
+  ASSERT_TRUE(state->WaitUntil([&] { return state->inGate; }));
+  DWORD written = 0;
+  EXPECT_EQ(io->Write("AX\r", 3, &written), FT_OK);
+  EXPECT_EQ(written, 3u);
+  {
+    std::lock_guard lock(state->mutex);
+    EXPECT_TRUE(state->inGate);
+    EXPECT_EQ(state->writes, std::vector<std::string>{"AX\r"});
+  }
+  state->OpenGate();
 }
 
 TEST_F(IoThreadTest, PartialWriteIsReportedAsSuch) {
@@ -98,13 +117,40 @@ TEST_F(IoThreadTest, DisconnectIsStickyAndNeverHangs) {
   EXPECT_TRUE(state->destroyed);
 }
 
-TEST_F(IoThreadTest, FailedWriteIsSticky) {
+TEST_F(IoThreadTest, FailedWriteFailsOnlyThatCall) {
   Start();
   state->writeResult = -1;
   DWORD written = 0;
   EXPECT_NE(io->Write("?\r", 2, &written), FT_OK);
-  DWORD n = 0;
+  EXPECT_EQ(Queued(), 0u);
+  state->writeResult = 0;
+  EXPECT_EQ(io->Write("?\r", 2, &written), FT_OK);
+  EXPECT_EQ(written, 2u);
+}
+
+// A transfer that failed lost bytes: the queue calls say so until a purge has
+// emptied both ends, while writes (the stop command) still go out.
+TEST_F(IoThreadTest, FailedReadHoldsUntilASuccessfulPurge) {
+  Start();
+  state->Push("ab");
+  ASSERT_TRUE(Eventually([&] { return Queued() == 2; }));
+  state->Script({-1});
+  ASSERT_TRUE(Eventually([&] { return io->Error() != FT_OK; }));
+  state->Push("cd");  // not read while the error stands
+  DWORD n = 99, written = 0;
+  char buf[4];
   EXPECT_NE(io->Queued(&n), FT_OK);
+  EXPECT_NE(io->Read(buf, 2, &n), FT_OK);
+  EXPECT_NE(io->Queued(&n), FT_OK);  // not only once
+  EXPECT_EQ(io->Write("AX\r", 3, &written), FT_OK);
+  EXPECT_EQ(written, 3u);
+  EXPECT_FALSE(io->Gone());
+  EXPECT_EQ(io->Purge(true, true), FT_OK);
+  EXPECT_EQ(io->Error(), FT_OK);
+  EXPECT_EQ(Queued(), 0u);
+  state->Push("ef");
+  ASSERT_TRUE(Eventually([&] { return Queued() == 2; }));
+  EXPECT_EQ(Take(2), "ef");
 }
 
 TEST_F(IoThreadTest, PurgeDuringAReadDiscardsWhatThatReadBrought) {
