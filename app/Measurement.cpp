@@ -107,7 +107,12 @@ void Measurement::KeepResults(std::int32_t count) {
 }
 
 Measurement::StepResult Measurement::EndWithError() {
-  board_.StopConversion();
+  // A link that cannot even send the stop (a pulled cable) is closed, so the
+  // next start opens the board afresh instead of failing on a dead handle.
+  if (!board_.StopConversion()) {
+    board_.Disconnect();
+    fBoardReady = false;
+  }
   fMeasuring = false;
   data_.DropData();
   return StepResult::kError;

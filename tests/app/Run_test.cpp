@@ -224,6 +224,23 @@ TEST_F(WindowTest, ARefusedSettingShowsOnlyTheStatusAndIdentifiesAgainNextTime) 
   EXPECT_EQ(form->Data().Settings.Gain, 64);
 }
 
+TEST_F(WindowTest, APulledCableEndsTheRunAndTheNextStartAfterPluggingInWorks) {
+  ASSERT_TRUE(Measure(12, 0, 0));
+  Choose(1, 3, 0);
+  Press();
+  Pass(ms(300));
+  board.Unplug();
+  for (int i = 0; i < 100 && form->Run()->fMeasuring; ++i) Pass(ms(100));
+  ASSERT_FALSE(form->Run()->fMeasuring);
+  EXPECT_EQ(PanelUtf8(2), "計測エラーで終了");
+  EXPECT_FALSE(form->Run()->fBoardReady);
+  board.Plug();
+  ASSERT_TRUE(Measure(12, 0, 0));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Commands("U?"), 2);  // identified again on the new handle
+  EXPECT_EQ(form->Data().Ch0.Count, 100);
+}
+
 TEST_F(WindowTest, AReadErrorEndsTheRunDiscardingResultsAndKeepingTheLink) {
   ASSERT_TRUE(Measure(12, 0, 2));  // old data on display
   const QImage before = Bitmap().copy();
