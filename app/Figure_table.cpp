@@ -5,6 +5,12 @@
 
 namespace velqoris {
 
+namespace {
+
+constexpr int kSentenceLength = 16;
+
+}  // namespace
+
 QTableWidget* MakeFigureTable(QWidget* parent, const char* name) {
   auto* table = new QTableWidget(0, 3, parent);
   table->setObjectName(name);
@@ -16,16 +22,29 @@ QTableWidget* MakeFigureTable(QWidget* parent, const char* name) {
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
   QHeaderView* header = table->horizontalHeader();
-  header->setSectionResizeMode(0, QHeaderView::Stretch);
-  header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  // Labels whole, values next to their units; a long value is elided, with a tooltip.
+  header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(1, QHeaderView::Stretch);
   header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
   return table;
 }
 
 void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows) {
+  table.clearSpans();
   table.setRowCount(static_cast<int>(rows.size()));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const analysis::FigureRow& r = rows[static_cast<std::size_t>(i)];
+    // A sentence instead of a number (over range, no tone) spans the row.
+    if (r.unit.empty() && QString::fromStdString(r.value).size() > kSentenceLength) {
+      auto* note = new QTableWidgetItem(QString::fromStdString(r.label + ": " + r.value));
+      note->setToolTip(note->text());
+      note->setData(Qt::UserRole, QString::fromStdString(r.value));
+      table.setItem(i, 0, note);
+      table.setItem(i, 1, new QTableWidgetItem(QString::fromStdString(r.value)));
+      table.setItem(i, 2, new QTableWidgetItem(QString()));
+      table.setSpan(i, 0, 1, 3);
+      continue;
+    }
     auto* label = new QTableWidgetItem(QString::fromStdString(r.label));
     auto* value = new QTableWidgetItem(QString::fromStdString(r.value));
     auto* unit = new QTableWidgetItem(QString::fromStdString(r.unit));

@@ -70,4 +70,14 @@ Ticks LogTicks(double lo, double hi, int maxTicks) {
 
 std::string TickText(double value, int decimals) { return FormatFixed(value, decimals); }
 
+std::string LogTickText(double value) {
+  if (!(value > 0.0) || !std::isfinite(value)) return FormatFixed(value, 0);
+  const int exponent = static_cast<int>(std::floor(std::log10(value) + 1e-9));
+  if (exponent >= 4) {
+    const double mantissa = value / std::pow(10.0, exponent);
+    return FormatFixed(mantissa, 0) + "e" + std::to_string(exponent);
+  }
+  return FormatFixed(value, std::clamp(-exponent, 0, 9));
+}
+
 }  // namespace velqoris

@@ -22,5 +22,7 @@ Ticks LogTicks(double lo, double hi, int maxTicks);
 
 // A tick's text with the ticks' decimals.
 std::string TickText(double value, int decimals);
+// A logarithmic tick's own text: "0.2", "5", "100", and "1e4" style from 10^4 on.
+std::string LogTickText(double value);
 
 }  // namespace velqoris

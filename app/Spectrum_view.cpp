@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/Plot_ticks.h"
 
@@ -118,12 +119,17 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   }
 
   const int lineH = fm.height();
+  const auto yText = [&](double v, int decimals) {
+    return QString::fromStdString(density ? LogTickText(v) : TickText(v, decimals));
+  };
+  const auto xText = [&](double v, int decimals) {
+    return QString::fromStdString(logFrequency_ ? LogTickText(v) : TickText(v, decimals));
+  };
   const Ticks yTicks = density ? LogTicks(yLo, yHi, std::max(2, height() / 30))
                                : LinearTicks(yLo, yHi, std::max(2, height() / 30));
   int yLabelWidth = 0;
   for (double v : yTicks.values) {
-    yLabelWidth = std::max(
-        yLabelWidth, fm.horizontalAdvance(QString::fromStdString(TickText(v, yTicks.decimals))));
+    yLabelWidth = std::max(yLabelWidth, fm.horizontalAdvance(yText(v, yTicks.decimals)));
   }
   QRect area(yLabelWidth + lineH + 10, lineH + 8, 0, 0);
   area.setRight(width() - 12 - fm.horizontalAdvance(QStringLiteral("00000")) / 2);
@@ -149,8 +155,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     xTicks = logFrequency_ ? LogTicks(xLo, xHi, maxX) : LinearTicks(xLo, xHi, maxX);
     int widest = 0;
     for (double v : xTicks.values) {
-      widest = std::max(widest,
-                        fm.horizontalAdvance(QString::fromStdString(TickText(v, xTicks.decimals))));
+      widest = std::max(widest, fm.horizontalAdvance(xText(v, xTicks.decimals)));
     }
     if (maxX <= 2 || static_cast<int>(xTicks.values.size()) * (widest + 16) <= area.width()) break;
   }
@@ -162,12 +167,12 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     p.drawLine(QPointF(toX(v), area.top()), QPointF(toX(v), area.bottom()));
   p.setPen(Qt::black);
   for (double v : yTicks.values) {
-    const QString t = QString::fromStdString(TickText(v, yTicks.decimals));
+    const QString t = yText(v, yTicks.decimals);
     p.drawText(QRectF(area.left() - 6 - yLabelWidth, toY(v) - lineH / 2.0, yLabelWidth, lineH),
                Qt::AlignRight | Qt::AlignVCenter, t);
   }
   for (double v : xTicks.values) {
-    const QString t = QString::fromStdString(TickText(v, xTicks.decimals));
+    const QString t = xText(v, xTicks.decimals);
     const int w = fm.horizontalAdvance(t);
     p.drawText(QRectF(toX(v) - w / 2.0 - 2, area.bottom() + 5, w + 4, lineH), Qt::AlignCenter, t);
   }
@@ -186,10 +191,13 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.setPen(QPen(kTrace, 1));
   p.drawPath(trace);
 
-  // Marks: the fundamental and its harmonics in red, mains lines in green.
+  // Marks: the fundamental and its harmonics in red, mains lines in green
+  // where they stand out of the trace. Texts move up rather than overlap.
+  std::vector<QRectF> placed;
   const auto mark = [&](const analysis::SpectrumLine& line, const QColor& colour,
                         const QString& text) {
     if (line.bin <= 0 || line.bin >= bins) return;
+    if (density ? !(Value(line.bin) >= yLo) : Value(line.bin) < yLo) return;  // below the axis
     const double x = toX(Frequency(line.bin));
     const double y = toY(Value(line.bin));
     p.setPen(colour);
@@ -198,14 +206,36 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     tri << QPointF(x, y - 2) << QPointF(x - 4, y - 9) << QPointF(x + 4, y - 9);
     p.drawPolygon(tri);
     p.setBrush(Qt::NoBrush);
+    if (text.isEmpty()) return;
     const int w = fm.horizontalAdvance(text);
-    const double top = std::max<double>(area.top() + 1, y - 10 - lineH);
-    p.drawText(QRectF(x - w / 2.0 - 2, top, w + 4, lineH), Qt::AlignCenter, text);
+    QRectF box(x - w / 2.0 - 2, y - 10 - lineH, w + 4, lineH);
+    if (box.top() < area.top() + 1) box.moveLeft(x + 6);  // beside the mark at the top
+    box.moveTop(std::max<double>(area.top() + 1, box.top()));
+    const auto overlaps = [&] {
+      return std::any_of(placed.begin(), placed.end(),
+                         [&](const QRectF& r) { return r.intersects(box); });
+    };
+    while (overlaps() && box.top() - lineH >= area.top()) box.translate(0, -lineH);
+    if (overlaps()) return;
+    placed.push_back(box);
+    p.drawText(box, Qt::AlignCenter, text);
   };
-  for (const auto& l : figures_.mains50) mark(l, kMains, l.order == 1 ? Text("50Hz") : QString());
-  for (const auto& l : figures_.mains60) mark(l, kMains, l.order == 1 ? Text("60Hz") : QString());
-  for (const auto& h : figures_.harmonics) mark(h, kTone, QString::number(h.order));
+  std::vector<double> levels;
+  for (int k = 1; k < bins; ++k) levels.push_back(spectrum_.dbfs[k]);
+  std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+  const double median = levels[levels.size() / 2];
+  const auto standsOut = [&](const analysis::SpectrumLine& l) {
+    return l.bin > 0 && l.bin < bins && spectrum_.dbfs[l.bin] >= median + 10.0;
+  };
   if (figures_.fundamental) mark(*figures_.fundamental, kTone, Text("基本波"));
+  for (const auto& h : figures_.harmonics) mark(h, kTone, QString::number(h.order));
+  for (const auto* lines : {&figures_.mains50, &figures_.mains60}) {
+    for (const auto& l : *lines) {
+      if (!standsOut(l)) continue;
+      const int base = lines == &figures_.mains50 ? 50 : 60;
+      mark(l, kMains, QStringLiteral("%1Hz").arg(base * l.order));
+    }
+  }
   p.setClipping(false);
 
   p.setPen(Qt::black);
@@ -214,8 +244,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.drawText(QRect(area.left(), height() - lineH - 4, area.width(), lineH), Qt::AlignCenter,
              AxisTitle());
   p.drawText(QPoint(area.left(), 4 + fm.ascent()), ValueTitle());
-  const QString legend = Text("▲ 基本波・高調波");
-  const QString mains = Text("▲ 電源周波数");
+  const QString legend = Text("▼ 基本波・高調波");
+  const QString mains = Text("▼ 電源周波数");
   int x = area.right() - fm.horizontalAdvance(legend) - fm.horizontalAdvance(mains) - 12;
   p.setPen(kTone);
   p.drawText(QPoint(x, 4 + fm.ascent()), legend);
