@@ -4,10 +4,12 @@
 // a run, and survives being closed and the main window closing first.
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -195,8 +197,23 @@ TEST_F(AnalysisWindowTest, MainWindowClosingFirstTakesTheOpenAnalysisWindowWithI
   AnalysisWindow* w = Open();
   ASSERT_TRUE(Measure(12, 0, 2));
   QPointer<AnalysisWindow> alive(w);
-  form->close();
-  form.reset();  // also the case of a run still going
+  // The program ends with its main window, whatever analysis window is open.
+  // The application decides that only inside its event loop; the second
+  // timer ends a loop that would otherwise keep running, so a failure cannot hang.
+  int lastClosed = 0;
+  const auto connection = QObject::connect(qApp, &QGuiApplication::lastWindowClosed,
+                                           [&lastClosed] { ++lastClosed; });
+  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  guard.start(10000);
+  const int exitCode = QCoreApplication::exec();
+  guard.stop();
+  QObject::disconnect(connection);
+  EXPECT_EQ(lastClosed, 1);
+  EXPECT_EQ(exitCode, 0);
+  form.reset();
   EXPECT_TRUE(alive.isNull());
 }
 
