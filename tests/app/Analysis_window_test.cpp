@@ -4,14 +4,14 @@
 // a run, and survives being closed and the main window closing first.
 #include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <fstream>
@@ -193,6 +193,29 @@ TEST_F(AnalysisWindowTest, AClosedWindowComputesNothingAndCatchesUpWhenReopened)
   EXPECT_TRUE(w->Histogram(1)->AxisInMicrovolts());
 }
 
+TEST_F(AnalysisWindowTest, AStoppedRunIsAnalysedAtTheCountItKeptAndAnErrorLeavesNothing) {
+  AnalysisWindow* w = Open();
+  Choose(5, 3, 0);  // 100 sps, 1000 samples
+  Press();
+  while (form->Run()->ReadCount < 137) Pass(ms(10));
+  Press();
+  const int kept = form->Data().Ch0.Count;
+  ASSERT_GE(kept, 137);
+  ASSERT_NE(w->Noise(0), nullptr);
+  EXPECT_EQ(w->Noise(0)->figures.count, kept);
+  ASSERT_NE(w->Spectrum(0), nullptr);
+  EXPECT_EQ(w->Spectrum(0)->spectrum.n, kept);  // the whole record, not a power of two
+
+  Choose(5, 3, 0);
+  Press();
+  board.Faults().readErrorAfter = 30;
+  ASSERT_TRUE(RunToEnd(ms(20)));
+  board.Faults().readErrorAfter.reset();
+  EXPECT_FALSE(form->Data().HasData());
+  EXPECT_EQ(w->Noise(0), nullptr);
+  EXPECT_FALSE(w->Note().startsWith(QString::fromUtf8("測定中です")));
+}
+
 TEST_F(AnalysisWindowTest, MainWindowClosingFirstTakesTheOpenAnalysisWindowWithIt) {
   AnalysisWindow* w = Open();
   ASSERT_TRUE(Measure(12, 0, 2));
@@ -201,8 +224,8 @@ TEST_F(AnalysisWindowTest, MainWindowClosingFirstTakesTheOpenAnalysisWindowWithI
   // The application decides that only inside its event loop; the second
   // timer ends a loop that would otherwise keep running, so a failure cannot hang.
   int lastClosed = 0;
-  const auto connection = QObject::connect(qApp, &QGuiApplication::lastWindowClosed,
-                                           [&lastClosed] { ++lastClosed; });
+  const auto connection =
+      QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&lastClosed] { ++lastClosed; });
   QTimer::singleShot(0, form.get(), [this] { form->close(); });
   QTimer guard;
   guard.setSingleShot(true);
