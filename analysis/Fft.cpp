@@ -15,7 +15,7 @@ namespace {
 using Cpx = std::complex<double>;
 
 // Rough operation counts: the mixed-radix transform does about n × p work per
-// radix-p stage; Bluestein does three power-of-two transforms of m ≥ 2n − 1.
+// radix-p stage; Bluestein does three transforms of a 5-smooth m ≥ 2n − 1.
 double DirectCost(std::int64_t n) {
   double cost = 0.0;
   std::int64_t rest = n;
@@ -35,15 +35,24 @@ double DirectCost(std::int64_t n) {
   return cost;
 }
 
+bool FiveSmooth(std::int64_t m) {
+  for (std::int64_t p : {2, 3, 5}) {
+    while (m % p == 0) m /= p;
+  }
+  return m == 1;
+}
+
+// The shortest length with only the factors 2, 3 and 5 that holds the linear
+// convolution: KissFFT has fast butterflies for exactly those.
 std::int64_t BluesteinLength(std::int64_t n) {
-  std::int64_t m = 1;
-  while (m < 2 * n - 1) m *= 2;
+  std::int64_t m = std::max<std::int64_t>(2 * n - 1, 1);
+  while (!FiveSmooth(m)) ++m;
   return m;
 }
 
 double BluesteinCost(std::int64_t n) {
   const std::int64_t m = BluesteinLength(n);
-  return 3.0 * static_cast<double>(m) * std::log2(static_cast<double>(m)) + 4.0 * m;
+  return 3.0 * DirectCost(m) + 4.0 * static_cast<double>(m);
 }
 
 }  // namespace
@@ -55,6 +64,9 @@ struct Fft::Plan {
   std::optional<kissfft<double>> inverse;
   std::vector<Cpx> chirp;
   std::vector<Cpx> kernel;
+  // Scratch of the convolution, kept so a transform allocates nothing.
+  std::vector<Cpx> padded;
+  std::vector<Cpx> product;
 };
 
 Fft::Fft(int n) : n_(std::max(n, 1)), plan_(std::make_unique<Plan>()) {
@@ -84,6 +96,8 @@ Fft::Fft(int n) : n_(std::max(n, 1)), plan_(std::make_unique<Plan>()) {
   plan_->forward->transform(b.data(), plan_->kernel.data());
   const double scale = 1.0 / static_cast<double>(m);
   for (Cpx& k : plan_->kernel) k *= scale;
+  plan_->padded.resize(static_cast<std::size_t>(m));
+  plan_->product.resize(static_cast<std::size_t>(m));
 }
 
 Fft::~Fft() = default;
@@ -97,9 +111,10 @@ void Fft::Forward(const Cpx* in, Cpx* out) const {
   }
   const std::size_t n = static_cast<std::size_t>(n_);
   const std::size_t m = plan_->kernel.size();
-  std::vector<Cpx> a(m, Cpx(0.0, 0.0));
+  std::vector<Cpx>& a = plan_->padded;
+  std::vector<Cpx>& spectrum = plan_->product;
   for (std::size_t j = 0; j < n; ++j) a[j] = in[j] * plan_->chirp[j];
-  std::vector<Cpx> spectrum(m);
+  std::fill(a.begin() + static_cast<std::ptrdiff_t>(n), a.end(), Cpx(0.0, 0.0));
   plan_->forward->transform(a.data(), spectrum.data());
   for (std::size_t k = 0; k < m; ++k) spectrum[k] *= plan_->kernel[k];
   plan_->inverse->transform(spectrum.data(), a.data());

@@ -1,6 +1,7 @@
 // A forward complex FFT of any length, on the double-precision C++ template
 // of KissFFT. Lengths whose prime factors make the mixed-radix transform slow
-// (a large prime) go through Bluestein's algorithm on a power-of-two length.
+// (a large prime) go through Bluestein's algorithm on a length with only the
+// factors 2, 3 and 5.
 #pragma once
 
 #include <complex>
@@ -19,6 +20,7 @@ class Fft {
   int Size() const { return n_; }
   bool UsesBluestein() const;
   // out[k] = Σ in[j] e^(−2πi jk/n); in and out hold n values and may not overlap.
+  // Uses scratch held by the object: one object serves one thread at a time.
   void Forward(const std::complex<double>* in, std::complex<double>* out) const;
 
  private:

@@ -127,9 +127,9 @@ std::vector<FigureRow> SpectrumFigureRows(const Spectrum& s, const SpectrumFigur
       {"平均ノイズ密度 (入力換算)", SignificantValue(f.noiseDensityNvRtHz, 4), "nV/√Hz"});
   const auto mains = [&rows](const std::vector<SpectrumLine>& lines, int baseHz) {
     const std::string base = std::to_string(baseHz) + " Hz";
-    if (lines.empty()) {
+    // The line itself is absent when it lies above half the rate or inside DC.
+    if (lines.empty() || lines.front().order != 1) {
       rows.push_back({"電源周波数 " + base, kAbsentValue, "dBFS"});
-      return;
     }
     for (const SpectrumLine& l : lines) {
       if (l.order > 5) break;

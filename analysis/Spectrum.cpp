@@ -11,12 +11,39 @@ namespace velqoris::analysis {
 
 namespace {
 
-// A plan costs about as much as a transform; a window redrawing the same run
-// keeps reusing it. One per thread, so callers on any thread are safe.
-const Fft& PlanFor(int n) {
-  thread_local std::unique_ptr<Fft> plan;
-  if (!plan || plan->Size() != n) plan = std::make_unique<Fft>(n);
-  return *plan;
+// The plan, the window and the buffers of the last length on this thread: a
+// window redrawing the same run reuses them, and callers on any thread are safe.
+struct Workspace {
+  int n = 0;
+  SpectrumWindow window = kDefaultWindow;
+  std::unique_ptr<Fft> fft;
+  std::vector<double> coefficients;
+  double s1 = 0.0;
+  double s2 = 0.0;
+  std::vector<std::complex<double>> in;
+  std::vector<std::complex<double>> out;
+};
+
+Workspace& WorkspaceFor(int n, SpectrumWindow window) {
+  thread_local Workspace w;
+  if (!w.fft || w.n != n) {
+    w.fft = std::make_unique<Fft>(n);
+    w.in.assign(static_cast<std::size_t>(n), {});
+    w.out.assign(static_cast<std::size_t>(n), {});
+    w.coefficients.clear();
+  }
+  if (w.coefficients.empty() || w.window != window) {
+    w.coefficients = WindowCoefficients(window, n);
+    w.s1 = 0.0;
+    w.s2 = 0.0;
+    for (double c : w.coefficients) {
+      w.s1 += c;
+      w.s2 += c * c;
+    }
+  }
+  w.n = n;
+  w.window = window;
+  return w;
 }
 
 }  // namespace
@@ -47,17 +74,16 @@ Spectrum ComputeSpectrum(const std::int32_t* codes, int count, const MeasureSett
   for (int i = 0; i < n; ++i) sum += static_cast<double>(codes[i]) - origin;
   const double mean = sum / n;
 
-  const std::vector<double> w = WindowCoefficients(window, n);
-  double s1 = 0.0, s2 = 0.0;
-  std::vector<std::complex<double>> in(static_cast<std::size_t>(n));
+  Workspace& ws = WorkspaceFor(n, window);
+  const double s1 = ws.s1;
+  const double s2 = ws.s2;
   for (int i = 0; i < n; ++i) {
-    const double wi = w[static_cast<std::size_t>(i)];
-    s1 += wi;
-    s2 += wi * wi;
-    in[static_cast<std::size_t>(i)] = {(static_cast<double>(codes[i]) - origin - mean) * wi, 0.0};
+    const double wi = ws.coefficients[static_cast<std::size_t>(i)];
+    ws.in[static_cast<std::size_t>(i)] = {(static_cast<double>(codes[i]) - origin - mean) * wi,
+                                          0.0};
   }
-  std::vector<std::complex<double>> out(static_cast<std::size_t>(n));
-  PlanFor(n).Forward(in.data(), out.data());
+  ws.fft->Forward(ws.in.data(), ws.out.data());
+  const auto& out = ws.out;
 
   const int bins = n / 2 + 1;
   s.dbfs.resize(static_cast<std::size_t>(bins));
@@ -69,7 +95,7 @@ Spectrum ComputeSpectrum(const std::int32_t* codes, int count, const MeasureSett
     const bool edge = k == 0 || 2 * k == n;
     const double c = edge ? 1.0 : 2.0;
     // A one-sample Hann window is all zero: nothing is seen, nothing divided.
-    const double mag = s2 > 0.0 ? std::abs(out[static_cast<std::size_t>(k)]) : 0.0;
+    const double mag = s2 > 0.0 ? std::sqrt(std::norm(out[static_cast<std::size_t>(k)])) : 0.0;
     const double amplitude = mag > 0.0 ? c * mag / s1 : 0.0;
     const double p = mag > 0.0 ? c * mag * mag / (n * s2) : 0.0;
     s.dbfs[static_cast<std::size_t>(k)] =

@@ -51,11 +51,18 @@ struct Bins {
     }
     return p;
   }
-  double Sum(int centre, int half) const {
+  // Power of a line's bins. Bins of the tone or a harmonic count only when
+  // the line's centre lies among them (then the two cannot be told apart).
+  double LinePower(int centre, int half) const {
+    const bool onTone = owner[static_cast<std::size_t>(centre)] != Owner::kFree;
     double p = 0.0;
     const int lo = std::max(firstAboveDc, centre - half);
     const int hi = std::min(s.Bins() - 1, centre + half);
-    for (int k = lo; k <= hi; ++k) p += s.power[static_cast<std::size_t>(k)];
+    for (int k = lo; k <= hi; ++k) {
+      if (onTone || owner[static_cast<std::size_t>(k)] == Owner::kFree) {
+        p += s.power[static_cast<std::size_t>(k)];
+      }
+    }
     return p;
   }
 };
@@ -68,7 +75,7 @@ std::vector<SpectrumLine> MainsLines(const Bins& b, double baseHz, int half) {
     const double f = m * baseHz;
     const int centre = static_cast<int>(std::lround(f / *s.binHz));
     if (centre < b.firstAboveDc || centre >= s.Bins()) continue;
-    lines.push_back(SpectrumLine{m, f, centre, PowerDbfs(b.Sum(centre, half))});
+    lines.push_back(SpectrumLine{m, f, centre, PowerDbfs(b.LinePower(centre, half))});
   }
   return lines;
 }
@@ -127,6 +134,21 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     }
   }
 
+  // Mains lines stay noise for SNR, as any spur does, but are kept out of
+  // the density, which describes the floor between them.
+  std::vector<bool> mainsBin(static_cast<std::size_t>(bins), false);
+  if (s.binHz && s.rateSps && *s.binHz > 0.0) {
+    for (double base : {50.0, 60.0}) {
+      for (int m = 1; m * base < *s.rateSps / 2.0; ++m) {
+        const int centre = static_cast<int>(std::lround(m * base / *s.binHz));
+        for (int k = std::max(0, centre - half); k <= std::min(bins - 1, centre + half); ++k) {
+          mainsBin[static_cast<std::size_t>(k)] = true;
+        }
+      }
+    }
+  }
+  double floorSum = 0.0;
+  int floorBins = 0;
   double noiseSum = 0.0;
   int noiseBins = 0;
   double harmonicSum = 0.0;
@@ -142,11 +164,20 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     if (o == Owner::kFree && k != nyquist) {
       noiseSum += at(k);
       ++noiseBins;
+      if (!mainsBin[static_cast<std::size_t>(k)]) {
+        floorSum += at(k);
+        ++floorBins;
+      }
     }
   }
   const double meanNoise = noiseBins > 0 ? noiseSum / noiseBins : 0.0;
-  if (noiseBins > 0 && s.binHz && s.gain && *s.binHz > 0.0) {
-    f.noiseDensityNvRtHz = std::sqrt(meanNoise / *s.binHz) * MicrovoltsPerCode(*s.gain) * 1000.0;
+  if (floorBins == 0) {  // a short record whose bins are all near mains lines
+    floorSum = noiseSum;
+    floorBins = noiseBins;
+  }
+  if (floorBins > 0 && s.binHz && s.gain && *s.binHz > 0.0) {
+    f.noiseDensityNvRtHz =
+        std::sqrt(floorSum / floorBins / *s.binHz) * MicrovoltsPerCode(*s.gain) * 1000.0;
   }
 
   if (tone && noiseBins >= kMinNoiseBins) {

@@ -38,7 +38,9 @@ std::optional<int> Channel(std::string_view text) {
   return std::nullopt;
 }
 
-const char* kChannelError = "チャネルは 0 (CH0) か 1 (CH1) です";
+std::string ChannelError(const char* option, std::string_view text) {
+  return std::string(option) + " のチャネルは 0 (CH0) か 1 (CH1) です: " + std::string(text);
+}
 
 }  // namespace
 
@@ -49,7 +51,7 @@ std::variant<SineOption, std::string> ParseSineOption(std::string_view text) {
   }
   SineOption o;
   const auto ch = Channel(parts[0]);
-  if (!ch) return std::string(kChannelError) + ": " + std::string(parts[0]);
+  if (!ch) return ChannelError("--sine", parts[0]);
   o.channel = *ch;
   const auto hz = Number(parts[1]);
   if (!hz || *hz <= 0.0) return "--sine の周波数は正の数 [Hz] です: " + std::string(parts[1]);
@@ -76,7 +78,7 @@ std::variant<MainsOption, std::string> ParseMainsOption(std::string_view text) {
   }
   MainsOption o;
   const auto ch = Channel(parts[0]);
-  if (!ch) return std::string(kChannelError) + ": " + std::string(parts[0]);
+  if (!ch) return ChannelError("--mains", parts[0]);
   o.channel = *ch;
   if (parts[1] != "50" && parts[1] != "60") {
     return "--mains の周波数は 50 か 60 [Hz] です: " + std::string(parts[1]);

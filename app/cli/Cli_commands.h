@@ -1,4 +1,4 @@
-// The four commands of velqoris-cli. Each returns the process exit code
+// The commands of velqoris-cli. Each returns the process exit code
 // (Exit_codes.h); results go to out, messages and progress to err.
 #pragma once
 
@@ -13,5 +13,8 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err);
 // Creates the process's one QApplication on the offscreen platform: call once.
 int RunPlot(const Options& options, std::ostream& err);
 int RunExport(const Options& options, std::ostream& err);
+// Both create the process's one QApplication only when a picture is asked for.
+int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err);
+int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace velqoris::cli

@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
       return RunPlot(o, std::cerr);
     case Command::kExport:
       return RunExport(o, std::cerr);
+    case Command::kAnalyze:
+      return RunAnalyze(o, std::cout, std::cerr);
+    case Command::kSpectrum:
+      return RunSpectrum(o, std::cout, std::cerr);
   }
   return kExitUsage;
 }

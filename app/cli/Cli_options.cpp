@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <set>
+#include <variant>
 
 namespace velqoris::cli {
 
@@ -17,17 +18,19 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 4>& Commands() {
-  static const std::array<CommandInfo, 4> commands = {{
+const std::array<CommandInfo, 6>& Commands() {
+  static const std::array<CommandInfo, 6> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
-        "--virtual-fault"},
-       {"--virtual", "--volt", "--force"},
+        "--virtual-fault", "--sine", "--mains"},
+       {"--virtual", "--volt", "--force", "--analyze"},
        false},
       {Command::kStats, "stats", {}, {"--volt"}, true},
       {Command::kPlot, "plot", {"--png"}, {"--volt"}, true},
       {Command::kExport, "export", {"--csv"}, {}, true},
+      {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
+      {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
   }};
   return commands;
 }
@@ -99,7 +102,35 @@ std::string ApplyMeasureValue(Options& o, const std::string& option, const std::
   return {};
 }
 
+// The analysis options; nullopt when the option is not one of them.
+std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& option,
+                                              const std::string& value) {
+  if (option == "--window") {
+    const auto w = analysis::WindowFromName(value);
+    if (!w) return NotAllowed(option, value, "rect, hann, blackman-harris");
+    o.window = *w;
+    return std::string();
+  }
+  if (option == "--sine") {
+    auto parsed = ParseSineOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.sines.push_back(std::get<SineOption>(parsed));
+    return std::string();
+  }
+  if (option == "--mains") {
+    auto parsed = ParseMainsOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.mains.push_back(std::get<MainsOption>(parsed));
+    return std::string();
+  }
+  return std::nullopt;
+}
+
+// Options that may be given more than once (one per channel).
+bool Repeatable(const std::string& option) { return option == "--sine" || option == "--mains"; }
+
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
+  if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
   if (option == "--png" || option == "--csv") {
     if (value.empty()) return option + " にファイル名がありません";
     (option == "--png" ? o.png : o.csv) = value;
@@ -137,7 +168,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
-                "\" はありません。使えるコマンド: measure, stats, plot, export");
+                "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum");
   }
 
   ParseResult r;
@@ -167,6 +198,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (arg == "--virtual") o.virtualBoard = true;
       if (arg == "--volt") o.volt = true;
       if (arg == "--force") o.force = true;
+      if (arg == "--json") o.json = true;
+      if (arg == "--analyze") o.analyze = true;
       continue;
     }
     if (info->valued.count(arg) == 0) {
@@ -176,7 +209,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) return Fail(arg + " に値がありません");
       value = args[++i];
     }
-    if (!seen.insert(arg).second) return Fail(arg + " が二度指定されています");
+    if (!seen.insert(arg).second && !Repeatable(arg)) return Fail(arg + " が二度指定されています");
     if (std::string error = ApplyValue(o, arg, *value); !error.empty()) return Fail(error);
   }
   if (!o.help) {
@@ -191,6 +224,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (!o.virtualFault.empty() && !o.virtualBoard) {
       return Fail("--virtual-fault は --virtual と一緒に使います");
     }
+    if ((!o.sines.empty() || !o.mains.empty()) && !o.virtualBoard) {
+      return Fail("--sine と --mains は --virtual と一緒に使います");
+    }
   }
   r.ok = true;
   return r;
@@ -200,10 +236,14 @@ std::string UsageText() {
   return "使い方:\n"
          "  velqoris-cli measure [--virtual] [--rate SPS] [--count N] [--channel 0|1|2]\n"
          "                       [--gain G] [--filter sinc3|sinc4] [--buffer on|off]\n"
-         "                       [--chop on|off] [--volt] [--out FILE] [--force]\n"
+         "                       [--chop on|off] [--volt] [--out FILE] [--force] [--analyze]\n"
+         "                       [--sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]] [--mains CH,50|60,VOLTS]\n"
          "  velqoris-cli stats FILE [--volt]\n"
          "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
          "  velqoris-cli export FILE --csv OUT.csv\n"
+         "  velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
+         "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
+         "                        [--csv OUT.csv] [--json]\n"
          "  velqoris-cli COMMAND --help\n";
 }
 
@@ -230,7 +270,8 @@ std::string HelpText(Command command) {
              "  --out FILE           測定結果を保存します (名前が .DTA で終わらなければ .DTA "
              "を付けます)\n"
              "  --force              既存のファイルを上書きします\n"
-             "  --virtual-fault F    仮想ボードの故障を試します: " +
+             "  --analyze            測定後にノイズ解析の結果も表示します (analyze と同じ内容)\n" +
+             SignalOptionsUsage() + "  --virtual-fault F    仮想ボードの故障を試します: " +
              JoinValues(VirtualFaultNames()) +
              "\n"
              "  Ctrl-C で測定を中止します (10 件以上あれば結果を表示・保存します)。\n";
@@ -244,6 +285,23 @@ std::string HelpText(Command command) {
       return "velqoris-cli export FILE --csv OUT.csv\n"
              "  データファイルを CSV に書き出します: データ番号 (1 から) と、チャネルごとの\n"
              "  AD変換値と電圧値 [uV] (有効数字 9 桁)。\n";
+    case Command::kAnalyze:
+      return "velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
+             "  データファイルのノイズ解析: チャネルごとに平均値、RMS ノイズ、p-p ノイズ、\n"
+             "  実効分解能、ノイズフリー分解能、歪度・過剰尖度、RMS ノイズの代表値との比。\n"
+             "  --png OUT.png   ヒストグラムと正規分布の曲線を PNG に書き出します\n"
+             "  --volt          ヒストグラムの横軸を電圧値 [uV] にします (既定 AD変換値)\n"
+             "  --json          結果を JSON で出力します (求まらない値は null)\n";
+    case Command::kSpectrum:
+      return "velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
+             "                      [--csv OUT.csv] [--json]\n"
+             "  データファイルのスペクトル解析: 基本波、高調波、SNR、THD、SINAD、SFDR、ENOB、\n"
+             "  平均ノイズ密度、電源周波数 (50 Hz / 60 Hz) のレベル。\n"
+             "  --window W      窓関数: rect (矩形)、hann (ハン)、blackman-harris (既定)\n"
+             "  --png OUT.png   スペクトル [dBFS] を PNG に書き出します\n"
+             "  --csv OUT.csv   ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] "
+             "を書き出します\n"
+             "  --json          結果を JSON で出力します (求まらない値は null)\n";
   }
   return UsageText();
 }

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Spectrum_window.h"
 #include "records/Measure_settings.h"
+#include "virtualboard/Signal_options.h"
 
 namespace velqoris::cli {
 
-enum class Command { kMeasure, kStats, kPlot, kExport };
+enum class Command { kMeasure, kStats, kPlot, kExport, kAnalyze, kSpectrum };
 
 struct Options {
   Command command = Command::kMeasure;
@@ -27,6 +29,12 @@ struct Options {
   std::string file;
   std::string png;
   std::string csv;
+  // analyze, spectrum, measure --analyze
+  bool json = false;
+  bool analyze = false;
+  analysis::SpectrumWindow window = analysis::kDefaultWindow;
+  std::vector<SineOption> sines;  // the virtual board's test signal, per channel
+  std::vector<MainsOption> mains;
 };
 
 struct ParseResult {

@@ -5,6 +5,7 @@
 
 #include "app/Measurement.h"
 #include "app/Run_file.h"
+#include "app/cli/Analysis_report.h"
 #include "app/cli/Cli_commands.h"
 #include "app/cli/Exit_codes.h"
 #include "app/cli/Held_data.h"
@@ -92,6 +93,8 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
   if (options.virtualBoard) {
     auto board = std::make_unique<VirtualBoard>(clock);
     ApplyFault(*board, options.virtualFault);
+    for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
+    for (const MainsOption& mains : options.mains) ApplySignalOption(board->Signal(), mains);
     device = std::move(board);
   } else {
     device = OpenUsbBackend();
@@ -156,6 +159,7 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
   run.ConvertAll();
   run.CalcStats();
   for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
+  if (options.analyze) out << NoiseText(held.data);
   out << std::flush;
   if (options.out.empty()) return kExitOk;
   return SaveResult(options, held.data, err);

@@ -157,6 +157,10 @@ TEST(Spectrum, MainsPickupLevels) {
   EXPECT_LT(*f.Mains60Dbfs(), Dbfs(mains) - 40.0) << "no 60 Hz line";
   EXPECT_EQ(static_cast<int>(f.mains50.size()), 47) << "50 … 2350 Hz below 2400 Hz";
   EXPECT_NEAR(*f.fundamental->frequencyHz, 50.0, 0.01) << "the pickup is the largest tone";
+  // The density is the floor between the lines, not the lines' power.
+  const double floor =
+      std::hypot(20.0, std::sqrt(1.0 / 12)) * std::sqrt(2.0 / 4800) * 2.5e9 / kFullScale;
+  EXPECT_NEAR(*f.noiseDensityNvRtHz / floor, 1.0, 0.05);
 }
 
 TEST(Spectrum, MainsAboveHalfTheRateAreNotListed) {

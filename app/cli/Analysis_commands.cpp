@@ -1,0 +1,113 @@
+// analyze and spectrum: a data file loaded as the window loads it, its
+// figures as Japanese text or JSON, with optional pictures and CSV.
+#include <QApplication>
+#include <QByteArray>
+#include <QString>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+
+#include "analysis/Channel_analysis.h"
+#include "app/cli/Analysis_pictures.h"
+#include "app/cli/Analysis_report.h"
+#include "app/cli/Cli_commands.h"
+#include "app/cli/Exit_codes.h"
+#include "app/cli/Held_data.h"
+#include "message/Message_text.h"
+
+namespace velqoris::cli {
+
+namespace {
+
+// Drawing needs the GUI but no screen: an application off screen, for the
+// drawing only, unless the process already has one.
+int SavePicture(const std::function<QImage()>& draw, const std::string& path, std::ostream& err) {
+  std::optional<QApplication> app;
+  if (QCoreApplication::instance() == nullptr) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    static char programName[] = "velqoris-cli";
+    static char* argv[] = {programName, nullptr};
+    static int argc = 1;
+    app.emplace(argc, argv);
+  }
+  const QImage picture = draw();
+  if (picture.isNull() || !picture.save(QString::fromStdString(path), "PNG")) {
+    err << "PNG ファイルに書き込めませんでした: " << path << '\n';
+    return kExitOutput;
+  }
+  return kExitOk;
+}
+
+std::string CsvNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", v);
+  return text;
+}
+
+int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const std::string& path,
+                    std::ostream& err) {
+  std::vector<std::pair<int, analysis::Spectrum>> spectra;
+  std::size_t rows = 0;
+  for (const HeldChannel& c : HeldChannels(data)) {
+    spectra.emplace_back(c.channel,
+                         analysis::ComputeSpectrum(c.codes, c.count, data.Settings, window));
+    rows = std::max(rows, static_cast<std::size_t>(spectra.back().second.Bins()));
+  }
+  std::ofstream csv(path, std::ios::binary | std::ios::trunc);
+  if (csv) {
+    csv << "frequency_Hz";
+    for (const auto& [ch, s] : spectra) csv << ",ch" << ch << "_dBFS,ch" << ch << "_nV_rtHz";
+    csv << '\n';
+    for (std::size_t k = 0; k < rows; ++k) {
+      const analysis::Spectrum& first = spectra.front().second;
+      const auto hz = first.FrequencyHz(static_cast<int>(k));
+      csv << (hz ? CsvNumber(*hz) : std::string());
+      for (const auto& [ch, s] : spectra) {
+        csv << ',';
+        if (k < s.dbfs.size()) csv << CsvNumber(s.dbfs[k]);
+        csv << ',';
+        if (k < s.densityNvRtHz.size()) csv << CsvNumber(s.densityNvRtHz[k]);
+      }
+      csv << '\n';
+    }
+    csv.close();
+  }
+  if (!csv) {
+    err << "CSV ファイルに書き込めませんでした: " << path << '\n';
+    return kExitOutput;
+  }
+  return kExitOk;
+}
+
+bool LoadHeld(HeldData& held, const std::string& path, std::ostream& err) {
+  if (held.Load(path)) return true;
+  err << kBadDataFileMessage << '\n';
+  return false;
+}
+
+}  // namespace
+
+int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
+  HeldData held;
+  if (!LoadHeld(held, options.file, err)) return kExitBadFile;
+  out << (options.json ? NoiseJson(held.data) : NoiseText(held.data)) << std::flush;
+  if (options.png.empty()) return kExitOk;
+  return SavePicture([&] { return HistogramPicture(held.data, options.volt); }, options.png, err);
+}
+
+int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
+  HeldData held;
+  if (!LoadHeld(held, options.file, err)) return kExitBadFile;
+  const RunData& data = held.data;
+  out << (options.json ? SpectrumJson(data, options.window) : SpectrumText(data, options.window))
+      << std::flush;
+  if (!options.csv.empty()) {
+    if (const int code = SaveSpectrumCsv(data, options.window, options.csv, err); code != kExitOk)
+      return code;
+  }
+  if (options.png.empty()) return kExitOk;
+  return SavePicture([&] { return SpectrumPicture(data, options.window); }, options.png, err);
+}
+
+}  // namespace velqoris::cli

@@ -1,0 +1,38 @@
+// The figures of the analysis for the tool's output: per channel held, as
+// Japanese text (the rows the window shows) or as one JSON object with the
+// fixed keys scripts rely on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/Channel_analysis.h"
+#include "app/Run_data.h"
+
+namespace velqoris::cli {
+
+// One channel of the data held.
+struct HeldChannel {
+  int channel = 0;
+  const std::int32_t* codes = nullptr;
+  int count = 0;
+};
+
+// CH0 first; only the channels the data holds.
+std::vector<HeldChannel> HeldChannels(const RunData& data);
+
+// "CH0 : 1000 点 / 10 sps / ゲイン 1 / Sinc4 / チョッピング off", the line above a channel's
+// figures.
+std::string ChannelHeading(const HeldChannel& channel, const MeasureSettings& settings);
+
+std::string NoiseText(const RunData& data);
+std::string NoiseJson(const RunData& data);
+std::string SpectrumText(const RunData& data, analysis::SpectrumWindow window);
+std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window);
+
+// The object of one channel, with exactly the keys of the list.
+std::string NoiseChannelJson(int channel, const analysis::NoiseFigures& figures);
+std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& analysis);
+
+}  // namespace velqoris::cli
