@@ -44,12 +44,12 @@ QString SettingsText(const MeasureSettings& s, const std::array<int, 2>& counts)
   return Text("表示中のデータ: ") + parts.join(Text("  /  "));
 }
 
-QSplitter* PlotOverTable(QWidget* plot, QTableWidget* table) {
+QSplitter* PlotOverTable(QWidget* plot, QTableWidget* table, int plotShare, int tableShare) {
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(plot);
   split->addWidget(table);
-  split->setStretchFactor(0, 3);
-  split->setStretchFactor(1, 2);
+  split->setStretchFactor(0, plotShare);
+  split->setStretchFactor(1, tableShare);
   split->setChildrenCollapsible(false);
   return split;
 }
@@ -73,7 +73,7 @@ AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(note_);
   layout->addWidget(pages_, 1);
-  resize(1000, 720);
+  resize(1000, 760);
   Refresh();
 }
 
@@ -90,7 +90,7 @@ QWidget* AnalysisWindow::BuildNoisePage() {
     c.histogram->setObjectName(QStringLiteral("HistogramView%1").arg(ch));
     c.noiseTable = MakeFigureTable(nullptr, ch == 0 ? "NoiseTable0" : "NoiseTable1");
     auto* box = new QVBoxLayout(c.noiseBox);
-    box->addWidget(PlotOverTable(c.histogram, c.noiseTable));
+    box->addWidget(PlotOverTable(c.histogram, c.noiseTable, 3, 2));
     row->addWidget(c.noiseBox, 1);
   }
   return page;
@@ -130,7 +130,8 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
     c.spectrum->setObjectName(QStringLiteral("SpectrumView%1").arg(ch));
     c.spectrumTable = MakeFigureTable(nullptr, ch == 0 ? "SpectrumTable0" : "SpectrumTable1");
     auto* box = new QVBoxLayout(c.spectrumBox);
-    box->addWidget(PlotOverTable(c.spectrum, c.spectrumTable));
+    // The spectrum's figures are more: its table gets as much room as the plot.
+    box->addWidget(PlotOverTable(c.spectrum, c.spectrumTable, 1, 1));
     row->addWidget(c.spectrumBox, 1);
   }
   column->addLayout(row, 1);

@@ -1,6 +1,6 @@
 // velqoris-demo's arguments: the virtual board's test signals, parsed by
 // virtualboard/Signal_options, e.g.
-//   velqoris-demo --sine 1,10,0.005,-80,-90 --mains 1,50,0.0002
+//   velqoris-demo --sine 1,13,0.01,-70,-80 --mains 1,50,0.0001
 #pragma once
 
 #include <string>

@@ -75,7 +75,7 @@ TEST(AnalysisRealWindowTest, BothPagesReachTheScreen) {
   dialogs::SetBoxHandler([](const dialogs::BoxRequest&) { return 0; });
   ManualClock clock;
   VirtualBoard board(clock, 11);
-  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,10,0.01,-70,-80")));
+  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,13,0.01,-70,-80")));
   ApplySignalOption(board.Signal(), std::get<MainsOption>(ParseMainsOption("1,50,0.0001")));
   FakeEventHost host(clock, std::chrono::microseconds(100));
   FormOptions options;

@@ -251,7 +251,7 @@ TEST_F(AnalysisWindowTest, ClosingTheMainWindowDuringARunWithTheWindowOpenIsSafe
 }
 
 TEST_F(AnalysisWindowTest, TheVirtualBoardsSineAndMainsPickupShowInTheSpectrum) {
-  const auto sine = std::get<SineOption>(ParseSineOption("1,10,1.0,-70,-80"));
+  const auto sine = std::get<SineOption>(ParseSineOption("1,13,1.0,-70,-80"));
   const auto mains = std::get<MainsOption>(ParseMainsOption("1,50,0.001"));
   ApplySignalOption(board.Signal(), sine);
   ApplySignalOption(board.Signal(), mains);
@@ -261,7 +261,7 @@ TEST_F(AnalysisWindowTest, TheVirtualBoardsSineAndMainsPickupShowInTheSpectrum) 
   const analysis::SpectrumAnalysis* s = w->Spectrum(1);
   ASSERT_NE(s, nullptr);
   ASSERT_TRUE(s->figures.fundamental.has_value());
-  EXPECT_NEAR(*s->figures.fundamental->frequencyHz, 10.0, 0.2);
+  EXPECT_NEAR(*s->figures.fundamental->frequencyHz, 13.0, 0.2);
   // 1 V peak of the ±2.5 V range at gain 1: 20 log10(0.4) = -7.96 dBFS.
   EXPECT_NEAR(s->figures.fundamental->dbfs, -7.96, 0.1);
   ASSERT_GE(s->figures.harmonics.size(), 2u);
@@ -288,12 +288,12 @@ TEST_F(AnalysisWindowTest, TheVirtualBoardsSineAndMainsPickupShowInTheSpectrum) 
 // Pictures of both pages to look at (build/…/tests/app/analysis-*.png): CH0
 // shorted, CH1 with a sine, its harmonics and 50 Hz pickup.
 TEST_F(AnalysisWindowTest, PicturesOfBothPages) {
-  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,10,0.01,-70,-80")));
+  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,13,0.01,-70,-80")));
   ApplySignalOption(board.Signal(), std::get<MainsOption>(ParseMainsOption("1,50,0.0001")));
   Combo(4)->setCurrentIndex(5);  // gain 128: ±19.5 mV
   AnalysisWindow* w = Open();
   ASSERT_TRUE(Measure(7, 4, 2));
-  w->resize(1000, 720);
+  w->resize(1000, 760);
   const auto shoot = [w](int page, const char* name) {
     w->Pages()->setCurrentIndex(page);
     QCoreApplication::processEvents();
@@ -302,6 +302,8 @@ TEST_F(AnalysisWindowTest, PicturesOfBothPages) {
   };
   shoot(0, "analysis-histogram.png");
   shoot(1, "analysis-spectrum.png");
+  w->SpectrumTable(1)->scrollToBottom();
+  shoot(1, "analysis-spectrum-rows.png");
   w->findChild<QComboBox*>("ScaleCombo")->setCurrentIndex(1);
   w->findChild<QComboBox*>("FrequencyAxisCombo")->setCurrentIndex(1);
   shoot(1, "analysis-density-log.png");
