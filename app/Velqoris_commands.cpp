@@ -66,12 +66,14 @@ void TFormMain::Load1Click() {
     SetCaption("");
   }
   EnableControls();
+  AnalysisDataChanged();
 }
 
 void TFormMain::DataClearClick() {
   if (!constructed_) return;
   data_.DropData();
   Graph_->DrawEmpty(VoltMode());
+  AnalysisDataChanged();
 }
 
 void TFormMain::MenuY_VoltClick() {
@@ -86,6 +88,7 @@ void TFormMain::MenuY_VoltClick() {
   if (ch == 0 && data_.fCH0Data) ShowStats(0);
   if (ch == 1 && data_.fCH1Data) ShowStats(1);
   if (ch == 2 && data_.fCH0Data && data_.fCH1Data) ShowStats(fStatCH0 ? 0 : 1);
+  AnalysisDataChanged();
 }
 
 void TFormMain::StatusBar1Click() {

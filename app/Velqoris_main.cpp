@@ -18,6 +18,7 @@
 #include <new>
 #include <utility>
 
+#include "app/Analysis_window.h"
 #include "app/Qt_event_host.h"
 #include "app/Stats_line.h"
 #include "app/Window_font.h"
@@ -125,6 +126,12 @@ void TFormMain::BuildMenus() {
   MenuY_Volt->setCheckable(true);
   MenuY_Volt->setChecked(false);
   QObject::connect(MenuY_Volt, &QAction::triggered, this, [this] { MenuY_VoltClick(); });
+
+  Analysis1 = MainMenu1->addMenu(Text("解析"));
+  Analysis1->setObjectName("Analysis1");
+  NoiseAnalysis1 = Analysis1->addAction(Text("ノイズ解析..."));
+  NoiseAnalysis1->setObjectName("NoiseAnalysis1");
+  QObject::connect(NoiseAnalysis1, &QAction::triggered, this, [this] { NoiseAnalysis1Click(); });
 }
 
 void TFormMain::BuildControls() {
@@ -350,6 +357,8 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FormDestroy() {
   idleTimer_.stop();
+  delete analysis_;
+  analysis_ = nullptr;
   Message_.reset();
   Status_.reset();
   run_.reset();
@@ -480,12 +489,25 @@ void TFormMain::DisableControls() { SetControlsEnabled(false); }
 void TFormMain::EnableControls() { SetControlsEnabled(true); }
 
 void TFormMain::SetControlsEnabled(bool enabled) {
-  for (QMenu* menu : {File1, Data1, MenuY}) menu->menuAction()->setEnabled(enabled);
+  for (QMenu* menu : {File1, Data1, MenuY, Analysis1}) menu->menuAction()->setEnabled(enabled);
   for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4,
                                                     Sinc3_RB, Sinc4_RB, BUFON_RB, BUFOFF_RB,
                                                     CHOPON_RB, CHOPOFF_RB, QuitBtn, MeasureBtn}) {
     w->setEnabled(enabled);
   }
+}
+
+void TFormMain::NoiseAnalysis1Click() {
+  if (!constructed_) return;
+  if (analysis_ == nullptr) analysis_ = new AnalysisWindow(data_, this);
+  analysis_->DataChanged(VoltMode());
+  analysis_->show();
+  analysis_->raise();
+  analysis_->activateWindow();
+}
+
+void TFormMain::AnalysisDataChanged() {
+  if (analysis_ != nullptr) analysis_->DataChanged(VoltMode());
 }
 
 void TFormMain::QuitBtnClick() { close(); }

@@ -31,6 +31,7 @@ class QStatusBar;
 
 namespace velqoris {
 
+class AnalysisWindow;
 class TADC;
 class TGraph_2CH;
 class TPaintBox;
@@ -78,12 +79,15 @@ class TFormMain : public QWidget {
   void DataClearClick();
   void MenuY_VoltClick();
   void StatusBar1Click();
+  void NoiseAnalysis1Click();
 
   // Read-only views of the state, for the program's tools and for tests.
   const RunData& Data() const { return data_; }
   const Measurement* Run() const { return run_.get(); }
   const TmyStatus* Status() const { return Status_.get(); }
   const TGraph_2CH* Graph() const { return Graph_.get(); }
+  // Null until 解析 → ノイズ解析... first opens it.
+  AnalysisWindow* Analysis() const { return analysis_; }
   QWidget* ClientArea() const { return client_; }
   QStatusBar* StatusBar() const { return StatusBar1; }
   bool VoltMode() const;
@@ -138,6 +142,8 @@ class TFormMain : public QWidget {
   void EndOfRun(int channelSel);
   void ShowStats(int channel);
   void ShowStatsOfData(int channelSel);
+  // Tells an open (or hidden) analysis window that the data on display changed.
+  void AnalysisDataChanged();
 
   FormOptions options_;
   std::unique_ptr<EventHost> ownHost_;
@@ -151,6 +157,8 @@ class TFormMain : public QWidget {
   std::unique_ptr<Measurement> run_;
   std::unique_ptr<TmyFile> File_;
   std::unique_ptr<TGraph_2CH> Graph_;
+  // A child window, deleted before the data it reads.
+  AnalysisWindow* analysis_ = nullptr;
 
   std::array<QLabel*, 11> YLabels{};
   std::array<QLabel*, 2> XLabels{};
@@ -176,6 +184,8 @@ class TFormMain : public QWidget {
   QAction* N1 = nullptr;
   QAction* DataClear = nullptr;
   QAction* MenuY_Volt = nullptr;
+  QMenu* Analysis1 = nullptr;
+  QAction* NoiseAnalysis1 = nullptr;
   QWidget* client_ = nullptr;
   TPaintBox* PaintBox1 = nullptr;
   QComboBox* ComboBox1 = nullptr;

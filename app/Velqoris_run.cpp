@@ -2,6 +2,7 @@
 // each idle step's progress and live drawing, the end of a run and the stop.
 #include <QPushButton>
 
+#include "app/Analysis_window.h"
 #include "app/Stats_line.h"
 #include "app/Velqoris_main.h"
 #include "graph/Graph_2ch.h"
@@ -55,6 +56,7 @@ void TFormMain::StartRun() {
   }
   if (data_.HasData()) Graph_->DrawAxes(VoltMode());
   run_->BeginRun(next);
+  if (analysis_ != nullptr) analysis_->RunStarted();
   MeasureBtn->setText(QString::fromUtf8(kStopCaption));
   Status_->ShowMeasuring();
   Status_->ShowStarting();
@@ -108,6 +110,7 @@ void TFormMain::MeasureStep() {
       Status_->ShowMeasureError();
       MeasureBtn->setText(QString::fromUtf8(kStartCaption));
       EnableControls();
+      AnalysisDataChanged();
       return;
   }
 }
@@ -121,6 +124,7 @@ void TFormMain::EndOfRun(int channelSel) {
   EnableControls();
   if (channelSel != 2) Status_->ShowMeasureEnd();
   ShowStatsOfData(channelSel);
+  AnalysisDataChanged();
 }
 
 void TFormMain::StopRun() {
@@ -138,6 +142,7 @@ void TFormMain::StopRun() {
   }
   MeasureBtn->setText(QString::fromUtf8(kStartCaption));
   EnableControls();
+  AnalysisDataChanged();
   --busy_;
   UpdateIdleTimer();
 }

@@ -1,0 +1,296 @@
+#include "app/Analysis_window.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "analysis/Code_scale.h"
+#include "analysis/Figure_rows.h"
+#include "app/Figure_table.h"
+#include "app/Histogram_view.h"
+#include "app/Run_data.h"
+#include "app/Window_font.h"
+
+namespace velqoris {
+
+namespace {
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr std::array<const char*, 2> kChannelTitles = {"CH0 (Ain1-Ain2)", "CH1 (Ain3-Ain4)"};
+constexpr std::array<analysis::SpectrumWindow, 3> kWindows = {
+    analysis::SpectrumWindow::kRectangular, analysis::SpectrumWindow::kHann,
+    analysis::SpectrumWindow::kBlackmanHarris};
+
+// Samples of a channel that may be read: its count, inside the arrays.
+int HeldCount(const SampleBuffer& buffer) { return std::clamp(buffer.Count, 0, kSampleCapacity); }
+
+QString SettingsText(const MeasureSettings& s, const std::array<int, 2>& counts) {
+  QStringList parts;
+  parts << (s.CHSel == 2 ? Text("CH0 + CH1") : Text(s.CHSel == 1 ? "CH1" : "CH0"));
+  if (const auto rate = DataRate(s.spsSel)) parts << Text("%1 sps").arg(*rate);
+  parts << Text("%1 点").arg(std::max(counts[0], counts[1]));
+  if (const auto gain = GainOf(s.GainSel)) parts << Text("ゲイン %1").arg(*gain);
+  parts << Text(s.fSinc4 == 1 ? "Sinc4" : "Sinc3");
+  parts << Text(s.fBUF_ON == 1 ? "BUF ON" : "BUF OFF");
+  parts << Text(s.fCHOP_ON == 1 ? "CHOP ON" : "CHOP OFF");
+  return Text("表示中のデータ: ") + parts.join(Text("  /  "));
+}
+
+QSplitter* PlotOverTable(QWidget* plot, QTableWidget* table, int plotShare, int tableShare) {
+  auto* split = new QSplitter(Qt::Vertical);
+  split->addWidget(plot);
+  split->addWidget(table);
+  split->setStretchFactor(0, plotShare);
+  split->setStretchFactor(1, tableShare);
+  split->setChildrenCollapsible(false);
+  return split;
+}
+
+}  // namespace
+
+AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
+    : QWidget(parent, Qt::Window), data_(data) {
+  setObjectName("AnalysisWindow");
+  setWindowTitle(Text("ノイズ解析 - VELQORIS"));
+  setFont(WindowFont());
+
+  note_ = new QLabel(this);
+  note_->setObjectName("AnalysisNote");
+  pages_ = new QTabWidget(this);
+  pages_->setObjectName("AnalysisPages");
+  pages_->addTab(BuildNoisePage(), Text("ヒストグラム"));
+  pages_->addTab(BuildSpectrumPage(), Text("スペクトル"));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addWidget(note_);
+  layout->addWidget(pages_, 1);
+  resize(1000, 760);
+  Refresh();
+}
+
+AnalysisWindow::~AnalysisWindow() = default;
+
+QWidget* AnalysisWindow::BuildNoisePage() {
+  auto* page = new QWidget;
+  auto* row = new QHBoxLayout(page);
+  for (int ch = 0; ch < 2; ++ch) {
+    Channel& c = channels_[static_cast<std::size_t>(ch)];
+    c.noiseBox = new QGroupBox(Text(kChannelTitles[static_cast<std::size_t>(ch)]), page);
+    c.noiseBox->setObjectName(QStringLiteral("NoiseBox%1").arg(ch));
+    c.histogram = new HistogramView;
+    c.histogram->setObjectName(QStringLiteral("HistogramView%1").arg(ch));
+    c.noiseTable = MakeFigureTable(nullptr, ch == 0 ? "NoiseTable0" : "NoiseTable1");
+    auto* box = new QVBoxLayout(c.noiseBox);
+    box->addWidget(PlotOverTable(c.histogram, c.noiseTable, 3, 2));
+    row->addWidget(c.noiseBox, 1);
+  }
+  return page;
+}
+
+QWidget* AnalysisWindow::BuildSpectrumPage() {
+  auto* page = new QWidget;
+  auto* column = new QVBoxLayout(page);
+  auto* controls = new QHBoxLayout;
+  const auto addChoice = [&](const char* label, const char* name, const QStringList& items) {
+    auto* text = new QLabel(Text(label), page);
+    auto* combo = new QComboBox(page);
+    combo->setObjectName(name);
+    combo->addItems(items);
+    text->setBuddy(combo);
+    controls->addWidget(text);
+    controls->addWidget(combo);
+    controls->addSpacing(16);
+    return combo;
+  };
+  scaleCombo_ = addChoice("縦軸", "ScaleCombo", {Text("振幅 (dBFS)"), Text("ノイズ密度 (nV/√Hz)")});
+  axisCombo_ = addChoice("周波数軸", "FrequencyAxisCombo", {Text("リニア"), Text("対数")});
+  QStringList windows;
+  for (const auto w : kWindows) windows << Text(analysis::WindowLabel(w));
+  windowCombo_ = addChoice("窓関数", "WindowCombo", windows);
+  windowCombo_->setCurrentIndex(static_cast<int>(
+      std::find(kWindows.begin(), kWindows.end(), analysis::kDefaultWindow) - kWindows.begin()));
+  controls->addStretch(1);
+  column->addLayout(controls);
+
+  auto* row = new QHBoxLayout;
+  for (int ch = 0; ch < 2; ++ch) {
+    Channel& c = channels_[static_cast<std::size_t>(ch)];
+    c.spectrumBox = new QGroupBox(Text(kChannelTitles[static_cast<std::size_t>(ch)]), page);
+    c.spectrumBox->setObjectName(QStringLiteral("SpectrumBox%1").arg(ch));
+    c.spectrum = new SpectrumView;
+    c.spectrum->setObjectName(QStringLiteral("SpectrumView%1").arg(ch));
+    c.spectrumTable = MakeFigureTable(nullptr, ch == 0 ? "SpectrumTable0" : "SpectrumTable1");
+    auto* box = new QVBoxLayout(c.spectrumBox);
+    // The spectrum's figures are more: its table gets as much room as the plot.
+    box->addWidget(PlotOverTable(c.spectrum, c.spectrumTable, 1, 1));
+    row->addWidget(c.spectrumBox, 1);
+  }
+  column->addLayout(row, 1);
+
+  QObject::connect(scaleCombo_, &QComboBox::currentIndexChanged, this, [this](int) {
+    for (Channel& c : channels_) {
+      c.spectrum->SetScale(scaleCombo_->currentIndex() == 1 ? SpectrumScale::kDensity
+                                                            : SpectrumScale::kDbfs);
+    }
+  });
+  QObject::connect(axisCombo_, &QComboBox::currentIndexChanged, this, [this](int) {
+    for (Channel& c : channels_) c.spectrum->SetLogFrequency(axisCombo_->currentIndex() == 1);
+  });
+  QObject::connect(windowCombo_, &QComboBox::currentIndexChanged, this, [this](int) {
+    // Only the spectra depend on the window.
+    if (!isVisible() || stale_ || measuring_) return;
+    ComputeSpectra();
+    ShowSpectra();
+  });
+  return page;
+}
+
+analysis::SpectrumWindow AnalysisWindow::ChosenWindow() const {
+  const int i = windowCombo_->currentIndex();
+  return i >= 0 && i < static_cast<int>(kWindows.size()) ? kWindows[static_cast<std::size_t>(i)]
+                                                         : analysis::kDefaultWindow;
+}
+
+void AnalysisWindow::DataChanged(bool voltMode) {
+  voltMode_ = voltMode;
+  measuring_ = false;
+  stale_ = true;
+  if (isVisible()) Refresh();
+}
+
+void AnalysisWindow::RunStarted() {
+  measuring_ = true;
+  stale_ = true;
+  // Drop what was shown at once; nothing is computed until the run ends.
+  for (Channel& c : channels_) {
+    c.noise.reset();
+    c.spectrumAnalysis.reset();
+  }
+  counts_ = {};
+  ShowChannels();
+}
+
+void AnalysisWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (stale_ && !measuring_) Refresh();
+}
+
+void AnalysisWindow::Refresh() {
+  Recompute();
+  ShowChannels();
+}
+
+void AnalysisWindow::Recompute() {
+  stale_ = false;
+  const std::array<const SampleBuffer*, 2> buffers = {&data_.Ch0, &data_.Ch1};
+  const std::array<bool, 2> held = {data_.fCH0Data, data_.fCH1Data};
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    Channel& c = channels_[ch];
+    counts_[ch] = held[ch] ? HeldCount(*buffers[ch]) : 0;
+    c.noise.reset();
+    if (counts_[ch] > 0) {
+      c.noise = analysis::AnalyzeChannelNoise(buffers[ch]->Codes, counts_[ch], data_.Settings);
+    }
+  }
+  ComputeSpectra();
+}
+
+void AnalysisWindow::ComputeSpectra() {
+  ++computations_;
+  const std::array<const SampleBuffer*, 2> buffers = {&data_.Ch0, &data_.Ch1};
+  const analysis::SpectrumWindow window = ChosenWindow();
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    Channel& c = channels_[ch];
+    c.spectrumAnalysis.reset();
+    if (counts_[ch] > 0) {
+      c.spectrumAnalysis =
+          analysis::AnalyzeChannelSpectrum(buffers[ch]->Codes, counts_[ch], data_.Settings, window);
+    }
+  }
+}
+
+void AnalysisWindow::ShowChannels() {
+  const bool any = counts_[0] > 0 || counts_[1] > 0;
+  if (measuring_) {
+    note_->setText(Text("測定中です。測定が終わると解析します。"));
+  } else if (!any) {
+    note_->setText(
+        Text("表示中のデータがありません。測定するか、データファイルを読み込んでください。"));
+  } else {
+    note_->setText(SettingsText(data_.Settings, counts_));
+  }
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    Channel& c = channels_[ch];
+    // With no data at all both boxes stay, empty; otherwise only the channels with data.
+    const bool shown = !any || counts_[ch] > 0;
+    c.noiseBox->setVisible(shown);
+    c.spectrumBox->setVisible(shown);
+  }
+  ShowHistograms();
+  ShowSpectra();
+}
+
+void AnalysisWindow::ShowHistograms() {
+  const std::optional<int> gain = analysis::GainOfSettings(data_.Settings);
+  const std::optional<double> uvPerCode =
+      gain ? std::optional<double>(analysis::MicrovoltsPerCode(*gain)) : std::nullopt;
+  for (Channel& c : channels_) {
+    if (c.noise) {
+      c.histogram->SetHistogram(c.noise->histogram, uvPerCode, voltMode_);
+      FillFigureTable(*c.noiseTable, analysis::NoiseFigureRows(c.noise->figures));
+    } else {
+      c.histogram->Clear();
+      c.noiseTable->setRowCount(0);
+    }
+  }
+}
+
+void AnalysisWindow::ShowSpectra() {
+  for (Channel& c : channels_) {
+    if (c.spectrumAnalysis) {
+      c.spectrum->SetSpectrum(c.spectrumAnalysis->spectrum, c.spectrumAnalysis->figures);
+      FillFigureTable(*c.spectrumTable, analysis::SpectrumFigureRows(c.spectrumAnalysis->spectrum,
+                                                                     c.spectrumAnalysis->figures));
+    } else {
+      c.spectrum->Clear();
+      c.spectrumTable->setRowCount(0);
+    }
+  }
+}
+
+const analysis::NoiseAnalysis* AnalysisWindow::Noise(int channel) const {
+  if (channel < 0 || channel > 1) return nullptr;
+  const auto& n = channels_[static_cast<std::size_t>(channel)].noise;
+  return n ? &*n : nullptr;
+}
+
+const analysis::SpectrumAnalysis* AnalysisWindow::Spectrum(int channel) const {
+  if (channel < 0 || channel > 1) return nullptr;
+  const auto& s = channels_[static_cast<std::size_t>(channel)].spectrumAnalysis;
+  return s ? &*s : nullptr;
+}
+
+HistogramView* AnalysisWindow::Histogram(int channel) const {
+  return channels_[channel == 1 ? 1 : 0].histogram;
+}
+SpectrumView* AnalysisWindow::SpectrumPlot(int channel) const {
+  return channels_[channel == 1 ? 1 : 0].spectrum;
+}
+QTableWidget* AnalysisWindow::NoiseTable(int channel) const {
+  return channels_[channel == 1 ? 1 : 0].noiseTable;
+}
+QTableWidget* AnalysisWindow::SpectrumTable(int channel) const {
+  return channels_[channel == 1 ? 1 : 0].spectrumTable;
+}
+QString AnalysisWindow::Note() const { return note_->text(); }
+
+}  // namespace velqoris

@@ -1,0 +1,43 @@
+// One channel's code histogram in the analysis window: bars of the counts
+// and the normal curve of the same mean and deviation, the horizontal axis
+// in codes or in microvolts.
+#pragma once
+
+#include <QWidget>
+
+#include <optional>
+
+#include "analysis/Histogram.h"
+
+namespace velqoris {
+
+class HistogramView : public QWidget {
+ public:
+  explicit HistogramView(QWidget* parent = nullptr);
+
+  // microvoltsPerCode is needed for the microvolt axis; without it the axis stays in codes.
+  void SetHistogram(const analysis::Histogram& histogram, std::optional<double> microvoltsPerCode,
+                    bool voltMode);
+  void Clear();
+
+  bool HasHistogram() const { return has_; }
+  // True when the axis is drawn in microvolts.
+  bool AxisInMicrovolts() const { return has_ && voltMode_ && microvoltsPerCode_.has_value(); }
+  QString AxisTitle() const;
+
+  QSize sizeHint() const override { return {420, 260}; }
+  QSize minimumSizeHint() const override { return {240, 160}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  double AxisValue(double code) const;
+
+  analysis::Histogram histogram_;
+  std::optional<double> microvoltsPerCode_;
+  bool voltMode_ = false;
+  bool has_ = false;
+};
+
+}  // namespace velqoris

@@ -1,0 +1,167 @@
+// The analysis window's pieces on their own: plot ticks, the histogram and
+// spectrum drawings, and the demo program's test-signal arguments.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+
+#include <cmath>
+#include <vector>
+
+#include "analysis/Channel_analysis.h"
+#include "app/Demo_options.h"
+#include "app/Histogram_view.h"
+#include "app/Plot_ticks.h"
+#include "app/Spectrum_view.h"
+
+namespace velqoris {
+namespace {
+
+TEST(PlotTicksTest, LinearTicksStepOneTwoFiveAndCarryTheirDecimals) {
+  const Ticks t = LinearTicks(0, 97, 6);
+  EXPECT_EQ(t.values, (std::vector<double>{0, 20, 40, 60, 80}));
+  EXPECT_EQ(t.decimals, 0);
+  const Ticks small = LinearTicks(-0.13, 0.12, 6);
+  EXPECT_EQ(small.decimals, 2);
+  ASSERT_FALSE(small.values.empty());
+  EXPECT_NEAR(small.values.front(), -0.1, 1e-12);
+  EXPECT_EQ(TickText(small.values[2], small.decimals), "0.00");  // no "-0.00"
+  // Codes near mid-scale keep whole numbers.
+  const Ticks codes = LinearTicks(8388590.5, 8388630.5, 5);
+  EXPECT_EQ(codes.values, (std::vector<double>{8388600, 8388610, 8388620, 8388630}));
+  EXPECT_EQ(LinearTicks(5, 5, 4).values, std::vector<double>{5});
+  EXPECT_TRUE(LinearTicks(NAN, 1, 4).values.empty());
+}
+
+TEST(PlotTicksTest, LogTicksMarkDecadesAndOnlyAddTwoAndFiveWhenThereIsRoom) {
+  EXPECT_EQ(LogTicks(0.2, 400, 4).values, (std::vector<double>{1, 10, 100}));
+  const Ticks dense = LogTicks(0.2, 400, 12);
+  EXPECT_EQ(dense.values, (std::vector<double>{0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200}));
+  EXPECT_EQ(dense.decimals, 1);
+  EXPECT_TRUE(LogTicks(0, 10, 4).values.empty());
+  // Many decades are thinned, never crowded.
+  EXPECT_LE(LogTicks(1e-3, 1e9, 4).values.size(), 4u);
+}
+
+int CountNear(const QImage& image, QColor colour, int tolerance) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      n += std::abs(c.red() - colour.red()) <= tolerance &&
+                   std::abs(c.green() - colour.green()) <= tolerance &&
+                   std::abs(c.blue() - colour.blue()) <= tolerance
+               ? 1
+               : 0;
+    }
+  }
+  return n;
+}
+
+std::vector<std::int32_t> Gaussianish(int n) {
+  // A deterministic spread around mid-scale: a sum of three uniform steps.
+  std::vector<std::int32_t> codes;
+  for (int i = 0; i < n; ++i) {
+    codes.push_back(kMidScaleCode + (i * 7919) % 11 + (i * 104729) % 7 + (i * 1299709) % 5 - 8);
+  }
+  return codes;
+}
+
+TEST(HistogramViewTest, DrawsBarsAndTheNormalCurveAndSaysSoWithoutData) {
+  HistogramView view;
+  view.resize(400, 260);
+  const QImage empty = view.grab().toImage();
+  EXPECT_EQ(CountNear(empty, QColor(150, 180, 220), 0), 0);
+
+  const auto codes = Gaussianish(1000);
+  MeasureSettings s;
+  const auto noise = analysis::AnalyzeChannelNoise(codes.data(), 1000, s);
+  view.SetHistogram(noise.histogram, 2500000.0 / 8388607.0, false);
+  const QImage drawn = view.grab().toImage();
+  EXPECT_GT(CountNear(drawn, QColor(150, 180, 220), 0), 2000);  // bars
+  EXPECT_GT(CountNear(drawn, QColor(220, 0, 0), 60), 100);      // curve
+  EXPECT_FALSE(view.AxisInMicrovolts());
+
+  // Microvolts only with a conversion to go by.
+  view.SetHistogram(noise.histogram, std::nullopt, true);
+  EXPECT_FALSE(view.AxisInMicrovolts());
+  view.SetHistogram(noise.histogram, 0.298, true);
+  EXPECT_TRUE(view.AxisInMicrovolts());
+}
+
+TEST(SpectrumViewTest, DrawsATraceInEveryScaleAndAxisAndSurvivesAMissingRate) {
+  std::vector<std::int32_t> codes;
+  for (int i = 0; i < 1000; ++i) {
+    codes.push_back(kMidScaleCode +
+                    static_cast<std::int32_t>(
+                        std::lround(1e6 * std::sin(2 * M_PI * 50 * i / 1000.0)) + (i * 7919) % 13));
+  }
+  MeasureSettings s;
+  s.spsSel = 8;  // 800 sps
+  const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 1000, s);
+  SpectrumView view;
+  view.resize(400, 260);
+  view.SetSpectrum(a.spectrum, a.figures);
+  for (const auto scale : {SpectrumScale::kDbfs, SpectrumScale::kDensity}) {
+    for (const bool log : {false, true}) {
+      view.SetScale(scale);
+      view.SetLogFrequency(log);
+      EXPECT_GT(CountNear(view.grab().toImage(), QColor(0, 70, 170), 40), 200) << log;
+    }
+  }
+  // A rate index naming no rate: dBFS over bin numbers, no density.
+  s.spsSel = 99;
+  const auto b = analysis::AnalyzeChannelSpectrum(codes.data(), 1000, s);
+  view.SetSpectrum(b.spectrum, b.figures);
+  view.SetScale(SpectrumScale::kDbfs);
+  EXPECT_EQ(view.AxisTitle(), QString::fromUtf8("ビン番号"));
+  EXPECT_GT(CountNear(view.grab().toImage(), QColor(0, 70, 170), 40), 200);
+  view.SetScale(SpectrumScale::kDensity);
+  EXPECT_EQ(CountNear(view.grab().toImage(), QColor(0, 70, 170), 40), 0);
+}
+
+TEST(DemoOptionsTest, TakesTheVirtualBoardsTestSignalsInBothSpellings) {
+  const auto parsed =
+      ParseDemoArguments({"--sine", "1,10,0.5,-80", "--mains=1,50,0.0002", "--sine=0,3,0.1"});
+  ASSERT_TRUE(std::holds_alternative<DemoOptions>(parsed));
+  const auto& o = std::get<DemoOptions>(parsed);
+  ASSERT_EQ(o.sines.size(), 2u);
+  EXPECT_EQ(o.sines[0].channel, 1);
+  EXPECT_DOUBLE_EQ(o.sines[0].frequencyHz, 10.0);
+  EXPECT_DOUBLE_EQ(o.sines[0].harmonic2Dbc, -80.0);
+  EXPECT_EQ(o.sines[1].channel, 0);
+  ASSERT_EQ(o.mains.size(), 1u);
+  EXPECT_DOUBLE_EQ(o.mains[0].amplitudeVolts, 0.0002);
+
+  SignalModel model;
+  ApplyDemoOptions(model, o);
+  EXPECT_DOUBLE_EQ(model.Channel(1).frequencyHz, 10.0);
+  EXPECT_DOUBLE_EQ(model.Channel(1).mainsHz, 50.0);
+  EXPECT_DOUBLE_EQ(model.Channel(0).amplitudeVolts, 0.1);
+
+  EXPECT_TRUE(std::get<DemoOptions>(ParseDemoArguments({})).sines.empty());
+  EXPECT_TRUE(std::get<DemoOptions>(ParseDemoArguments({"--help"})).help);
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--sine"},
+                                              {"--noise", "1"},
+                                              {"--mains", "1,55,0.1"},
+                                              {"--sine", "2,10,0.5"},
+                                              {"extra"}}) {
+    const auto r = ParseDemoArguments(bad);
+    ASSERT_TRUE(std::holds_alternative<std::string>(r)) << bad[0];
+    EXPECT_FALSE(std::get<std::string>(r).empty());
+  }
+}
+
+TEST(DemoOptionsTest, TheDemoRefusesABadOptionWithItsUsageAndExitCodeTwo) {
+  QProcess demo;
+  demo.start(VELQORIS_DEMO_PATH, {"--mains", "1,55,0.1"});
+  ASSERT_TRUE(demo.waitForFinished(60000));
+  EXPECT_EQ(demo.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(demo.exitCode(), 2);
+  const QString err = QString::fromUtf8(demo.readAllStandardError());
+  EXPECT_TRUE(err.contains(QStringLiteral("--sine"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QString::fromUtf8("使い方"))) << err.toStdString();
+}
+
+}  // namespace
+}  // namespace velqoris

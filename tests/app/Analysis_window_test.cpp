@@ -1,0 +1,315 @@
+// The analysis window through the main window's 解析 menu on the virtual
+// board: it opens, shows what the analysis library computes for the data on
+// display, follows runs, loads, clears and the unit switch, stays idle during
+// a run, and survives being closed and the main window closing first.
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <fstream>
+
+#include "analysis/Channel_analysis.h"
+#include "analysis/Figure_rows.h"
+#include "app/Analysis_window.h"
+#include "app/Histogram_view.h"
+#include "app/Spectrum_view.h"
+#include "tests/app/Window_fixture.h"
+#include "virtualboard/Signal_options.h"
+
+namespace velqoris::testing {
+namespace {
+
+class AnalysisWindowTest : public WindowTest {
+ protected:
+  AnalysisWindow* Open() {
+    Action("NoiseAnalysis1")->trigger();
+    return form->Analysis();
+  }
+  // The table's value column as the analysis library words it.
+  static void ExpectTableShows(QTableWidget* table, const std::vector<analysis::FigureRow>& rows) {
+    ASSERT_EQ(table->rowCount(), static_cast<int>(rows.size()));
+    for (int i = 0; i < table->rowCount(); ++i) {
+      if (table->columnSpan(i, 0) == 3) {  // a sentence across the row
+        EXPECT_EQ(table->item(i, 0)->text().toStdString(), rows[i].label + ": " + rows[i].value);
+        EXPECT_TRUE(rows[i].unit.empty());
+        continue;
+      }
+      EXPECT_EQ(table->item(i, 0)->text().toStdString(), rows[i].label);
+      EXPECT_EQ(table->item(i, 1)->text().toStdString(), rows[i].value);
+      EXPECT_EQ(table->item(i, 2)->text().toStdString(), rows[i].unit);
+    }
+  }
+  std::string Path(const std::string& name) const {
+    return QDir(dir.path()).filePath(QString::fromStdString(name)).toStdString();
+  }
+  QTemporaryDir dir;
+};
+
+TEST_F(AnalysisWindowTest, MenuFollowsTheYAxisMenuAndOpensANonModalJapaneseWindow) {
+  QMenu* menu = Find<QMenu>("Analysis1");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->title(), QString::fromUtf8("解析"));
+  const QList<QAction*> top = form->findChild<QMenuBar*>("MainMenu1")->actions();
+  ASSERT_EQ(top.size(), 4);
+  EXPECT_EQ(top[2], Find<QMenu>("MenuY")->menuAction());
+  EXPECT_EQ(top[3], menu->menuAction());
+  EXPECT_EQ(Action("NoiseAnalysis1")->text(), QString::fromUtf8("ノイズ解析..."));
+
+  EXPECT_EQ(form->Analysis(), nullptr);  // nothing is built before it is asked for
+  AnalysisWindow* w = Open();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(w->isModal());
+  EXPECT_TRUE(w->isWindow());
+  EXPECT_EQ(w->windowTitle(), QString::fromUtf8("ノイズ解析 - VELQORIS"));
+  ASSERT_EQ(w->Pages()->count(), 2);
+  EXPECT_EQ(w->Pages()->tabText(0), QString::fromUtf8("ヒストグラム"));
+  EXPECT_EQ(w->Pages()->tabText(1), QString::fromUtf8("スペクトル"));
+  EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("表示中のデータがありません")));
+  EXPECT_EQ(w->NoiseTable(0)->horizontalHeaderItem(0)->text(), QString::fromUtf8("項目"));
+  EXPECT_EQ(w->NoiseTable(0)->horizontalHeaderItem(1)->text(), QString::fromUtf8("値"));
+  EXPECT_EQ(w->NoiseTable(0)->horizontalHeaderItem(2)->text(), QString::fromUtf8("単位"));
+  EXPECT_EQ(w->findChild<QComboBox*>("WindowCombo")->currentText(),
+            QString::fromUtf8(analysis::WindowLabel(analysis::kDefaultWindow)));
+  // The main window still takes input: opening it twice gives the same window.
+  EXPECT_EQ(Open(), w);
+}
+
+TEST_F(AnalysisWindowTest, ShowsTheLibrarysFiguresOfBothChannelsAfterARunAndNothingDuringIt) {
+  AnalysisWindow* w = Open();
+  Choose(11, 1, 2);  // 2400 sps, 200 samples, both channels
+  Press();
+  EXPECT_FALSE(Find<QMenu>("Analysis1")->menuAction()->isEnabled());
+  EXPECT_EQ(w->Note(), QString::fromUtf8("測定中です。測定が終わると解析します。"));
+  EXPECT_EQ(w->Noise(0), nullptr);
+  const int before = w->Computations();
+  // Idle steps of the run compute nothing.
+  for (int i = 0; i < 200 && form->Run()->fMeasuring; ++i) {
+    Pass(ms(5));
+    if (form->Run()->fMeasuring) {
+      EXPECT_EQ(w->Computations(), before);
+    }
+  }
+  ASSERT_FALSE(form->Run()->fMeasuring);
+  EXPECT_TRUE(Find<QMenu>("Analysis1")->menuAction()->isEnabled());
+  EXPECT_EQ(w->Computations(), before + 1);
+
+  const RunData& d = form->Data();
+  for (int ch = 0; ch < 2; ++ch) {
+    ASSERT_NE(w->Noise(ch), nullptr) << ch;
+    const auto expected = analysis::AnalyzeChannelNoise(d.Codes(ch), 200, d.Settings);
+    EXPECT_EQ(w->Noise(ch)->figures.count, 200);
+    EXPECT_DOUBLE_EQ(*w->Noise(ch)->figures.rmsCodes, *expected.figures.rmsCodes);
+    EXPECT_EQ(w->Noise(ch)->histogram.counts, expected.histogram.counts);
+    ExpectTableShows(w->NoiseTable(ch), analysis::NoiseFigureRows(expected.figures));
+    const auto spectrum = analysis::AnalyzeChannelSpectrum(d.Codes(ch), 200, d.Settings);
+    ExpectTableShows(w->SpectrumTable(ch),
+                     analysis::SpectrumFigureRows(spectrum.spectrum, spectrum.figures));
+    EXPECT_TRUE(w->Histogram(ch)->HasHistogram());
+    EXPECT_TRUE(w->SpectrumPlot(ch)->HasSpectrum());
+    EXPECT_FALSE(w->findChild<QGroupBox*>(QStringLiteral("NoiseBox%1").arg(ch))->isHidden());
+  }
+  EXPECT_TRUE(w->Note().contains(QString::fromUtf8("2400 sps")));
+  // The typical figure and the ratio are in the table, with numbers.
+  const auto rows = analysis::NoiseFigureRows(w->Noise(0)->figures);
+  const auto typical = std::find_if(rows.begin(), rows.end(), [](const analysis::FigureRow& r) {
+    return r.label == "代表値との比 (実測 ÷ 代表値)";
+  });
+  ASSERT_NE(typical, rows.end());
+  EXPECT_NE(typical->value, analysis::kAbsentValue);
+}
+
+TEST_F(AnalysisWindowTest, FollowsLoadClearAndTheUnitSwitch) {
+  ASSERT_TRUE(Measure(12, 0, 1));  // a CH1 run, saved, then other data on display
+  files->answers.push_back(Path("ch1"));
+  Action("Save1")->trigger();
+  const std::vector<std::int32_t> saved(form->Data().Codes(1), form->Data().Codes(1) + 100);
+  ASSERT_TRUE(Measure(12, 1, 0));
+
+  AnalysisWindow* w = Open();
+  ASSERT_NE(w->Noise(0), nullptr);
+  EXPECT_EQ(w->Noise(1), nullptr);
+  EXPECT_EQ(w->Noise(0)->figures.count, 200);
+  EXPECT_TRUE(w->findChild<QGroupBox*>("NoiseBox1")->isHidden());  // only the data's channel
+
+  files->answers.push_back(Path("ch1.DTA"));
+  Action("Load1")->trigger();
+  EXPECT_EQ(w->Noise(0), nullptr);
+  ASSERT_NE(w->Noise(1), nullptr);
+  const auto expected = analysis::AnalyzeNoise(saved.data(), 100, form->Data().Settings);
+  EXPECT_DOUBLE_EQ(*w->Noise(1)->figures.meanCode, *expected.meanCode);
+  EXPECT_FALSE(w->Histogram(1)->AxisInMicrovolts());
+  EXPECT_EQ(w->Histogram(1)->AxisTitle(), QString::fromUtf8("コード (digit)"));
+
+  Action("MenuY_Volt")->trigger();
+  EXPECT_TRUE(w->Histogram(1)->AxisInMicrovolts());
+  EXPECT_EQ(w->Histogram(1)->AxisTitle(), QString::fromUtf8("電圧 (uV)"));
+  Action("MenuY_Volt")->trigger();
+  EXPECT_FALSE(w->Histogram(1)->AxisInMicrovolts());
+
+  // A file that is not correct leaves no data on display, and none here.
+  {
+    std::ofstream bad(Path("bad.DTA"));
+    bad << "not a data file\n";
+  }
+  files->answers.push_back(Path("bad.DTA"));
+  Action("Load1")->trigger();
+  EXPECT_EQ(w->Noise(1), nullptr);
+
+  files->answers.push_back(Path("ch1.DTA"));
+  Action("Load1")->trigger();
+  ASSERT_NE(w->Noise(1), nullptr);
+  Action("DataClear")->trigger();
+  EXPECT_EQ(w->Noise(0), nullptr);
+  EXPECT_EQ(w->Noise(1), nullptr);
+  EXPECT_FALSE(w->Histogram(0)->HasHistogram());
+  EXPECT_EQ(w->NoiseTable(0)->rowCount(), 0);
+  EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("表示中のデータがありません")));
+}
+
+TEST_F(AnalysisWindowTest, AClosedWindowComputesNothingAndCatchesUpWhenReopened) {
+  AnalysisWindow* w = Open();
+  w->close();
+  EXPECT_FALSE(w->isVisible());
+  const int before = w->Computations();
+  ASSERT_TRUE(Measure(12, 0, 0));
+  Action("MenuY_Volt")->trigger();
+  ASSERT_TRUE(Measure(12, 1, 1));
+  EXPECT_EQ(w->Computations(), before);
+
+  EXPECT_EQ(Open(), w);
+  EXPECT_EQ(w->Computations(), before + 1);
+  EXPECT_EQ(w->Noise(0), nullptr);
+  ASSERT_NE(w->Noise(1), nullptr);
+  EXPECT_EQ(w->Noise(1)->figures.count, 200);
+  EXPECT_TRUE(w->Histogram(1)->AxisInMicrovolts());
+}
+
+TEST_F(AnalysisWindowTest, AStoppedRunIsAnalysedAtTheCountItKeptAndAnErrorLeavesNothing) {
+  AnalysisWindow* w = Open();
+  Choose(5, 3, 0);  // 100 sps, 1000 samples
+  Press();
+  while (form->Run()->ReadCount < 137) Pass(ms(10));
+  Press();
+  const int kept = form->Data().Ch0.Count;
+  ASSERT_GE(kept, 137);
+  ASSERT_NE(w->Noise(0), nullptr);
+  EXPECT_EQ(w->Noise(0)->figures.count, kept);
+  ASSERT_NE(w->Spectrum(0), nullptr);
+  EXPECT_EQ(w->Spectrum(0)->spectrum.n, kept);  // the whole record, not a power of two
+
+  Choose(5, 3, 0);
+  Press();
+  board.Faults().readErrorAfter = 30;
+  ASSERT_TRUE(RunToEnd(ms(20)));
+  board.Faults().readErrorAfter.reset();
+  EXPECT_FALSE(form->Data().HasData());
+  EXPECT_EQ(w->Noise(0), nullptr);
+  EXPECT_FALSE(w->Note().startsWith(QString::fromUtf8("測定中です")));
+}
+
+TEST_F(AnalysisWindowTest, MainWindowClosingFirstTakesTheOpenAnalysisWindowWithIt) {
+  AnalysisWindow* w = Open();
+  ASSERT_TRUE(Measure(12, 0, 2));
+  QPointer<AnalysisWindow> alive(w);
+  // The program ends with its main window, whatever analysis window is open.
+  // The application decides that only inside its event loop; the second
+  // timer ends a loop that would otherwise keep running, so a failure cannot hang.
+  int lastClosed = 0;
+  const auto connection =
+      QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&lastClosed] { ++lastClosed; });
+  QTimer::singleShot(0, form.get(), [this] { form->close(); });
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  guard.start(10000);
+  const int exitCode = QCoreApplication::exec();
+  guard.stop();
+  QObject::disconnect(connection);
+  EXPECT_EQ(lastClosed, 1);
+  EXPECT_EQ(exitCode, 0);
+  form.reset();
+  EXPECT_TRUE(alive.isNull());
+}
+
+TEST_F(AnalysisWindowTest, ClosingTheMainWindowDuringARunWithTheWindowOpenIsSafe) {
+  Open();
+  Choose(1, 3, 2);  // a slow run, left running
+  Press();
+  Pass(ms(300));
+  ASSERT_TRUE(form->Run()->fMeasuring);
+  form.reset();
+  SUCCEED();
+}
+
+TEST_F(AnalysisWindowTest, TheVirtualBoardsSineAndMainsPickupShowInTheSpectrum) {
+  const auto sine = std::get<SineOption>(ParseSineOption("1,13,1.0,-70,-80"));
+  const auto mains = std::get<MainsOption>(ParseMainsOption("1,50,0.001"));
+  ApplySignalOption(board.Signal(), sine);
+  ApplySignalOption(board.Signal(), mains);
+  AnalysisWindow* w = Open();
+  ASSERT_TRUE(Measure(7, 4, 1));  // 400 sps, 2000 samples: 0.2 Hz bins, 50 Hz on a bin
+
+  const analysis::SpectrumAnalysis* s = w->Spectrum(1);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(s->figures.fundamental.has_value());
+  EXPECT_NEAR(*s->figures.fundamental->frequencyHz, 13.0, 0.2);
+  // 1 V peak of the ±2.5 V range at gain 1: 20 log10(0.4) = -7.96 dBFS.
+  EXPECT_NEAR(s->figures.fundamental->dbfs, -7.96, 0.1);
+  ASSERT_GE(s->figures.harmonics.size(), 2u);
+  EXPECT_NEAR(s->figures.harmonics[0].dbfs, -7.96 - 70, 1.0);
+  EXPECT_NEAR(s->figures.harmonics[1].dbfs, -7.96 - 80, 1.5);
+  // 1 mV peak: 20 log10(0.0004) = -67.96 dBFS.
+  ASSERT_TRUE(s->figures.Mains50Dbfs().has_value());
+  EXPECT_NEAR(*s->figures.Mains50Dbfs(), -67.96, 0.5);
+
+  // Another window function is computed at once; the view's choices only redraw.
+  const int before = w->Computations();
+  w->findChild<QComboBox*>("WindowCombo")->setCurrentIndex(1);
+  EXPECT_EQ(w->Computations(), before + 1);
+  EXPECT_EQ(w->Spectrum(1)->spectrum.window, analysis::SpectrumWindow::kHann);
+  EXPECT_NEAR(w->Spectrum(1)->figures.fundamental->dbfs, -7.96, 0.1);
+  w->findChild<QComboBox*>("ScaleCombo")->setCurrentIndex(1);
+  w->findChild<QComboBox*>("FrequencyAxisCombo")->setCurrentIndex(1);
+  EXPECT_EQ(w->Computations(), before + 1);
+  EXPECT_EQ(w->SpectrumPlot(1)->Scale(), SpectrumScale::kDensity);
+  EXPECT_TRUE(w->SpectrumPlot(1)->LogFrequency());
+  EXPECT_EQ(w->SpectrumPlot(1)->ValueTitle(), QString::fromUtf8("ノイズ密度 (nV/√Hz)"));
+}
+
+// Pictures of both pages to look at (build/…/tests/app/analysis-*.png): CH0
+// shorted, CH1 with a sine, its harmonics and 50 Hz pickup.
+TEST_F(AnalysisWindowTest, PicturesOfBothPages) {
+  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,13,0.01,-70,-80")));
+  ApplySignalOption(board.Signal(), std::get<MainsOption>(ParseMainsOption("1,50,0.0001")));
+  Combo(4)->setCurrentIndex(5);  // gain 128: ±19.5 mV
+  AnalysisWindow* w = Open();
+  ASSERT_TRUE(Measure(7, 4, 2));
+  w->resize(1000, 760);
+  const auto shoot = [w](int page, const char* name) {
+    w->Pages()->setCurrentIndex(page);
+    QCoreApplication::processEvents();
+    const QString path = QStringLiteral(VELQORIS_SHOT_DIR "/") + QString::fromLatin1(name);
+    EXPECT_TRUE(w->grab().save(path)) << name;
+  };
+  shoot(0, "analysis-histogram.png");
+  shoot(1, "analysis-spectrum.png");
+  w->SpectrumTable(1)->scrollToBottom();
+  shoot(1, "analysis-spectrum-rows.png");
+  w->findChild<QComboBox*>("ScaleCombo")->setCurrentIndex(1);
+  w->findChild<QComboBox*>("FrequencyAxisCombo")->setCurrentIndex(1);
+  shoot(1, "analysis-density-log.png");
+  Action("MenuY_Volt")->trigger();
+  shoot(0, "analysis-histogram-uv.png");
+}
+
+}  // namespace
+}  // namespace velqoris::testing
