@@ -6,13 +6,13 @@
 
 namespace velqoris::analysis {
 
-namespace {
-
 std::string Fixed(double v, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, v);
   return text;
 }
+
+namespace {
 
 // At least `digits` significant digits, never more than 6 decimals.
 std::string Significant(double v, int digits) {
