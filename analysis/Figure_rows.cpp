@@ -6,13 +6,13 @@
 
 namespace velqoris::analysis {
 
-namespace {
-
 std::string Fixed(double v, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, v);
   return text;
 }
+
+namespace {
 
 // At least `digits` significant digits, never more than 6 decimals.
 std::string Significant(double v, int digits) {
@@ -137,7 +137,14 @@ std::vector<FigureRow> SpectrumFigureRows(const Spectrum& s, const SpectrumFigur
       const std::string label = l.order == 1 ? "電源周波数 " + base
                                              : "電源周波数 " + hz + " (" + base + " の " +
                                                    std::to_string(l.order) + " 倍)";
-      rows.push_back({label, Fixed(l.dbfs, 2), "dBFS"});
+      if (l.coincidesWith == 0) {
+        rows.push_back({label, Fixed(l.dbfs, 2), "dBFS"});
+      } else {
+        const std::string tone = l.coincidesWith == 1
+                                     ? std::string("基本波")
+                                     : "第 " + std::to_string(l.coincidesWith) + " 高調波";
+        rows.push_back({label, std::string(kAbsentValue) + " (" + tone + "と重なります)", ""});
+      }
     }
   };
   mains(f.mains50, 50);

@@ -23,6 +23,10 @@ inline constexpr const char* kOverRangeText = "入力範囲外";
 inline constexpr const char* kOverRangeNote =
     "入力が範囲を超えています (0 または 16777215 のコードがあります)";
 
+// v with that many decimals, as printf's "%.*f" gives it: the figures' and
+// the tool's numbers.
+std::string Fixed(double v, int decimals);
+
 // "CH0" / "CH1".
 std::string ChannelName(int channel);
 

@@ -38,15 +38,20 @@ struct Bins {
   const Spectrum& s;
   std::vector<Owner> owner;
   int firstAboveDc;
+  // Per bin, the order of the tone owning it (1 fundamental, h harmonic, 0 none),
+  // and per order the tone's centre in bins.
+  std::vector<int> toneOrder = std::vector<int>(owner.size(), 0);
+  std::vector<double> toneCentre = std::vector<double>(kMaxHarmonic + 1, 0.0);
 
-  // Power of the free (or any, if claim is kFree) bins centre ± half, marking them.
-  double Claim(int centre, int half, Owner as) {
+  // Power of the free bins centre ± half, marking them as the tone of that order.
+  double Claim(int centre, int half, int order) {
     double p = 0.0;
     const int lo = std::max(firstAboveDc, centre - half);
     const int hi = std::min(s.Bins() - 1, centre + half);
     for (int k = lo; k <= hi; ++k) {
       if (owner[static_cast<std::size_t>(k)] != Owner::kFree) continue;
-      owner[static_cast<std::size_t>(k)] = as;
+      owner[static_cast<std::size_t>(k)] = order == 1 ? Owner::kFundamental : Owner::kHarmonic;
+      toneOrder[static_cast<std::size_t>(k)] = order;
       p += s.power[static_cast<std::size_t>(k)];
     }
     return p;
@@ -75,7 +80,17 @@ std::vector<SpectrumLine> MainsLines(const Bins& b, double baseHz, int half) {
     const double f = m * baseHz;
     const int centre = static_cast<int>(std::lround(f / *s.binHz));
     if (centre < b.firstAboveDc || centre >= s.Bins()) continue;
-    lines.push_back(SpectrumLine{m, f, centre, PowerDbfs(b.LinePower(centre, half))});
+    SpectrumLine line{m, f, centre, kFloorDbfs};
+    // A tone on the line's own bin is taken for the pickup itself; one off it
+    // but within its lobe would be read as pickup it is not.
+    const int tone = b.toneOrder[static_cast<std::size_t>(centre)];
+    if (tone != 0 &&
+        std::fabs(f / *s.binHz - b.toneCentre[static_cast<std::size_t>(tone)]) >= 0.5) {
+      line.coincidesWith = tone;
+    } else {
+      line.dbfs = PowerDbfs(b.LinePower(centre, half));
+    }
+    lines.push_back(line);
   }
   return lines;
 }
@@ -83,12 +98,14 @@ std::vector<SpectrumLine> MainsLines(const Bins& b, double baseHz, int half) {
 }  // namespace
 
 std::optional<double> SpectrumFigures::Mains50Dbfs() const {
-  if (mains50.empty() || mains50.front().order != 1) return std::nullopt;
+  if (mains50.empty() || mains50.front().order != 1 || mains50.front().coincidesWith != 0)
+    return std::nullopt;
   return mains50.front().dbfs;
 }
 
 std::optional<double> SpectrumFigures::Mains60Dbfs() const {
-  if (mains60.empty() || mains60.front().order != 1) return std::nullopt;
+  if (mains60.empty() || mains60.front().order != 1 || mains60.front().coincidesWith != 0)
+    return std::nullopt;
   return mains60.front().dbfs;
 }
 
@@ -116,8 +133,9 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     const int lo = std::max(b.firstAboveDc, peak - half);
     const int hi = std::min(bins - 1, peak + half);
     for (int k = lo; k <= hi; ++k) moment += k * at(k);
-    p1 = b.Claim(peak, half, Owner::kFundamental);
+    p1 = b.Claim(peak, half, 1);
     centreBin = moment / p1;
+    b.toneCentre[1] = centreBin;
     SpectrumLine line{1, std::nullopt, peak, PowerDbfs(p1)};
     if (s.binHz) line.frequencyHz = centreBin * *s.binHz;
     f.fundamental = line;
@@ -128,7 +146,8 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
       const int centre = static_cast<int>(std::lround(x));
       if (centre < 0 || centre >= bins) continue;
       if (b.owner[static_cast<std::size_t>(centre)] != Owner::kFree) continue;
-      SpectrumLine hl{h, std::nullopt, centre, PowerDbfs(b.Claim(centre, half, Owner::kHarmonic))};
+      SpectrumLine hl{h, std::nullopt, centre, PowerDbfs(b.Claim(centre, half, h))};
+      b.toneCentre[static_cast<std::size_t>(h)] = x;
       if (s.binHz) hl.frequencyHz = x * *s.binHz;
       f.harmonics.push_back(hl);
     }

@@ -15,6 +15,11 @@ struct SpectrumLine {
   std::optional<double> frequencyHz;  // where it lies below half the rate (folded for harmonics)
   int bin = 0;                        // its centre bin
   double dbfs = kFloorDbfs;           // level from the power of its bins
+  // Mains lines only: 1 when the line's centre bin is one of the fundamental's
+  // bins, n when it is one of the n-th harmonic's, and that tone lies half a
+  // bin or more off the line. The two cannot be told apart: the line has no
+  // level (dbfs stays at the floor). 0: a level of its own.
+  int coincidesWith = 0;
 };
 
 struct SpectrumFigures {
@@ -35,6 +40,7 @@ struct SpectrumFigures {
   // Mains lines below half the rate: 50 Hz (60 Hz) and its harmonics, in order.
   std::vector<SpectrumLine> mains50;
   std::vector<SpectrumLine> mains60;
+  // The m = 1 line's level; absent when there is none or it coincides with the tone.
   std::optional<double> Mains50Dbfs() const;
   std::optional<double> Mains60Dbfs() const;
 };

@@ -231,7 +231,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   for (const auto& h : figures_.harmonics) mark(h, kTone, QString::number(h.order));
   for (const auto* lines : {&figures_.mains50, &figures_.mains60}) {
     for (const auto& l : *lines) {
-      if (!standsOut(l)) continue;
+      // A line on the tone is the tone's level, not pickup: no mark of its own.
+      if (l.coincidesWith != 0 || !standsOut(l)) continue;
       const int base = lines == &figures_.mains50 ? 50 : 60;
       mark(l, kMains, QStringLiteral("%1Hz").arg(base * l.order));
     }

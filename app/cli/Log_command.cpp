@@ -1,13 +1,13 @@
 // log: a long run streamed into a CSV file, with running statistics.
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "analysis/Code_scale.h"
+#include "analysis/Figure_rows.h"
 #include "app/Measurement.h"
 #include "app/cli/Board_connection.h"
 #include "app/cli/Cli_commands.h"
@@ -26,11 +26,7 @@ namespace velqoris::cli {
 
 namespace {
 
-std::string Fixed(double value, int decimals) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
+using analysis::Fixed;
 
 // Total results of the log: --count, or the duration at the nominal rate.
 std::int64_t LogTotal(const Options& options) {

@@ -63,5 +63,22 @@ TEST(FigureRows, SpectrumRowsNameTheWindowAndAMissingTone) {
   EXPECT_EQ(Find(rows, "平均ノイズ密度 (入力換算)")->unit, "nV/√Hz");
 }
 
+TEST(FigureRows, MainsLinesOnTheToneSaySoInsteadOfALevel) {
+  Synthetic synth;
+  // 100.3 Hz, -6 dBFS, at 4800 sps over 10000 samples: on the 100 Hz line's
+  // bins; its 3rd harmonic on the 300 Hz line's.
+  const auto codes = synth.Record(10000, {{100.3 / 0.48, 8388607.0 / 2}}, 20.0);
+  const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 10000, SettingsAt(12, 0));
+  const auto rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
+  const FigureRow* hundred = Find(rows, "電源周波数 100 Hz (50 Hz の 2 倍)");
+  ASSERT_NE(hundred, nullptr);
+  EXPECT_EQ(hundred->value, "— (基本波と重なります)");
+  EXPECT_EQ(hundred->unit, "");
+  const FigureRow* threeHundred = Find(rows, "電源周波数 300 Hz (60 Hz の 5 倍)");
+  ASSERT_NE(threeHundred, nullptr);
+  EXPECT_EQ(threeHundred->value, "— (第 3 高調波と重なります)");
+  EXPECT_EQ(Find(rows, "電源周波数 50 Hz")->unit, "dBFS") << "50 Hz is a line of its own";
+}
+
 }  // namespace
 }  // namespace velqoris::testing

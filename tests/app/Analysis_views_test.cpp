@@ -120,6 +120,34 @@ TEST(SpectrumViewTest, DrawsATraceInEveryScaleAndAxisAndSurvivesAMissingRate) {
   EXPECT_EQ(CountNear(view.grab().toImage(), QColor(0, 70, 170), 40), 0);
 }
 
+TEST(SpectrumViewTest, AMainsLineOnTheToneGetsNoMarkOfItsOwn) {
+  // 100.3 Hz at 4800 sps over 10000 samples lies on the 100 Hz line's bins.
+  std::vector<std::int32_t> codes;
+  for (int i = 0; i < 10000; ++i) {
+    codes.push_back(kMidScaleCode +
+                    static_cast<std::int32_t>(std::lround(
+                        4e6 * std::sin(2 * M_PI * 100.3 * i / 4800.0) + (i * 7919) % 13)));
+  }
+  MeasureSettings s;
+  s.spsSel = 12;
+  const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 10000, s);
+  ASSERT_GE(a.figures.mains50.size(), 2u);
+  ASSERT_EQ(a.figures.mains50[1].coincidesWith, 1);
+  SpectrumView view;
+  view.resize(600, 300);
+  const auto green = [&](const analysis::SpectrumFigures& f) {
+    view.SetSpectrum(a.spectrum, f);
+    return CountNear(view.grab().toImage(), QColor(0, 140, 0), 0);
+  };
+  // As if the line had a level of its own: a green mark on the tone.
+  analysis::SpectrumFigures marked = a.figures;
+  marked.mains50[1].coincidesWith = 0;
+  EXPECT_GT(green(marked), green(a.figures));
+  analysis::SpectrumFigures without = a.figures;
+  without.mains50.erase(without.mains50.begin() + 1);
+  EXPECT_EQ(green(without), green(a.figures));
+}
+
 TEST(DemoOptionsTest, TakesTheVirtualBoardsTestSignalsInBothSpellings) {
   const auto parsed =
       ParseDemoArguments({"--sine", "1,10,0.5,-80", "--mains=1,50,0.0002", "--sine=0,3,0.1"});

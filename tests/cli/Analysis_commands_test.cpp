@@ -2,6 +2,7 @@
 // JSON keys, the same figures as the library, pictures, CSV, and failures.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QImage>
 #include <QString>
 #include <cmath>
@@ -10,9 +11,14 @@
 #include <regex>
 
 #include "analysis/Channel_analysis.h"
+#include "app/Analysis_window.h"
+#include "app/Histogram_view.h"
 #include "app/Run_data.h"
 #include "app/Run_file.h"
+#include "app/Spectrum_view.h"
+#include "app/cli/Analysis_pictures.h"
 #include "app/cli/Cli_options.h"
+#include "app/cli/Held_data.h"
 #include "datafile/Myfile.h"
 #include "tests/cli/Cli_process.h"
 
@@ -181,7 +187,7 @@ TEST(CliSpectrumTest, JsonKeysFiguresCsvAndPicture) {
   EXPECT_EQ(rows[51].rfind("240,", 0), 0u) << rows[51];
   const QImage picture(QString::fromStdString(png));
   EXPECT_EQ(picture.width(), 760);
-  EXPECT_EQ(picture.height(), 660) << "one panel per channel";
+  EXPECT_EQ(picture.height(), 2 * (26 + 330)) << "one panel per channel, each under its title";
 }
 
 TEST(CliAnalyzeTest, HistogramPictureAndFailures) {
@@ -189,7 +195,8 @@ TEST(CliAnalyzeTest, HistogramPictureAndFailures) {
   const auto path = Save(dir, "ch0.DTA", 0, 500, Noisy);
   const std::string png = dir.Path("h.png");
   ASSERT_EQ(RunCli({"analyze", path, "--png", png, "--volt"}).exitCode, 0);
-  EXPECT_EQ(QImage(QString::fromStdString(png)).height(), 330);
+  const QImage picture(QString::fromStdString(png));
+  EXPECT_EQ(picture.size(), QSize(760, 26 + 330));
   EXPECT_EQ(RunCli({"analyze", path, "--png", dir.Path("no/such/dir.png")}).exitCode, 5);
   EXPECT_EQ(RunCli({"analyze", dir.Path("missing.DTA")}).exitCode, 4);
   EXPECT_EQ(RunCli({"spectrum", dir.Path("missing.DTA")}).exitCode, 4);
@@ -237,6 +244,74 @@ TEST(CliMeasureAnalyzeTest, VirtualSineEndToEnd) {
   EXPECT_NEAR(c[0].Number("fundamental_dbfs"), 20 * std::log10(1.25 / 2.5), 0.1);
   EXPECT_NEAR(c[0].Number("sfdr_db"), 60.0, 0.5);
   EXPECT_NEAR(c[0].Number("mains_50hz_dbfs"), 20 * std::log10(0.001 / 2.5), 0.2);
+}
+
+// Where channel i's view lies in a picture, below its title line.
+QRect PanelRect(int i) {
+  return QRect(0, i * (cli::kTitleHeight + cli::kPanelHeight) + cli::kTitleHeight, cli::kPanelWidth,
+               cli::kPanelHeight);
+}
+
+// The view at the pictures' size; fixed, since grabbing lays its window out.
+QImage Grab(QWidget& view) {
+  view.setFixedSize(cli::kPanelWidth, cli::kPanelHeight);
+  const QImage image = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(image.size(), QSize(cli::kPanelWidth, cli::kPanelHeight));
+  return image;
+}
+
+int CountColour(const QImage& image, QRgb colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour ? 1 : 0;
+  }
+  return n;
+}
+
+// The tool's pictures are the analysis window's views of the same file,
+// pixel for pixel: one drawing shown in two places.
+TEST(CliPicturesTest, EachPanelIsTheAnalysisWindowsViewOfItsChannel) {
+  TempDir dir;
+  const auto path = Save(dir, "both.DTA", 2, 1000, Noisy);
+  cli::HeldData held;
+  ASSERT_TRUE(held.Load(path));
+  AnalysisWindow window(held.data, nullptr);
+  for (const bool volt : {false, true}) {
+    const std::string png = dir.Path(volt ? "hv.png" : "hc.png");
+    std::vector<std::string> args = {"analyze", path, "--png", png};
+    if (volt) args.push_back("--volt");
+    ASSERT_EQ(RunCli(args).exitCode, 0);
+    const QImage picture =
+        QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+    window.DataChanged(volt);
+    window.show();
+    window.hide();
+    for (int ch = 0; ch < 2; ++ch) {
+      HistogramView& view = *window.Histogram(ch);
+      EXPECT_EQ(view.AxisInMicrovolts(), volt);
+      const QImage shown = Grab(view);
+      EXPECT_GT(CountColour(shown, qRgb(150, 180, 220)), 1000) << "bars drawn";
+      EXPECT_EQ(picture.copy(PanelRect(ch)), shown) << "histogram, CH" << ch << ", volt " << volt;
+    }
+  }
+
+  const std::string png = dir.Path("s.png");
+  ASSERT_EQ(RunCli({"spectrum", path, "--window", "hann", "--png", png}).exitCode, 0);
+  const QImage picture = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+  window.show();
+  auto* windows = window.findChild<QComboBox*>("WindowCombo");
+  ASSERT_NE(windows, nullptr);
+  windows->setCurrentIndex(
+      windows->findText(QString::fromUtf8(analysis::WindowLabel(analysis::SpectrumWindow::kHann))));
+  window.hide();
+  ASSERT_EQ(window.Spectrum(1)->spectrum.window, analysis::SpectrumWindow::kHann);
+  for (int ch = 0; ch < 2; ++ch) {
+    const QImage shown = Grab(*window.SpectrumPlot(ch));
+    EXPECT_GT(CountColour(shown, qRgb(0, 70, 170)), 300) << "trace drawn";
+    EXPECT_EQ(picture.copy(PanelRect(ch)), shown) << "spectrum, CH" << ch;
+  }
+  // The title line names the channel's settings above its panel.
+  EXPECT_GT(CountColour(picture.copy(0, 0, 760, cli::kTitleHeight), qRgb(0, 0, 0)), 100);
 }
 
 }  // namespace
