@@ -44,14 +44,25 @@ QString SettingsText(const MeasureSettings& s, const std::array<int, 2>& counts)
   return Text("表示中のデータ: ") + parts.join(Text("  /  "));
 }
 
-QSplitter* PlotOverTable(QWidget* plot, QTableWidget* table, int plotShare, int tableShare) {
+constexpr int kDefaultWidth = 1200;
+constexpr int kDefaultHeight = 960;
+
+// The table as tall as its rows (Figure_table), the plot takes the rest.
+QSplitter* PlotOverTable(QWidget* plot, QTableWidget* table) {
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(plot);
   split->addWidget(table);
-  split->setStretchFactor(0, plotShare);
-  split->setStretchFactor(1, tableShare);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 0);
   split->setChildrenCollapsible(false);
   return split;
+}
+
+// Side by side, the two channels' plots at one height: their tables as tall as the taller.
+void MatchTableHeights(QTableWidget* a, QTableWidget* b) {
+  const int h = std::max(a->minimumHeight(), b->minimumHeight());
+  a->setMinimumHeight(h);
+  b->setMinimumHeight(h);
 }
 
 }  // namespace
@@ -73,7 +84,8 @@ AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(note_);
   layout->addWidget(pages_, 1);
-  resize(1000, 760);
+  // Both channels' plots and every figure row on a 1280 × 1024 screen.
+  resize(kDefaultWidth, kDefaultHeight);
   Refresh();
 }
 
@@ -90,7 +102,7 @@ QWidget* AnalysisWindow::BuildNoisePage() {
     c.histogram->setObjectName(QStringLiteral("HistogramView%1").arg(ch));
     c.noiseTable = MakeFigureTable(nullptr, ch == 0 ? "NoiseTable0" : "NoiseTable1");
     auto* box = new QVBoxLayout(c.noiseBox);
-    box->addWidget(PlotOverTable(c.histogram, c.noiseTable, 3, 2));
+    box->addWidget(PlotOverTable(c.histogram, c.noiseTable));
     row->addWidget(c.noiseBox, 1);
   }
   return page;
@@ -130,8 +142,7 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
     c.spectrum->setObjectName(QStringLiteral("SpectrumView%1").arg(ch));
     c.spectrumTable = MakeFigureTable(nullptr, ch == 0 ? "SpectrumTable0" : "SpectrumTable1");
     auto* box = new QVBoxLayout(c.spectrumBox);
-    // The spectrum's figures are more: its table gets as much room as the plot.
-    box->addWidget(PlotOverTable(c.spectrum, c.spectrumTable, 1, 1));
+    box->addWidget(PlotOverTable(c.spectrum, c.spectrumTable));
     row->addWidget(c.spectrumBox, 1);
   }
   column->addLayout(row, 1);
@@ -252,6 +263,7 @@ void AnalysisWindow::ShowHistograms() {
       c.noiseTable->setRowCount(0);
     }
   }
+  MatchTableHeights(channels_[0].noiseTable, channels_[1].noiseTable);
 }
 
 void AnalysisWindow::ShowSpectra() {
@@ -265,6 +277,7 @@ void AnalysisWindow::ShowSpectra() {
       c.spectrumTable->setRowCount(0);
     }
   }
+  MatchTableHeights(channels_[0].spectrumTable, channels_[1].spectrumTable);
 }
 
 const analysis::NoiseAnalysis* AnalysisWindow::Noise(int channel) const {

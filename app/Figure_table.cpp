@@ -17,7 +17,7 @@ QTableWidget* MakeFigureTable(QWidget* parent, const char* name) {
   table->setHorizontalHeaderLabels(
       {QString::fromUtf8("項目"), QString::fromUtf8("値"), QString::fromUtf8("単位")});
   table->verticalHeader()->setVisible(false);
-  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 3);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
@@ -55,6 +55,10 @@ void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>
     table.setItem(i, 1, value);
     table.setItem(i, 2, unit);
   }
+  // All rows in sight: the figures are read together, down to the last.
+  const int rowsHeight = table.verticalHeader()->length();
+  table.setMinimumHeight(table.horizontalHeader()->sizeHint().height() + rowsHeight +
+                         2 * table.frameWidth() + 2);
 }
 
 }  // namespace velqoris

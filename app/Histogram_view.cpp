@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/Code_scale.h"
 #include "app/Plot_ticks.h"
@@ -107,12 +108,21 @@ void HistogramView::paintEvent(QPaintEvent*) {
     p.drawText(QRectF(area.left() - 6 - yLabelWidth, py(v) - lineH / 2.0, yLabelWidth, lineH),
                Qt::AlignRight | Qt::AlignVCenter, t);
   }
+  // Texts inside the widget, clear of the value texts and of each other.
+  std::vector<double> centres;
+  std::vector<double> widths;
   for (double v : xTicks.values) {
-    const QString t = QString::fromStdString(TickText(v, xTicks.decimals));
-    const double x = px(v);
+    centres.push_back(px(v));
+    widths.push_back(fm.horizontalAdvance(QString::fromStdString(TickText(v, xTicks.decimals))));
+  }
+  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 2, 10);
+  for (std::size_t i = 0; i < xTicks.values.size(); ++i) {
+    const double x = centres[i];
     p.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 4));
-    const int w = fm.horizontalAdvance(t);
-    p.drawText(QRectF(x - w / 2.0 - 2, area.bottom() + 5, w + 4, lineH), Qt::AlignCenter, t);
+    if (!fit[i]) continue;
+    const QString t = QString::fromStdString(TickText(xTicks.values[i], xTicks.decimals));
+    p.drawText(QRectF(x - widths[i] / 2 - 2, area.bottom() + 5, widths[i] + 4, lineH),
+               Qt::AlignCenter, t);
   }
 
   // Bars: touching, with an outline while they are wide enough to show it.

@@ -80,4 +80,19 @@ std::string LogTickText(double value) {
   return FormatFixed(value, std::clamp(-exponent, 0, 9));
 }
 
+std::vector<bool> TextsThatFit(const std::vector<double>& centres,
+                               const std::vector<double>& widths, double lo, double hi,
+                               double gap) {
+  std::vector<bool> fit(centres.size(), false);
+  double end = -1e300;
+  for (std::size_t i = 0; i < centres.size() && i < widths.size(); ++i) {
+    const double left = centres[i] - widths[i] / 2;
+    const double right = centres[i] + widths[i] / 2;
+    if (left < lo || right > hi || left < end + gap) continue;
+    fit[i] = true;
+    end = right;
+  }
+  return fit;
+}
+
 }  // namespace velqoris

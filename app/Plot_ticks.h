@@ -25,4 +25,10 @@ std::string TickText(double value, int decimals);
 // A logarithmic tick's own text: "0.2", "5", "100", and "1e4" style from 10^4 on.
 std::string LogTickText(double value);
 
+// Which tick texts to draw on a horizontal axis: each centred on its tick
+// (centres and widths in pixels), wholly inside lo … hi and at least gap
+// from the text drawn before it. A text that does not fit is left out.
+std::vector<bool> TextsThatFit(const std::vector<double>& centres,
+                               const std::vector<double>& widths, double lo, double hi, double gap);
+
 }  // namespace velqoris

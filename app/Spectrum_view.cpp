@@ -4,7 +4,9 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "app/Plot_ticks.h"
@@ -171,10 +173,17 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     p.drawText(QRectF(area.left() - 6 - yLabelWidth, toY(v) - lineH / 2.0, yLabelWidth, lineH),
                Qt::AlignRight | Qt::AlignVCenter, t);
   }
+  std::vector<double> centres;
+  std::vector<double> widths;
   for (double v : xTicks.values) {
-    const QString t = xText(v, xTicks.decimals);
-    const int w = fm.horizontalAdvance(t);
-    p.drawText(QRectF(toX(v) - w / 2.0 - 2, area.bottom() + 5, w + 4, lineH), Qt::AlignCenter, t);
+    centres.push_back(toX(v));
+    widths.push_back(fm.horizontalAdvance(xText(v, xTicks.decimals)));
+  }
+  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 2, 10);
+  for (std::size_t i = 0; i < xTicks.values.size(); ++i) {
+    if (!fit[i]) continue;
+    p.drawText(QRectF(centres[i] - widths[i] / 2 - 2, area.bottom() + 5, widths[i] + 4, lineH),
+               Qt::AlignCenter, xText(xTicks.values[i], xTicks.decimals));
   }
 
   // The trace: every bin, so no peak is lost between pixels.
@@ -192,49 +201,107 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.drawPath(trace);
 
   // Marks: the fundamental and its harmonics in red, mains lines in green
-  // where they stand out of the trace. Texts move up rather than overlap.
-  std::vector<QRectF> placed;
-  const auto mark = [&](const analysis::SpectrumLine& line, const QColor& colour,
-                        const QString& text) {
-    if (line.bin <= 0 || line.bin >= bins) return;
-    if (density ? !(Value(line.bin) >= yLo) : Value(line.bin) < yLo) return;  // below the axis
-    const double x = toX(Frequency(line.bin));
-    const double y = toY(Value(line.bin));
-    p.setPen(colour);
-    p.setBrush(colour);
-    QPolygonF tri;
-    tri << QPointF(x, y - 2) << QPointF(x - 4, y - 9) << QPointF(x + 4, y - 9);
-    p.drawPolygon(tri);
-    p.setBrush(Qt::NoBrush);
-    if (text.isEmpty()) return;
-    const int w = fm.horizontalAdvance(text);
-    QRectF box(x - w / 2.0 - 2, y - 10 - lineH, w + 4, lineH);
-    if (box.top() < area.top() + 1) box.moveLeft(x + 6);  // beside the mark at the top
-    box.moveTop(std::max<double>(area.top() + 1, box.top()));
-    const auto overlaps = [&] {
-      return std::any_of(placed.begin(), placed.end(),
-                         [&](const QRectF& r) { return r.intersects(box); });
-    };
-    while (overlaps() && box.top() - lineH >= area.top()) box.translate(0, -lineH);
-    if (overlaps()) return;
-    placed.push_back(box);
-    p.drawText(box, Qt::AlignCenter, text);
+  // where they stand out of the trace and not where a red mark stands.
+  struct Mark {
+    QPointF tip;
+    QColor colour;
+    QString text;
   };
+  std::vector<Mark> marks;
+  std::vector<QRectF> triangles;
+  const auto triangle = [](QPointF tip) { return QRectF(tip.x() - 4, tip.y() - 9, 8, 7); };
+  const auto onAxis = [&](const analysis::SpectrumLine& line) {
+    if (line.bin <= 0 || line.bin >= bins) return false;
+    return Value(line.bin) >= yLo;  // not below the axis
+  };
+  const auto tipOf = [&](int bin) { return QPointF(toX(Frequency(bin)), toY(Value(bin))); };
+  const auto add = [&](const analysis::SpectrumLine& line, const QColor& colour,
+                       const QString& text) {
+    const QPointF tip = tipOf(line.bin);
+    marks.push_back({tip, colour, text});
+    triangles.push_back(triangle(tip));
+  };
+  std::vector<int> toneBins;
+  if (figures_.fundamental && onAxis(*figures_.fundamental)) {
+    add(*figures_.fundamental, kTone, Text("基本波"));
+    toneBins.push_back(figures_.fundamental->bin);
+  }
+  for (const auto& h : figures_.harmonics) {
+    if (!onAxis(h)) continue;
+    add(h, kTone, QString::number(h.order));
+    toneBins.push_back(h.bin);
+  }
   std::vector<double> levels;
   for (int k = 1; k < bins; ++k) levels.push_back(spectrum_.dbfs[k]);
   std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
   const double median = levels[levels.size() / 2];
-  const auto standsOut = [&](const analysis::SpectrumLine& l) {
-    return l.bin > 0 && l.bin < bins && spectrum_.dbfs[l.bin] >= median + 10.0;
+  struct Pickup {
+    const analysis::SpectrumLine* line;
+    int hz;
   };
-  if (figures_.fundamental) mark(*figures_.fundamental, kTone, Text("基本波"));
-  for (const auto& h : figures_.harmonics) mark(h, kTone, QString::number(h.order));
+  std::vector<Pickup> pickups;
+  const int lobe = analysis::MainLobeHalfWidth(spectrum_.window);
   for (const auto* lines : {&figures_.mains50, &figures_.mains60}) {
     for (const auto& l : *lines) {
       // A line on the tone is the tone's level, not pickup: no mark of its own.
-      if (l.coincidesWith != 0 || !standsOut(l)) continue;
-      const int base = lines == &figures_.mains50 ? 50 : 60;
-      mark(l, kMains, QStringLiteral("%1Hz").arg(base * l.order));
+      if (l.coincidesWith != 0 || !onAxis(l) || spectrum_.dbfs[l.bin] < median + 10.0) continue;
+      const bool onTone = std::any_of(toneBins.begin(), toneBins.end(),
+                                      [&](int b) { return std::abs(b - l.bin) <= lobe; });
+      if (onTone) continue;
+      pickups.push_back({&l, (lines == &figures_.mains50 ? 50 : 60) * l.order});
+    }
+  }
+  // The strongest first; a line whose mark would cover another's (300 Hz is
+  // both the 6th of 50 Hz and the 5th of 60 Hz) is left out.
+  std::stable_sort(pickups.begin(), pickups.end(),
+                   [](const Pickup& a, const Pickup& b) { return a.line->dbfs > b.line->dbfs; });
+  for (const Pickup& m : pickups) {
+    const QRectF tri = triangle(tipOf(m.line->bin));
+    if (std::any_of(triangles.begin(), triangles.end(),
+                    [&](const QRectF& r) { return r.intersects(tri); }))
+      continue;
+    add(*m.line, kMains, QStringLiteral("%1Hz").arg(m.hz));
+  }
+
+  for (const Mark& m : marks) {
+    p.setPen(m.colour);
+    p.setBrush(m.colour);
+    QPolygonF tri;
+    tri << QPointF(m.tip.x(), m.tip.y() - 2) << QPointF(m.tip.x() - 4, m.tip.y() - 9)
+        << QPointF(m.tip.x() + 4, m.tip.y() - 9);
+    p.drawPolygon(tri);
+  }
+  p.setBrush(Qt::NoBrush);
+  // Texts next to their marks, inside the plot, over no mark and no other
+  // text; one without such a place is left out.
+  const QRectF inside = QRectF(area).adjusted(1, 1, -1, -1);
+  std::vector<QRectF> taken = triangles;
+  for (const Mark& m : marks) {
+    const double w = fm.horizontalAdvance(m.text) + 4;
+    const double x = m.tip.x();
+    const double top = m.tip.y() - 10 - lineH;
+    const double middle = m.tip.y() - 5.5 - lineH / 2.0;
+    const std::array<QRectF, 7> candidates = {
+        QRectF(x - w / 2, top, w, lineH),      QRectF(x + 5, middle, w, lineH),
+        QRectF(x - 5 - w, middle, w, lineH),   QRectF(x + 1, top, w, lineH),
+        QRectF(x - 1 - w, top, w, lineH),      QRectF(x + 3, m.tip.y(), w, lineH),
+        QRectF(x - 3 - w, m.tip.y(), w, lineH)};
+    for (QRectF box : candidates) {
+      if (box.width() > inside.width() || box.height() > inside.height()) break;
+      box.moveLeft(std::clamp(box.left(), inside.left(), inside.right() - box.width()));
+      box.moveTop(std::clamp(box.top(), inside.top(), inside.bottom() - box.height()));
+      // Still next to the mark once inside the plot.
+      const double dx = std::max({box.left() - x - 4, 0.0, x - 4 - box.right()});
+      const double dy = std::max({box.top() - m.tip.y(), 0.0, m.tip.y() - 9 - box.bottom()});
+      if (dx > 6 || dy > 6) continue;
+      if (std::any_of(taken.begin(), taken.end(),
+                      [&](const QRectF& r) { return r.intersects(box); }))
+        continue;
+      taken.push_back(box);
+      p.fillRect(box, QColor(255, 255, 255, 200));
+      p.setPen(m.colour);
+      p.drawText(box, Qt::AlignCenter, m.text);
+      break;
     }
   }
   p.setClipping(false);

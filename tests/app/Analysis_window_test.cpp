@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -293,7 +294,6 @@ TEST_F(AnalysisWindowTest, PicturesOfBothPages) {
   Combo(4)->setCurrentIndex(5);  // gain 128: ±19.5 mV
   AnalysisWindow* w = Open();
   ASSERT_TRUE(Measure(7, 4, 2));
-  w->resize(1000, 760);
   const auto shoot = [w](int page, const char* name) {
     w->Pages()->setCurrentIndex(page);
     QCoreApplication::processEvents();
@@ -309,6 +309,44 @@ TEST_F(AnalysisWindowTest, PicturesOfBothPages) {
   shoot(1, "analysis-density-log.png");
   Action("MenuY_Volt")->trigger();
   shoot(0, "analysis-histogram-uv.png");
+}
+
+// A strong tone at 100 Hz with harmonics and mains pickup on CH1, both
+// channels at 4800 sps: at the default size, which fits a 1280 × 1024
+// screen, every figure row is in sight under a plot of useful height.
+TEST_F(AnalysisWindowTest, TheDefaultSizeShowsEveryFigureRowUnderItsPlot) {
+  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,100,1.0,-60,-70")));
+  ApplySignalOption(board.Signal(), std::get<MainsOption>(ParseMainsOption("1,50,0.001")));
+  AnalysisWindow* w = Open();
+  ASSERT_TRUE(Measure(12, 6, 2));
+  EXPECT_LE(w->width(), 1280 - 20);
+  EXPECT_LE(w->height(), 1024 - 60);  // room for a title bar and a panel
+  const auto allRowsShown = [](QTableWidget* t) {
+    QCoreApplication::processEvents();
+    const int last = t->rowCount() - 1;
+    return last >= 0 && t->visualItemRect(t->item(last, 0)).bottom() < t->viewport()->height() &&
+           t->verticalScrollBar()->maximum() == 0;
+  };
+  for (int ch = 0; ch < 2; ++ch) {
+    w->Pages()->setCurrentIndex(0);
+    EXPECT_TRUE(allRowsShown(w->NoiseTable(ch))) << ch;
+    EXPECT_GE(w->Histogram(ch)->height(), 250) << ch;
+    w->Pages()->setCurrentIndex(1);
+    EXPECT_TRUE(allRowsShown(w->SpectrumTable(ch))) << ch;
+    EXPECT_GE(w->SpectrumPlot(ch)->height(), 250) << ch;
+  }
+  const auto shoot = [w](int page, const char* name) {
+    w->Pages()->setCurrentIndex(page);
+    QCoreApplication::processEvents();
+    const QString path = QStringLiteral(VELQORIS_SHOT_DIR "/") + QString::fromLatin1(name);
+    EXPECT_TRUE(w->grab().save(path)) << name;
+  };
+  shoot(1, "analysis-tone-spectrum.png");
+  w->findChild<QComboBox*>("ScaleCombo")->setCurrentIndex(1);
+  w->findChild<QComboBox*>("FrequencyAxisCombo")->setCurrentIndex(1);
+  shoot(1, "analysis-tone-density-log.png");
+  Action("MenuY_Volt")->trigger();
+  shoot(0, "analysis-tone-histogram-uv.png");
 }
 
 }  // namespace
