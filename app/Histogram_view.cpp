@@ -115,7 +115,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
     centres.push_back(px(v));
     widths.push_back(fm.horizontalAdvance(QString::fromStdString(TickText(v, xTicks.decimals))));
   }
-  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 2, 10);
+  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 4, 10);
   for (std::size_t i = 0; i < xTicks.values.size(); ++i) {
     const double x = centres[i];
     p.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 4));
@@ -183,7 +183,11 @@ void HistogramView::paintEvent(QPaintEvent*) {
   p.setPen(QPen(kCurve, 2));
   p.drawLine(x, y + lineH / 2, x + 16, y + lineH / 2);
   p.setPen(Qt::black);
-  p.drawText(QPoint(x + 20, y + fm.ascent()), Text("正規分布 (同じ平均値と標準偏差)"));
+  // The curve's whole name where it fits, else its short one.
+  QString curveName = Text("正規分布 (同じ平均値と標準偏差)");
+  if (x + 20 + fm.horizontalAdvance(curveName) > width() - 4) curveName = Text("正規分布");
+  p.drawText(QPoint(x + 20, y + fm.ascent()),
+             fm.elidedText(curveName, Qt::ElideRight, std::max(0, width() - 4 - x - 20)));
 }
 
 }  // namespace velqoris

@@ -179,7 +179,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     centres.push_back(toX(v));
     widths.push_back(fm.horizontalAdvance(xText(v, xTicks.decimals)));
   }
-  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 2, 10);
+  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 4, 10);
   for (std::size_t i = 0; i < xTicks.values.size(); ++i) {
     if (!fit[i]) continue;
     p.drawText(QRectF(centres[i] - widths[i] / 2 - 2, area.bottom() + 5, widths[i] + 4, lineH),

@@ -2,9 +2,11 @@
 // spectrum drawings, and the demo program's test-signal arguments.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QProcess>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -41,6 +43,18 @@ TEST(PlotTicksTest, LogTicksMarkDecadesAndOnlyAddTwoAndFiveWhenThereIsRoom) {
   EXPECT_TRUE(LogTicks(0, 10, 4).values.empty());
   // Many decades are thinned, never crowded.
   EXPECT_LE(LogTicks(1e-3, 1e9, 4).values.size(), 4u);
+}
+
+TEST(PlotTicksTest, TickTextsStayInsideAndApart) {
+  // "-1000000" … "1000000" over 300 pixels, the end ones at the plot's edges.
+  const std::vector<double> centres = {40, 115, 190, 265, 340};
+  const std::vector<double> widths = {56, 49, 7, 42, 49};
+  EXPECT_EQ(TextsThatFit(centres, widths, 36, 360, 10),
+            (std::vector<bool>{false, true, true, true, false}));
+  // Crowded texts: every other one.
+  EXPECT_EQ(TextsThatFit({10, 30, 50, 70}, {30, 30, 30, 30}, 0, 100, 4),
+            (std::vector<bool>{false, true, false, true}));
+  EXPECT_TRUE(TextsThatFit({}, {}, 0, 100, 4).empty());
 }
 
 int CountNear(const QImage& image, QColor colour, int tolerance) {
@@ -89,6 +103,27 @@ TEST(HistogramViewTest, DrawsBarsAndTheNormalCurveAndSaysSoWithoutData) {
   EXPECT_TRUE(view.AxisInMicrovolts());
 }
 
+TEST(HistogramViewTest, MicrovoltTickTextsAndTheLegendStayInsideTheWidget) {
+  // A full-scale sine at gain 1 reads about ±1000000 uV.
+  std::vector<std::int32_t> codes;
+  for (int i = 0; i < 10000; ++i) {
+    codes.push_back(kMidScaleCode + static_cast<std::int32_t>(
+                                        std::lround(3.355e6 * std::sin(2 * M_PI * i / 48.0))));
+  }
+  MeasureSettings s;
+  const auto noise = analysis::AnalyzeChannelNoise(codes.data(), 10000, s);
+  HistogramView view;
+  for (const int width : {300, 420, 600}) {
+    view.resize(width, 260);
+    view.SetHistogram(noise.histogram, 2.5e6 / 8388607.0, true);
+    const QImage image = view.grab().toImage();
+    for (const int x : {0, 1, width - 2, width - 1}) {
+      EXPECT_EQ(CountNear(image.copy(x, 0, 1, 260), QColor(0, 0, 0), 120), 0)
+          << width << " x " << x;
+    }
+  }
+}
+
 TEST(SpectrumViewTest, DrawsATraceInEveryScaleAndAxisAndSurvivesAMissingRate) {
   std::vector<std::int32_t> codes;
   for (int i = 0; i < 1000; ++i) {
@@ -120,32 +155,101 @@ TEST(SpectrumViewTest, DrawsATraceInEveryScaleAndAxisAndSurvivesAMissingRate) {
   EXPECT_EQ(CountNear(view.grab().toImage(), QColor(0, 70, 170), 40), 0);
 }
 
-TEST(SpectrumViewTest, AMainsLineOnTheToneGetsNoMarkOfItsOwn) {
-  // 100.3 Hz at 4800 sps over 10000 samples lies on the 100 Hz line's bins.
+// A 100 Hz tone at 4800 sps over 10000 samples, its harmonics at -60 and
+// -70 dBc, and 50 Hz pickup at -60 dBFS: the tester's picture.
+analysis::SpectrumAnalysis ToneWithPickup(double toneHz) {
   std::vector<std::int32_t> codes;
   for (int i = 0; i < 10000; ++i) {
-    codes.push_back(kMidScaleCode +
-                    static_cast<std::int32_t>(std::lround(
-                        4e6 * std::sin(2 * M_PI * 100.3 * i / 4800.0) + (i * 7919) % 13)));
+    const double t = i / 4800.0;
+    const double v =
+        4e6 * (std::sin(2 * M_PI * toneHz * t) + 1e-3 * std::sin(4 * M_PI * toneHz * t) +
+               3.16e-4 * std::sin(6 * M_PI * toneHz * t)) +
+        4e3 * std::sin(2 * M_PI * 50 * t) + (i * 7919) % 13;
+    codes.push_back(kMidScaleCode + static_cast<std::int32_t>(std::lround(v)));
   }
   MeasureSettings s;
   s.spsSel = 12;
-  const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 10000, s);
-  ASSERT_GE(a.figures.mains50.size(), 2u);
-  ASSERT_EQ(a.figures.mains50[1].coincidesWith, 1);
+  return analysis::AnalyzeChannelSpectrum(codes.data(), 10000, s);
+}
+
+int Green(SpectrumView& view, const analysis::Spectrum& spectrum,
+          const analysis::SpectrumFigures& f) {
+  view.SetSpectrum(spectrum, f);
+  return CountNear(view.grab().toImage(), QColor(0, 140, 0), 0);
+}
+
+TEST(SpectrumViewTest, AMainsLineOnTheToneGetsNoMarkOfItsOwn) {
   SpectrumView view;
   view.resize(600, 300);
-  const auto green = [&](const analysis::SpectrumFigures& f) {
-    view.SetSpectrum(a.spectrum, f);
-    return CountNear(view.grab().toImage(), QColor(0, 140, 0), 0);
-  };
-  // As if the line had a level of its own: a green mark on the tone.
-  analysis::SpectrumFigures marked = a.figures;
-  marked.mains50[1].coincidesWith = 0;
-  EXPECT_GT(green(marked), green(a.figures));
+  // 100.3 Hz lies on the 100 Hz line's bins: the line has no level.
+  const auto a = ToneWithPickup(100.3);
+  ASSERT_GE(a.figures.mains50.size(), 2u);
+  ASSERT_EQ(a.figures.mains50[1].coincidesWith, 1);
   analysis::SpectrumFigures without = a.figures;
   without.mains50.erase(without.mains50.begin() + 1);
-  EXPECT_EQ(green(without), green(a.figures));
+  EXPECT_EQ(Green(view, a.spectrum, without), Green(view, a.spectrum, a.figures));
+  // Exactly on 100, 200 and 300 Hz the lines keep a level (the tone's), yet
+  // a green mark there would cover the red one.
+  const auto b = ToneWithPickup(100.0);
+  analysis::SpectrumFigures onTones = b.figures;
+  for (auto* lines : {&onTones.mains50, &onTones.mains60}) {
+    std::erase_if(*lines, [](const analysis::SpectrumLine& l) {
+      return l.frequencyHz && std::fmod(*l.frequencyHz, 100.0) != 0.0;
+    });
+  }
+  ASSERT_GE(onTones.mains50.size(), 3u);
+  analysis::SpectrumFigures none = b.figures;
+  none.mains50.clear();
+  none.mains60.clear();
+  EXPECT_EQ(Green(view, b.spectrum, onTones), Green(view, b.spectrum, none));
+  // 50 Hz itself is marked.
+  EXPECT_GT(Green(view, b.spectrum, b.figures), Green(view, b.spectrum, none));
+}
+
+TEST(SpectrumViewTest, ALineInBothMainsSeriesIsMarkedOnce) {
+  // 300 Hz is the 6th of 50 Hz and the 5th of 60 Hz: with the tone's marks
+  // gone, the strong 300 Hz bin stands for both.
+  const auto a = ToneWithPickup(100.0);
+  analysis::SpectrumFigures f;
+  for (const auto& l : a.figures.mains50)
+    if (l.order == 6) f.mains50.push_back(l);
+  analysis::SpectrumFigures both = f;
+  for (const auto& l : a.figures.mains60)
+    if (l.order == 5) both.mains60.push_back(l);
+  ASSERT_EQ(both.mains50.size(), 1u);
+  ASSERT_EQ(both.mains60.size(), 1u);
+  ASSERT_EQ(both.mains50[0].bin, both.mains60[0].bin);
+  SpectrumView view;
+  view.resize(600, 300);
+  const int one = Green(view, a.spectrum, f);
+  analysis::SpectrumFigures nothing;
+  EXPECT_GT(one, Green(view, a.spectrum, nothing));
+  EXPECT_EQ(Green(view, a.spectrum, both), one);
+}
+
+TEST(SpectrumViewTest, MarkTextsStayNextToTheirMarks) {
+  // The highest green mark is 50 Hz near -60 dBFS: no green text may float
+  // up towards 0 dBFS, where the old drawing pushed the crowded ones.
+  const auto a = ToneWithPickup(100.0);
+  SpectrumView view;
+  view.resize(420, 260);
+  view.SetSpectrum(a.spectrum, a.figures);
+  const QImage image = view.grab().toImage();
+  const int lineH = QFontMetrics(view.font()).height();
+  const int top = lineH + 8;
+  const int bottom = view.height() - 2 * lineH - 10;
+  const auto y = [&](double dbfs) { return bottom - (dbfs + 200.0) / 200.0 * (bottom - top); };
+  double highest = -300;
+  for (const auto* lines : {&a.figures.mains50, &a.figures.mains60}) {
+    for (const auto& l : *lines) {
+      if (l.frequencyHz && std::fmod(*l.frequencyHz, 100.0) != 0.0)
+        highest = std::max(highest, a.spectrum.dbfs[l.bin]);
+    }
+  }
+  ASSERT_GT(highest, -80);
+  const QImage band =
+      image.copy(0, top + 1, image.width(), static_cast<int>(y(highest)) - 10 - lineH - 8 - top);
+  EXPECT_EQ(CountNear(band, QColor(0, 140, 0), 0), 0);
 }
 
 TEST(DemoOptionsTest, TakesTheVirtualBoardsTestSignalsInBothSpellings) {
