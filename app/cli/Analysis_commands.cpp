@@ -9,11 +9,14 @@
 #include <optional>
 
 #include "analysis/Channel_analysis.h"
+#include "analysis/Spectrum.h"
 #include "app/cli/Analysis_pictures.h"
 #include "app/cli/Analysis_report.h"
 #include "app/cli/Cli_commands.h"
 #include "app/cli/Exit_codes.h"
 #include "app/cli/Held_data.h"
+#include "app/cli/Output_file.h"
+#include "app/cli/Png_file.h"
 #include "message/Message_text.h"
 
 namespace velqoris::cli {
@@ -32,7 +35,7 @@ int SavePicture(const std::function<QImage()>& draw, const std::string& path, st
     app.emplace(argc, argv);
   }
   const QImage picture = draw();
-  if (picture.isNull() || !picture.save(QString::fromStdString(path), "PNG")) {
+  if (!SavePng(picture, path)) {
     err << "PNG ファイルに書き込めませんでした: " << path << '\n';
     return kExitOutput;
   }
@@ -65,7 +68,8 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
       csv << (hz ? CsvNumber(*hz) : std::string());
       for (const auto& [ch, s] : spectra) {
         csv << ',';
-        if (k < s.dbfs.size()) csv << CsvNumber(s.dbfs[k]);
+        // A bin at the floor placeholder holds no power: its level does not exist.
+        if (k < s.dbfs.size() && s.dbfs[k] > analysis::kFloorDbfs) csv << CsvNumber(s.dbfs[k]);
         csv << ',';
         if (k < s.densityNvRtHz.size()) csv << CsvNumber(s.densityNvRtHz[k]);
       }
@@ -80,17 +84,22 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
   return kExitOk;
 }
 
-bool LoadHeld(HeldData& held, const std::string& path, std::ostream& err) {
-  if (held.Load(path)) return true;
-  err << kBadDataFileMessage << '\n';
-  return false;
+// Loads the file; the exit code when it cannot be analysed (nothing written then).
+int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
+  if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
+  if (!held.Load(options.file)) {
+    err << kBadDataFileMessage << '\n';
+    return kExitBadFile;
+  }
+  if (!held.data.HasData()) return NoData(options.file, err);
+  return kExitOk;
 }
 
 }  // namespace
 
 int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
   HeldData held;
-  if (!LoadHeld(held, options.file, err)) return kExitBadFile;
+  if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
   out << (options.json ? NoiseJson(held.data) : NoiseText(held.data)) << std::flush;
   if (options.png.empty()) return kExitOk;
   return SavePicture([&] { return HistogramPicture(held.data, options.volt); }, options.png, err);
@@ -98,7 +107,7 @@ int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
 
 int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
   HeldData held;
-  if (!LoadHeld(held, options.file, err)) return kExitBadFile;
+  if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
   const RunData& data = held.data;
   out << (options.json ? SpectrumJson(data, options.window) : SpectrumText(data, options.window))
       << std::flush;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analysis/Figure_rows.h"
+#include "analysis/Spectrum.h"
 
 namespace velqoris::cli {
 
@@ -18,6 +19,15 @@ std::string Number(double v) {
 }
 
 std::string Number(const std::optional<double>& v) { return v ? Number(*v) : "null"; }
+
+// A level at the floor placeholder is a level that does not exist.
+std::optional<double> Level(double dbfs) {
+  if (!std::isfinite(dbfs) || dbfs <= analysis::kFloorDbfs) return std::nullopt;
+  return dbfs;
+}
+std::optional<double> Level(const std::optional<double>& dbfs) {
+  return dbfs ? Level(*dbfs) : std::nullopt;
+}
 
 // Builds one flat JSON object, keys in the order given.
 class JsonObject {
@@ -98,7 +108,7 @@ std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& a
   std::optional<double> hz, dbfs;
   if (f.fundamental) {
     hz = f.fundamental->frequencyHz;
-    dbfs = f.fundamental->dbfs;
+    dbfs = Level(f.fundamental->dbfs);
   }
   return JsonObject()
       .Add("channel", channel)
@@ -114,8 +124,8 @@ std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& a
       .Add("sfdr_db", f.sfdrDb)
       .Add("enob_bits", f.enobBits)
       .Add("noise_density_nV_rtHz", f.noiseDensityNvRtHz)
-      .Add("mains_50hz_dbfs", f.Mains50Dbfs())
-      .Add("mains_60hz_dbfs", f.Mains60Dbfs())
+      .Add("mains_50hz_dbfs", Level(f.Mains50Dbfs()))
+      .Add("mains_60hz_dbfs", Level(f.Mains60Dbfs()))
       .Text();
 }
 

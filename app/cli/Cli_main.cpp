@@ -1,6 +1,9 @@
 // velqoris-cli: measurement, statistics, plot and export without the window.
 #include <unistd.h>
 
+#include <QString>
+#include <QtGlobal>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,15 +12,28 @@
 #include "app/cli/Cli_options.h"
 #include "app/cli/Exit_codes.h"
 
-int main(int argc, char** argv) {
-  using namespace velqoris::cli;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const ParseResult parsed = ParseCommandLine(args);
-  if (!parsed.ok) {
-    std::cerr << "velqoris-cli: " << parsed.error << '\n' << UsageText();
-    return kExitUsage;
+namespace {
+
+// The tool says what went wrong in its own Japanese texts; Qt's English
+// warnings (runtime directory, libpng) stay off stderr. Critical and fatal
+// ones are still shown.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
   }
-  const Options& o = parsed.options;
+}
+
+// A result that did not reach stdout (a full disk, a closed pipe) is a failed write.
+int CheckedStdout(int code) {
+  std::cout.flush();
+  const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  if (!failed) return code;
+  std::cerr << "velqoris-cli: 標準出力に書き込めませんでした" << std::endl;
+  return code == velqoris::cli::kExitOk ? velqoris::cli::kExitOutput : code;
+}
+
+int RunCommand(const velqoris::cli::Options& o) {
+  using namespace velqoris::cli;
   if (o.help) {
     std::cout << (o.generalHelp ? UsageText() : HelpText(o.command));
     return kExitOk;
@@ -41,4 +57,18 @@ int main(int argc, char** argv) {
       return RunSpectrum(o, std::cout, std::cerr);
   }
   return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace velqoris::cli;
+  qInstallMessageHandler(QuietQtMessages);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ParseResult parsed = ParseCommandLine(args);
+  if (!parsed.ok) {
+    std::cerr << "velqoris-cli: " << parsed.error << '\n' << UsageText();
+    return kExitUsage;
+  }
+  return CheckedStdout(RunCommand(parsed.options));
 }

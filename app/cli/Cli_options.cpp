@@ -6,6 +6,7 @@
 #include <set>
 #include <variant>
 
+#include "app/Measurement.h"
 #include "app/cli/Duration_text.h"
 
 namespace velqoris::cli {
@@ -153,9 +154,14 @@ std::optional<std::string> ApplyLongRunValue(Options& o, const std::string& opti
                                              const std::string& value) {
   if (o.command != Command::kLog && o.command != Command::kSweep) return std::nullopt;
   if (option == "--count") {
+    // A sweep's figures need the ten results a measurement keeps at the least.
+    const std::int64_t least = o.command == Command::kSweep ? Measurement::kMinKept : 1;
     const auto n = PositiveNumber(value, kMaxRunCount);
-    if (!n)
-      return NotAllowed(option, value, "1 から " + std::to_string(kMaxRunCount) + " までの整数");
+    if (!n || *n < least) {
+      return NotAllowed(
+          option, value,
+          std::to_string(least) + " から " + std::to_string(kMaxRunCount) + " までの整数");
+    }
     o.runCount = *n;
   } else if (option == "--duration" || option == "--max-time") {
     const auto d = ParseDuration(value);
@@ -411,7 +417,7 @@ std::string HelpText(Command command) {
              "  --gains LIST|all     ゲイン (カンマ区切り、既定 all): " +
              JoinValues(kGains) +
              "\n"
-             "  --count N            設定ごとのデータ数 (既定 1000、最大 " +
+             "  --count N            設定ごとのデータ数 (10 以上、既定 1000、最大 " +
              std::to_string(kMaxRunCount) +
              ")\n"
              "  --max-time 時間      設定ごとの測定時間の上限 (例: "

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace velqoris::cli {
 
@@ -39,7 +40,11 @@ std::optional<std::chrono::milliseconds> ParseDuration(std::string_view text) {
     } else if (start != 0) {
       return std::nullopt;  // "1h30": a number without its unit after a first part
     }
-    total += std::stod(number) * unit;
+    // strtod, not stod: a number too large or too small for a double must be a
+    // usage error, not an exception.
+    const double value = std::strtod(number.c_str(), nullptr);
+    if (!std::isfinite(value)) return std::nullopt;
+    total += value * unit;
     if (total > kMaxDurationHours * 3600.0) return std::nullopt;
   }
   const auto ms = static_cast<long long>(std::llround(total * 1000.0));

@@ -6,6 +6,7 @@
 #include "app/cli/Cli_commands.h"
 #include "app/cli/Exit_codes.h"
 #include "app/cli/Held_data.h"
+#include "app/cli/Output_file.h"
 #include "message/Message_text.h"
 
 namespace velqoris::cli {
@@ -29,6 +30,7 @@ std::string Microvolts(float value) {
 int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
   HeldData held;
   if (!held.Load(options.file)) return BadFile(err);
+  if (!held.data.HasData()) return NoData(options.file, err);
   held.Compute();
   for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
   out << std::flush;
@@ -36,8 +38,10 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
 }
 
 int RunExport(const Options& options, std::ostream& err) {
+  if (!OutputsSpareInput(options.file, {options.csv}, err)) return kExitOutput;
   HeldData held;
   if (!held.Load(options.file)) return BadFile(err);
+  if (!held.data.HasData()) return NoData(options.file, err);
   held.Compute();
   const RunData& d = held.data;
   std::ofstream csv(options.csv, std::ios::binary | std::ios::trunc);

@@ -2,7 +2,9 @@
 
 #include "app/Run_file.h"
 #include "app/Stats_line.h"
+#include "app/cli/Exit_codes.h"
 #include "datafile/Myfile.h"
+#include "message/Message_text.h"
 
 namespace velqoris::cli {
 
@@ -27,6 +29,11 @@ std::vector<std::string> HeldData::StatsLines(bool voltMode) {
   if (data.fCH0Data) lines.push_back(StatsLine(StatsOf(data, scale, 0), voltMode));
   if (data.fCH1Data) lines.push_back(StatsLine(StatsOf(data, scale, 1), voltMode));
   return lines;
+}
+
+int NoData(const std::string& path, std::ostream& err) {
+  err << kNoDataMessage << ": " << path << '\n';
+  return kExitBadFile;
 }
 
 }  // namespace velqoris::cli

@@ -3,6 +3,7 @@
 // statistics line.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,10 @@ class HeldData {
   RunData data;
   TAxisScale scale{data.Ch0, data.Ch1, data.Settings};
 };
+
+// A correct file whose data block holds no sample: there is nothing to show,
+// so the command says so and writes nothing. The exit code is the bad file's,
+// as the input cannot be worked on either.
+int NoData(const std::string& path, std::ostream& err);
 
 }  // namespace velqoris::cli

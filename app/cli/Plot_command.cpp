@@ -7,12 +7,15 @@
 #include "app/cli/Exit_codes.h"
 #include "app/cli/Graph_area.h"
 #include "app/cli/Held_data.h"
+#include "app/cli/Output_file.h"
+#include "app/cli/Png_file.h"
 #include "graph/Graph_2ch.h"
 #include "message/Message_text.h"
 
 namespace velqoris::cli {
 
 int RunPlot(const Options& options, std::ostream& err) {
+  if (!OutputsSpareInput(options.file, {options.png}, err)) return kExitOutput;
   HeldData held;
   if (!held.Load(options.file)) {
     err << kBadDataFileMessage << '\n';
@@ -38,7 +41,7 @@ int RunPlot(const Options& options, std::ostream& err) {
     graph.DrawEmpty(options.volt);
   }
   const QImage picture = area.Picture();
-  if (picture.isNull() || !picture.save(QString::fromStdString(options.png), "PNG")) {
+  if (!SavePng(picture, options.png)) {
     err << "PNG ファイルに書き込めませんでした: " << options.png << '\n';
     return kExitOutput;
   }

@@ -13,6 +13,7 @@
 #include "app/cli/Duration_text.h"
 #include "app/cli/Exit_codes.h"
 #include "app/cli/Held_data.h"
+#include "app/cli/Output_file.h"
 #include "app/cli/Progress_meter.h"
 #include "app/cli/Sleeping_event_host.h"
 #include "app/cli/Stop_request.h"
@@ -73,6 +74,11 @@ int WritePng(const SweepRun& sweep, const std::string& path, std::ostream& err) 
 
 int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   const SweepPlan plan = PlanOf(options);
+  // The picture comes at the end; a path it cannot have is found before the sweep.
+  if (!options.png.empty() && !CanWrite(options.png)) {
+    err << "PNG ファイルに書き込めませんでした: " << options.png << '\n';
+    return kExitOutput;
+  }
   std::ofstream csv;
   if (!options.csv.empty()) {
     csv.open(options.csv, std::ios::binary | std::ios::trunc);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Window_font.h"
+#include "app/cli/Png_file.h"
 #include "app/cli/Sweep_table.h"
 
 namespace velqoris::cli {
@@ -171,10 +172,18 @@ QImage SweepPicture(const SweepRun& sweep) {
           path.moveTo(point);
         }
         open = true;
+        // Every figure has its marker, so a lone one (a sweep of one rate,
+        // or a neighbour without a figure) still shows.
         if (measured) {
           p.setBrush(colour);
           p.drawEllipse(point, 3.5, 3.5);
           p.setBrush(Qt::NoBrush);
+        } else {
+          p.setPen(QPen(colour, 1.5));
+          p.setBrush(Qt::white);
+          p.drawRect(QRectF(point.x() - 3.5, point.y() - 3.5, 7, 7));
+          p.setBrush(Qt::NoBrush);
+          p.setPen(pen);
         }
       }
       p.drawPath(path);
@@ -200,10 +209,17 @@ QImage SweepPicture(const SweepRun& sweep) {
   ly += 12;
   p.setPen(QPen(Qt::black, 2));
   p.drawLine(QPointF(lx, ly + 8), QPointF(lx + 30, ly + 8));
+  p.setBrush(Qt::black);
+  p.drawEllipse(QPointF(lx + 15, ly + 8), 3.5, 3.5);
+  p.setBrush(Qt::NoBrush);
   p.drawText(QRectF(lx + 38, ly, 120, 18), Qt::AlignVCenter, QStringLiteral("測定値"));
   ly += 22;
   p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
   p.drawLine(QPointF(lx, ly + 8), QPointF(lx + 30, ly + 8));
+  p.setPen(QPen(Qt::black, 1.5));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(lx + 11.5, ly + 4.5, 7, 7));
+  p.setBrush(Qt::NoBrush);
   p.setPen(Qt::black);
   p.drawText(QRectF(lx + 38, ly, 120, 18), Qt::AlignVCenter, QStringLiteral("代表値"));
   p.end();
@@ -211,8 +227,7 @@ QImage SweepPicture(const SweepRun& sweep) {
 }
 
 bool WriteSweepPng(const SweepRun& sweep, const std::string& path) {
-  const QImage image = SweepPicture(sweep);
-  return !image.isNull() && image.save(QString::fromStdString(path), "PNG");
+  return SavePng(SweepPicture(sweep), path);
 }
 
 }  // namespace velqoris::cli

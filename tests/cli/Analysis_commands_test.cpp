@@ -190,6 +190,33 @@ TEST(CliSpectrumTest, JsonKeysFiguresCsvAndPicture) {
   EXPECT_EQ(picture.height(), 2 * (26 + 330)) << "one panel per channel, each under its title";
 }
 
+TEST(CliSpectrumTest, LevelsThatDoNotExistAreNullAndEmptyCells) {
+  TempDir dir;
+  // No noise at all: every bin but DC holds no power, so no level exists.
+  const auto flat = Save(dir, "flat.DTA", 0, 1000, [](int, int) { return 8388000; });
+  const std::string csv = dir.Path("flat.csv");
+  const CliResult r = RunCli({"spectrum", flat, "--json", "--window", "rect", "--csv", csv});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(Has(r.out, "-300")) << r.out;
+  const auto c = Channels(r.out);
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].values.at("mains_50hz_dbfs"), "null");
+  EXPECT_EQ(c[0].values.at("mains_60hz_dbfs"), "null");
+  EXPECT_EQ(c[0].values.at("fundamental_dbfs"), "null");
+  const auto rows = Lines(ReadFile(csv));
+  ASSERT_EQ(rows.size(), 502u);
+  for (std::size_t k = 2; k < rows.size(); ++k) {
+    const auto comma = rows[k].find(',');
+    ASSERT_NE(comma, std::string::npos);
+    EXPECT_EQ(rows[k].substr(comma, 2), ",,") << rows[k];
+    EXPECT_FALSE(Has(rows[k], "-300")) << rows[k];
+  }
+  // Bins with power keep their numbers.
+  const auto noisy = Save(dir, "noisy.DTA", 0, 1000, Noisy);
+  ASSERT_EQ(RunCli({"spectrum", noisy, "--csv", csv}).exitCode, 0);
+  for (const std::string& row : Lines(ReadFile(csv))) EXPECT_FALSE(Has(row, ",,")) << row;
+}
+
 TEST(CliAnalyzeTest, HistogramPictureAndFailures) {
   TempDir dir;
   const auto path = Save(dir, "ch0.DTA", 0, 500, Noisy);

@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "tests/cli/Cli_process.h"
@@ -112,6 +113,29 @@ TEST(CliSweepTest, RefusedSettingsAreMarkedAndTheExitCodeSaysSo) {
   ASSERT_GE(out.size(), 7u);
   EXPECT_TRUE(Has(out[6], "設定エラー")) << out[6];
   EXPECT_TRUE(Has(r.err, "2 個の設定で測定できませんでした"));
+}
+
+TEST(CliSweepTest, APictureThatCannotBeWrittenStopsTheSweepBeforeItStarts) {
+  TempDir dir;
+  const CliResult r =
+      RunCli({"sweep", "--virtual", "--rates", "4800", "--gains", "1", "--count", "10", "--csv",
+              dir.Path("s.csv"), "--png", dir.Path("no/such/dir/s.png")});
+  EXPECT_EQ(r.exitCode, 5);
+  EXPECT_EQ(r.out, "") << "nothing measured";
+  EXPECT_EQ(r.err, "PNG ファイルに書き込めませんでした: " + dir.Path("no/such/dir/s.png") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("s.csv")));
+  // The check leaves an existing picture as it was and makes no new file.
+  { std::ofstream(dir.Path("old.png")) << "old"; }
+  ASSERT_EQ(RunCli({"sweep", "--virtual", "--rates", "4800", "--gains", "1", "--count", "10",
+                    "--png", dir.Path("old.png"), "--virtual-fault", "open"})
+                .exitCode,
+            2);
+  EXPECT_EQ(ReadFile(dir.Path("old.png")), "old");
+  ASSERT_EQ(RunCli({"sweep", "--virtual", "--rates", "4800", "--gains", "1", "--count", "10",
+                    "--png", dir.Path("new.png"), "--virtual-fault", "open"})
+                .exitCode,
+            2);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("new.png")));
 }
 
 TEST(CliSweepTest, CtrlCKeepsTheTableSoFar) {

@@ -23,6 +23,24 @@ TEST(DurationTextTest, UnitsSumsAndRefusals) {
   for (const char* bad : {"", "0s", "s", "10x", "1h30", "-5s", "1..5s", ".s", "10000h1s"}) {
     EXPECT_FALSE(ParseDuration(bad).has_value()) << bad;
   }
+  // Numbers beyond a double either way are refusals, not exceptions.
+  const std::string nines(400, '9');
+  const std::string tiny = "0." + std::string(400, '0') + "1s";
+  for (const std::string& bad :
+       std::vector<std::string>{nines + "s", nines, "1h" + nines + "m", tiny, "1e5s"}) {
+    EXPECT_FALSE(ParseDuration(bad).has_value()) << bad.size();
+  }
+  EXPECT_EQ(ParseDuration("0.0000001h1s"), milliseconds(1000));
+  for (const char* option : {"--duration", "--max-time"}) {
+    const ParseResult r = Parse({option == std::string("--duration") ? "log" : "sweep", "--csv",
+                                 "a.csv", option, nines + "s"});
+    EXPECT_FALSE(r.ok) << option;
+    EXPECT_NE(r.error.find(option), std::string::npos) << r.error;
+    EXPECT_FALSE(Parse({"log", "--csv", "a.csv", "--duration", tiny}).ok);
+  }
+  EXPECT_FALSE(Parse({"log", "--csv", "a.csv", "--count", nines}).ok);
+  EXPECT_FALSE(Parse({"sweep", "--count", nines}).ok);
+
   EXPECT_EQ(TimeLeftText(std::chrono::seconds(123)), "残り 2:03");
   EXPECT_EQ(TimeLeftText(std::chrono::seconds(3723)), "残り 1:02:03");
   EXPECT_EQ(TimeLeftText(milliseconds(200)), "残り 0:01");  // rounded up: never 0 while running
@@ -69,6 +87,14 @@ TEST(LongRunOptionsTest, SweepListsKeepTheirOrderAndAllMeansEveryChoice) {
   EXPECT_EQ(r.options.rateSels.size(), 13u);
   EXPECT_EQ(r.options.gainSels.size(), 6u);
   EXPECT_EQ(Parse({"sweep", "--rates", "10,10"}).options.rateSels, std::vector<int>{1});
+
+  // A sweep's cell needs the ten results its figures are made of; a log does not.
+  r = Parse({"sweep", "--count", "9"});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("10 から"), std::string::npos) << r.error;
+  EXPECT_FALSE(Parse({"sweep", "--count", "1"}).ok);
+  EXPECT_EQ(Parse({"sweep", "--count", "10"}).options.runCount, 10);
+  EXPECT_EQ(Parse({"log", "--count", "1", "--csv", "a.csv"}).options.runCount, 1);
 
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"sweep", "--rates", "4801"},
                                               {"sweep", "--rates", ""},

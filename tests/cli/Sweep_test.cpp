@@ -3,10 +3,13 @@
 // the table so far, and the table's texts.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "analysis/Typical_noise.h"
+#include "app/cli/Sweep_plot.h"
 #include "app/cli/Sweep_run.h"
 #include "app/cli/Sweep_table.h"
 #include "tests/cli/Long_run_fixture.h"
@@ -140,6 +143,46 @@ TEST_F(SweepRunTest, AStopKeepsTheCellsMeasuredSoFar) {
   EXPECT_TRUE(Has(row, "中止") && Has(row, "未測定")) << row;
   EXPECT_EQ(device.Commands().back(), "AX");
   EXPECT_FALSE(device.IsOpen());
+}
+
+// Coloured pixels inside the plot frame: the grid and the frame are grey,
+// so these belong to the series.
+int SeriesPixels(const QImage& image) {
+  int n = 0;
+  for (int y = 60; y <= 500; ++y) {
+    for (int x = 90; x <= 650; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) >
+          40) {
+        ++n;
+      }
+    }
+  }
+  return n;
+}
+
+TEST_F(SweepRunTest, ThePictureMarksEveryFigureEvenALoneOne) {
+  SweepPlan plan = Plan(100);
+  plan.rateSels = {k4800};
+  plan.gainSels = {kGain8, kGain128};
+  int typicalOnly = 0;
+  {
+    // One rate, every setting refused: the typical figures are still drawn.
+    device.Faults().refusedCommands = {"SG1", "SG5"};
+    SweepRun sweep(run, held.data, board, clock, host, plan);
+    ASSERT_TRUE(sweep.Run({}, {}, {}, {}));
+    ASSERT_EQ(sweep.Cell(0, 0).state, SweepCell::State::kSetupError);
+    typicalOnly = SeriesPixels(cli::SweepPicture(sweep));
+    EXPECT_GT(typicalOnly, 2 * 20) << "a marker for each gain's typical figure";
+  }
+  {
+    device.Faults().refusedCommands.clear();
+    SweepRun sweep(run, held.data, board, clock, host, plan);
+    ASSERT_TRUE(sweep.Run({}, {}, {}, {}));
+    ASSERT_EQ(sweep.Cell(0, 1).state, SweepCell::State::kDone);
+    // The measured dots come on top.
+    EXPECT_GT(SeriesPixels(cli::SweepPicture(sweep)), typicalOnly + 2 * 20);
+  }
 }
 
 TEST(SweepPlanTest, ATimeLimitShortensTheSlowRatesButKeepsTenResults) {
