@@ -84,19 +84,31 @@ struct Bins {
   double At(int k) const { return s.power[U(k)]; }
   bool Free(int k) const { return owner[U(k)] == Owner::kFree; }
 
-  // The range centre ± half, grown on each side while the bins keep falling
-  // (never rising above twice the lowest so far) and stay kSkirtFactor above
-  // the floor: the window's leakage skirt, down to where it meets the noise.
-  std::pair<int, int> Span(int centre, int half) const {
+  // The range centre ± half, grown on each side block by block (blocks of
+  // `lobe` bins, since the skirt's side lobes are not one bin wide and have
+  // nulls between them) while a block's largest bin stays kSkirtFactor above
+  // the floor and the blocks keep falling (never above twice the lowest
+  // block so far): the window's leakage skirt, down to where it meets the noise.
+  std::pair<int, int> Span(int centre, int half, int lobe) const {
     int lo = std::max(firstAboveDc, centre - half);
     int hi = std::min(s.Bins() - 1, centre + half);
     if (lo > hi) return {lo, hi};
+    double top = 0.0;
+    for (int k = lo; k <= hi; ++k) top = std::max(top, At(k));
     const auto grow = [&](int edge, int dir) {
-      double lowest = At(edge);
-      for (int k = edge + dir; k >= firstAboveDc && k < s.Bins(); k += dir) {
-        if (!Free(k) || At(k) <= kSkirtFactor * floor || At(k) > 2.0 * lowest) break;
-        lowest = std::min(lowest, At(k));
-        edge = k;
+      double lowest = top;
+      for (;;) {
+        double block = 0.0;
+        int last = edge;
+        for (int j = 1; j <= lobe; ++j) {
+          const int k = edge + dir * j;
+          if (k < firstAboveDc || k >= s.Bins() || !Free(k)) break;
+          block = std::max(block, At(k));
+          last = k;
+        }
+        if (last == edge || block <= kSkirtFactor * floor || block > 2.0 * lowest) break;
+        lowest = std::min(lowest, block);
+        edge = last;
       }
       return edge;
     };
@@ -227,7 +239,8 @@ void SeparateLines(const Bins& b, std::vector<SpectrumLine>& l50, std::vector<Sp
     for (std::size_t j = 0; j < all.size(); ++j) {
       const double fi = *all[i]->frequencyHz, fj = *all[j]->frequencyHz;
       if (i == j || fi == fj || std::fabs(fi - fj) / *b.s.binHz >= apart) continue;
-      if (b.At(all[i]->bin) <= b.At(all[j]->bin) && by[i] == 0.0) by[i] = fj;
+      const double pi = b.At(all[i]->bin), pj = b.At(all[j]->bin);
+      if ((pi < pj || (pi == pj && pi > 0.0)) && by[i] == 0.0) by[i] = fj;
     }
   }
   for (std::size_t i = 0; i < all.size(); ++i) {
@@ -289,7 +302,7 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
   double p1 = 0.0;
   std::vector<Tone> tones;
   if (tone) {
-    const double summed = b.Claim(b.Span(peak, half), 1);
+    const double summed = b.Claim(b.Span(peak, half, lobe), 1);
     // The rectangle's sinc leakage never meets the floor: its level is the
     // peak bin's, corrected for where the tone lies between bins.
     const double level =
@@ -315,7 +328,7 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
         if (b.Free(k)) top = std::max(top, b.At(k));
       }
       if (top < kHarmonicFactor * b.floor) continue;
-      const double ph = b.Claim(b.Span(centre, half), h);
+      const double ph = b.Claim(b.Span(centre, half, lobe), h);
       SpectrumLine hl{h, std::nullopt, centre, PowerDbfs(ph)};
       tones.push_back({h, x, ph});
       if (s.binHz) hl.frequencyHz = x * *s.binHz;
@@ -331,7 +344,7 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
       for (int m = 1; m * base < *s.rateSps / 2.0; ++m) {
         const int centre = static_cast<int>(std::lround(m * base / *s.binHz));
         if (centre >= bins) break;
-        const auto span = b.Span(centre, half);
+        const auto span = b.Span(centre, half, lobe);
         for (int k = span.first; k <= span.second; ++k) mainsBin[U(k)] = true;
       }
     }
