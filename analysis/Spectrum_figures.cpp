@@ -64,13 +64,14 @@ double Response(SpectrumWindow window, double nu) {
   return std::fabs(std::sin(std::numbers::pi * nu) / std::numbers::pi * sum / c[0]);
 }
 
-// The share of a tone's power that falls on a bin ν bins off it: the
-// response squared over the window's equivalent noise bandwidth (in bins).
-double Leakage(SpectrumWindow window, double nu) {
+// The share of a tone's power that falls on a bin ν bins off it (and ν'
+// off its image at minus its frequency), at most: the responses added in
+// phase, squared, over the window's equivalent noise bandwidth (in bins).
+double Leakage(SpectrumWindow window, double nu, double nuImage) {
   const double enbw = window == SpectrumWindow::kRectangular ? 1.0
                       : window == SpectrumWindow::kHann      ? 1.5
                                                              : 2.00443;
-  const double r = Response(window, nu);
+  const double r = Response(window, nu) + Response(window, nuImage);
   return r * r / enbw;
 }
 
@@ -160,8 +161,15 @@ bool OnMainsLine(const Bins& b, double hz, double binHz, double threshold) {
     const double m = std::round(hz / base);
     if (!(m >= 1.0) || std::fabs(hz - m * base) >= PickupTolerance(binHz, m * base)) continue;
     if (m == 1.0) return true;
+    // That line must be a peak of its own, not the lobe of its neighbour.
     const int k = static_cast<int>(std::lround(base / binHz));
-    if (k >= b.firstAboveDc && k < b.s.Bins() && b.At(k) >= threshold) return true;
+    int top = -1;
+    for (int j = std::max(b.firstAboveDc, k - 1); j <= std::min(b.s.Bins() - 1, k + 1); ++j) {
+      if (top < 0 || b.At(j) > b.At(top)) top = j;
+    }
+    if (top < 0 || b.At(top) < threshold) continue;
+    const double peakHz = (top + PeakOffset(b.s, top)) * binHz;
+    if (std::fabs(peakHz - base) < PickupTolerance(binHz, base)) return true;
   }
   return false;
 }
@@ -195,8 +203,8 @@ std::vector<SpectrumLine> MainsLines(const Bins& b, double baseHz, int half, int
     }
     if (line.coincidesWith == 0) {
       // The tones' leakage onto the line's bins (the rectangle's sinc skirt
-      // reaches far) is not the line's: taken off, and when it is the larger
-      // part, the line cannot be told from that tone.
+      // reaches far) is not the line's: when it can be half of their power,
+      // the line cannot be told from that tone; otherwise it is taken off.
       double p = 0.0;
       double leak = 0.0;
       int from = 0;
@@ -205,7 +213,7 @@ std::vector<SpectrumLine> MainsLines(const Bins& b, double baseHz, int half, int
            k <= std::min(s.Bins() - 1, centre + half); ++k) {
         p += b.At(k);
         for (const Tone& t : tones) {
-          const double l = t.power * Leakage(s.window, k - t.centre);
+          const double l = t.power * Leakage(s.window, k - t.centre, k + t.centre);
           leak += l;
           if (l > fromLeak) {
             fromLeak = l;
