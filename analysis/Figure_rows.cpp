@@ -108,15 +108,20 @@ std::vector<FigureRow> SpectrumFigureRows(const Spectrum& s, const SpectrumFigur
   rows.push_back({"データレート", SignificantValue(s.rateSps, 1), "sps"});
   rows.push_back({"周波数分解能 (ビン幅)", SignificantValue(s.binHz, 4), "Hz"});
   rows.push_back({"窓関数", WindowLabel(s.window), ""});
+  if (f.overRange || s.overRange) rows.push_back({"入力範囲", kSpectrumOverRangeNote, ""});
   if (f.fundamental) {
     rows.push_back({"基本波 周波数", SignificantValue(f.fundamental->frequencyHz, 5), "Hz"});
     rows.push_back({"基本波 レベル", Fixed(f.fundamental->dbfs, 2), "dBFS"});
+  } else if (f.overRange || s.overRange) {
+    rows.push_back({"基本波", "— (入力が範囲外です)", ""});
+  } else if (f.largestIsPickup) {
+    rows.push_back({"基本波", "検出されません (最大の信号は電源周波数のノイズです)", ""});
   } else {
     rows.push_back({"基本波", "検出されません (ノイズより大きな信号がありません)", ""});
   }
   for (const SpectrumLine& h : f.harmonics) {
     rows.push_back({"第 " + std::to_string(h.order) + " 高調波 (" + HzText(h.frequencyHz) + ")",
-                    Fixed(h.dbfs, 2), "dBFS"});
+                    Value(h.Dbfs(), 2), "dBFS"});
   }
   rows.push_back({"SNR", Value(f.snrDb, 2), "dB"});
   rows.push_back({"THD", Value(f.thdDb, 2), "dB"});
@@ -138,7 +143,18 @@ std::vector<FigureRow> SpectrumFigureRows(const Spectrum& s, const SpectrumFigur
                                              : "電源周波数 " + hz + " (" + base + " の " +
                                                    std::to_string(l.order) + " 倍)";
       if (l.coincidesWith == 0) {
-        rows.push_back({label, Fixed(l.dbfs, 2), "dBFS"});
+        rows.push_back({label, Value(l.Dbfs(), 2), "dBFS"});
+      } else if (l.coincidesWith < 0) {
+        rows.push_back({label,
+                        std::string(kAbsentValue) + " (" + Significant(l.coincidesWithMainsHz, 2) +
+                            " Hz の線と重なります)",
+                        ""});
+      } else if (l.inLeakage) {
+        const std::string tone = l.coincidesWith == 1
+                                     ? std::string("基本波")
+                                     : "第 " + std::to_string(l.coincidesWith) + " 高調波";
+        rows.push_back(
+            {label, std::string(kAbsentValue) + " (" + tone + "の漏れに埋もれます)", ""});
       } else {
         const std::string tone = l.coincidesWith == 1
                                      ? std::string("基本波")

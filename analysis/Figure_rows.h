@@ -23,6 +23,9 @@ inline constexpr const char* kOverRangeText = "入力範囲外";
 inline constexpr const char* kOverRangeNote =
     "入力が範囲を超えています (0 または 16777215 のコードがあります)";
 
+inline constexpr const char* kSpectrumOverRangeNote =
+    "入力が範囲外です (0 または 16777215 のコードがあります: 信号と歪みの値は出しません)";
+
 // v with that many decimals, as printf's "%.*f" gives it: the figures' and
 // the tool's numbers.
 std::string Fixed(double v, int decimals);

@@ -17,8 +17,10 @@ Resolution BitsFor(double noiseCodes) {
 Resolution Judged(const NoiseFigures& f, double noiseCodes) {
   if (f.count < 2) return Resolution{Resolution::Kind::kTooFew, 0.0};
   if (f.overRange) return Resolution{Resolution::Kind::kOverRange, 0.0};
-  if (noiseCodes == 0.0) return Resolution{Resolution::Kind::kNoNoise, 0.0};
-  return BitsFor(noiseCodes);
+  // Above the converter's 24 bits the figure says nothing more: "24 以上".
+  const Resolution r = BitsFor(noiseCodes);
+  if (noiseCodes == 0.0 || r.bits > 24.0) return Resolution{Resolution::Kind::kNoNoise, 0.0};
+  return r;
 }
 
 }  // namespace

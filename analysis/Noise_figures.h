@@ -15,7 +15,7 @@ struct Resolution {
   enum class Kind {
     kAbsent,     // no samples
     kTooFew,     // one sample: no noise can be judged
-    kNoNoise,    // every code equal: "24 以上"
+    kNoNoise,    // every code equal, or a figure above 24 bits: "24 以上"
     kOverRange,  // a code sits at 0 or 16777215 (or outside the code range)
     kBits,
   };

@@ -71,7 +71,10 @@ Spectrum ComputeSpectrum(const std::int32_t* codes, int count, const MeasureSett
 
   double sum = 0.0;
   const double origin = static_cast<double>(codes[0]);
-  for (int i = 0; i < n; ++i) sum += static_cast<double>(codes[i]) - origin;
+  for (int i = 0; i < n; ++i) {
+    sum += static_cast<double>(codes[i]) - origin;
+    if (codes[i] <= 0 || codes[i] >= kMaxCode) s.overRange = true;
+  }
   const double mean = sum / n;
 
   Workspace& ws = WorkspaceFor(n, window);

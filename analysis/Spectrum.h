@@ -21,6 +21,9 @@ struct Spectrum {
   std::optional<double> rateSps;  // absent when the rate index names no rate
   std::optional<double> binHz;    // rate / n
   std::optional<int> gain;        // absent when the gain index names no gain
+  // A code at 0 or 16777215 (or outside 0 … 16777215): the input was over
+  // range, and the spectrum shows the clipping, not the signal.
+  bool overRange = false;
 
   // Per bin 0 … n/2: a tone's amplitude relative to full scale (coherent gain
   // corrected), so a full-scale sine on a bin reads 0 dBFS.

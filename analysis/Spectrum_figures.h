@@ -18,8 +18,16 @@ struct SpectrumLine {
   // Mains lines only: 1 when the line's centre bin is one of the fundamental's
   // bins, n when it is one of the n-th harmonic's, and that tone lies half a
   // bin or more off the line. The two cannot be told apart: the line has no
-  // level (dbfs stays at the floor). 0: a level of its own.
+  // level (dbfs stays at the floor). -1: it lies within the main lobe of a
+  // louder mains line (coincidesWithMainsHz) and cannot be told from it.
+  // 0: a level of its own.
   int coincidesWith = 0;
+  double coincidesWithMainsHz = 0.0;
+  // Set with coincidesWith > 0 when the line lies outside that tone's main
+  // lobe but its bins hold mostly the tone's leakage (the rectangle's skirt).
+  bool inLeakage = false;
+  // The level, absent when the line has none (coinciding, or no power).
+  std::optional<double> Dbfs() const;
 };
 
 struct SpectrumFigures {
@@ -34,13 +42,19 @@ struct SpectrumFigures {
   std::optional<double> sfdrDb;    // fundamental above the largest other bin, dB
   std::optional<double> enobBits;  // (SINAD − 1.76) / 6.02
 
+  // A code at 0 or 16777215 or outside: no tone or distortion figures.
+  bool overRange = false;
+  // The largest tone sat on a mains line: it is pickup, not a fundamental.
+  bool largestIsPickup = false;
+
   // Mean input-referred noise density over the noise bins; needs rate and gain.
   std::optional<double> noiseDensityNvRtHz;
 
   // Mains lines below half the rate: 50 Hz (60 Hz) and its harmonics, in order.
   std::vector<SpectrumLine> mains50;
   std::vector<SpectrumLine> mains60;
-  // The m = 1 line's level; absent when there is none or it coincides with the tone.
+  // The m = 1 line's level; absent when there is none, it has no power or it
+  // coincides with the tone or another line.
   std::optional<double> Mains50Dbfs() const;
   std::optional<double> Mains60Dbfs() const;
 };

@@ -46,6 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RequireFinite(spectrum.figures.snrDb);
   RequireFinite(spectrum.figures.sinadDb);
   RequireFinite(spectrum.figures.noiseDensityNvRtHz);
+  RequireFinite(spectrum.figures.sfdrDb);
+  RequireFinite(spectrum.figures.enobBits);
+  // Clipped input gives no tone figures; a level shown is never the floor placeholder.
+  if (spectrum.figures.overRange && spectrum.figures.fundamental) __builtin_trap();
+  for (const auto* lines : {&spectrum.figures.mains50, &spectrum.figures.mains60}) {
+    for (const auto& l : *lines) {
+      if (l.Dbfs() && !(*l.Dbfs() > analysis::kFloorDbfs)) __builtin_trap();
+    }
+  }
   for (double d : spectrum.spectrum.dbfs) {
     if (!std::isfinite(d)) __builtin_trap();
   }

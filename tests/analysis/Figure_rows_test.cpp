@@ -67,7 +67,10 @@ TEST(FigureRows, MainsLinesOnTheToneSaySoInsteadOfALevel) {
   Synthetic synth;
   // 100.3 Hz, -6 dBFS, at 4800 sps over 10000 samples: on the 100 Hz line's
   // bins; its 3rd harmonic on the 300 Hz line's.
-  const auto codes = synth.Record(10000, {{100.3 / 0.48, 8388607.0 / 2}}, 20.0);
+  const auto codes = synth.Record(
+      10000,
+      {{100.3 / 0.48, 8388607.0 / 2}, {300.9 / 0.48, 8388607.0 / 2e4}, {50.0 / 0.48, 8388.0}},
+      20.0);
   const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 10000, SettingsAt(12, 0));
   const auto rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
   const FigureRow* hundred = Find(rows, "電源周波数 100 Hz (50 Hz の 2 倍)");
@@ -78,6 +81,26 @@ TEST(FigureRows, MainsLinesOnTheToneSaySoInsteadOfALevel) {
   ASSERT_NE(threeHundred, nullptr);
   EXPECT_EQ(threeHundred->value, "— (第 3 高調波と重なります)");
   EXPECT_EQ(Find(rows, "電源周波数 50 Hz")->unit, "dBFS") << "50 Hz is a line of its own";
+}
+
+TEST(FigureRows, SpectrumRowsSayOverRangePickupAndNeighbouringLines) {
+  Synthetic synth;
+  auto codes = synth.Record(1000, {{50.0 / 4.8, 8388.0}}, 20.0);  // 4.8 Hz bins
+  auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 1000, SettingsAt(12, 0));
+  auto rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
+  EXPECT_EQ(Find(rows, "基本波")->value, "検出されません (最大の信号は電源周波数のノイズです)");
+  EXPECT_EQ(Find(rows, "電源周波数 60 Hz")->value, "— (50 Hz の線と重なります)");
+  codes[3] = 16777215;
+  a = analysis::AnalyzeChannelSpectrum(codes.data(), 1000, SettingsAt(12, 0));
+  rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
+  ASSERT_NE(Find(rows, "入力範囲"), nullptr);
+  EXPECT_NE(Find(rows, "入力範囲")->value.find("入力が範囲外です"), std::string::npos);
+  EXPECT_EQ(Find(rows, "SNR")->value, "—");
+  // No power on the lines: "—", never a −300 placeholder.
+  const std::vector<std::int32_t> flat(1000, 8388608);
+  a = analysis::AnalyzeChannelSpectrum(flat.data(), 1000, SettingsAt(12, 0));
+  rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
+  EXPECT_EQ(Find(rows, "電源周波数 50 Hz")->value, "—");
 }
 
 }  // namespace

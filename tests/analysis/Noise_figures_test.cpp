@@ -70,6 +70,18 @@ TEST(NoiseFigures, NoNoiseIsAtLeast24BitsNotInfinity) {
   EXPECT_FALSE(f.excessKurtosis);
 }
 
+TEST(NoiseFigures, AFigureAbove24BitsReadsAtLeast24) {
+  // Two samples one code apart: rms 0.5 code would be 25 bits.
+  const std::vector<std::int32_t> codes{8388700, 8388701};
+  const auto f = AnalyzeNoise(codes.data(), 2, SettingsAt(1, 0));
+  EXPECT_EQ(f.effective.kind, Resolution::Kind::kNoNoise);
+  EXPECT_FALSE(f.effective.Bits());
+  ASSERT_TRUE(f.noiseFree.Bits()) << "one code peak-to-peak is exactly 24 bits";
+  EXPECT_DOUBLE_EQ(*f.noiseFree.Bits(), 24.0);
+  // 6.6 × 0.5 codes: log2(2^24 / 3.3) = 22.28 bits, a number.
+  EXPECT_NEAR(*f.noiseFree6Sigma.Bits(), 24.0 - std::log2(3.3), 1e-9);
+}
+
 TEST(NoiseFigures, OneSampleHasAMeanButNoResolution) {
   const std::int32_t code = 8388609;
   const auto f = AnalyzeNoise(&code, 1, SettingsAt(1, 0));

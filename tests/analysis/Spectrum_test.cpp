@@ -156,9 +156,16 @@ TEST(Spectrum, MainsPickupLevels) {
   EXPECT_NEAR(f.mains50[2].dbfs, Dbfs(mains / 10), 0.1);
   EXPECT_LT(*f.Mains60Dbfs(), Dbfs(mains) - 40.0) << "no 60 Hz line";
   EXPECT_EQ(static_cast<int>(f.mains50.size()), 47) << "50 … 2350 Hz below 2400 Hz";
-  EXPECT_NEAR(*f.fundamental->frequencyHz, 50.0, 0.01) << "the pickup is the largest tone";
-  EXPECT_EQ(f.mains50[0].coincidesWith, 0) << "a tone on the line's own bin is the pickup";
-  EXPECT_EQ(f.mains50[2].coincidesWith, 0) << "and its 3rd harmonic the 150 Hz line";
+  // The pickup is the largest tone, but it is no fundamental: a shorted input.
+  EXPECT_TRUE(f.largestIsPickup);
+  EXPECT_FALSE(f.fundamental);
+  EXPECT_TRUE(f.harmonics.empty());
+  EXPECT_FALSE(f.snrDb);
+  EXPECT_FALSE(f.thdDb);
+  EXPECT_FALSE(f.enobBits);
+  EXPECT_FALSE(f.sfdrDb);
+  EXPECT_EQ(f.mains50[0].coincidesWith, 0);
+  EXPECT_EQ(f.mains50[2].coincidesWith, 0);
   // The density is the floor between the lines, not the lines' power.
   const double floor =
       std::hypot(20.0, std::sqrt(1.0 / 12)) * std::sqrt(2.0 / 4800) * 2.5e9 / kFullScale;
@@ -173,7 +180,13 @@ TEST(Spectrum, MainsLineOnTheToneOrAHarmonicHasNoLevel) {
   const double tone = kFullScale / 2;       // -6.02 dBFS
   const double pickup = kFullScale / 1000;  // -60 dBFS of real 50 Hz pickup
   const double bin = 4800.0 / 10000;
-  const auto codes = synth.Record(10000, {{100.3 / bin, tone}, {50.0 / bin, pickup, 1.1}}, 20.0);
+  // 2nd and 3rd harmonics at −80 dBc, well above the noise.
+  const auto codes = synth.Record(10000,
+                                  {{100.3 / bin, tone},
+                                   {200.6 / bin, tone * 1e-4},
+                                   {300.9 / bin, tone * 1e-4},
+                                   {50.0 / bin, pickup, 1.1}},
+                                  20.0);
   for (SpectrumWindow w : kWindows) {
     const auto f = Analyze(codes, w).figures;
     const char* name = analysis::WindowName(w);
@@ -182,28 +195,35 @@ TEST(Spectrum, MainsLineOnTheToneOrAHarmonicHasNoLevel) {
     ASSERT_GE(f.mains50.size(), 4u);
     ASSERT_GE(f.mains60.size(), 5u);
     EXPECT_EQ(f.mains50[1].coincidesWith, 1) << name << ": 100 Hz on the fundamental";
-    EXPECT_EQ(f.mains50[3].coincidesWith, 2) << name << ": 200 Hz on the 2nd harmonic";
-    EXPECT_EQ(f.mains60[4].coincidesWith, 3) << name << ": 300 Hz on the 3rd harmonic";
+    if (w != SpectrumWindow::kRectangular) {  // the rectangle's leakage hides the harmonics
+      EXPECT_EQ(f.mains50[3].coincidesWith, 2) << name << ": 200 Hz on the 2nd harmonic";
+      EXPECT_EQ(f.mains60[4].coincidesWith, 3) << name << ": 300 Hz on the 3rd harmonic";
+    }
     EXPECT_EQ(f.mains50[0].coincidesWith, 0) << name;
     for (const auto* lines : {&f.mains50, &f.mains60}) {
       for (const auto& l : *lines) {
         EXPECT_LT(l.dbfs, -50.0) << name << ": no line reads the tone, " << l.order;
       }
     }
-    // The tone is not pickup: 60 Hz and 50 Hz keep their own levels.
-    EXPECT_TRUE(f.Mains60Dbfs()) << name;
-    ASSERT_TRUE(f.Mains50Dbfs()) << name;
-    if (w != SpectrumWindow::kRectangular) {  // the rectangle leaks the tone onto 50 Hz
+    // The tone is not pickup: 60 Hz and 50 Hz keep their own levels, except
+    // where the rectangle's leakage of the tone buries them.
+    if (w != SpectrumWindow::kRectangular) {
+      EXPECT_TRUE(f.Mains60Dbfs()) << name;
+      ASSERT_TRUE(f.Mains50Dbfs()) << name;
       EXPECT_NEAR(*f.Mains50Dbfs(), Dbfs(pickup), 0.2) << name;
+    } else {
+      EXPECT_TRUE(f.mains60[0].inLeakage);
+      EXPECT_FALSE(f.Mains60Dbfs());
     }
   }
   // A 50.3 Hz tone makes the 50 Hz line itself absent.
-  const auto near50 = synth.Record(10000, {{50.3 / bin, tone}}, 20.0);
+  const auto near50 = synth.Record(10000, {{50.3 / bin, tone}, {60.0 / bin, pickup}}, 20.0);
   const auto f = Analyze(near50).figures;
   ASSERT_FALSE(f.mains50.empty());
   EXPECT_EQ(f.mains50[0].coincidesWith, 1);
   EXPECT_FALSE(f.Mains50Dbfs());
-  EXPECT_TRUE(f.Mains60Dbfs());
+  ASSERT_TRUE(f.Mains60Dbfs());
+  EXPECT_NEAR(*f.Mains60Dbfs(), Dbfs(pickup), 0.2);
 }
 
 TEST(Spectrum, MainsAboveHalfTheRateAreNotListed) {
@@ -248,6 +268,136 @@ TEST(Spectrum, EdgeCasesGiveAbsentFiguresNotCrashes) {
   EXPECT_TRUE(a.figures.fundamental);
   EXPECT_FALSE(a.figures.fundamental->frequencyHz);
   EXPECT_TRUE(a.figures.mains50.empty());
+}
+
+// A tone between bins leaks a skirt far past its main lobe; counted as noise
+// it would swamp the floor. Its bins run out to where the skirt meets the noise.
+TEST(SpectrumTone, OffBinToneLeavesTheNoiseFloorAlone) {
+  Synthetic synth;
+  const double a = kFullScale / 2;
+  const double nvPerCode = 2.5e9 / kFullScale;
+  for (double sigma : {100.0, 500.0}) {
+    const auto codes = synth.Record(10000, {{523.3, a}}, sigma);
+    const double density =
+        std::hypot(sigma, std::sqrt(1.0 / 12)) * std::sqrt(2.0 / 4800) * nvPerCode;
+    for (SpectrumWindow w : {SpectrumWindow::kHann, SpectrumWindow::kBlackmanHarris}) {
+      const auto f = Analyze(codes, w).figures;
+      const char* name = analysis::WindowName(w);
+      ASSERT_TRUE(f.snrDb) << name;
+      EXPECT_NEAR(f.fundamental->dbfs, Dbfs(a), 0.1) << name;
+      EXPECT_NEAR(*f.snrDb, TheorySnr(a, sigma), 0.5) << name << " sigma " << sigma;
+      EXPECT_NEAR(*f.noiseDensityNvRtHz / density, 1.0, 0.05) << name << " sigma " << sigma;
+      EXPECT_NEAR(*f.enobBits, (TheorySnr(a, sigma) - 1.76) / 6.02, 0.1) << name;
+    }
+  }
+  // Quantisation only: Hann's skirt falls below the 24-bit floor (an
+  // undithered sine's quantisation is not quite white, hence 2.5 dB).
+  const auto quiet = synth.Record(10000, {{523.3, a}}, 0.0);
+  const auto f = Analyze(quiet, SpectrumWindow::kHann).figures;
+  ASSERT_TRUE(f.snrDb);
+  EXPECT_NEAR(*f.snrDb, TheorySnr(a, 0.0), 2.5);
+  EXPECT_LT(*f.noiseDensityNvRtHz, 2.0);
+}
+
+TEST(SpectrumTone, RectangleAtHalfABinReadsTheLevelAndFrequency) {
+  Synthetic synth;
+  const auto codes = synth.Record(10000, {{1000.5, kFullScale - 1.0}}, 0.0);
+  const auto f = Analyze(codes, SpectrumWindow::kRectangular).figures;
+  ASSERT_TRUE(f.fundamental);
+  EXPECT_NEAR(f.fundamental->dbfs, 0.0, 0.1);
+  EXPECT_NEAR(*f.fundamental->frequencyHz, 1000.5 * 0.48, 0.01);
+  // 101 samples: 47.5 Hz bins, the tone 7.3 bins up.
+  for (SpectrumWindow w : kWindows) {
+    const auto shortRecord = synth.Record(101, {{7.3, kFullScale / 2}}, 3.0);
+    const auto g = Analyze(shortRecord, w).figures;
+    ASSERT_TRUE(g.fundamental) << analysis::WindowName(w);
+    EXPECT_NEAR(*g.fundamental->frequencyHz, 7.3 * 4800.0 / 101, 0.1 * 4800.0 / 101)
+        << analysis::WindowName(w);
+  }
+}
+
+TEST(SpectrumTone, SfdrMeasuresTheSpurAsTheFundamental) {
+  Synthetic synth;
+  const double a = kFullScale / 2;
+  // A spur at −70 dBc, half a bin off like the tone: no scalloping advantage.
+  const auto codes = synth.Record(10000, {{523.5, a}, {1777.5, a * std::pow(10, -3.5)}}, 2.0);
+  for (SpectrumWindow w : {SpectrumWindow::kHann, SpectrumWindow::kBlackmanHarris}) {
+    const auto f = Analyze(codes, w).figures;
+    ASSERT_TRUE(f.sfdrDb);
+    EXPECT_NEAR(*f.sfdrDb, 70.0, 0.3) << analysis::WindowName(w);
+  }
+}
+
+TEST(SpectrumTone, HundredSamplesStillGiveSnrThdAndEnob) {
+  Synthetic synth;
+  const double a = 1.0e6;
+  const auto codes = synth.Record(100, {{13.0, a}, {26.0, a * 0.01}}, 30.0);
+  const auto f = Analyze(codes).figures;
+  ASSERT_TRUE(f.snrDb);
+  ASSERT_TRUE(f.thdDb);
+  ASSERT_TRUE(f.enobBits);
+  EXPECT_NEAR(*f.thdDb, -40.0, 0.5);
+}
+
+// 1000 samples at 4800 sps: 4.8 Hz bins, 50 and 60 Hz two bins apart.
+TEST(SpectrumMains, LinesTooCloseToTellApartDoNotShareALevel) {
+  Synthetic synth;
+  const double bin = 4.8;
+  const double pickup = kFullScale / 1000;
+  const auto codes = synth.Record(1000, {{50.0 / bin, pickup}}, 20.0);
+  const auto f = Analyze(codes).figures;
+  EXPECT_TRUE(f.largestIsPickup);
+  EXPECT_FALSE(f.fundamental);
+  ASSERT_TRUE(f.Mains50Dbfs());
+  EXPECT_NEAR(*f.Mains50Dbfs(), Dbfs(pickup), 0.5);
+  EXPECT_FALSE(f.Mains60Dbfs()) << "60 Hz holds only the 50 Hz line's lobe";
+  EXPECT_EQ(f.mains60[0].coincidesWith, -1);
+  EXPECT_EQ(f.mains60[0].coincidesWithMainsHz, 50.0);
+
+  // A 48.25 Hz test sine is a tone, not 50 Hz pickup at its level.
+  const auto sine = synth.Record(1000, {{48.25 / bin, kFullScale / 2}}, 20.0);
+  const auto g = Analyze(sine).figures;
+  ASSERT_TRUE(g.fundamental);
+  EXPECT_NEAR(*g.fundamental->frequencyHz, 48.25, 0.1);
+  EXPECT_FALSE(g.Mains50Dbfs());
+  EXPECT_FALSE(g.Mains60Dbfs());
+}
+
+TEST(SpectrumMains, PickupOnAHarmonicLineNeedsItsFundamental) {
+  Synthetic synth;
+  // A lone 1 kHz test sine (20 × 50 Hz) is a tone ...
+  const auto alone = synth.Record(9600, {{2000.0, kFullScale / 2}}, 20.0);
+  EXPECT_TRUE(Analyze(alone).figures.fundamental);
+  // ... 150 Hz with 50 Hz beside it is pickup.
+  const auto pickup = synth.Record(9600, {{300.0, 5000.0}, {100.0, 2000.0}}, 20.0);
+  const auto f = Analyze(pickup).figures;
+  EXPECT_TRUE(f.largestIsPickup);
+  EXPECT_FALSE(f.fundamental);
+  EXPECT_NEAR(f.mains50[2].dbfs, Dbfs(5000.0), 0.1);
+}
+
+TEST(SpectrumRange, OverRangeGivesNoToneFiguresAndNoPlaceholderLevels) {
+  Synthetic synth;
+  auto codes = synth.Record(2000, {{100.0, kFullScale / 2}}, 20.0);
+  codes[7] = 0;
+  auto f = Analyze(codes).figures;
+  EXPECT_TRUE(f.overRange);
+  EXPECT_FALSE(f.fundamental);
+  EXPECT_FALSE(f.snrDb);
+  EXPECT_FALSE(f.sfdrDb);
+  codes[7] = 40000000;  // outside the code range altogether
+  f = Analyze(codes).figures;
+  EXPECT_TRUE(f.overRange);
+  EXPECT_FALSE(f.fundamental);
+
+  // Nothing at all: the lines have no power and no level, never −300.
+  const std::vector<std::int32_t> flat(2000, 8388608);
+  f = Analyze(flat).figures;
+  EXPECT_FALSE(f.overRange);
+  ASSERT_FALSE(f.mains50.empty());
+  EXPECT_FALSE(f.Mains50Dbfs());
+  EXPECT_FALSE(f.Mains60Dbfs());
+  EXPECT_FALSE(f.mains50[1].Dbfs());
 }
 
 }  // namespace
