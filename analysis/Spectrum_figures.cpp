@@ -153,23 +153,11 @@ double PickupTolerance(double binHz, double lineHz) {
   return std::min(0.5 * binHz, std::max(0.01 * lineHz, 0.1 * binHz));
 }
 
-// A tone on m × 50 Hz or m × 60 Hz is pickup when m = 1, or when the line
-// m = 1 of its family stands out of the floor too (pickup brings its
-// fundamental); a lone tone on, say, 1 kHz is a test signal.
-bool OnMainsLine(const Bins& b, double hz, double binHz, double threshold) {
+// Only a tone on 50 Hz or 60 Hz itself is taken for pickup: a test sine on
+// a multiple (100 Hz, 1 kHz) beside real pickup is still a test sine.
+bool OnMainsLine(double hz, double binHz) {
   for (double base : {50.0, 60.0}) {
-    const double m = std::round(hz / base);
-    if (!(m >= 1.0) || std::fabs(hz - m * base) >= PickupTolerance(binHz, m * base)) continue;
-    if (m == 1.0) return true;
-    // That line must be a peak of its own, not the lobe of its neighbour.
-    const int k = static_cast<int>(std::lround(base / binHz));
-    int top = -1;
-    for (int j = std::max(b.firstAboveDc, k - 1); j <= std::min(b.s.Bins() - 1, k + 1); ++j) {
-      if (top < 0 || b.At(j) > b.At(top)) top = j;
-    }
-    if (top < 0 || b.At(top) < threshold) continue;
-    const double peakHz = (top + PeakOffset(b.s, top)) * binHz;
-    if (std::fabs(peakHz - base) < PickupTolerance(binHz, base)) return true;
+    if (std::fabs(hz - base) < PickupTolerance(binHz, base)) return true;
   }
   return false;
 }
@@ -304,7 +292,7 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
   const double threshold = b.floor * std::pow(10.0, kToneThresholdDb / 10.0);
   const bool standsOut = b.At(peak) > 0.0 && b.At(peak) >= threshold;
   f.largestIsPickup =
-      standsOut && s.binHz && OnMainsLine(b, peakCentre * *s.binHz, *s.binHz, threshold);
+      standsOut && s.binHz && OnMainsLine(peakCentre * *s.binHz, *s.binHz);
   const bool tone = standsOut && !f.largestIsPickup && !s.overRange;
 
   double p1 = 0.0;

@@ -363,17 +363,27 @@ TEST(SpectrumMains, LinesTooCloseToTellApartDoNotShareALevel) {
   EXPECT_FALSE(g.Mains60Dbfs());
 }
 
-TEST(SpectrumMains, PickupOnAHarmonicLineNeedsItsFundamental) {
+TEST(SpectrumMains, OnlyAToneOnFiftyOrSixtyHertzItselfIsPickup) {
   Synthetic synth;
-  // A lone 1 kHz test sine (20 × 50 Hz) is a tone ...
+  // A 1 kHz test sine (20 × 50 Hz) is a tone, alone ...
   const auto alone = synth.Record(9600, {{2000.0, kFullScale / 2}}, 20.0);
   EXPECT_TRUE(Analyze(alone).figures.fundamental);
-  // ... 150 Hz with 50 Hz beside it is pickup.
-  const auto pickup = synth.Record(9600, {{300.0, 5000.0}, {100.0, 2000.0}}, 20.0);
+  // ... and beside real 50 Hz pickup, which keeps its own level.
+  const auto beside = synth.Record(9600, {{2000.0, kFullScale / 2}, {100.0, 2000.0}}, 20.0);
+  const auto b = Analyze(beside).figures;
+  ASSERT_TRUE(b.fundamental);
+  EXPECT_NEAR(*b.fundamental->frequencyHz, 1000.0, 0.01);
+  EXPECT_FALSE(b.largestIsPickup);
+  ASSERT_TRUE(b.Mains50Dbfs());
+  EXPECT_NEAR(*b.Mains50Dbfs(), Dbfs(2000.0), 0.1);
+  // The largest line on 50 Hz itself is pickup: no tone figures.
+  const auto pickup = synth.Record(9600, {{100.0, 5000.0}}, 20.0);
   const auto f = Analyze(pickup).figures;
   EXPECT_TRUE(f.largestIsPickup);
   EXPECT_FALSE(f.fundamental);
-  EXPECT_NEAR(f.mains50[2].dbfs, Dbfs(5000.0), 0.1);
+  EXPECT_FALSE(f.snrDb);
+  ASSERT_TRUE(f.Mains50Dbfs());
+  EXPECT_NEAR(*f.Mains50Dbfs(), Dbfs(5000.0), 0.1);
 }
 
 TEST(SpectrumRange, OverRangeGivesNoToneFiguresAndNoPlaceholderLevels) {
