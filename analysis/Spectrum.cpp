@@ -46,7 +46,34 @@ Workspace& WorkspaceFor(int n, SpectrumWindow window) {
   return w;
 }
 
+// The windowed transform of n values, in the thread's workspace.
+const std::vector<std::complex<double>>& Transform(const double* values, int n,
+                                                   SpectrumWindow window) {
+  Workspace& ws = WorkspaceFor(n, window);
+  for (int i = 0; i < n; ++i) {
+    ws.in[static_cast<std::size_t>(i)] = {values[i] * ws.coefficients[static_cast<std::size_t>(i)],
+                                          0.0};
+  }
+  ws.fft->Forward(ws.in.data(), ws.out.data());
+  return ws.out;
+}
+
 }  // namespace
+
+std::vector<double> WindowedPower(const double* values, int n, SpectrumWindow window) {
+  std::vector<double> power;
+  if (values == nullptr || n <= 0) return power;
+  const auto& out = Transform(values, n, window);
+  const Workspace& ws = WorkspaceFor(n, window);
+  const int bins = n / 2 + 1;
+  power.resize(static_cast<std::size_t>(bins));
+  for (int k = 0; k < bins; ++k) {
+    const double c = k == 0 || 2 * k == n ? 1.0 : 2.0;
+    power[static_cast<std::size_t>(k)] =
+        ws.s2 > 0.0 ? c * std::norm(out[static_cast<std::size_t>(k)]) / (n * ws.s2) : 0.0;
+  }
+  return power;
+}
 
 std::optional<double> Spectrum::FrequencyHz(int bin) const {
   if (!binHz) return std::nullopt;
@@ -77,16 +104,14 @@ Spectrum ComputeSpectrum(const std::int32_t* codes, int count, const MeasureSett
   }
   const double mean = sum / n;
 
-  Workspace& ws = WorkspaceFor(n, window);
+  s.record.resize(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    s.record[static_cast<std::size_t>(i)] = static_cast<double>(codes[i]) - origin - mean;
+  }
+  const std::vector<std::complex<double>>& out = Transform(s.record.data(), n, window);
+  const Workspace& ws = WorkspaceFor(n, window);
   const double s1 = ws.s1;
   const double s2 = ws.s2;
-  for (int i = 0; i < n; ++i) {
-    const double wi = ws.coefficients[static_cast<std::size_t>(i)];
-    ws.in[static_cast<std::size_t>(i)] = {(static_cast<double>(codes[i]) - origin - mean) * wi,
-                                          0.0};
-  }
-  ws.fft->Forward(ws.in.data(), ws.out.data());
-  const auto& out = ws.out;
 
   const int bins = n / 2 + 1;
   s.dbfs.resize(static_cast<std::size_t>(bins));

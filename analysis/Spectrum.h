@@ -33,6 +33,9 @@ struct Spectrum {
   std::vector<double> power;
   // Per bin: input-referred noise density in nV/√Hz; empty without rate or gain.
   std::vector<double> densityNvRtHz;
+  // The codes less their mean, as transformed: the figures fit the tone to
+  // them and read the noise from what is left (README "Spectrum").
+  std::vector<double> record;
 
   int Bins() const { return static_cast<int>(dbfs.size()); }
   // Frequency of a bin in Hz; absent without a rate.
@@ -42,5 +45,8 @@ struct Spectrum {
 
 Spectrum ComputeSpectrum(const std::int32_t* codes, int count, const MeasureSettings& settings,
                          SpectrumWindow window = kDefaultWindow);
+
+// Per-bin power (codes², scaled as `Spectrum::power`) of n values, windowed.
+std::vector<double> WindowedPower(const double* values, int n, SpectrumWindow window);
 
 }  // namespace velqoris::analysis

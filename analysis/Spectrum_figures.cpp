@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "analysis/Code_scale.h"
+#include "analysis/Sine_fit.h"
 
 namespace velqoris::analysis {
 
@@ -145,6 +146,25 @@ double PeakOffset(const Spectrum& s, int k) {
     (slope(mid) < target ? lo : hi) = mid;
   }
   return 0.5 * (lo + hi);
+}
+
+// Per-bin power of the record less the fitted fundamental at `cycles` (per
+// sample) and the claimed harmonics: the window's far skirt of a strong tone
+// (Blackman-Harris falls only 6 dB/octave there) is gone from it. Empty
+// without the record or when the fit does not settle.
+std::vector<double> ResidualPower(const Spectrum& s, double cycles,
+                                  const std::vector<SpectrumLine>& harmonics) {
+  if (s.record.size() != U(s.n)) return {};
+  std::vector<double> residual = s.record;
+  const auto fit = FitSine(residual.data(), s.n, cycles);
+  if (!fit) return {};
+  SubtractSine(residual.data(), s.n, *fit);
+  for (const SpectrumLine& h : harmonics) {
+    if (const auto hf = FitSineAt(residual.data(), s.n, h.order * fit->cycles)) {
+      SubtractSine(residual.data(), s.n, *hf);
+    }
+  }
+  return WindowedPower(residual.data(), s.n, s.window);
 }
 
 // How far (Hz) a tone may lie from m × base and still be taken for pickup:
@@ -291,8 +311,7 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
   const double peakCentre = peak + PeakOffset(s, peak);
   const double threshold = b.floor * std::pow(10.0, kToneThresholdDb / 10.0);
   const bool standsOut = b.At(peak) > 0.0 && b.At(peak) >= threshold;
-  f.largestIsPickup =
-      standsOut && s.binHz && OnMainsLine(peakCentre * *s.binHz, *s.binHz);
+  f.largestIsPickup = standsOut && s.binHz && OnMainsLine(peakCentre * *s.binHz, *s.binHz);
   const bool tone = standsOut && !f.largestIsPickup && !s.overRange;
 
   double p1 = 0.0;
@@ -332,6 +351,12 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     }
   }
 
+  // The noise figures read the bins of the record less its tones; levels
+  // come from the spectrum itself.
+  std::vector<double> residual;
+  if (tone) residual = ResidualPower(s, peakCentre / s.n, f.harmonics);
+  const std::vector<double>& noise = residual.empty() ? s.power : residual;
+
   // Mains lines (with their skirts) stay noise for SNR, as any spur does, but
   // are kept out of the density, which describes the floor between them.
   std::vector<bool> mainsBin(U(bins), false);
@@ -358,10 +383,10 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
       ++harmonicBins;
     }
     if (o == Owner::kFree && k != nyquist) {
-      noiseSum += b.At(k);
+      noiseSum += noise[U(k)];
       ++noiseBins;
       if (!mainsBin[U(k)]) {
-        floorSum += b.At(k);
+        floorSum += noise[U(k)];
         ++floorBins;
       }
     }
@@ -384,24 +409,25 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
     if (f.sinadDb) f.enobBits = (*f.sinadDb - 1.76) / 6.02;
     // The largest spur, measured as the fundamental is: a harmonic's power
     // sum, or the power of the free bins around the largest free bin less
-    // the noise expected in them (never less than that bin).
+    // the noise expected in them (never less than that bin), both without
+    // the fundamental's far skirt.
     double spur = 0.0;
     for (const SpectrumLine& h : f.harmonics) {
       spur = std::max(spur, kFullScalePower * std::pow(10.0, h.dbfs / 10.0) / 2.0);
     }
     int top = -1;
     for (int k = b.firstAboveDc; k < bins; ++k) {
-      if (b.Free(k) && (top < 0 || b.At(k) > b.At(top))) top = k;
+      if (b.Free(k) && (top < 0 || noise[U(k)] > noise[U(top)])) top = k;
     }
     if (top >= 0) {
       double p = 0.0;
       int count = 0;
       for (int k = std::max(b.firstAboveDc, top - half); k <= std::min(bins - 1, top + half); ++k) {
         if (!b.Free(k)) continue;
-        p += b.At(k);
+        p += noise[U(k)];
         ++count;
       }
-      spur = std::max(spur, std::max(b.At(top), p - count * meanNoise));
+      spur = std::max(spur, std::max(noise[U(top)], p - count * meanNoise));
     }
     if (spur > 0.0) f.sfdrDb = f.fundamental->dbfs - PowerDbfs(spur);
   }

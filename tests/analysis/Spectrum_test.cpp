@@ -299,6 +299,35 @@ TEST(SpectrumTone, OffBinToneLeavesTheNoiseFloorAlone) {
   EXPECT_LT(*f.noiseDensityNvRtHz, 2.0);
 }
 
+// Beside a strong tone off its bin, Blackman-Harris's far skirt (6 dB/octave)
+// lies above a 24-bit converter's own noise; the noise is read with the
+// fitted tone taken out of the record, so every window gives the floor.
+TEST(SpectrumTone, StrongToneBesideAConverterFloorGivesTheFloor) {
+  Synthetic synth;
+  const double a = kFullScale / 2, sigma = 6.4;
+  const auto codes = synth.Record(10000, {{2083.33, a}}, sigma);
+  const double density =
+      std::hypot(sigma, std::sqrt(1.0 / 12)) * std::sqrt(2.0 / 4800) * 2.5e9 / kFullScale;
+  for (SpectrumWindow w : kWindows) {
+    const auto f = Analyze(codes, w).figures;
+    const char* name = analysis::WindowName(w);
+    ASSERT_TRUE(f.snrDb) << name;
+    EXPECT_NEAR(f.fundamental->dbfs, Dbfs(a), 0.1) << name << ": the level is the spectrum's";
+    EXPECT_NEAR(*f.snrDb, TheorySnr(a, sigma), 0.5) << name;
+    EXPECT_NEAR(*f.sinadDb, *f.snrDb, 0.1) << name;
+    EXPECT_NEAR(*f.noiseDensityNvRtHz / density, 1.0, 0.05) << name;
+    EXPECT_GT(*f.sfdrDb, 110.0) << name << ": the skirt is no spur";
+  }
+  // Quantisation only (not quite white for an undithered sine): no window's
+  // skirt hides it any more.
+  const auto quiet = synth.Record(10000, {{2083.33, a}}, 0.0);
+  for (SpectrumWindow w : kWindows) {
+    const auto f = Analyze(quiet, w).figures;
+    ASSERT_TRUE(f.snrDb);
+    EXPECT_NEAR(*f.snrDb, TheorySnr(a, 0.0), 2.5) << analysis::WindowName(w);
+  }
+}
+
 TEST(SpectrumTone, RectangleAtHalfABinReadsTheLevelAndFrequency) {
   Synthetic synth;
   const auto codes = synth.Record(10000, {{1000.5, kFullScale - 1.0}}, 0.0);
