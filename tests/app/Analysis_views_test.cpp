@@ -212,7 +212,6 @@ TEST(SpectrumViewTest, ALineInBothMainsSeriesIsMarkedOnce) {
   const auto a = ToneWithPickup(100.0);
   const auto asPickup = [](analysis::SpectrumLine l) {
     l.coincidesWith = 0;
-    l.inLeakage = false;
     return l;
   };
   analysis::SpectrumFigures f;
