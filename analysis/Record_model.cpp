@@ -86,7 +86,9 @@ std::optional<double> StartCycles(const std::vector<double>& y) {
     const double curve = la - 2.0 * lb + lc;
     if (curve < 0.0) d = std::clamp(0.5 * (la - lc) / curve, -0.5, 0.5);
   }
-  const double bins = top + 0.5 * (best - 2 + d);
+  // A tone near half the rate and its image meet on the last bin: start a
+  // quarter bin inside, where the fit finds which side it lies.
+  const double bins = std::min(top + 0.5 * (best - 2 + d), n / 2.0 - 0.25);
   return bins >= 1.0 ? std::optional<double>(bins / n) : std::nullopt;
 }
 
