@@ -170,11 +170,17 @@ std::vector<FigureRow> SpectrumFigureRows(const Spectrum& s, const SpectrumFigur
   rows.push_back({"ENOB (フルスケール換算)", Value(f.enobFsBits, 2), "ビット"});
   rows.push_back(
       {"平均ノイズ密度 (入力換算)", SignificantValue(f.noiseDensityNvRtHz, 4), "nV/√Hz"});
-  const auto mains = [&rows](const std::vector<SpectrumLine>& lines, int baseHz) {
+  const auto mains = [&rows, &s](const std::vector<SpectrumLine>& lines, int baseHz) {
     const std::string base = std::to_string(baseHz) + " Hz";
-    // The line itself is absent when it lies inside DC (or there is no rate).
+    // The line itself is absent when it lies within a bin of DC (60 Hz at
+    // 60 sps), or there is no rate.
     if (lines.empty() || lines.front().order != 1) {
-      rows.push_back({"電源周波数 " + base, kAbsentValue, "dBFS"});
+      if (s.rateSps) {
+        rows.push_back(
+            {"電源周波数 " + base, std::string(kAbsentValue) + " (直流と重なります)", ""});
+      } else {
+        rows.push_back({"電源周波数 " + base, kAbsentValue, "dBFS"});
+      }
     }
     for (const SpectrumLine& l : lines) {
       const std::string hz = std::to_string(l.order * baseHz) + " Hz";

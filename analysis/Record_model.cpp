@@ -44,36 +44,40 @@ Workspace& ThreadWorkspace() {
 }
 
 // The largest tone's frequency (cycles per sample) to start the fit from:
-// the largest bin (one cycle or more) of the Hann-windowed record,
-// zero-padded to twice its length around that bin (the half bins evaluated
-// directly), placed between its neighbours by a parabola through their
-// logarithms.
-std::optional<double> StartCycles(const std::vector<double>& y) {
+// the largest bin (one cycle or more) of the record's spectrum (the caller's,
+// or the Hann-windowed one), then the Hann-windowed record zero-padded to
+// twice its length around that bin (its half bins evaluated directly), the
+// peak placed by a parabola through the logarithms.
+std::optional<double> StartCycles(const std::vector<double>& y, const std::vector<double>* power) {
   const int n = static_cast<int>(y.size());
+  const int last = n / 2;
+  if (last < 2) return std::nullopt;
   Workspace& w = ThreadWorkspace();
   if (w.hann.size() != y.size()) {
     w.hann.resize(y.size());
     for (int i = 0; i < n; ++i) w.hann[U(i)] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
   }
-  const Fft& fft = w.Of(w.plain, n);
   std::vector<double> windowed(y.size());
-  for (int i = 0; i < n; ++i) {
-    windowed[U(i)] = y[U(i)] * w.hann[U(i)];
-    w.in[U(i)] = windowed[U(i)];
-  }
-  fft.Forward(w.in.data(), w.out.data());
-  const int last = n / 2;
-  if (last < 2) return std::nullopt;
+  for (int i = 0; i < n; ++i) windowed[U(i)] = y[U(i)] * w.hann[U(i)];
   int top = 1;
-  for (int k = 1; k <= last; ++k) {
-    if (std::norm(w.out[U(k)]) > std::norm(w.out[U(top)])) top = k;
+  if (power && power->size() == U(last + 1)) {
+    for (int k = 1; k <= last; ++k) {
+      if ((*power)[U(k)] > (*power)[U(top)]) top = k;
+    }
+  } else {
+    const Fft& fft = w.Of(w.plain, n);
+    for (int i = 0; i < n; ++i) w.in[U(i)] = windowed[U(i)];
+    fft.Forward(w.in.data(), w.out.data());
+    for (int k = 1; k <= last; ++k) {
+      if (std::norm(w.out[U(k)]) > std::norm(w.out[U(top)])) top = k;
+    }
   }
   // Bins top − 1 … top + 1 in half-bin steps.
-  const Projections half = Project(windowed.data(), n, {(top - 0.5) / n, (top + 0.5) / n});
-  const double grid[5] = {
-      std::norm(w.out[U(top - 1)]), half.cosine[0] * half.cosine[0] + half.sine[0] * half.sine[0],
-      std::norm(w.out[U(top)]), half.cosine[1] * half.cosine[1] + half.sine[1] * half.sine[1],
-      std::norm(w.out[U(top + 1)])};
+  std::vector<double> at;
+  for (int j = -2; j <= 2; ++j) at.push_back((top + 0.5 * j) / n);
+  const Projections p = Project(windowed.data(), n, at);
+  double grid[5];
+  for (std::size_t j = 0; j < 5; ++j) grid[j] = p.cosine[j] * p.cosine[j] + p.sine[j] * p.sine[j];
   int best = 2;
   for (int j = 1; j <= 3; ++j) {
     if (grid[j] > grid[best]) best = j;
@@ -371,7 +375,8 @@ double RecordModel::NoisePerLine() const {
   return n > 0 ? 2.0 * NoiseVariance().value_or(0.0) / n : 0.0;
 }
 
-RecordModel ModelRecord(const std::vector<double>& y, std::optional<double> rate) {
+RecordModel ModelRecord(const std::vector<double>& y, std::optional<double> rate,
+                        const std::vector<double>* power) {
   const int n = static_cast<int>(y.size());
   if (n < 8) {
     RecordModel none;
@@ -380,7 +385,7 @@ RecordModel ModelRecord(const std::vector<double>& y, std::optional<double> rate
   }
   Modeller modeller(y, rate);
   std::optional<double> tone;
-  if (const auto start = StartCycles(y)) {
+  if (const auto start = StartCycles(y, power)) {
     // Where Gauss-Newton does not settle (a tone and its image near half the
     // rate), it tries again from a third of a bin either side; failing that,
     // the model's own refinement starts from the spectrum's estimate.

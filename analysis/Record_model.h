@@ -61,7 +61,10 @@ struct RecordModel {
   double NoisePerLine() const;
 };
 
-// record: codes less their mean; rateSps locates the mains lines (none without it).
-RecordModel ModelRecord(const std::vector<double>& record, std::optional<double> rateSps);
+// record: codes less their mean; rateSps locates the mains lines (none
+// without it). power: the record's spectrum per bin 0 … n/2 in any window,
+// when the caller has it, to find the largest tone without another transform.
+RecordModel ModelRecord(const std::vector<double>& record, std::optional<double> rateSps,
+                        const std::vector<double>* power = nullptr);
 
 }  // namespace velqoris::analysis

@@ -147,7 +147,7 @@ SpectrumFigures FiguresOf(const Spectrum& s) {
   SpectrumFigures f;
   f.overRange = s.overRange;
   if (s.n <= 0 || s.record.size() != static_cast<std::size_t>(s.n)) return f;
-  const RecordModel m = ModelRecord(s.record, s.rateSps);
+  const RecordModel m = ModelRecord(s.record, s.rateSps, &s.power);
   const Lines lines{s, m, kLineFactor * m.NoisePerLine()};
   Mains(lines, f);
   if (const auto noise = m.NoiseVariance(); noise && s.rateSps && s.gain) {
