@@ -280,7 +280,8 @@ class Modeller {
   }
 
   LinesFit Solve(bool tone, double nu, const std::vector<int>& orders,
-                 const std::vector<double>& fixed, const Projections& fixedP) {
+                 const std::vector<double>& fixed, const Projections& fixedP,
+                 double* explained = nullptr) {
     std::vector<double> cycles;
     if (tone) {
       cycles.push_back(nu);
@@ -291,7 +292,14 @@ class Modeller {
     cycles.insert(cycles.end(), fixed.begin(), fixed.end());
     p.cosine.insert(p.cosine.end(), fixedP.cosine.begin(), fixedP.cosine.end());
     p.sine.insert(p.sine.end(), fixedP.sine.begin(), fixedP.sine.end());
-    return SolveLines(n_, cycles, p);
+    LinesFit fit = SolveLines(n_, cycles, p);
+    if (explained) {
+      *explained = fit.offset * p.sum;
+      for (std::size_t j = 0; j < cycles.size(); ++j) {
+        *explained += fit.lines[j].cosine * p.cosine[j] + fit.lines[j].sine * p.sine[j];
+      }
+    }
+    return fit;
   }
 
   // The fundamental's frequency, fitted with the rest of the model: the
@@ -299,7 +307,7 @@ class Modeller {
   // joint fit again at the new frequency, until it settles.
   double Refine(double nu, const std::vector<int>& orders, const std::vector<double>& fixed,
                 const Projections& fixedP, LinesFit& fit, std::vector<double>& lessOthers) {
-    for (int round = 0; round < 8; ++round) {
+    for (int round = 0; round < 6; ++round) {
       LinesFit others = fit;
       others.offset = 0.0;
       others.lines.erase(others.lines.begin());
@@ -313,7 +321,28 @@ class Modeller {
       fit = Solve(true, nu, orders, fixed, fixedP);
     }
     lessOthers.clear();
+    // Not settled: a harmonic or a line about a bin from the tone couples
+    // them strongly. The frequency where the whole model explains most of the
+    // record: parabolas through three trial frequencies ever closer together.
+    for (double step : {1e-2, 1e-3, 1e-4}) {
+      const double h = step / n_;
+      const double lo = Explained(nu - h, orders, fixed, fixedP);
+      const double mid = Explained(nu, orders, fixed, fixedP);
+      const double hi = Explained(nu + h, orders, fixed, fixedP);
+      const double curve = lo - 2.0 * mid + hi;
+      if (!(curve < 0.0)) break;
+      nu += std::clamp(0.5 * h * (lo - hi) / curve, -2.0 * h, 2.0 * h);
+    }
+    fit = Solve(true, nu, orders, fixed, fixedP);
     return nu;
+  }
+
+  // The record's energy the model explains with the fundamental at nu.
+  double Explained(double nu, const std::vector<int>& orders, const std::vector<double>& fixed,
+                   const Projections& fixedP) {
+    double e = 0.0;
+    Solve(true, nu, orders, fixed, fixedP, &e);
+    return e;
   }
 
   const std::vector<double>& y_;

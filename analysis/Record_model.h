@@ -12,8 +12,9 @@
 
 namespace velqoris::analysis {
 
-// Lines closer than this (bins, cycles per record) cannot be told apart.
-inline constexpr double kResolutionBins = 1.0;
+// Lines closer than a bin (a cycle per record) cannot be told apart; lines a
+// whole bin apart are orthogonal, hence the margin for a fitted frequency.
+inline constexpr double kResolutionBins = 0.999;
 inline constexpr int kMaxHarmonic = 6;
 inline constexpr int kMaxMainsOrder = 5;
 
