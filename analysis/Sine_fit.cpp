@@ -12,8 +12,8 @@ namespace {
 
 constexpr int kIterations = 6;
 // The phasor is stepped by multiplication and set afresh this often, so its
-// rounding never grows beyond a few hundred steps' worth.
-constexpr int kReanchor = 256;
+// rounding never grows beyond a thousand steps' worth (10⁻¹³).
+constexpr int kReanchor = 1024;
 
 // f(i, t, cos, sin) for every sample, t centred on the record. Even and odd
 // samples have a phasor each, so two recurrences run side by side.
