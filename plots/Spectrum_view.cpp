@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "plots/Plot_text.h"
@@ -198,8 +197,9 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.setPen(QPen(kTrace, 1));
   p.drawPath(trace);
 
-  // Marks: the fundamental and its harmonics in red, mains lines in green
-  // where they stand out of the trace and not where a red mark stands.
+  // Marks only where the figures say: the fundamental and the harmonics
+  // that stand out of the noise in red, the detected mains lines in green.
+  // Never from a bin standing over its neighbours.
   struct Mark {
     QPointF tip;
     QColor colour;
@@ -216,50 +216,36 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   const auto add = [&](const analysis::SpectrumLine& line, const QColor& colour,
                        const QString& text) {
     const QPointF tip = tipOf(line.bin);
+    // A mark that would cover another's is left out (lines a bin apart).
+    const QRectF tri = triangle(tip);
+    if (std::any_of(triangles.begin(), triangles.end(),
+                    [&](const QRectF& r) { return r.intersects(tri); }))
+      return;
     marks.push_back({tip, colour, text});
-    triangles.push_back(triangle(tip));
+    triangles.push_back(tri);
   };
-  std::vector<int> toneBins;
   if (figures_.fundamental && onAxis(*figures_.fundamental)) {
     add(*figures_.fundamental, kTone, Utf8Text("基本波"));
-    toneBins.push_back(figures_.fundamental->bin);
   }
   for (const auto& h : figures_.harmonics) {
-    if (!onAxis(h)) continue;
-    add(h, kTone, QString::number(h.order));
-    toneBins.push_back(h.bin);
+    if (h.Dbfs() && onAxis(h)) add(h, kTone, QString::number(h.order));
   }
-  std::vector<double> levels;
-  for (int k = 1; k < bins; ++k) levels.push_back(spectrum_.dbfs[k]);
-  std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
-  const double median = levels[levels.size() / 2];
   struct Pickup {
     const analysis::SpectrumLine* line;
     int hz;
   };
   std::vector<Pickup> pickups;
-  const int lobe = analysis::MainLobeHalfWidth(spectrum_.window);
   for (const auto* lines : {&figures_.mains50, &figures_.mains60}) {
     for (const auto& l : *lines) {
-      // A line on the tone is the tone's level, not pickup: no mark of its own.
-      if (l.coincidesWith != 0 || !onAxis(l) || spectrum_.dbfs[l.bin] < median + 10.0) continue;
-      const bool onTone = std::any_of(toneBins.begin(), toneBins.end(),
-                                      [&](int b) { return std::abs(b - l.bin) <= lobe; });
-      if (onTone) continue;
-      pickups.push_back({&l, (lines == &figures_.mains50 ? 50 : 60) * l.order});
+      if (l.Dbfs() && onAxis(l)) {
+        pickups.push_back({&l, (lines == &figures_.mains50 ? 50 : 60) * l.order});
+      }
     }
   }
-  // The strongest first; a line whose mark would cover another's (300 Hz is
-  // both the 6th of 50 Hz and the 5th of 60 Hz) is left out.
+  // The strongest first.
   std::stable_sort(pickups.begin(), pickups.end(),
                    [](const Pickup& a, const Pickup& b) { return a.line->dbfs > b.line->dbfs; });
-  for (const Pickup& m : pickups) {
-    const QRectF tri = triangle(tipOf(m.line->bin));
-    if (std::any_of(triangles.begin(), triangles.end(),
-                    [&](const QRectF& r) { return r.intersects(tri); }))
-      continue;
-    add(*m.line, kMains, QStringLiteral("%1Hz").arg(m.hz));
-  }
+  for (const Pickup& m : pickups) add(*m.line, kMains, QStringLiteral("%1Hz").arg(m.hz));
 
   for (const Mark& m : marks) {
     p.setPen(m.colour);

@@ -113,7 +113,20 @@ const std::vector<std::string> kSpectrumKeys = {"channel",
                                                 "enob_bits",
                                                 "noise_density_nV_rtHz",
                                                 "mains_50hz_dbfs",
-                                                "mains_60hz_dbfs"};
+                                                "mains_60hz_dbfs",
+                                                "fundamental_absent",
+                                                "harmonic2_dbfs",
+                                                "harmonic3_dbfs",
+                                                "harmonic4_dbfs",
+                                                "harmonic5_dbfs",
+                                                "harmonic6_dbfs",
+                                                "second_tone_hz",
+                                                "second_tone_dbfs",
+                                                "snr_without_mains_db",
+                                                "thd_bound_db",
+                                                "enob_fs_bits",
+                                                "mains_50hz_bound_dbfs",
+                                                "mains_60hz_bound_dbfs"};
 
 TEST(CliAnalyzeTest, JsonHasExactlyTheKeysAndTheLibrarysFigures) {
   TempDir dir;
