@@ -26,7 +26,7 @@ const std::array<CommandInfo, 8>& Commands() {
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
-        "--virtual-fault", "--sine", "--mains"},
+        "--virtual-fault", "--sine", "--mains", "--drift", "--flicker"},
        {"--virtual", "--volt", "--force", "--analyze"},
        false},
       {Command::kStats, "stats", {}, {"--volt"}, true},
@@ -35,7 +35,7 @@ const std::array<CommandInfo, 8>& Commands() {
       {Command::kLog,
        "log",
        {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
-        "--csv", "--virtual-fault", "--sine", "--mains"},
+        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker"},
        {"--virtual", "--volt", "--force"},
        false},
       {Command::kSweep,
@@ -212,11 +212,25 @@ std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& opt
     o.mains.push_back(std::get<MainsOption>(parsed));
     return std::string();
   }
+  if (option == "--drift") {
+    auto parsed = ParseDriftOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.drifts.push_back(std::get<DriftOption>(parsed));
+    return std::string();
+  }
+  if (option == "--flicker") {
+    auto parsed = ParseFlickerOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.flickers.push_back(std::get<FlickerOption>(parsed));
+    return std::string();
+  }
   return std::nullopt;
 }
 
 // Options that may be given more than once (one per channel).
-bool Repeatable(const std::string& option) { return option == "--sine" || option == "--mains"; }
+bool Repeatable(const std::string& option) {
+  return option == "--sine" || option == "--mains" || option == "--drift" || option == "--flicker";
+}
 
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
   if (auto longRun = ApplyLongRunValue(o, option, value)) return *longRun;
@@ -324,6 +338,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if ((!o.sines.empty() || !o.mains.empty()) && !o.virtualBoard) {
       return Fail("--sine と --mains は --virtual と一緒に使います");
     }
+    if ((!o.drifts.empty() || !o.flickers.empty()) && !o.virtualBoard) {
+      return Fail("--drift と --flicker は --virtual と一緒に使います");
+    }
   }
   r.ok = true;
   return r;
@@ -335,6 +352,7 @@ std::string UsageText() {
          "                       [--gain G] [--filter sinc3|sinc4] [--buffer on|off]\n"
          "                       [--chop on|off] [--volt] [--out FILE] [--force] [--analyze]\n"
          "                       [--sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]] [--mains CH,50|60,VOLTS]\n"
+         "                       [--drift CH,UV_PER_HOUR] [--flicker CH,CORNER_HZ]\n"
          "  velqoris-cli stats FILE [--volt]\n"
          "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
          "  velqoris-cli export FILE --csv OUT.csv\n"
@@ -374,7 +392,8 @@ std::string HelpText(Command command) {
              "を付けます)\n"
              "  --force              既存のファイルを上書きします\n"
              "  --analyze            測定後にノイズ解析の結果も表示します (analyze と同じ内容)\n" +
-             SignalOptionsUsage() + "  --virtual-fault F    仮想ボードの故障を試します: " +
+             SignalOptionsUsage() + SlowNoiseOptionsUsage() +
+             "  --virtual-fault F    仮想ボードの故障を試します: " +
              JoinValues(VirtualFaultNames()) +
              "\n"
              "  Ctrl-C で測定を中止します (10 件以上あれば結果を表示・保存します)。\n";
@@ -403,7 +422,7 @@ std::string HelpText(Command command) {
              "                       チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)\n"
              "  --force              既存の CSV ファイルを上書きします\n"
              "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
-             "  --virtual-fault, --sine, --mains は measure と同じです。\n"
+             "  --virtual-fault, --sine, --mains, --drift, --flicker は measure と同じです。\n"
              "  Ctrl-C で測定を中止します "
              "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
     case Command::kSweep:

@@ -9,6 +9,7 @@
 #include "analysis/Spectrum_window.h"
 #include "records/Measure_settings.h"
 #include "virtualboard/Signal_options.h"
+#include "virtualboard/Slow_noise_options.h"
 
 namespace velqoris::cli {
 
@@ -36,6 +37,8 @@ struct Options {
   analysis::SpectrumWindow window = analysis::kDefaultWindow;
   std::vector<SineOption> sines;  // the virtual board's test signal, per channel
   std::vector<MainsOption> mains;
+  std::vector<DriftOption> drifts;  // the virtual board's drift and 1/f noise, per channel
+  std::vector<FlickerOption> flickers;
   // log and sweep
   std::int64_t runCount = 0;    // --count: any number of results up to one start command
   std::int64_t durationMs = 0;  // log: --duration; sweep: --max-time per setting
