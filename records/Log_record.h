@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "records/Measure_settings.h"
+
 namespace velqoris {
 
 // Results missing before a sample: the log's start commands leave a gap.
@@ -37,5 +39,30 @@ struct LogRecord {
     return HasChannel(channel) ? static_cast<std::int64_t>(codes[channel].size()) : 0;
   }
 };
+
+// The settings a record's figures need, as the other analyses take them: the
+// rate and gain indices (outside their lists when not listed or not known),
+// the filter and chopping when the log says; the channel choice from the
+// channels held.
+inline MeasureSettings SettingsOf(const LogRecord& r) {
+  MeasureSettings s;
+  s.spsSel = -1;
+  for (std::size_t i = 0; i < kDataRates.size(); ++i) {
+    if (kDataRates[i] == r.rateSps) s.spsSel = static_cast<std::int32_t>(i);
+  }
+  s.GainSel = -1;
+  s.Gain = 0;
+  for (std::size_t i = 0; i < kGains.size(); ++i) {
+    if (r.gain && kGains[i] == *r.gain) {
+      s.GainSel = static_cast<std::int32_t>(i);
+      s.Gain = kGains[i];
+    }
+  }
+  s.CHSel = r.HasChannel(0) && r.HasChannel(1) ? 2 : (r.HasChannel(1) ? 1 : 0);
+  s.fSinc4 = r.sinc4.value_or(true) ? 1 : 0;
+  s.fCHOP_ON = r.chop.value_or(false) ? 1 : 0;
+  s.fBUF_ON = r.buffer.value_or(false) ? 1 : 0;
+  return s;
+}
 
 }  // namespace velqoris

@@ -21,8 +21,8 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 8>& Commands() {
-  static const std::array<CommandInfo, 8> commands = {{
+const std::array<CommandInfo, 9>& Commands() {
+  static const std::array<CommandInfo, 9> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
@@ -46,6 +46,7 @@ const std::array<CommandInfo, 8>& Commands() {
        false},
       {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
       {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
+      {Command::kStability, "stability", {"--channel", "--png", "--csv"}, {"--json"}, true},
   }};
   return commands;
 }
@@ -233,6 +234,11 @@ bool Repeatable(const std::string& option) {
 }
 
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
+  if (o.command == Command::kStability && option == "--channel") {
+    if (value != "0" && value != "1") return NotAllowed(option, value, "0 (CH0), 1 (CH1)");
+    o.logChannel = value == "0" ? 0 : 1;
+    return {};
+  }
   if (auto longRun = ApplyLongRunValue(o, option, value)) return *longRun;
   if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
   if (option == "--png" || option == "--csv") {
@@ -273,7 +279,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
                 "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum, "
-                "log, sweep");
+                "log, sweep, stability");
   }
 
   ParseResult r;
@@ -365,6 +371,7 @@ std::string UsageText() {
          "  velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
          "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
          "                        [--csv OUT.csv] [--json]\n"
+         "  velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv OUT.csv]\n"
          "  velqoris-cli COMMAND --help\n";
 }
 
@@ -450,7 +457,8 @@ std::string HelpText(Command command) {
              "  Ctrl-C で中止します (それまでの表、CSV、PNG を残します)。\n";
     case Command::kAnalyze:
       return "velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
-             "  データファイルのノイズ解析: チャネルごとに平均値、RMS ノイズ、p-p ノイズ、\n"
+             "  データファイルまたはログの CSV (全体) のノイズ解析: チャネルごとに平均値、\n"
+             "  RMS ノイズ、p-p ノイズ、\n"
              "  実効分解能、ノイズフリー分解能、歪度・過剰尖度、RMS ノイズの代表値との比。\n"
              "  --png OUT.png   ヒストグラムと正規分布の曲線を PNG に書き出します\n"
              "  --volt          ヒストグラムの横軸を電圧値 [uV] にします (既定 AD変換値)\n"
@@ -464,6 +472,17 @@ std::string HelpText(Command command) {
              "  --png OUT.png   スペクトル [dBFS] を PNG に書き出します\n"
              "  --csv OUT.csv   ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] "
              "を書き出します\n"
+             "  --json          結果を JSON で出力します (求まらない値は null)\n";
+    case Command::kStability:
+      return "velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv "
+             "OUT.csv]\n"
+             "  ログの CSV またはデータファイルの安定性解析: アラン偏差 (重複あり) と最小値、\n"
+             "  ドリフト [uV/時]、平均化ノイズスペクトル (Hann 窓、50 % 重複) の白色ノイズ密度と\n"
+             "  1/f コーナー周波数、0.1〜10 Hz ノイズ (RMS と 10 秒ごとの p-p)。\n"
+             "  ログの途切れ ('#' の行) は時間軸の欠けとして扱います。\n"
+             "  --channel 0|1   解析するチャネル (既定: ファイルにあるすべて)\n"
+             "  --png OUT.png   アラン偏差 (両対数) と平均化スペクトルを PNG に書き出します\n"
+             "  --csv OUT.csv   アラン偏差の表 (tau_s, adev_uV, adev_nV, terms, error_nV)\n"
              "  --json          結果を JSON で出力します (求まらない値は null)\n";
   }
   return UsageText();

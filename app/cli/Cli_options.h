@@ -13,7 +13,17 @@
 
 namespace velqoris::cli {
 
-enum class Command { kMeasure, kStats, kPlot, kExport, kAnalyze, kSpectrum, kLog, kSweep };
+enum class Command {
+  kMeasure,
+  kStats,
+  kPlot,
+  kExport,
+  kAnalyze,
+  kSpectrum,
+  kLog,
+  kSweep,
+  kStability
+};
 
 struct Options {
   Command command = Command::kMeasure;
@@ -44,6 +54,7 @@ struct Options {
   std::int64_t durationMs = 0;  // log: --duration; sweep: --max-time per setting
   std::vector<int> rateSels;    // sweep: indices of kDataRates, in the order given
   std::vector<int> gainSels;    // sweep: indices of kGains, in the order given
+  int logChannel = -1;          // stability: --channel 0|1; -1 every channel held
 };
 
 // The most results one start command asks for (five hexadecimal digits).
