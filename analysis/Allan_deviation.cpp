@@ -28,6 +28,8 @@ struct Window {
 };
 
 // Sum of squared differences of adjacent m-averages, and their number.
+// Whole windows (every term of a record without gaps) sum the differences
+// of their integer sums and divide by m² once at the end.
 std::pair<double, std::int64_t> SquaredDifferences(const std::int32_t* v, std::int64_t n,
                                                    std::int64_t m) {
   Window a;
@@ -36,12 +38,17 @@ std::pair<double, std::int64_t> SquaredDifferences(const std::int32_t* v, std::i
   for (std::int64_t i = m; i < 2 * m; ++i) b.Add(v[i]);
   // A window that misses up to 1 % of its periods still averages well.
   const std::int64_t need = m - m / 100;
-  double sum = 0.0;
+  double whole = 0.0;
+  double partial = 0.0;
   std::int64_t terms = 0;
   for (std::int64_t p = 0;; ++p) {
-    if (a.Usable(need) && b.Usable(need)) {
+    if (a.count == m && b.count == m) {
+      const auto d = static_cast<double>(b.sum - a.sum);
+      whole += d * d;
+      ++terms;
+    } else if (a.Usable(need) && b.Usable(need)) {
       const double d = b.Mean() - a.Mean();
-      sum += d * d;
+      partial += d * d;
       ++terms;
     }
     if (p + 2 * m >= n) break;
@@ -50,7 +57,8 @@ std::pair<double, std::int64_t> SquaredDifferences(const std::int32_t* v, std::i
     b.Remove(v[p + m]);
     b.Add(v[p + 2 * m]);
   }
-  return {sum, terms};
+  const auto mm = static_cast<double>(m);
+  return {whole / (mm * mm) + partial, terms};
 }
 
 }  // namespace

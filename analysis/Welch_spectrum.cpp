@@ -175,4 +175,30 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid&
   return w;
 }
 
+Spectrum AsSpectrum(const WelchSpectrum& w, std::optional<int> gain) {
+  Spectrum s;
+  s.window = SpectrumWindow::kHann;
+  if (w.Empty()) return s;
+  s.n = w.segmentLength;
+  s.rateSps = w.rateSps;
+  s.binHz = w.binHz;
+  s.gain = gain;
+  const std::size_t bins = w.psdCodes.size();
+  s.power.resize(bins);
+  s.dbfs.resize(bins);
+  if (w.nanovoltsPerCode) s.densityNvRtHz.resize(bins);
+  for (std::size_t k = 0; k < bins; ++k) {
+    const double p = w.psdCodes[k] * w.binHz;
+    s.power[k] = p;
+    // Hann: S1 = n/2, S2 = 3n/8, so a bin's amplitude is √(1.5 c P), c = 2 inside.
+    const double c = k == 0 || k + 1 == bins ? 1.0 : 2.0;
+    const double amplitude = std::sqrt(1.5 * c * p);
+    s.dbfs[k] = amplitude > 0.0
+                    ? std::max(kFloorDbfs, 20.0 * std::log10(amplitude / kFullScaleAmplitudeCodes))
+                    : kFloorDbfs;
+    if (w.nanovoltsPerCode) s.densityNvRtHz[k] = w.Density(k);
+  }
+  return s;
+}
+
 }  // namespace velqoris::analysis

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/Sample_grid.h"
+#include "analysis/Spectrum.h"
 
 namespace velqoris::analysis {
 
@@ -41,5 +42,9 @@ int WelchSegmentLength(std::int64_t longestStretch, double rateSps);
 // values on the grid of `grid`; segments lie inside its gap-free stretches.
 WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid& grid,
                                    double rateSps, std::optional<double> nanovoltsPerCode);
+
+// The averaged spectrum in the form of one record's spectrum (Hann, n = the
+// segment length, powers averaged), for the spectrum page and its figures.
+Spectrum AsSpectrum(const WelchSpectrum& welch, std::optional<int> gain);
 
 }  // namespace velqoris::analysis
