@@ -17,8 +17,8 @@
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Stability_analysis.h"
-#include "app/Log_analysis.h"
-#include "app/Spectrum_view.h"
+#include "plots/Spectrum_view.h"
+#include "session/Log_analysis.h"
 
 class QComboBox;
 class QGroupBox;

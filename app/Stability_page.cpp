@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "analysis/Stability_rows.h"
-#include "app/Figure_table.h"
-#include "app/Log_log_view.h"
-#include "app/Stability_plots.h"
+#include "plots/Figure_table.h"
+#include "plots/Log_log_view.h"
+#include "plots/Stability_plots.h"
 
 namespace velqoris {
 

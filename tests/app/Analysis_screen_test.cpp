@@ -20,12 +20,12 @@
 #include <string>
 
 #include "app/Analysis_window.h"
-#include "app/Histogram_view.h"
-#include "app/Run_data.h"
 #include "app/Stability_page.h"
 #include "app/Velqoris_main.h"
 #include "board/Clock.h"
 #include "message/Message_box.h"
+#include "plots/Histogram_view.h"
+#include "session/Run_data.h"
 #include "tests/support/Fake_event_host.h"
 #include "virtualboard/Signal_options.h"
 #include "virtualboard/Slow_noise_options.h"
