@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 #include "analysis/Code_scale.h"
+#include "analysis/Fft.h"
 #include "analysis/Spectrum.h"
 
 namespace velqoris::analysis {
@@ -150,17 +152,47 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid&
   w.binHz = rateSps / length;
   const std::size_t bins = static_cast<std::size_t>(length / 2 + 1);
   std::vector<double> sum(bins, 0.0);
-  std::vector<double> segment(static_cast<std::size_t>(length));
+  // Every segment's start on the grid, inside gap-free stretches.
+  std::vector<const std::int32_t*> starts;
   const std::int64_t hop = length / 2;
   for (const Stretch& s : grid.Stretches()) {
     for (std::int64_t start = 0; start + length <= s.length; start += hop) {
-      const std::int32_t* v = values + s.gridStart + start;
-      for (int i = 0; i < length; ++i) segment[static_cast<std::size_t>(i)] = CodeOffset(v[i]);
-      RemoveLine(segment);
-      const std::vector<double> power =
-          WindowedPower(segment.data(), length, SpectrumWindow::kHann);
-      for (std::size_t k = 0; k < bins; ++k) sum[k] += power[k];
-      ++w.segments;
+      starts.push_back(values + s.gridStart + start);
+    }
+  }
+  w.segments = static_cast<std::int64_t>(starts.size());
+  if (starts.empty()) return w;
+  const std::vector<double> hann = WindowCoefficients(SpectrumWindow::kHann, length);
+  double s2 = 0.0;
+  for (double c : hann) s2 += c * c;
+  const auto n = static_cast<std::size_t>(length);
+  std::vector<double> a(n);
+  std::vector<double> b(n);
+  std::vector<std::complex<double>> in(n);
+  std::vector<std::complex<double>> out(n);
+  const Fft fft(length);
+  const auto prepare = [&](const std::int32_t* v, std::vector<double>& x) {
+    for (std::size_t i = 0; i < n; ++i) x[i] = CodeOffset(v[i]);
+    RemoveLine(x);
+    for (std::size_t i = 0; i < n; ++i) x[i] *= hann[i];
+  };
+  // Two real segments in one complex transform: z = a + i b gives
+  // A_k = (Z_k + conj Z_{n−k}) / 2 and B_k = (Z_k − conj Z_{n−k}) / 2i.
+  for (std::size_t j = 0; j < starts.size(); j += 2) {
+    const bool pair = j + 1 < starts.size();
+    prepare(starts[j], a);
+    if (pair) {
+      prepare(starts[j + 1], b);
+    } else {
+      std::fill(b.begin(), b.end(), 0.0);
+    }
+    for (std::size_t i = 0; i < n; ++i) in[i] = {a[i], b[i]};
+    fft.Forward(in.data(), out.data());
+    for (std::size_t k = 0; k < bins; ++k) {
+      const std::complex<double> z = out[k];
+      const std::complex<double> mirror = std::conj(out[(n - k) % n]);
+      const double c = k == 0 || k + 1 == bins ? 1.0 : 2.0;
+      sum[k] += c * (std::norm(z + mirror) + std::norm(z - mirror)) / 4.0 / (length * s2);
     }
   }
   w.psdCodes.resize(bins);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -42,8 +43,8 @@ bool ParseSeconds(std::string_view text, double& value) {
   int decimals = -1;
   for (const char c : text) {
     if (c >= '0' && c <= '9') {
+      if (++digits > 17) return Parse(text, value);
       mantissa = mantissa * 10 + (c - '0');
-      ++digits;
       if (decimals >= 0) ++decimals;
     } else if (c == '.' && decimals < 0) {
       decimals = 0;
@@ -51,7 +52,7 @@ bool ParseSeconds(std::string_view text, double& value) {
       return Parse(text, value);
     }
   }
-  if (digits == 0 || digits > 17 || decimals > 9) return Parse(text, value);
+  if (digits == 0 || decimals > 9) return Parse(text, value);
   value = static_cast<double>(mantissa) / kPowers[decimals < 0 ? 0 : decimals];
   return true;
 }
@@ -171,9 +172,12 @@ void LogCsvParser::SettingsLine(std::string_view text) {
         v = NumberAfter(s, i);
       }
       if (!v) v = NumberAfter(s, 0);
-      if (v && *v > 0.0) settingsRate_ = *v;
+      // The board's rates lie between 4.7 and 4800 sps; a rate far outside is no rate.
+      if (v && *v > 0.0 && *v <= 1e6) settingsRate_ = *v;
     } else if (const auto g = std::min(s.find("gain"), s.find("ゲイン")); g != std::string::npos) {
-      if (const auto v = NumberAfter(s, g); v && *v >= 1.0) r.gain = static_cast<int>(*v);
+      if (const auto v = NumberAfter(s, g); v && *v >= 1.0 && *v <= 1e6) {
+        r.gain = static_cast<int>(*v);
+      }
     } else if (s.find("sinc4") != std::string::npos) {
       r.sinc4 = true;
     } else if (s.find("sinc3") != std::string::npos) {
