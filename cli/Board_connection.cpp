@@ -1,7 +1,7 @@
 #include "cli/Board_connection.h"
 
-#include "cli/Exit_codes.h"
 #include "board/Usb_backend.h"
+#include "cli/Exit_codes.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
 #include "virtualboard/Signal_options.h"

@@ -6,8 +6,8 @@
 #include <set>
 #include <variant>
 
-#include "session/Measurement.h"
 #include "cli/Duration_text.h"
+#include "session/Measurement.h"
 
 namespace velqoris::cli {
 

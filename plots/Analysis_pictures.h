@@ -6,8 +6,8 @@
 #include <QImage>
 
 #include "analysis/Spectrum_window.h"
-#include "session/Run_data.h"
 #include "session/Held_channels.h"
+#include "session/Run_data.h"
 
 namespace velqoris::cli {
 
