@@ -9,7 +9,7 @@
 #include "session/Held_channels.h"
 #include "session/Run_data.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 // A view's size in the pictures, and the title line above each.
 inline constexpr int kPanelWidth = 760;
@@ -28,4 +28,4 @@ QImage HistogramPanel(const HeldChannel& channel, const MeasureSettings& setting
 QImage SpectrumPanel(const HeldChannel& channel, const MeasureSettings& settings,
                      analysis::SpectrumWindow window);
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

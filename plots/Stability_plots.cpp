@@ -3,12 +3,11 @@
 #include <cmath>
 
 #include "analysis/Figure_rows.h"
+#include "plots/Plot_text.h"
 
 namespace velqoris {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Points per decade the averaged spectrum is drawn with: the mean power of
 // the bins in each step, so a long segment's 65536 bins read as one trace.
@@ -18,8 +17,9 @@ constexpr double kPointsPerDecade = 60.0;
 
 void ShowAllanDeviation(LogLogView& view, const analysis::StabilityAnalysis& a) {
   if (a.allan.points.empty()) {
-    view.Clear(a.rateSps > 0.0 ? Text("平均化時間ごとの項が 4 つ以上になるだけのデータがありません")
-                               : Text("データレートが不明なため、アラン偏差は計算できません"));
+    view.Clear(a.rateSps > 0.0
+                   ? Utf8Text("平均化時間ごとの項が 4 つ以上になるだけのデータがありません")
+                   : Utf8Text("データレートが不明なため、アラン偏差は計算できません"));
     return;
   }
   LogLogSeries s;
@@ -34,20 +34,22 @@ void ShowAllanDeviation(LogLogView& view, const analysis::StabilityAnalysis& a) 
   std::optional<LogLogMark> minimum;
   if (a.allan.minimum) {
     const auto& p = a.allan.points[*a.allan.minimum];
-    minimum = LogLogMark{
-        nv ? *p.nanovolts : p.codes,
-        Text("最小 ") + QString::fromStdString(analysis::Fixed(nv ? *p.nanovolts : p.codes, 2)) +
-            (nv ? Text(" nV") : Text(" digit")) + Text(" (τ = ") +
-            QString::number(p.tauSeconds, 'g', 3) + Text(" s)")};
+    minimum =
+        LogLogMark{nv ? *p.nanovolts : p.codes,
+                   Utf8Text("最小 ") +
+                       QString::fromStdString(analysis::Fixed(nv ? *p.nanovolts : p.codes, 2)) +
+                       (nv ? Utf8Text(" nV") : Utf8Text(" digit")) + Utf8Text(" (τ = ") +
+                       QString::number(p.tauSeconds, 'g', 3) + Utf8Text(" s)")};
   }
-  view.SetPlot({s}, Text("平均化時間 τ (s)"),
-               nv ? Text("アラン偏差 (nV, 入力換算)") : Text("アラン偏差 (digit)"), minimum);
+  view.SetPlot({s}, Utf8Text("平均化時間 τ (s)"),
+               nv ? Utf8Text("アラン偏差 (nV, 入力換算)") : Utf8Text("アラン偏差 (digit)"),
+               minimum);
 }
 
 void ShowAveragedSpectrum(LogLogView& view, const analysis::StabilityAnalysis& a) {
   const auto& w = a.spectrum;
   if (w.Empty()) {
-    view.Clear(Text("平均化スペクトルを計算できるだけのデータがありません"));
+    view.Clear(Utf8Text("平均化スペクトルを計算できるだけのデータがありません"));
     return;
   }
   LogLogSeries s;
@@ -68,18 +70,19 @@ void ShowAveragedSpectrum(LogLogView& view, const analysis::StabilityAnalysis& a
   std::optional<LogLogMark> white;
   const auto level = nv ? w.whiteNvRtHz : w.whiteCodesRtHz;
   if (level) {
-    white = LogLogMark{*level, Text("白色ノイズ ") + QString::number(*level, 'g', 4) +
-                                   (nv ? Text(" nV/√Hz") : Text(" digit/√Hz"))};
+    white = LogLogMark{*level, Utf8Text("白色ノイズ ") + QString::number(*level, 'g', 4) +
+                                   (nv ? Utf8Text(" nV/√Hz") : Utf8Text(" digit/√Hz"))};
   }
   std::optional<LogLogMark> corner;
   if (w.flickerCornerHz) {
     corner = LogLogMark{
         *w.flickerCornerHz,
-        Text("1/f コーナー ") + QString::number(*w.flickerCornerHz, 'g', 3) + Text(" Hz")};
+        Utf8Text("1/f コーナー ") + QString::number(*w.flickerCornerHz, 'g', 3) + Utf8Text(" Hz")};
   }
-  view.SetPlot({s}, Text("周波数 (Hz)"),
-               nv ? Text("ノイズ密度 (nV/√Hz, 入力換算, 平均化)") : Text("ノイズ密度 (digit/√Hz)"),
-               white, corner);
+  view.SetPlot(
+      {s}, Utf8Text("周波数 (Hz)"),
+      nv ? Utf8Text("ノイズ密度 (nV/√Hz, 入力換算, 平均化)") : Utf8Text("ノイズ密度 (digit/√Hz)"),
+      white, corner);
 }
 
 }  // namespace velqoris
