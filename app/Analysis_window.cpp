@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -173,6 +174,14 @@ void AnalysisWindow::TakeLog() {
     c.stability = l->stability;
   }
   backButton_->show();
+  // The averaged spectrum is always Hann's; the choice shows it and waits.
+  if (windowCombo_->isEnabled()) chosenWindow_ = windowCombo_->currentIndex();
+  {
+    const QSignalBlocker quiet(windowCombo_);
+    windowCombo_->setCurrentIndex(static_cast<int>(
+        std::find(kWindows.begin(), kWindows.end(), analysis::SpectrumWindow::kHann) -
+        kWindows.begin()));
+  }
   windowCombo_->setEnabled(false);
   ShowChannels();
 }
@@ -180,6 +189,10 @@ void AnalysisWindow::TakeLog() {
 void AnalysisWindow::ShowDataOnDisplay() {
   log_.reset();
   backButton_->hide();
+  if (!windowCombo_->isEnabled()) {
+    const QSignalBlocker quiet(windowCombo_);
+    windowCombo_->setCurrentIndex(chosenWindow_);
+  }
   windowCombo_->setEnabled(true);
   stale_ = true;
   if (!measuring_) {

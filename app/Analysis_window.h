@@ -109,6 +109,7 @@ class AnalysisWindow : public QWidget {
   QPushButton* openLogButton_ = nullptr;
   QPushButton* backButton_ = nullptr;
   std::optional<LogAnalysis> log_;
+  int chosenWindow_ = 0;  // the window function chosen before a log was shown
   bool loading_ = false;
   std::thread loader_;
 };

@@ -390,7 +390,12 @@ TEST_F(AnalysisWindowTest, OpensALogWholeAndGoesBackToTheDataOnDisplay) {
   EXPECT_DOUBLE_EQ(w->Stability(1)->rateSps, 100.0);
   EXPECT_EQ(w->Spectrum(1)->spectrum.n, w->Stability(1)->spectrum.segmentLength);
   EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("ログ: ")));
+  const auto* windowCombo = w->findChild<QComboBox*>("WindowCombo");
+  EXPECT_EQ(windowCombo->currentText(),
+            QString::fromUtf8(analysis::WindowLabel(analysis::SpectrumWindow::kHann)));
   Find<QPushButton>("BackToDataButton")->click();
+  EXPECT_EQ(windowCombo->currentText(),
+            QString::fromUtf8(analysis::WindowLabel(analysis::kDefaultWindow)));
   EXPECT_FALSE(w->ShowingLog());
   EXPECT_EQ(w->Noise(1), nullptr);
   EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("表示中のデータがありません")));
