@@ -4,6 +4,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -13,6 +16,8 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
+#include "app/File_dialogs.h"
+#include "app/Stability_page.h"
 #include "plots/Figure_table.h"
 #include "plots/Histogram_view.h"
 #include "plots/Plot_text.h"
@@ -41,6 +46,23 @@ QString SettingsText(const MeasureSettings& s, const std::array<int, 2>& counts)
   parts << Utf8Text(s.fBUF_ON == 1 ? "BUF ON" : "BUF OFF");
   parts << Utf8Text(s.fCHOP_ON == 1 ? "CHOP ON" : "CHOP OFF");
   return Utf8Text("表示中のデータ: ") + parts.join(Utf8Text("  /  "));
+}
+
+QString LogText(const LogAnalysis& log) {
+  QStringList parts;
+  std::int64_t count = 0;
+  for (const auto& c : log.channels) count = std::max<std::int64_t>(count, c ? c->count : 0);
+  if (log.rateSps > 0) parts << Utf8Text("%1 sps").arg(log.rateSps);
+  parts << Utf8Text("%1 点").arg(count);
+  if (log.gain) parts << Utf8Text("ゲイン %1").arg(*log.gain);
+  for (const auto& c : log.channels) {
+    if (c && !c->stability.gaps.empty()) {
+      parts << Utf8Text("途切れ %1 か所").arg(c->stability.gaps.size());
+      break;
+    }
+  }
+  return Utf8Text("ログ: ") + QString::fromStdString(log.path) + Utf8Text("  /  ") +
+         parts.join(Utf8Text("  /  ")) + Utf8Text("  (スペクトルは平均化、Hann 窓)");
 }
 
 constexpr int kDefaultWidth = 1200;
@@ -78,17 +100,107 @@ AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
   pages_->setObjectName("AnalysisPages");
   pages_->addTab(BuildNoisePage(), Utf8Text("ヒストグラム"));
   pages_->addTab(BuildSpectrumPage(), Utf8Text("スペクトル"));
+  stabilityPage_ = new StabilityPage;
+  stabilityPage_->setObjectName("StabilityPage");
+  pages_->addTab(stabilityPage_, Utf8Text("安定性"));
 
+  openLogButton_ = new QPushButton(Utf8Text("ログを開く..."), this);
+  openLogButton_->setObjectName("OpenLogButton");
+  backButton_ = new QPushButton(Utf8Text("表示中のデータに戻る"), this);
+  backButton_->setObjectName("BackToDataButton");
+  backButton_->hide();
+  QObject::connect(openLogButton_, &QPushButton::clicked, this, [this] {
+    const auto path = QtFileDialogs().OpenFileName(
+        this, {"ログ・データファイル (*.csv *.CSV *.DTA *.dta);;すべてのファイル (*)", "*.csv"});
+    if (path) OpenLog(*path);
+  });
+  QObject::connect(backButton_, &QPushButton::clicked, this, [this] { ShowDataOnDisplay(); });
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(note_, 1);
+  top->addWidget(backButton_);
+  top->addWidget(openLogButton_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
-  layout->addWidget(note_);
+  layout->addLayout(top);
   layout->addWidget(pages_, 1);
   // Both channels' plots and every figure row on a 1280 × 1024 screen.
   resize(kDefaultWidth, kDefaultHeight);
   Refresh();
 }
 
-AnalysisWindow::~AnalysisWindow() = default;
+AnalysisWindow::~AnalysisWindow() {
+  // A log still being read is waited for; its result goes nowhere.
+  if (loader_.joinable()) loader_.join();
+}
+
+void AnalysisWindow::OpenLog(const std::string& path) {
+  if (loading_) return;
+  if (loader_.joinable()) loader_.join();
+  loading_ = true;
+  openLogButton_->setEnabled(false);
+  note_->setText(Utf8Text("ログを読み込んで解析しています: ") + QString::fromStdString(path));
+  loader_ = std::thread([this, path] {
+    auto result = std::make_shared<LogAnalysis>(AnalyzeLogFile(path));
+    // The finished analysis crosses to the UI thread whole.
+    QMetaObject::invokeMethod(
+        this, [this, result] { LogAnalysed(std::move(*result)); }, Qt::QueuedConnection);
+  });
+}
+
+void AnalysisWindow::LogAnalysed(LogAnalysis analysis) {
+  loading_ = false;
+  openLogButton_->setEnabled(true);
+  if (analysis.status != LogReadStatus::kOk) {
+    note_->setText(QString::fromStdString(analysis.message));
+    return;
+  }
+  log_ = std::move(analysis);
+  TakeLog();
+}
+
+// The log's analyses become the ones shown.
+void AnalysisWindow::TakeLog() {
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    Channel& c = channels_[ch];
+    const auto& l = log_->channels[ch];
+    counts_[ch] = l ? static_cast<int>(std::min<std::int64_t>(l->count, 1 << 30)) : 0;
+    c.noise.reset();
+    c.spectrumAnalysis.reset();
+    c.stability.reset();
+    if (!l) continue;
+    c.noise = l->noise;
+    c.spectrumAnalysis = l->spectrum;
+    c.stability = l->stability;
+  }
+  backButton_->show();
+  // The averaged spectrum is always Hann's; the choice shows it and waits.
+  if (windowCombo_->isEnabled()) chosenWindow_ = windowCombo_->currentIndex();
+  {
+    const QSignalBlocker quiet(windowCombo_);
+    windowCombo_->setCurrentIndex(static_cast<int>(
+        std::find(kWindows.begin(), kWindows.end(), analysis::SpectrumWindow::kHann) -
+        kWindows.begin()));
+  }
+  windowCombo_->setEnabled(false);
+  ShowChannels();
+}
+
+void AnalysisWindow::ShowDataOnDisplay() {
+  log_.reset();
+  backButton_->hide();
+  if (!windowCombo_->isEnabled()) {
+    const QSignalBlocker quiet(windowCombo_);
+    windowCombo_->setCurrentIndex(chosenWindow_);
+  }
+  windowCombo_->setEnabled(true);
+  stale_ = true;
+  if (!measuring_) {
+    Refresh();
+  } else {
+    RunStarted();
+  }
+}
 
 QWidget* AnalysisWindow::BuildNoisePage() {
   auto* page = new QWidget;
@@ -157,8 +269,8 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
     for (Channel& c : channels_) c.spectrum->SetLogFrequency(axisCombo_->currentIndex() == 1);
   });
   QObject::connect(windowCombo_, &QComboBox::currentIndexChanged, this, [this](int) {
-    // Only the spectra depend on the window.
-    if (!isVisible() || stale_ || measuring_) return;
+    // Only the spectra depend on the window; a log's spectrum is averaged with Hann.
+    if (!isVisible() || stale_ || measuring_ || log_) return;
     ComputeSpectra();
     ShowSpectra();
   });
@@ -175,16 +287,23 @@ void AnalysisWindow::DataChanged(bool voltMode) {
   voltMode_ = voltMode;
   measuring_ = false;
   stale_ = true;
+  // A log being shown stays; the data on display is computed when it is back.
+  if (log_) {
+    ShowHistograms();
+    return;
+  }
   if (isVisible()) Refresh();
 }
 
 void AnalysisWindow::RunStarted() {
   measuring_ = true;
   stale_ = true;
+  if (log_) return;
   // Drop what was shown at once; nothing is computed until the run ends.
   for (Channel& c : channels_) {
     c.noise.reset();
     c.spectrumAnalysis.reset();
+    c.stability.reset();
   }
   counts_ = {};
   ShowChannels();
@@ -192,7 +311,7 @@ void AnalysisWindow::RunStarted() {
 
 void AnalysisWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (stale_ && !measuring_) Refresh();
+  if (stale_ && !measuring_ && !log_) Refresh();
 }
 
 void AnalysisWindow::Refresh() {
@@ -208,8 +327,12 @@ void AnalysisWindow::Recompute() {
     Channel& c = channels_[ch];
     counts_[ch] = held[ch] ? HeldCount(*buffers[ch]) : 0;
     c.noise.reset();
+    c.stability.reset();
     if (counts_[ch] > 0) {
       c.noise = analysis::AnalyzeChannelNoise(buffers[ch]->Codes, counts_[ch], data_.Settings);
+      c.stability = analysis::AnalyzeStability(
+          buffers[ch]->Codes, counts_[ch], analysis::RateOfSettings(data_.Settings).value_or(0.0),
+          analysis::GainOfSettings(data_.Settings), {}, static_cast<int>(ch));
     }
   }
   ComputeSpectra();
@@ -231,7 +354,9 @@ void AnalysisWindow::ComputeSpectra() {
 
 void AnalysisWindow::ShowChannels() {
   const bool any = counts_[0] > 0 || counts_[1] > 0;
-  if (measuring_) {
+  if (log_) {
+    note_->setText(LogText(*log_));
+  } else if (measuring_) {
     note_->setText(Utf8Text("測定中です。測定が終わると解析します。"));
   } else if (!any) {
     note_->setText(
@@ -248,10 +373,12 @@ void AnalysisWindow::ShowChannels() {
   }
   ShowHistograms();
   ShowSpectra();
+  stabilityPage_->Show({Stability(0), Stability(1)});
 }
 
 void AnalysisWindow::ShowHistograms() {
-  const std::optional<int> gain = analysis::GainOfSettings(data_.Settings);
+  const std::optional<int> gain =
+      log_ ? analysis::GainOfSettings(log_->settings) : analysis::GainOfSettings(data_.Settings);
   const std::optional<double> uvPerCode =
       gain ? std::optional<double>(analysis::MicrovoltsPerCode(*gain)) : std::nullopt;
   for (Channel& c : channels_) {
@@ -289,6 +416,12 @@ const analysis::NoiseAnalysis* AnalysisWindow::Noise(int channel) const {
 const analysis::SpectrumAnalysis* AnalysisWindow::Spectrum(int channel) const {
   if (channel < 0 || channel > 1) return nullptr;
   const auto& s = channels_[static_cast<std::size_t>(channel)].spectrumAnalysis;
+  return s ? &*s : nullptr;
+}
+
+const analysis::StabilityAnalysis* AnalysisWindow::Stability(int channel) const {
+  if (channel < 0 || channel > 1) return nullptr;
+  const auto& s = channels_[static_cast<std::size_t>(channel)].stability;
   return s ? &*s : nullptr;
 }
 

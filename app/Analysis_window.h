@@ -1,21 +1,29 @@
 // The analysis window ("ノイズ解析"), opened from the main window's 解析 menu:
 // per channel of the data on display, the histogram with its noise figures
-// ("ヒストグラム") and the spectrum with its figures ("スペクトル"). It is
-// told when the data on display changes and recomputes then, only while it
-// is shown (else when it is shown next), never during a run.
+// ("ヒストグラム"), the spectrum with its figures ("スペクトル") and the
+// Allan deviation, drift and averaged spectrum ("安定性"). It is told when the
+// data on display changes and recomputes then, only while it is shown (else
+// when it is shown next), never during a run. "ログを開く..." shows a log file
+// instead, read and analysed whole on a thread of its own.
 #pragma once
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <string>
+#include <thread>
 
 #include "analysis/Channel_analysis.h"
+#include "analysis/Stability_analysis.h"
 #include "plots/Spectrum_view.h"
+#include "session/Log_analysis.h"
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QPushButton;
 class QStackedWidget;
 class QTabWidget;
 class QTableWidget;
@@ -24,6 +32,7 @@ namespace velqoris {
 
 class HistogramView;
 class RunData;
+class StabilityPage;
 
 class AnalysisWindow : public QWidget {
  public:
@@ -35,10 +44,18 @@ class AnalysisWindow : public QWidget {
   void DataChanged(bool voltMode);
   // A run started: the data on display is gone until it ends.
   void RunStarted();
+  // Reads and analyses a log CSV or data file off the UI thread, then shows it.
+  void OpenLog(const std::string& path);
+  // Back from a log to the data on display.
+  void ShowDataOnDisplay();
+  bool LogLoading() const { return loading_; }
+  bool ShowingLog() const { return log_.has_value(); }
 
   // What is shown, for tests and tools. Null for a channel without data.
   const analysis::NoiseAnalysis* Noise(int channel) const;
   const analysis::SpectrumAnalysis* Spectrum(int channel) const;
+  const analysis::StabilityAnalysis* Stability(int channel) const;
+  StabilityPage* StabilityView() const { return stabilityPage_; }
   HistogramView* Histogram(int channel) const;
   SpectrumView* SpectrumPlot(int channel) const;
   QTableWidget* NoiseTable(int channel) const;
@@ -61,6 +78,7 @@ class AnalysisWindow : public QWidget {
     QTableWidget* spectrumTable = nullptr;
     std::optional<analysis::NoiseAnalysis> noise;
     std::optional<analysis::SpectrumAnalysis> spectrumAnalysis;
+    std::optional<analysis::StabilityAnalysis> stability;
   };
 
   QWidget* BuildNoisePage();
@@ -71,6 +89,8 @@ class AnalysisWindow : public QWidget {
   void ShowChannels();
   void ShowHistograms();
   void ShowSpectra();
+  void LogAnalysed(LogAnalysis analysis);
+  void TakeLog();
   analysis::SpectrumWindow ChosenWindow() const;
 
   const RunData& data_;
@@ -85,6 +105,13 @@ class AnalysisWindow : public QWidget {
   QComboBox* scaleCombo_ = nullptr;
   QComboBox* axisCombo_ = nullptr;
   QComboBox* windowCombo_ = nullptr;
+  StabilityPage* stabilityPage_ = nullptr;
+  QPushButton* openLogButton_ = nullptr;
+  QPushButton* backButton_ = nullptr;
+  std::optional<LogAnalysis> log_;
+  int chosenWindow_ = 0;  // the window function chosen before a log was shown
+  bool loading_ = false;
+  std::thread loader_;
 };
 
 }  // namespace velqoris

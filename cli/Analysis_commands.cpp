@@ -1,5 +1,6 @@
-// analyze and spectrum: a data file loaded as the window loads it, its
-// figures as Japanese text or JSON, with optional pictures and CSV.
+// analyze, spectrum and stability: a data file loaded as the window loads it
+// (analyze and stability also read a log CSV), its figures as Japanese text
+// or JSON, with optional pictures and CSV.
 #include <QApplication>
 #include <QByteArray>
 #include <QString>
@@ -10,15 +11,19 @@
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Spectrum.h"
-#include "plots/Analysis_pictures.h"
+#include "analysis/Stability_analysis.h"
 #include "cli/Analysis_report.h"
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
 #include "cli/No_data.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
-#include "plots/Png_file.h"
+#include "cli/Stability_report.h"
 #include "message/Message_text.h"
+#include "plots/Analysis_pictures.h"
+#include "plots/Png_file.h"
+#include "plots/Stability_picture.h"
+#include "session/Held_data.h"
+#include "session/Log_reader.h"
 
 namespace velqoris::cli {
 
@@ -96,9 +101,45 @@ int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
   return kExitOk;
 }
 
+// A log CSV read whole; the exit code when it cannot be (nothing written then).
+int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
+  if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
+  log = ReadLogFile(options.file);
+  if (log.status == LogReadStatus::kOk) return kExitOk;
+  err << LogReadMessage(log, options.file) << '\n';
+  return kExitBadFile;
+}
+
+// A log begins with its settings lines or its header; anything else is taken
+// for a data file and read (and refused) as one.
+bool IsLogCsv(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  return first.starts_with("#") || first.starts_with("sample,");
+}
+
+// analyze on a log: the noise figures and histogram of the whole log.
+int AnalyzeLog(const Options& options, std::ostream& out, std::ostream& err) {
+  LogReadResult log;
+  if (const int code = LoadLog(log, options, err); code != kExitOk) return code;
+  const MeasureSettings settings = SettingsOf(log.record);
+  std::vector<HeldChannel> channels;
+  for (int ch = 0; ch < 2; ++ch) {
+    if (!log.record.HasChannel(ch)) continue;
+    channels.push_back({ch, log.record.codes[ch].data(), static_cast<int>(log.record.Count(ch))});
+  }
+  out << (options.json ? NoiseJson(channels, settings) : NoiseText(channels, settings))
+      << std::flush;
+  if (options.png.empty()) return kExitOk;
+  return SavePicture([&] { return HistogramPicture(channels, settings, options.volt); },
+                     options.png, err);
+}
+
 }  // namespace
 
 int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
+  if (IsLogCsv(options.file)) return AnalyzeLog(options, out, err);
   HeldData held;
   if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
   out << (options.json ? NoiseJson(held.data) : NoiseText(held.data)) << std::flush;
@@ -118,6 +159,32 @@ int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
   }
   if (options.png.empty()) return kExitOk;
   return SavePicture([&] { return SpectrumPicture(data, options.window); }, options.png, err);
+}
+
+int RunStability(const Options& options, std::ostream& out, std::ostream& err) {
+  LogReadResult log;
+  if (const int code = LoadLog(log, options, err); code != kExitOk) return code;
+  std::vector<analysis::StabilityAnalysis> channels;
+  for (int ch = 0; ch < 2; ++ch) {
+    if (options.logChannel >= 0 && options.logChannel != ch) continue;
+    if (log.record.HasChannel(ch)) channels.push_back(analysis::AnalyzeStability(log.record, ch));
+  }
+  if (channels.empty()) {
+    err << "CH" << options.logChannel << " のデータがありません: " << options.file << '\n';
+    return kExitBadFile;
+  }
+  out << (options.json ? StabilityJson(channels) : StabilityText(channels)) << std::flush;
+  if (!options.csv.empty()) {
+    std::ofstream csv(options.csv, std::ios::binary | std::ios::trunc);
+    csv << AllanCsv(channels);
+    csv.close();
+    if (!csv) {
+      err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+      return kExitOutput;
+    }
+  }
+  if (options.png.empty()) return kExitOk;
+  return SavePicture([&] { return StabilityPicture(channels); }, options.png, err);
 }
 
 }  // namespace velqoris::cli

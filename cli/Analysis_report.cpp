@@ -145,23 +145,27 @@ std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& a
       .Text();
 }
 
-std::string NoiseText(const RunData& data) {
+std::string NoiseText(const std::vector<HeldChannel>& channels, const MeasureSettings& settings) {
   std::string text;
-  for (const HeldChannel& c : HeldChannels(data)) {
-    const auto f = analysis::AnalyzeNoise(c.codes, c.count, data.Settings);
-    text += Block(ChannelHeading(c, data.Settings), analysis::NoiseFigureRows(f));
+  for (const HeldChannel& c : channels) {
+    const auto f = analysis::AnalyzeNoise(c.codes, c.count, settings);
+    text += Block(ChannelHeading(c, settings), analysis::NoiseFigureRows(f));
   }
   return text;
 }
 
-std::string NoiseJson(const RunData& data) {
+std::string NoiseJson(const std::vector<HeldChannel>& channels, const MeasureSettings& settings) {
   std::vector<std::string> objects;
-  for (const HeldChannel& c : HeldChannels(data)) {
+  for (const HeldChannel& c : channels) {
     objects.push_back(
-        NoiseChannelJson(c.channel, analysis::AnalyzeNoise(c.codes, c.count, data.Settings)));
+        NoiseChannelJson(c.channel, analysis::AnalyzeNoise(c.codes, c.count, settings)));
   }
   return ChannelList(objects);
 }
+
+std::string NoiseText(const RunData& data) { return NoiseText(HeldChannels(data), data.Settings); }
+
+std::string NoiseJson(const RunData& data) { return NoiseJson(HeldChannels(data), data.Settings); }
 
 std::string SpectrumText(const RunData& data, analysis::SpectrumWindow window) {
   std::string text;

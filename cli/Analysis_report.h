@@ -15,6 +15,9 @@ namespace velqoris::cli {
 
 std::string NoiseText(const RunData& data);
 std::string NoiseJson(const RunData& data);
+// The same for channels held elsewhere (a long log), under one set of settings.
+std::string NoiseText(const std::vector<HeldChannel>& channels, const MeasureSettings& settings);
+std::string NoiseJson(const std::vector<HeldChannel>& channels, const MeasureSettings& settings);
 std::string SpectrumText(const RunData& data, analysis::SpectrumWindow window);
 std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window);
 

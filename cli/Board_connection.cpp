@@ -42,6 +42,8 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
   ApplyFault(*board, options.virtualFault);
   for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
   for (const MainsOption& mains : options.mains) ApplySignalOption(board->Signal(), mains);
+  for (const DriftOption& d : options.drifts) ApplySlowNoiseOption(board->Signal(), d);
+  for (const FlickerOption& f : options.flickers) ApplySlowNoiseOption(board->Signal(), f);
   return board;
 }
 

@@ -18,5 +18,7 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
 // Both create the process's one QApplication only when a picture is asked for.
 int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err);
 int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err);
+// A log CSV or data file: Allan deviation, drift, averaged spectrum, 0.1–10 Hz noise.
+int RunStability(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace velqoris::cli

@@ -55,6 +55,8 @@ int RunCommand(const velqoris::cli::Options& o) {
       return RunAnalyze(o, std::cout, std::cerr);
     case Command::kSpectrum:
       return RunSpectrum(o, std::cout, std::cerr);
+    case Command::kStability:
+      return RunStability(o, std::cout, std::cerr);
   }
   return kExitUsage;
 }

@@ -6,8 +6,8 @@
 #include <set>
 #include <variant>
 
-#include "session/Measurement.h"
 #include "cli/Duration_text.h"
+#include "session/Measurement.h"
 
 namespace velqoris::cli {
 
@@ -21,12 +21,12 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 8>& Commands() {
-  static const std::array<CommandInfo, 8> commands = {{
+const std::array<CommandInfo, 9>& Commands() {
+  static const std::array<CommandInfo, 9> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
-        "--virtual-fault", "--sine", "--mains"},
+        "--virtual-fault", "--sine", "--mains", "--drift", "--flicker"},
        {"--virtual", "--volt", "--force", "--analyze"},
        false},
       {Command::kStats, "stats", {}, {"--volt"}, true},
@@ -35,7 +35,7 @@ const std::array<CommandInfo, 8>& Commands() {
       {Command::kLog,
        "log",
        {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
-        "--csv", "--virtual-fault", "--sine", "--mains"},
+        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker"},
        {"--virtual", "--volt", "--force"},
        false},
       {Command::kSweep,
@@ -46,6 +46,7 @@ const std::array<CommandInfo, 8>& Commands() {
        false},
       {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
       {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
+      {Command::kStability, "stability", {"--channel", "--png", "--csv"}, {"--json"}, true},
   }};
   return commands;
 }
@@ -212,13 +213,32 @@ std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& opt
     o.mains.push_back(std::get<MainsOption>(parsed));
     return std::string();
   }
+  if (option == "--drift") {
+    auto parsed = ParseDriftOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.drifts.push_back(std::get<DriftOption>(parsed));
+    return std::string();
+  }
+  if (option == "--flicker") {
+    auto parsed = ParseFlickerOption(value);
+    if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+    o.flickers.push_back(std::get<FlickerOption>(parsed));
+    return std::string();
+  }
   return std::nullopt;
 }
 
 // Options that may be given more than once (one per channel).
-bool Repeatable(const std::string& option) { return option == "--sine" || option == "--mains"; }
+bool Repeatable(const std::string& option) {
+  return option == "--sine" || option == "--mains" || option == "--drift" || option == "--flicker";
+}
 
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
+  if (o.command == Command::kStability && option == "--channel") {
+    if (value != "0" && value != "1") return NotAllowed(option, value, "0 (CH0), 1 (CH1)");
+    o.logChannel = value == "0" ? 0 : 1;
+    return {};
+  }
   if (auto longRun = ApplyLongRunValue(o, option, value)) return *longRun;
   if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
   if (option == "--png" || option == "--csv") {
@@ -259,7 +279,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
                 "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum, "
-                "log, sweep");
+                "log, sweep, stability");
   }
 
   ParseResult r;
@@ -324,6 +344,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if ((!o.sines.empty() || !o.mains.empty()) && !o.virtualBoard) {
       return Fail("--sine と --mains は --virtual と一緒に使います");
     }
+    if ((!o.drifts.empty() || !o.flickers.empty()) && !o.virtualBoard) {
+      return Fail("--drift と --flicker は --virtual と一緒に使います");
+    }
   }
   r.ok = true;
   return r;
@@ -335,6 +358,7 @@ std::string UsageText() {
          "                       [--gain G] [--filter sinc3|sinc4] [--buffer on|off]\n"
          "                       [--chop on|off] [--volt] [--out FILE] [--force] [--analyze]\n"
          "                       [--sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]] [--mains CH,50|60,VOLTS]\n"
+         "                       [--drift CH,UV_PER_HOUR] [--flicker CH,CORNER_HZ]\n"
          "  velqoris-cli stats FILE [--volt]\n"
          "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
          "  velqoris-cli export FILE --csv OUT.csv\n"
@@ -347,6 +371,7 @@ std::string UsageText() {
          "  velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
          "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
          "                        [--csv OUT.csv] [--json]\n"
+         "  velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv OUT.csv]\n"
          "  velqoris-cli COMMAND --help\n";
 }
 
@@ -374,7 +399,8 @@ std::string HelpText(Command command) {
              "を付けます)\n"
              "  --force              既存のファイルを上書きします\n"
              "  --analyze            測定後にノイズ解析の結果も表示します (analyze と同じ内容)\n" +
-             SignalOptionsUsage() + "  --virtual-fault F    仮想ボードの故障を試します: " +
+             SignalOptionsUsage() + SlowNoiseOptionsUsage() +
+             "  --virtual-fault F    仮想ボードの故障を試します: " +
              JoinValues(VirtualFaultNames()) +
              "\n"
              "  Ctrl-C で測定を中止します (10 件以上あれば結果を表示・保存します)。\n";
@@ -403,7 +429,7 @@ std::string HelpText(Command command) {
              "                       チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)\n"
              "  --force              既存の CSV ファイルを上書きします\n"
              "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
-             "  --virtual-fault, --sine, --mains は measure と同じです。\n"
+             "  --virtual-fault, --sine, --mains, --drift, --flicker は measure と同じです。\n"
              "  Ctrl-C で測定を中止します "
              "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
     case Command::kSweep:
@@ -431,7 +457,8 @@ std::string HelpText(Command command) {
              "  Ctrl-C で中止します (それまでの表、CSV、PNG を残します)。\n";
     case Command::kAnalyze:
       return "velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
-             "  データファイルのノイズ解析: チャネルごとに平均値、RMS ノイズ、p-p ノイズ、\n"
+             "  データファイルまたはログの CSV (全体) のノイズ解析: チャネルごとに平均値、\n"
+             "  RMS ノイズ、p-p ノイズ、\n"
              "  実効分解能、ノイズフリー分解能、歪度・過剰尖度、RMS ノイズの代表値との比。\n"
              "  --png OUT.png   ヒストグラムと正規分布の曲線を PNG に書き出します\n"
              "  --volt          ヒストグラムの横軸を電圧値 [uV] にします (既定 AD変換値)\n"
@@ -445,6 +472,17 @@ std::string HelpText(Command command) {
              "  --png OUT.png   スペクトル [dBFS] を PNG に書き出します\n"
              "  --csv OUT.csv   ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] "
              "を書き出します\n"
+             "  --json          結果を JSON で出力します (求まらない値は null)\n";
+    case Command::kStability:
+      return "velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv "
+             "OUT.csv]\n"
+             "  ログの CSV またはデータファイルの安定性解析: アラン偏差 (重複あり) と最小値、\n"
+             "  ドリフト [uV/時]、平均化ノイズスペクトル (Hann 窓、50 % 重複) の白色ノイズ密度と\n"
+             "  1/f コーナー周波数、0.1〜10 Hz ノイズ (RMS と 10 秒ごとの p-p)。\n"
+             "  ログの途切れ ('#' の行) は時間軸の欠けとして扱います。\n"
+             "  --channel 0|1   解析するチャネル (既定: ファイルにあるすべて)\n"
+             "  --png OUT.png   アラン偏差 (両対数) と平均化スペクトルを PNG に書き出します\n"
+             "  --csv OUT.csv   アラン偏差の表 (tau_s, adev_uV, adev_nV, terms, error_nV)\n"
              "  --json          結果を JSON で出力します (求まらない値は null)\n";
   }
   return UsageText();

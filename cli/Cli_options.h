@@ -9,10 +9,21 @@
 #include "analysis/Spectrum_window.h"
 #include "records/Measure_settings.h"
 #include "virtualboard/Signal_options.h"
+#include "virtualboard/Slow_noise_options.h"
 
 namespace velqoris::cli {
 
-enum class Command { kMeasure, kStats, kPlot, kExport, kAnalyze, kSpectrum, kLog, kSweep };
+enum class Command {
+  kMeasure,
+  kStats,
+  kPlot,
+  kExport,
+  kAnalyze,
+  kSpectrum,
+  kLog,
+  kSweep,
+  kStability
+};
 
 struct Options {
   Command command = Command::kMeasure;
@@ -36,11 +47,14 @@ struct Options {
   analysis::SpectrumWindow window = analysis::kDefaultWindow;
   std::vector<SineOption> sines;  // the virtual board's test signal, per channel
   std::vector<MainsOption> mains;
+  std::vector<DriftOption> drifts;  // the virtual board's drift and 1/f noise, per channel
+  std::vector<FlickerOption> flickers;
   // log and sweep
   std::int64_t runCount = 0;    // --count: any number of results up to one start command
   std::int64_t durationMs = 0;  // log: --duration; sweep: --max-time per setting
   std::vector<int> rateSels;    // sweep: indices of kDataRates, in the order given
   std::vector<int> gainSels;    // sweep: indices of kGains, in the order given
+  int logChannel = -1;          // stability: --channel 0|1; -1 every channel held
 };
 
 // The most results one start command asks for (five hexadecimal digits).

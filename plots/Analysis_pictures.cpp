@@ -29,8 +29,8 @@ QImage Render(QWidget& view) {
 
 using Panel = std::function<QImage(const HeldChannel&)>;
 
-QImage Stack(const RunData& data, const QString& what, const Panel& panel) {
-  const auto channels = HeldChannels(data);
+QImage Stack(const std::vector<HeldChannel>& channels, const MeasureSettings& settings,
+             const QString& what, const Panel& panel) {
   const int rows = static_cast<int>(channels.size());
   QImage image(kPanelWidth, (kTitleHeight + kPanelHeight) * std::max(rows, 1),
                QImage::Format_RGB32);
@@ -43,9 +43,8 @@ QImage Stack(const RunData& data, const QString& what, const Panel& panel) {
   for (int i = 0; i < rows; ++i) {
     const HeldChannel& c = channels[static_cast<std::size_t>(i)];
     const int top = i * (kTitleHeight + kPanelHeight);
-    p.drawText(
-        QRect(8, top, kPanelWidth - 16, kTitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        QString::fromStdString(ChannelHeading(c, data.Settings)) + QStringLiteral("  ") + what);
+    p.drawText(QRect(8, top, kPanelWidth - 16, kTitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromStdString(ChannelHeading(c, settings)) + QStringLiteral("  ") + what);
     p.drawImage(0, top + kTitleHeight, panel(c));
   }
   return image;
@@ -72,15 +71,20 @@ QImage SpectrumPanel(const HeldChannel& channel, const MeasureSettings& settings
   return Render(view);
 }
 
+QImage HistogramPicture(const std::vector<HeldChannel>& channels, const MeasureSettings& settings,
+                        bool voltMode) {
+  return Stack(channels, settings, QStringLiteral("ヒストグラム"),
+               [&](const HeldChannel& c) { return HistogramPanel(c, settings, voltMode); });
+}
+
 QImage HistogramPicture(const RunData& data, bool voltMode) {
-  return Stack(data, QStringLiteral("ヒストグラム"),
-               [&](const HeldChannel& c) { return HistogramPanel(c, data.Settings, voltMode); });
+  return HistogramPicture(HeldChannels(data), data.Settings, voltMode);
 }
 
 QImage SpectrumPicture(const RunData& data, analysis::SpectrumWindow window) {
   const QString what = QStringLiteral("スペクトル (") +
                        QString::fromUtf8(analysis::WindowLabel(window)) + QStringLiteral(" 窓)");
-  return Stack(data, what,
+  return Stack(HeldChannels(data), data.Settings, what,
                [&](const HeldChannel& c) { return SpectrumPanel(c, data.Settings, window); });
 }
 

@@ -18,6 +18,8 @@ inline constexpr int kTitleHeight = 26;
 
 // Axis in codes, or in microvolts when voltMode (as 電圧値 does in the window).
 QImage HistogramPicture(const RunData& data, bool voltMode);
+QImage HistogramPicture(const std::vector<HeldChannel>& channels, const MeasureSettings& settings,
+                        bool voltMode);
 // dBFS over a linear frequency axis, the window's default view.
 QImage SpectrumPicture(const RunData& data, analysis::SpectrumWindow window);
 

@@ -21,7 +21,7 @@ int ConverterSettings::Gain() const {
   return kGainTable[static_cast<std::size_t>(std::clamp(gainIndex, 0, 5))];
 }
 
-SignalModel::SignalModel(std::uint64_t seed) : noise_(seed) {
+SignalModel::SignalModel(std::uint64_t seed) : noise_(seed), slow_(seed + 1) {
   // CH0: inputs shorted together, only the front end's offset is left.
   channels_[0] = ChannelSignal{3.0e-6, 0.0, 0.0, 0.0};
   // CH1: a slowly wandering millivolt source, well inside ±19.5 mV at gain 128.
@@ -72,6 +72,7 @@ std::int32_t SignalModel::Convert(int channel, double seconds, const ConverterSe
 std::int32_t SignalModel::Sample(int channel, double seconds, int gain, double rmsVolts) {
   double volts = InputVolts(channel, seconds);
   if (rmsVolts != 0.0) volts += rmsVolts * noise_.Gaussian();
+  volts += slow_.Volts(channel, seconds, rmsVolts);
   return CodeFor(volts, gain);
 }
 

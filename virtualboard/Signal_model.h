@@ -8,6 +8,7 @@
 
 #include "analysis/Typical_noise.h"
 #include "virtualboard/Noise_source.h"
+#include "virtualboard/Slow_noise.h"
 
 namespace velqoris {
 
@@ -43,11 +44,16 @@ class SignalModel {
 
   explicit SignalModel(std::uint64_t seed = 1);
 
-  void Reseed(std::uint64_t seed) { noise_.Reseed(seed); }
+  void Reseed(std::uint64_t seed) {
+    noise_.Reseed(seed);
+    slow_.Reseed(seed + 1);
+  }
   void SetChannel(int channel, const ChannelSignal& signal);
   const ChannelSignal& Channel(int channel) const;
   void SetNoise(const NoiseParameters& noise) { params_ = noise; }
   const NoiseParameters& Noise() const { return params_; }
+  // Drift and 1/f noise; off unless set.
+  SlowNoise& Slow() { return slow_; }
 
   // Noise-free input voltage of a channel at a moment.
   double InputVolts(int channel, double seconds) const;
@@ -73,6 +79,7 @@ class SignalModel {
   std::array<ChannelSignal, kChannels> channels_;
   NoiseParameters params_;
   NoiseSource noise_;
+  SlowNoise slow_;
 };
 
 }  // namespace velqoris

@@ -16,14 +16,19 @@
 #include <QWindow>
 
 #include <chrono>
+#include <cstdio>
+#include <string>
 
 #include "app/Analysis_window.h"
+#include "app/Stability_page.h"
 #include "app/Velqoris_main.h"
 #include "board/Clock.h"
 #include "message/Message_box.h"
 #include "plots/Histogram_view.h"
+#include "session/Run_data.h"
 #include "tests/support/Fake_event_host.h"
 #include "virtualboard/Signal_options.h"
+#include "virtualboard/Slow_noise_options.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris::testing {
@@ -121,6 +126,49 @@ TEST(AnalysisRealWindowTest, BothPagesReachTheScreen) {
   // The 50 Hz mark in green.
   EXPECT_GT(CountNear(spectrum, trace, QColor(0, 140, 0), 30), 10);
   dialogs::SetBoxHandler({});
+}
+
+// A log of the converter model with drift and 1/f noise, written as the log
+// command writes it: 1000 sps, gain 128, 240 s.
+std::string WriteDriftLog(const std::string& path) {
+  SignalModel model(5);
+  ApplySlowNoiseOption(model, std::get<DriftOption>(ParseDriftOption("0,200")));
+  ApplySlowNoiseOption(model, std::get<FlickerOption>(ParseFlickerOption("0,2")));
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs("sample,time_s,ch0_code,ch0_uV\n", f);
+  for (int i = 0; i < 240000; ++i) {
+    const std::int32_t code = model.Sample(0, i / 1000.0, 128, 100e-9);
+    std::fprintf(f, "%d,%.6f,%d,%.9g\n", i + 1, i / 1000.0, code,
+                 (code - 8388608) * 2500000.0 / 8388607.0 / 128.0);
+  }
+  std::fclose(f);
+  return path;
+}
+
+TEST(AnalysisRealWindowTest, ALogsStabilityPageReachesTheScreen) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display";
+  RunData data;
+  AnalysisWindow w(data, nullptr);
+  w.move(20, 20);
+  w.show();
+  ASSERT_TRUE(Settle([&] { return w.windowHandle() && w.windowHandle()->isExposed(); }));
+  w.OpenLog(WriteDriftLog(VELQORIS_ANALYSIS_SHOT_DIR "/analysis-screen-drift-log.csv"));
+  ASSERT_TRUE(Settle([&] { return !w.LogLoading(); }));
+  ASSERT_TRUE(w.ShowingLog()) << w.Note().toStdString();
+  w.Pages()->setCurrentIndex(2);
+  QWidget* allan = w.findChild<QWidget*>("AllanView0");
+  ASSERT_NE(allan, nullptr);
+  ASSERT_TRUE(Settle([&] { return allan->isVisible(); }));
+  const QRect points(allan->mapToGlobal(QPoint(0, 0)), allan->size());
+  const QImage shot =
+      Shoot(QStringLiteral(VELQORIS_ANALYSIS_SHOT_DIR "/analysis-screen-stability.png"),
+            [&](const QImage& s) { return CountNear(s, points, QColor(0, 70, 170), 60) > 200; });
+  EXPECT_GT(CountNear(shot, points, QColor(0, 70, 170), 60), 200);
+  // The Allan deviation falls, bottoms out and rises again.
+  const auto* a = w.Stability(0);
+  ASSERT_TRUE(a && a->allan.minimum);
+  EXPECT_GT(*a->allan.minimum, 2u);
+  EXPECT_LT(*a->allan.minimum + 2, a->allan.points.size());
 }
 
 }  // namespace

@@ -8,10 +8,12 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -71,9 +73,10 @@ TEST_F(AnalysisWindowTest, MenuFollowsTheYAxisMenuAndOpensANonModalJapaneseWindo
   EXPECT_FALSE(w->isModal());
   EXPECT_TRUE(w->isWindow());
   EXPECT_EQ(w->windowTitle(), QString::fromUtf8("ノイズ解析 - VELQORIS"));
-  ASSERT_EQ(w->Pages()->count(), 2);
+  ASSERT_EQ(w->Pages()->count(), 3);
   EXPECT_EQ(w->Pages()->tabText(0), QString::fromUtf8("ヒストグラム"));
   EXPECT_EQ(w->Pages()->tabText(1), QString::fromUtf8("スペクトル"));
+  EXPECT_EQ(w->Pages()->tabText(2), QString::fromUtf8("安定性"));
   EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("表示中のデータがありません")));
   EXPECT_EQ(w->NoiseTable(0)->horizontalHeaderItem(0)->text(), QString::fromUtf8("項目"));
   EXPECT_EQ(w->NoiseTable(0)->horizontalHeaderItem(1)->text(), QString::fromUtf8("値"));
@@ -347,6 +350,55 @@ TEST_F(AnalysisWindowTest, TheDefaultSizeShowsEveryFigureRowUnderItsPlot) {
   shoot(1, "analysis-tone-density-log.png");
   Action("MenuY_Volt")->trigger();
   shoot(0, "analysis-tone-histogram-uv.png");
+}
+
+// A log opened in the window: read off the UI thread, every page filled from
+// the whole log, the data on display back at a click; a bad file only says so.
+TEST_F(AnalysisWindowTest, OpensALogWholeAndGoesBackToTheDataOnDisplay) {
+  AnalysisWindow* w = Open();
+  const auto wait = [&] {
+    for (int i = 0; i < 2000 && w->LogLoading(); ++i) {
+      QCoreApplication::processEvents();
+      QThread::msleep(5);
+    }
+    QCoreApplication::processEvents();
+  };
+  {
+    std::ofstream bad(Path("bad.csv"));
+    bad << "sample,time_s,ch1_code,ch1_uV\n1,0,x,0\n";
+  }
+  w->OpenLog(Path("bad.csv"));
+  wait();
+  EXPECT_FALSE(w->ShowingLog());
+  EXPECT_TRUE(w->Note().contains(QString::fromUtf8("2 行目が読めません")))
+      << w->Note().toStdString();
+
+  {
+    std::ofstream log(Path("log.csv"));
+    log << "sample,time_s,ch1_code,ch1_uV\n";
+    for (int i = 0; i < 30000; ++i) {
+      log << i + 1 << ',' << i / 100.0 << ',' << 8388608 + (i % 7) * 100 << ",0\n";
+    }
+  }
+  w->OpenLog(Path("log.csv"));
+  wait();
+  ASSERT_TRUE(w->ShowingLog()) << w->Note().toStdString();
+  EXPECT_EQ(w->Noise(0), nullptr);
+  ASSERT_NE(w->Noise(1), nullptr);
+  EXPECT_EQ(w->Noise(1)->figures.count, 30000);
+  ASSERT_NE(w->Stability(1), nullptr);
+  EXPECT_DOUBLE_EQ(w->Stability(1)->rateSps, 100.0);
+  EXPECT_EQ(w->Spectrum(1)->spectrum.n, w->Stability(1)->spectrum.segmentLength);
+  EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("ログ: ")));
+  const auto* windowCombo = w->findChild<QComboBox*>("WindowCombo");
+  EXPECT_EQ(windowCombo->currentText(),
+            QString::fromUtf8(analysis::WindowLabel(analysis::SpectrumWindow::kHann)));
+  Find<QPushButton>("BackToDataButton")->click();
+  EXPECT_EQ(windowCombo->currentText(),
+            QString::fromUtf8(analysis::WindowLabel(analysis::kDefaultWindow)));
+  EXPECT_FALSE(w->ShowingLog());
+  EXPECT_EQ(w->Noise(1), nullptr);
+  EXPECT_TRUE(w->Note().startsWith(QString::fromUtf8("表示中のデータがありません")));
 }
 
 }  // namespace

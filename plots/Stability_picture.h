@@ -1,0 +1,15 @@
+// The stability figures as a picture for --png: per channel, under a title
+// line, the Allan deviation (log-log) and the averaged noise spectrum, drawn
+// by the analysis window's stability plots off screen.
+#pragma once
+
+#include <QImage>
+#include <vector>
+
+#include "analysis/Stability_analysis.h"
+
+namespace velqoris::cli {
+
+QImage StabilityPicture(const std::vector<analysis::StabilityAnalysis>& channels);
+
+}  // namespace velqoris::cli
