@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <climits>
 #include <utility>
 
 #include "status/Status_text.h"
@@ -62,19 +63,62 @@ void TmyStatus::ShowSample2(std::int32_t n, std::int32_t code0, std::int32_t cod
 }
 
 void TmyStatus::ShowCodeStats(std::int32_t channel, std::int32_t max, std::int32_t min, float sd) {
-  SetPanelText(CodeStatsText(channel, max, min, sd), 2);
+  ShowStatsLine([&](int d) { return CodeStatsText(channel, max, min, sd, d); },
+                CodeStatsDecimals(sd));
 }
 
 void TmyStatus::ShowVoltStats(std::int32_t channel, float max, float min, float sd) {
-  SetPanelText(VoltStatsText(channel, max, min, sd), 2);
+  ShowStatsLine([&](int d) { return VoltStatsText(channel, max, min, sd, d); },
+                VoltStatsDecimals(sd));
 }
 
-void TmyStatus::ClearInfo() { SetPanelText(std::string(), 2); }
+int TmyStatus::Room(int panel) const {
+  // Beside each panel the bar's layout leaves a gap and a frame.
+  constexpr int kGap = 8;
+  if (bar_ == nullptr || !bar_->isVisible()) return INT_MAX;
+  int used = 0;
+  for (int i = 0; i < kPanelCount; ++i) {
+    const QLabel* label = panels_[static_cast<std::size_t>(i)];
+    if (i != panel && label != nullptr) used += label->width() + kGap;
+  }
+  return bar_->contentsRect().width() - used - kGap;
+}
+
+bool TmyStatus::Fits(const std::string& text, int panel) const {
+  if (bar_ == nullptr) return true;
+  const int width = QFontMetrics(bar_->font()).horizontalAdvance(QString::fromStdString(text));
+  return std::max(width + 5, kMinWrittenWidth) <= Room(panel);
+}
+
+void TmyStatus::ShowStatsLine(const std::function<std::string(int decimals)>& line, int decimals) {
+  const std::string full = line(decimals);
+  std::string text = full;
+  while (decimals > 0 && !Fits(text, 2)) text = line(--decimals);
+  // Still too wide: whole fields go from the end, so no number is ever cut.
+  for (auto cut = text.rfind(" / "); !Fits(text, 2) && cut != std::string::npos;
+       cut = text.rfind(" / ")) {
+    text.erase(cut);
+  }
+  SetPanelText(text, 2);
+  if (QLabel* label = panels_[2]; label != nullptr)
+    label->setToolTip(text == full ? QString() : QString::fromStdString(full));
+}
+
+void TmyStatus::ClearInfo() {
+  SetPanelText(std::string(), 2);
+  if (QLabel* label = panels_[2]; label != nullptr) label->setToolTip(QString());
+}
 
 QString TmyStatus::PanelText(int panel) const {
   if (panel < 0 || panel >= kPanelCount) return {};
   const QLabel* label = panels_[static_cast<std::size_t>(panel)];
   return label != nullptr ? label->text() : QString();
+}
+
+QString TmyStatus::PanelToolTip(int panel) const {
+  if (panel < 0 || panel >= kPanelCount) return {};
+  const QLabel* label = panels_[static_cast<std::size_t>(panel)];
+  return label != nullptr ? label->toolTip() : QString();
 }
 
 int TmyStatus::PanelWidth(int panel) const {
