@@ -67,10 +67,14 @@ bool TmyFile::MayReplace(const std::string& path, bool& replace) {
 
 bool TmyFile::Save(const std::string& path, const MeasureSettings* settings,
                    const SampleBuffer* ch0, const SampleBuffer* ch1) {
+  declined_ = false;
   if (path.empty() || settings == nullptr) return Fail(FileFault::Kind::NotWritten, 0);
   bool replace = true;
   if (!MayReplace(path, replace)) return false;
-  if (!replace) return true;
+  if (!replace) {
+    declined_ = true;
+    return true;
+  }
 
   ReplacingFile file(path);
   if (!file.Open()) return Fail(FileFault::Kind::NotWritten, file.Error());

@@ -41,6 +41,8 @@ class TmyFile {
   static std::string OverwriteQuestion(const std::string& path);
   // Why the last SaveData, SaveData2 or LoadData failed (Kind::None after a success).
   const FileFault& LastFault() const { return fault_; }
+  // True when the last save wrote nothing because the user kept the old file.
+  bool LastDeclined() const { return declined_; }
 
  private:
   // ch1 is null for a one-channel file.
@@ -55,6 +57,7 @@ class TmyFile {
 
   ConfirmOverwrite confirm_;
   FileFault fault_;
+  bool declined_ = false;
   int failAfterLines_;
 };
 

@@ -1,8 +1,8 @@
 #include "session/Held_data.h"
 
+#include "datafile/Myfile.h"
 #include "session/Run_file.h"
 #include "session/Stats_line.h"
-#include "datafile/Myfile.h"
 
 namespace velqoris::cli {
 

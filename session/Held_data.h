@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "session/Run_data.h"
 #include "graph/Axis_scale.h"
+#include "session/Run_data.h"
 
 namespace velqoris::cli {
 

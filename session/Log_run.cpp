@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "session/Measurement.h"
 #include "board/Ad7190.h"
+#include "session/Measurement.h"
 
 namespace velqoris::cli {
 

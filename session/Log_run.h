@@ -9,12 +9,12 @@
 #include <functional>
 #include <vector>
 
-#include "session/Run_data.h"
-#include "session/Block_reader.h"
-#include "session/Csv_log.h"
-#include "session/Running_stats.h"
 #include "board/Clock.h"
 #include "board/Event_host.h"
+#include "session/Block_reader.h"
+#include "session/Csv_log.h"
+#include "session/Run_data.h"
+#include "session/Running_stats.h"
 
 namespace velqoris {
 class Measurement;

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "analysis/Typical_noise.h"
-#include "session/Measurement.h"
-#include "session/Block_reader.h"
 #include "board/Ad7190.h"
+#include "session/Block_reader.h"
+#include "session/Measurement.h"
 
 namespace velqoris::cli {
 

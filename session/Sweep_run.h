@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "analysis/Noise_figures.h"
-#include "session/Run_data.h"
 #include "board/Clock.h"
 #include "board/Event_host.h"
+#include "session/Run_data.h"
 
 namespace velqoris {
 class Measurement;
