@@ -30,14 +30,23 @@ TmyStatus::TmyStatus(QStatusBar& bar, std::string boardName, int lastPanel)
 }
 
 void TmyStatus::SetPanelText(const std::string& text, int panel) {
+  if (bar_ != nullptr) SetPanelText(text, panel, bar_->font());
+}
+
+void TmyStatus::SetPanelText(const std::string& text, int panel, const QFont& font) {
   // Only three panels exist, whatever lastPanel says.
   if (panel < 0 || panel > lastPanel_ || panel >= kPanelCount) return;
   QLabel* label = panels_[static_cast<std::size_t>(panel)];
   if (label == nullptr || bar_ == nullptr) return;
   const QString qtext = QString::fromStdString(text);
+  label->setFont(font);
   label->setText(qtext);
-  const int width = QFontMetrics(bar_->font()).horizontalAdvance(qtext);
-  label->setFixedWidth(width > 100 ? width + 5 : kMinWrittenWidth);
+  label->setFixedWidth(WidthFor(text, font));
+}
+
+int TmyStatus::WidthFor(const std::string& text, const QFont& font) {
+  const int width = QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
+  return width > 100 ? width + 5 : kMinWrittenWidth;
 }
 
 void TmyStatus::ShowPair(const std::string& text1, const std::string& text2) {
@@ -84,22 +93,29 @@ int TmyStatus::Room(int panel) const {
   return bar_->contentsRect().width() - used - kGap;
 }
 
-bool TmyStatus::Fits(const std::string& text, int panel) const {
-  if (bar_ == nullptr) return true;
-  const int width = QFontMetrics(bar_->font()).horizontalAdvance(QString::fromStdString(text));
-  return std::max(width + 5, kMinWrittenWidth) <= Room(panel);
+bool TmyStatus::Fits(const std::string& text, int panel, const QFont& font) const {
+  return WidthFor(text, font) <= Room(panel);
 }
 
 void TmyStatus::ShowStatsLine(const std::function<std::string(int decimals)>& line, int decimals) {
+  if (bar_ == nullptr) return;
   const std::string full = line(decimals);
   std::string text = full;
-  while (decimals > 0 && !Fits(text, 2)) text = line(--decimals);
+  QFont font = bar_->font();
+  while (decimals > 0 && !Fits(text, 2, font)) text = line(--decimals);
+  // Then a smaller type, down to three quarters of the bar's.
+  const qreal points = font.pointSizeF();
+  const int pixels = font.pixelSize();
+  for (int percent = 95; percent >= 75 && !Fits(text, 2, font); percent -= 5) {
+    if (points > 0) font.setPointSizeF(points * percent / 100);
+    if (points <= 0 && pixels > 0) font.setPixelSize(std::max(1, pixels * percent / 100));
+  }
   // Still too wide: whole fields go from the end, so no number is ever cut.
-  for (auto cut = text.rfind(" / "); !Fits(text, 2) && cut != std::string::npos;
+  for (auto cut = text.rfind(" / "); !Fits(text, 2, font) && cut != std::string::npos;
        cut = text.rfind(" / ")) {
     text.erase(cut);
   }
-  SetPanelText(text, 2);
+  SetPanelText(text, 2, font);
   if (QLabel* label = panels_[2]; label != nullptr)
     label->setToolTip(text == full ? QString() : QString::fromStdString(full));
 }

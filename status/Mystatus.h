@@ -2,6 +2,7 @@
 // SetPanelText, which also sizes the panel to its new text.
 #pragma once
 
+#include <QFont>
 #include <QPointer>
 #include <QString>
 
@@ -55,9 +56,12 @@ class TmyStatus {
  private:
   // The width the panel may take: the bar's, less the other panels'.
   int Room(int panel) const;
-  bool Fits(const std::string& text, int panel) const;
+  bool Fits(const std::string& text, int panel, const QFont& font) const;
+  void SetPanelText(const std::string& text, int panel, const QFont& font);
+  static int WidthFor(const std::string& text, const QFont& font);
   // The statistics line in the last panel, never cut inside a number: fewer
-  // decimals first, then whole trailing fields; the full line is the tooltip.
+  // decimals first, then a smaller type, then whole trailing fields; the full
+  // line is the tooltip.
   void ShowStatsLine(const std::function<std::string(int decimals)>& line, int decimals);
 
   QPointer<QStatusBar> bar_;

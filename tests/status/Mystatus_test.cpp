@@ -126,8 +126,8 @@ TEST(MystatusLifetime, WritingAfterTheBarIsGoneDoesNothing) {
   EXPECT_EQ(status.PanelWidth(1), 0);
 }
 
-// A bar too narrow for the statistics line: fewer decimals, then whole fields
-// dropped from the end; a number is never cut and the tooltip keeps the line.
+// A bar too narrow for the statistics line: fewer decimals, a smaller type, then
+// whole fields dropped from the end; a number is never cut, the tooltip keeps the line.
 TEST(MystatusNarrowBar, StatisticsLineIsNeverCutInsideANumber) {
   const std::string full = CodeStatsText(0, 16777215, 0, 2372459.5f);
   const std::string noDecimals = CodeStatsText(0, 16777215, 0, 2372459.5f, 0);
