@@ -15,8 +15,8 @@
 #include "analysis/Figure_rows.h"
 #include "plots/Figure_table.h"
 #include "plots/Histogram_view.h"
-#include "plots/Window_font.h"
 #include "session/Run_data.h"
+#include "plots/Window_font.h"
 
 namespace velqoris {
 
