@@ -10,15 +10,15 @@
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Spectrum.h"
-#include "plots/Analysis_pictures.h"
 #include "cli/Analysis_report.h"
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
 #include "cli/No_data.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
-#include "plots/Png_file.h"
 #include "message/Message_text.h"
+#include "plots/Analysis_pictures.h"
+#include "plots/Png_file.h"
+#include "session/Held_data.h"
 
 namespace velqoris::cli {
 
@@ -89,7 +89,7 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
 int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
   if (!held.Load(options.file)) {
-    err << kBadDataFileMessage << '\n';
+    err << FileFaultMessage(held.fault, options.file) << '\n';
     return kExitBadFile;
   }
   if (!held.data.HasData()) return NoData(options.file, err);

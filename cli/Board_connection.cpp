@@ -1,7 +1,7 @@
 #include "cli/Board_connection.h"
 
-#include "cli/Exit_codes.h"
 #include "board/Usb_backend.h"
+#include "cli/Exit_codes.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
 #include "virtualboard/Signal_options.h"
@@ -36,7 +36,7 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
 }  // namespace
 
 std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock) {
-  if (!options.virtualBoard) return OpenUsbBackend();
+  if (!options.virtualBoard) return OpenUsbBackend(BoardChoice{options.device, {}});
   auto board = std::make_unique<VirtualBoard>(clock);
   ApplyFault(*board, options.virtualFault);
   for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);

@@ -8,18 +8,20 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
-#include "session/Measurement.h"
+#include "board/Ad7190.h"
+#include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
-#include "session/Csv_log.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
-#include "session/Held_data.h"
-#include "session/Log_run.h"
+#include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
 #include "cli/Stop_request.h"
-#include "board/Ad7190.h"
+#include "session/Csv_log.h"
+#include "session/Held_data.h"
+#include "session/Log_header.h"
+#include "session/Log_run.h"
+#include "session/Measurement.h"
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
@@ -85,10 +87,8 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
         << " までです)\n";
     return kExitUsage;
   }
-  std::error_code ec;
-  if (!options.force && std::filesystem::exists(options.csv, ec)) {
-    err << "ファイル：" << options.csv
-        << "があります。上書きしませんでした (--force で上書きします)\n";
+  if (const std::string refusal = OutputRefusal(options.csv, options.force); !refusal.empty()) {
+    err << refusal << '\n';
     return kExitOutput;
   }
 
@@ -109,7 +109,9 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   out << PairText(run.BoardName, run.BoardVersion) << '\n' << std::flush;
 
   CsvLog csv;
-  if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now())) {
+  const auto header = LogHeaderLines(s, PairText(run.BoardName, run.BoardVersion),
+                                     std::chrono::system_clock::now());
+  if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now(), header)) {
     run.ReleaseBoard();
     err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
     return kExitOutput;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "datafile/File_fault.h"
 #include "graph/Axis_scale.h"
 #include "session/Run_data.h"
 
@@ -18,7 +19,8 @@ class HeldData {
   HeldData(const HeldData&) = delete;
   HeldData& operator=(const HeldData&) = delete;
 
-  // Loads a data file as the window does; false when it is not correct.
+  // Loads a data file as the window does; false when it is not correct
+  // (`fault` then says why).
   bool Load(const std::string& path);
   // Microvolts and statistics of what the flags say is held.
   void Compute();
@@ -27,6 +29,7 @@ class HeldData {
   CodeConverter Converter() const;
 
   RunData data;
+  FileFault fault;
   TAxisScale scale{data.Ch0, data.Ch1, data.Settings};
 };
 
