@@ -169,10 +169,7 @@ TEST_F(CommandsTest, AFailedSaveSaysWhyAndLeavesTheCaption) {
 // A load that fails, after a run and after a load, keeps everything on display.
 TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
   const std::string bad = Path("bad.DTA");
-  {
-    std::ofstream out(bad);
-    out << "VELQORIS_DataFile:\nM:\nspsSel:3\nCHSel:0\nMEND:\nD:\n8388608\nnot a number\n";
-  }
+  std::ofstream(bad) << "VELQORIS_DataFile:\nM:\nspsSel:3\nCHSel:0\nMEND:\nD:\n8388608\nx\n";
   for (bool afterLoad : {false, true}) {
     SCOPED_TRACE(afterLoad ? "after a load" : "after a run");
     Combo(4)->setCurrentIndex(2);
@@ -181,37 +178,29 @@ TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
       SaveAs(Path("good"));
       LoadFrom(Path("good.DTA"));
     }
-    const std::string title = form->windowTitle().toStdString();
+    const QString title = form->windowTitle();
     const std::string panel1 = PanelUtf8(1);
     const QImage picture = Bitmap().copy();
-    const MeasureSettings settings = form->Data().Settings;
     const std::vector<std::int32_t> codes(form->Data().Codes(1), form->Data().Codes(1) + 100);
     ClickStatusBar();  // CH1's figures on display
-    const std::string stats = PanelUtf8(2);
+    const QString stats = Panel(2);
     for (const std::string& path : {bad, Path("missing.DTA")}) {
       boxes.clear();
       LoadFrom(path);
       ASSERT_EQ(boxes.size(), 1u);
       EXPECT_EQ(boxes[0].text, path == bad ? "データファイルの内容が正しくありませんでした"
                                            : "ファイルが見つかりません: " + path);
-      EXPECT_EQ(form->windowTitle().toStdString(), title);
+      EXPECT_EQ(form->windowTitle(), title);
       EXPECT_EQ(PanelUtf8(1), afterLoad ? "" : panel1);  // never claims a load
-      EXPECT_EQ(PanelUtf8(2), stats);
+      EXPECT_EQ(Panel(2), stats);
       EXPECT_EQ(Bitmap(), picture);
-      EXPECT_EQ(form->Data().Settings.spsSel, settings.spsSel);
       EXPECT_EQ(form->Data().Settings.Gain, 16);
-      EXPECT_EQ(Combo(4)->currentText(), "16");
       ASSERT_EQ(form->Data().Ch1.Count, 100);
       EXPECT_TRUE(std::equal(codes.begin(), codes.end(), form->Data().Ch1.Codes));
     }
-    // Redraw, unit switch and save work on the kept run.
-    Action("MenuY_Volt")->trigger();
+    Action("MenuY_Volt")->trigger();  // the unit switch works on the kept run
     EXPECT_TRUE(Panel(2).startsWith("CH1") && Panel(2).contains("[uV]"));
     Action("MenuY_Volt")->trigger();
-    boxes.clear();
-    SaveAs(Path(afterLoad ? "again2" : "again"));
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(Combo(1)->isEnabled());
   }
 }
 
