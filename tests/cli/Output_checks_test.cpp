@@ -173,20 +173,5 @@ TEST(CliOutputTest, MeasureRefusesItsOutputBeforeTheRun) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path("plain.DTA")));
 }
 
-TEST(CliOutputTest, AMissingFileIsNamedAsMissing) {
-  TempDir dir;
-  const std::string missing = dir.Path("gone.DTA");
-  for (const std::string command : {"stats", "plot", "analyze", "export"}) {
-    SCOPED_TRACE(command);
-    std::vector<std::string> args = {command, missing};
-    if (command == "plot" || command == "analyze")
-      args.insert(args.end(), {"--png", dir.Path("x.png")});
-    if (command == "export") args.insert(args.end(), {"--csv", dir.Path("x.csv")});
-    const CliResult r = RunCli(args);
-    EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(r.err, "ファイルが見つかりません: " + missing + "\n");
-  }
-}
-
 }  // namespace
 }  // namespace velqoris::testing
