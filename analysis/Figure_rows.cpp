@@ -102,65 +102,93 @@ std::vector<FigureRow> NoiseFigureRows(const NoiseFigures& f) {
   return rows;
 }
 
+namespace {
+
+std::string ToneName(int order) {
+  return order == 1 ? std::string("基本波") : "第 " + std::to_string(order) + " 高調波";
+}
+
+// A line's value: its level, "検出されません (< bound)", or why it has none.
+FigureRow LineRow(const std::string& label, const SpectrumLine& l) {
+  if (l.ontoDc) return {label, std::string(kAbsentValue) + " (直流に折り返します)", ""};
+  if (l.coincidesWith < 0) {
+    return {label,
+            std::string(kAbsentValue) + " (" + Significant(l.coincidesWithMainsHz, 2) +
+                " Hz の線と重なります)",
+            ""};
+  }
+  if (l.coincidesWith > 0) {
+    return {label, std::string(kAbsentValue) + " (" + ToneName(l.coincidesWith) + "と重なります)",
+            ""};
+  }
+  if (const auto level = l.Dbfs()) return {label, Fixed(*level, 2), "dBFS"};
+  if (l.boundDbfs) return {label, "検出されません (< " + Fixed(*l.boundDbfs, 1) + " dBFS)", ""};
+  return {label, kAbsentValue, "dBFS"};
+}
+
+std::string MissingTone(const SpectrumFigures& f, bool overRange) {
+  if (overRange) return "— (入力が範囲外です)";
+  if (f.largestIsPickup) return "検出されません (最大の信号は電源周波数のノイズです)";
+  if (f.toneTooSlow) return "— (最大の信号が記録の 1.5 周期に足りません)";
+  return "検出されません (ノイズより大きな信号がありません)";
+}
+
+}  // namespace
+
 std::vector<FigureRow> SpectrumFigureRows(const Spectrum& s, const SpectrumFigures& f) {
   std::vector<FigureRow> rows;
   rows.push_back({"データ数 (FFT 点数)", std::to_string(s.n), "点"});
   rows.push_back({"データレート", SignificantValue(s.rateSps, 1), "sps"});
   rows.push_back({"周波数分解能 (ビン幅)", SignificantValue(s.binHz, 4), "Hz"});
   rows.push_back({"窓関数", WindowLabel(s.window), ""});
-  if (f.overRange || s.overRange) rows.push_back({"入力範囲", kSpectrumOverRangeNote, ""});
+  const bool overRange = f.overRange || s.overRange;
+  if (overRange) rows.push_back({"入力範囲", kSpectrumOverRangeNote, ""});
   if (f.fundamental) {
     rows.push_back({"基本波 周波数", SignificantValue(f.fundamental->frequencyHz, 5), "Hz"});
     rows.push_back({"基本波 レベル", Fixed(f.fundamental->dbfs, 2), "dBFS"});
-  } else if (f.overRange || s.overRange) {
-    rows.push_back({"基本波", "— (入力が範囲外です)", ""});
-  } else if (f.largestIsPickup) {
-    rows.push_back({"基本波", "検出されません (最大の信号は電源周波数のノイズです)", ""});
   } else {
-    rows.push_back({"基本波", "検出されません (ノイズより大きな信号がありません)", ""});
+    rows.push_back({"基本波", MissingTone(f, overRange), ""});
   }
   for (const SpectrumLine& h : f.harmonics) {
-    rows.push_back({"第 " + std::to_string(h.order) + " 高調波 (" + HzText(h.frequencyHz) + ")",
-                    Value(h.Dbfs(), 2), "dBFS"});
+    rows.push_back(
+        LineRow("第 " + std::to_string(h.order) + " 高調波 (" + HzText(h.frequencyHz) + ")", h));
+  }
+  if (f.secondTone) {
+    rows.push_back({"もう一つの信号 (" + HzText(f.secondTone->frequencyHz) + ")",
+                    Fixed(f.secondTone->dbfs, 2), "dBFS"});
   }
   rows.push_back({"SNR", Value(f.snrDb, 2), "dB"});
-  rows.push_back({"THD", Value(f.thdDb, 2), "dB"});
+  rows.push_back({"SNR (電源周波数のノイズを除く)", Value(f.snrWithoutMainsDb, 2), "dB"});
+  if (!f.thdDb && f.thdBoundDb) {
+    rows.push_back({"THD", "検出されません (< " + Fixed(*f.thdBoundDb, 1) + " dB)", ""});
+  } else {
+    rows.push_back({"THD", Value(f.thdDb, 2), "dB"});
+  }
   rows.push_back({"SINAD", Value(f.sinadDb, 2), "dB"});
   rows.push_back({"SFDR", Value(f.sfdrDb, 2), "dB"});
   rows.push_back({"ENOB (有効ビット数)", Value(f.enobBits, 2), "ビット"});
+  rows.push_back({"ENOB (フルスケール換算)", Value(f.enobFsBits, 2), "ビット"});
   rows.push_back(
       {"平均ノイズ密度 (入力換算)", SignificantValue(f.noiseDensityNvRtHz, 4), "nV/√Hz"});
-  const auto mains = [&rows](const std::vector<SpectrumLine>& lines, int baseHz) {
+  const auto mains = [&rows, &s](const std::vector<SpectrumLine>& lines, int baseHz) {
     const std::string base = std::to_string(baseHz) + " Hz";
-    // The line itself is absent when it lies above half the rate or inside DC.
+    // The line itself is absent when it lies within a bin of DC (60 Hz at
+    // 60 sps), or there is no rate.
     if (lines.empty() || lines.front().order != 1) {
-      rows.push_back({"電源周波数 " + base, kAbsentValue, "dBFS"});
+      if (s.rateSps) {
+        rows.push_back(
+            {"電源周波数 " + base, std::string(kAbsentValue) + " (直流と重なります)", ""});
+      } else {
+        rows.push_back({"電源周波数 " + base, kAbsentValue, "dBFS"});
+      }
     }
     for (const SpectrumLine& l : lines) {
-      if (l.order > 5) break;
       const std::string hz = std::to_string(l.order * baseHz) + " Hz";
-      const std::string label = l.order == 1 ? "電源周波数 " + base
-                                             : "電源周波数 " + hz + " (" + base + " の " +
-                                                   std::to_string(l.order) + " 倍)";
-      if (l.coincidesWith == 0) {
-        rows.push_back({label, Value(l.Dbfs(), 2), "dBFS"});
-      } else if (l.coincidesWith < 0) {
-        rows.push_back({label,
-                        std::string(kAbsentValue) + " (" + Significant(l.coincidesWithMainsHz, 2) +
-                            " Hz の線と重なります)",
-                        ""});
-      } else if (l.inLeakage) {
-        const std::string tone = l.coincidesWith == 1
-                                     ? std::string("基本波")
-                                     : "第 " + std::to_string(l.coincidesWith) + " 高調波";
-        rows.push_back(
-            {label, std::string(kAbsentValue) + " (" + tone + "の漏れに埋もれます)", ""});
-      } else {
-        const std::string tone = l.coincidesWith == 1
-                                     ? std::string("基本波")
-                                     : "第 " + std::to_string(l.coincidesWith) + " 高調波";
-        rows.push_back({label, std::string(kAbsentValue) + " (" + tone + "と重なります)", ""});
-      }
+      std::string label = l.order == 1 ? "電源周波数 " + base
+                                       : "電源周波数 " + hz + " (" + base + " の " +
+                                             std::to_string(l.order) + " 倍)";
+      if (l.aliased) label += " [" + HzText(l.frequencyHz) + " に折り返し]";
+      rows.push_back(LineRow(label, l));
     }
   };
   mains(f.mains50, 50);

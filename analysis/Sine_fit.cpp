@@ -12,25 +12,32 @@ namespace {
 
 constexpr int kIterations = 6;
 // The phasor is stepped by multiplication and set afresh this often, so its
-// rounding never grows beyond a few hundred steps' worth.
-constexpr int kReanchor = 256;
+// rounding never grows beyond a thousand steps' worth (10⁻¹³).
+constexpr int kReanchor = 1024;
 
-// f(i, t, cos, sin) for every sample, t centred on the record.
+// f(i, t, cos, sin) for every sample, t centred on the record. Even and odd
+// samples have a phasor each, so two recurrences run side by side.
 template <class F>
 void ForEachPhase(int n, double cycles, F&& f) {
   const double w = 2.0 * std::numbers::pi * cycles;
   const double t0 = -(n - 1) / 2.0;
-  const double stepC = std::cos(w), stepS = std::sin(w);
+  const double stepC = std::cos(2.0 * w), stepS = std::sin(2.0 * w);
   for (int from = 0; from < n; from += kReanchor) {
-    double c = std::cos(w * (t0 + from));
-    double s = std::sin(w * (t0 + from));
+    double c[2], s[2];
+    for (int p = 0; p < 2; ++p) {
+      c[p] = std::cos(w * (t0 + from + p));
+      s[p] = std::sin(w * (t0 + from + p));
+    }
     const int to = std::min(n, from + kReanchor);
-    for (int i = from; i < to; ++i) {
-      f(i, t0 + i, c, s);
+    for (int i = from; i < to; i += 2) {
+      f(i, t0 + i, c[0], s[0]);
+      if (i + 1 < to) f(i + 1, t0 + i + 1, c[1], s[1]);
       // Real arithmetic: std::complex's product checks for NaN on every step.
-      const double nc = c * stepC - s * stepS;
-      s = s * stepC + c * stepS;
-      c = nc;
+      for (int p = 0; p < 2; ++p) {
+        const double nc = c[p] * stepC - s[p] * stepS;
+        s[p] = s[p] * stepC + c[p] * stepS;
+        c[p] = nc;
+      }
     }
   }
 }
@@ -66,23 +73,9 @@ bool Solve(std::array<std::array<double, M>, M> a, std::array<double, M>& b) {
 
 std::optional<SineFit> FitSineAt(const double* y, int n, double cycles) {
   if (y == nullptr || n < 3) return std::nullopt;
-  // Scalar sums: the compiler keeps them in registers.
-  double cc = 0, cs = 0, c1 = 0, ss = 0, s1 = 0, yc = 0, ys = 0, y1 = 0;
-  ForEachPhase(n, cycles, [&](int i, double, double c, double s) {
-    cc += c * c;
-    cs += c * s;
-    c1 += c;
-    ss += s * s;
-    s1 += s;
-    yc += y[i] * c;
-    ys += y[i] * s;
-    y1 += y[i];
-  });
-  std::array<double, 3> b{yc, ys, y1};
-  if (!Solve<3>({{{cc, cs, c1}, {cs, ss, s1}, {c1, s1, static_cast<double>(n)}}}, b)) {
-    return std::nullopt;
-  }
-  return SineFit{cycles, b[0], b[1], b[2]};
+  const std::vector<double> at{cycles};
+  const LinesFit fit = SolveLines(n, at, Project(y, n, at));
+  return SineFit{cycles, fit.lines.front().cosine, fit.lines.front().sine, fit.offset};
 }
 
 std::optional<SineFit> FitSine(const double* y, int n, double startCycles) {
@@ -131,10 +124,211 @@ std::optional<SineFit> FitSine(const double* y, int n, double startCycles) {
   return FitSineAt(y, n, fit->cycles);
 }
 
-void SubtractSine(double* y, int n, const SineFit& fit) {
-  ForEachPhase(n, fit.cycles, [&](int i, double, double c, double s) {
-    y[i] -= fit.cosine * c + fit.sine * s + fit.offset;
-  });
+int LinesFit::Parameters() const {
+  int p = 1;
+  for (const FittedLine& l : lines) p += l.columns;
+  return p;
+}
+
+double FoldCycles(double cycles) {
+  double x = std::fmod(std::fabs(cycles), 1.0);
+  return x > 0.5 ? 1.0 - x : x;
+}
+
+namespace {
+
+// Lines are swept four at a time, each on two interleaved phasors (even and
+// odd samples): eight independent recurrences side by side keep the
+// processor busy where one would wait on the last. The phasors are set
+// afresh every kReanchor samples.
+constexpr int kBlock = 4;
+
+struct Block {
+  double c[2][kBlock], s[2][kBlock], stepC[kBlock], stepS[kBlock], w[kBlock];
+
+  Block(const std::vector<double>& cycles, std::size_t first) {
+    for (int j = 0; j < kBlock; ++j) {
+      const std::size_t k = first + static_cast<std::size_t>(j);
+      w[j] = k < cycles.size() ? 2.0 * std::numbers::pi * cycles[k] : 0.0;
+      stepC[j] = std::cos(2.0 * w[j]);
+      stepS[j] = std::sin(2.0 * w[j]);
+    }
+  }
+  void Anchor(double t) {
+    for (int p = 0; p < 2; ++p) {
+      for (int j = 0; j < kBlock; ++j) {
+        c[p][j] = std::cos(w[j] * (t + p));
+        s[p][j] = std::sin(w[j] * (t + p));
+      }
+    }
+  }
+  // Both phasors two samples on.
+  void Step() {
+    for (int p = 0; p < 2; ++p) {
+      for (int j = 0; j < kBlock; ++j) {
+        const double nc = c[p][j] * stepC[j] - s[p][j] * stepS[j];
+        s[p][j] = s[p][j] * stepC[j] + c[p][j] * stepS[j];
+        c[p][j] = nc;
+      }
+    }
+  }
+};
+
+// Σ cos(x t) over the record's centred times: sin(n x / 2) / sin(x / 2),
+// taken from x's distance to the nearest whole turn so it stays exact there.
+double Dirichlet(int n, double x) {
+  const double turns = std::round(x / (2.0 * std::numbers::pi));
+  const double d = x - 2.0 * std::numbers::pi * turns;
+  const bool odd = (static_cast<long long>(std::fabs(turns)) * (n - 1)) % 2 != 0;
+  const double sign = odd ? -1.0 : 1.0;
+  if (std::fabs(d) < 1e-12) return sign * n;
+  return sign * std::sin(n * d / 2.0) / std::sin(d / 2.0);
+}
+
+// Solves a x = b (m × m, symmetric, positive semi-definite) by elimination,
+// leaving out (x = 0) each column whose pivot keeps less than a thousandth
+// of `scale` (a whole sine's Σ cos² = n/2): what it adds beyond the earlier
+// columns is too little to carry an amplitude of its own (a cosine on half
+// the rate, a line on another).
+void SolveSemidefinite(std::vector<double>& a, std::vector<double>& b, int m, double scale,
+                       std::vector<char>& used) {
+  const auto at = [&](int r, int c) -> double& { return a[static_cast<std::size_t>(r * m + c)]; };
+  used.assign(static_cast<std::size_t>(m), 0);
+  for (int c = 0; c < m; ++c) {
+    const double p = at(c, c);
+    if (!(p > 1e-3 * scale)) continue;
+    used[static_cast<std::size_t>(c)] = 1;
+    for (int r = c + 1; r < m; ++r) {
+      const double k = at(r, c) / p;
+      if (k == 0.0) continue;
+      for (int j = c; j < m; ++j) at(r, j) -= k * at(c, j);
+      b[static_cast<std::size_t>(r)] -= k * b[static_cast<std::size_t>(c)];
+    }
+  }
+  for (int c = m - 1; c >= 0; --c) {
+    auto& x = b[static_cast<std::size_t>(c)];
+    if (!used[static_cast<std::size_t>(c)]) {
+      x = 0.0;
+      continue;
+    }
+    for (int j = c + 1; j < m; ++j) x -= at(c, j) * b[static_cast<std::size_t>(j)];
+    x /= at(c, c);
+    if (!std::isfinite(x)) x = 0.0;
+  }
+}
+
+}  // namespace
+
+Projections Project(const double* y, int n, const std::vector<double>& cycles) {
+  Projections p;
+  const std::size_t m = cycles.size();
+  p.cosine.assign(m, 0.0);
+  p.sine.assign(m, 0.0);
+  if (y == nullptr || n <= 0) return p;
+  for (int i = 0; i < n; ++i) p.sum += y[i];
+  const double t0 = -(n - 1) / 2.0;
+  for (std::size_t first = 0; first < m; first += kBlock) {
+    Block b(cycles, first);
+    double pc[kBlock] = {}, ps[kBlock] = {};
+    for (int from = 0; from < n; from += kReanchor) {
+      b.Anchor(t0 + from);
+      const int to = std::min(n, from + kReanchor);
+      for (int i = from; i < to; i += 2) {
+        for (int p = 0; p < 2 && i + p < to; ++p) {
+          const double v = y[i + p];
+          for (int j = 0; j < kBlock; ++j) {
+            pc[j] += v * b.c[p][j];
+            ps[j] += v * b.s[p][j];
+          }
+        }
+        b.Step();
+      }
+    }
+    for (std::size_t j = 0; j < kBlock && first + j < m; ++j) {
+      p.cosine[first + j] = pc[j];
+      p.sine[first + j] = ps[j];
+    }
+  }
+  return p;
+}
+
+LinesFit SolveLines(int n, const std::vector<double>& cycles, const Projections& p) {
+  const int m = static_cast<int>(cycles.size());
+  LinesFit fit;
+  fit.lines.resize(cycles.size());
+  const double turn = 2.0 * std::numbers::pi;
+  // Cosines with the offset (column 0), sines on their own: centred time
+  // makes every sine orthogonal to every cosine and to the offset.
+  const int mc = m + 1;
+  std::vector<double> gc(static_cast<std::size_t>(mc * mc)), bc(static_cast<std::size_t>(mc));
+  std::vector<double> gs(static_cast<std::size_t>(m * m)), bs(static_cast<std::size_t>(m));
+  gc[0] = n;
+  bc[0] = p.sum;
+  for (int j = 0; j < m; ++j) {
+    const double wj = turn * cycles[static_cast<std::size_t>(j)];
+    gc[static_cast<std::size_t>(j + 1)] = gc[static_cast<std::size_t>((j + 1) * mc)] =
+        Dirichlet(n, wj);
+    bc[static_cast<std::size_t>(j + 1)] = p.cosine[static_cast<std::size_t>(j)];
+    bs[static_cast<std::size_t>(j)] = p.sine[static_cast<std::size_t>(j)];
+    for (int k = 0; k < m; ++k) {
+      const double wk = turn * cycles[static_cast<std::size_t>(k)];
+      const double minus = Dirichlet(n, wj - wk), plus = Dirichlet(n, wj + wk);
+      gc[static_cast<std::size_t>((j + 1) * mc + k + 1)] = 0.5 * (minus + plus);
+      gs[static_cast<std::size_t>(j * m + k)] = 0.5 * (minus - plus);
+    }
+  }
+  std::vector<char> usedC, usedS;
+  SolveSemidefinite(gc, bc, mc, n / 2.0, usedC);
+  SolveSemidefinite(gs, bs, m, n / 2.0, usedS);
+  fit.offset = bc[0];
+  for (int j = 0; j < m; ++j) {
+    FittedLine& l = fit.lines[static_cast<std::size_t>(j)];
+    l.cycles = cycles[static_cast<std::size_t>(j)];
+    l.cosine = bc[static_cast<std::size_t>(j + 1)];
+    l.sine = bs[static_cast<std::size_t>(j)];
+    l.columns = usedC[static_cast<std::size_t>(j + 1)] + usedS[static_cast<std::size_t>(j)];
+  }
+  return fit;
+}
+
+double LinesEnergy(int n, const std::vector<FittedLine>& lines) {
+  const double turn = 2.0 * std::numbers::pi;
+  double e = 0.0;
+  for (const FittedLine& a : lines) {
+    for (const FittedLine& b : lines) {
+      const double minus = Dirichlet(n, turn * (a.cycles - b.cycles));
+      const double plus = Dirichlet(n, turn * (a.cycles + b.cycles));
+      e += 0.5 * (a.cosine * b.cosine * (minus + plus) + a.sine * b.sine * (minus - plus));
+    }
+  }
+  return std::max(0.0, e);
+}
+
+void SubtractLines(double* y, int n, const LinesFit& fit) {
+  std::vector<double> cycles;
+  for (const FittedLine& l : fit.lines) cycles.push_back(l.cycles);
+  for (int i = 0; i < n; ++i) y[i] -= fit.offset;
+  const double t0 = -(n - 1) / 2.0;
+  for (std::size_t first = 0; first < cycles.size(); first += kBlock) {
+    Block b(cycles, first);
+    double a[kBlock] = {}, s[kBlock] = {};
+    for (std::size_t j = 0; j < kBlock && first + j < cycles.size(); ++j) {
+      a[j] = fit.lines[first + j].cosine;
+      s[j] = fit.lines[first + j].sine;
+    }
+    for (int from = 0; from < n; from += kReanchor) {
+      b.Anchor(t0 + from);
+      const int to = std::min(n, from + kReanchor);
+      for (int i = from; i < to; i += 2) {
+        for (int p = 0; p < 2 && i + p < to; ++p) {
+          double v = 0.0;
+          for (int j = 0; j < kBlock; ++j) v += a[j] * b.c[p][j] + s[j] * b.s[p][j];
+          y[i + p] -= v;
+        }
+        b.Step();
+      }
+    }
+  }
 }
 
 }  // namespace velqoris::analysis

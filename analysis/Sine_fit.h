@@ -1,11 +1,13 @@
-// Least-squares sine fits to a record in the time domain: the 4-parameter
-// fit (frequency, cosine and sine amplitude, offset) by Gauss-Newton from a
-// spectrum's estimate, and the 3-parameter fit at a known frequency. The
-// figures subtract the fitted tones to read the noise without the window's
-// leakage (README "Spectrum").
+// Least-squares sine fits to a record in the time domain (the sine-fit
+// method of the ADC test standards): the 4-parameter fit (frequency, cosine
+// and sine amplitude, offset) by Gauss-Newton from a spectrum's estimate,
+// and the joint linear fit of an offset and sines at given frequencies.
+// Time runs centred on the record, t = i − (n − 1) / 2, so every cosine is
+// orthogonal to every sine and their sums have closed forms.
 #pragma once
 
 #include <optional>
+#include <vector>
 
 namespace velqoris::analysis {
 
@@ -20,6 +22,40 @@ struct SineFit {
 // Absent when the fit does not settle within a bin and a half of the start.
 std::optional<SineFit> FitSine(const double* y, int n, double startCycles);
 std::optional<SineFit> FitSineAt(const double* y, int n, double cycles);
-void SubtractSine(double* y, int n, const SineFit& fit);
+
+// One sine of a joint fit.
+struct FittedLine {
+  double cycles = 0.0;  // 0 … ½ cycles per sample
+  double cosine = 0.0;
+  double sine = 0.0;
+  int columns = 0;  // 2, or fewer when a column adds nothing (a sine on half the rate)
+  double Power() const { return 0.5 * (cosine * cosine + sine * sine); }
+};
+
+struct LinesFit {
+  double offset = 0.0;
+  std::vector<FittedLine> lines;
+  int Parameters() const;  // the offset and the columns that took part
+};
+
+// y's sums with the cosine and the sine of each frequency, and y's own sum.
+struct Projections {
+  std::vector<double> cosine;
+  std::vector<double> sine;
+  double sum = 0.0;
+};
+Projections Project(const double* y, int n, const std::vector<double>& cycles);
+
+// The offset and the sines at `cycles` that fit best together, from the
+// projections of the record on them. A column that adds nothing of its own
+// (a cosine on half the rate, a line on another) is left out with amplitude 0.
+LinesFit SolveLines(int n, const std::vector<double>& cycles, const Projections& p);
+// Σ over the record of (Σ of these lines)²: their energy, overlaps included.
+double LinesEnergy(int n, const std::vector<FittedLine>& lines);
+// y − offset − every line.
+void SubtractLines(double* y, int n, const LinesFit& fit);
+
+// A frequency in cycles per sample folded into 0 … ½ (aliasing).
+double FoldCycles(double cycles);
 
 }  // namespace velqoris::analysis

@@ -60,21 +60,6 @@ const std::vector<std::complex<double>>& Transform(const double* values, int n,
 
 }  // namespace
 
-std::vector<double> WindowedPower(const double* values, int n, SpectrumWindow window) {
-  std::vector<double> power;
-  if (values == nullptr || n <= 0) return power;
-  const auto& out = Transform(values, n, window);
-  const Workspace& ws = WorkspaceFor(n, window);
-  const int bins = n / 2 + 1;
-  power.resize(static_cast<std::size_t>(bins));
-  for (int k = 0; k < bins; ++k) {
-    const double c = k == 0 || 2 * k == n ? 1.0 : 2.0;
-    power[static_cast<std::size_t>(k)] =
-        ws.s2 > 0.0 ? c * std::norm(out[static_cast<std::size_t>(k)]) / (n * ws.s2) : 0.0;
-  }
-  return power;
-}
-
 std::optional<double> Spectrum::FrequencyHz(int bin) const {
   if (!binHz) return std::nullopt;
   return *binHz * bin;

@@ -1,5 +1,5 @@
 // The spectrum of one channel's run: mean removed, a window applied, one FFT
-// of the whole record. Bins 0 … n/2 (one-sided). Bin rules and scaling:
+// of the whole record. Bins 0 … n/2 (one-sided). Scaling:
 // analysis/README.md "Spectrum".
 #pragma once
 
@@ -45,8 +45,5 @@ struct Spectrum {
 
 Spectrum ComputeSpectrum(const std::int32_t* codes, int count, const MeasureSettings& settings,
                          SpectrumWindow window = kDefaultWindow);
-
-// Per-bin power (codes², scaled as `Spectrum::power`) of n values, windowed.
-std::vector<double> WindowedPower(const double* values, int n, SpectrumWindow window);
 
 }  // namespace velqoris::analysis

@@ -37,18 +37,6 @@ const char* WindowLabel(SpectrumWindow window) {
   return "";
 }
 
-int MainLobeHalfWidth(SpectrumWindow window) {
-  switch (window) {
-    case SpectrumWindow::kRectangular:
-      return 1;
-    case SpectrumWindow::kHann:
-      return 2;
-    case SpectrumWindow::kBlackmanHarris:
-      return 4;
-  }
-  return 4;
-}
-
 std::vector<double> WindowCoefficients(SpectrumWindow window, int n) {
   std::vector<double> w(static_cast<std::size_t>(std::max(n, 0)), 1.0);
   const double step = n > 0 ? 2.0 * std::numbers::pi / n : 0.0;

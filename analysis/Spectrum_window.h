@@ -1,5 +1,5 @@
 // The window functions of the spectrum: rectangular, Hann and 4-term
-// Blackman-Harris (the default), their names and their main-lobe widths.
+// Blackman-Harris (the default), and their names.
 #pragma once
 
 #include <optional>
@@ -18,9 +18,6 @@ const char* WindowName(SpectrumWindow window);
 std::optional<SpectrumWindow> WindowFromName(std::string_view name);
 // The Japanese name shown to the user.
 const char* WindowLabel(SpectrumWindow window);
-
-// Half the main lobe's width in bins: 1, 2 and 4.
-int MainLobeHalfWidth(SpectrumWindow window);
 
 // The n coefficients (periodic form, as for spectral analysis).
 std::vector<double> WindowCoefficients(SpectrumWindow window, int n);

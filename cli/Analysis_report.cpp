@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analysis/Figure_rows.h"
+#include "analysis/Record_model.h"
 #include "analysis/Spectrum.h"
 
 namespace velqoris::cli {
@@ -48,6 +49,15 @@ class JsonObject {
  private:
   std::string text_;
 };
+
+// Why there is no fundamental, for scripts: null when there is one.
+std::string AbsentReason(const analysis::SpectrumFigures& f, const analysis::Spectrum& s) {
+  if (f.fundamental) return "null";
+  if (f.overRange || s.overRange) return "\"over_range\"";
+  if (f.largestIsPickup) return "\"mains_pickup\"";
+  if (f.toneTooSlow) return "\"below_1.5_cycles\"";
+  return "\"no_tone\"";
+}
 
 std::string ChannelList(const std::vector<std::string>& objects) {
   std::string s = "{\"channels\": [";
@@ -94,6 +104,15 @@ std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& a
     hz = f.fundamental->frequencyHz;
     dbfs = Level(f.fundamental->dbfs);
   }
+  std::optional<double> harmonic[analysis::kMaxHarmonic + 1];
+  for (const analysis::SpectrumLine& h : f.harmonics) {
+    if (h.order <= analysis::kMaxHarmonic) harmonic[h.order] = Level(h.Dbfs());
+  }
+  std::optional<double> secondHz, secondDbfs;
+  if (f.secondTone) {
+    secondHz = f.secondTone->frequencyHz;
+    secondDbfs = Level(f.secondTone->dbfs);
+  }
   return JsonObject()
       .Add("channel", channel)
       .Add("n", s.n)
@@ -110,6 +129,19 @@ std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& a
       .Add("noise_density_nV_rtHz", f.noiseDensityNvRtHz)
       .Add("mains_50hz_dbfs", Level(f.Mains50Dbfs()))
       .Add("mains_60hz_dbfs", Level(f.Mains60Dbfs()))
+      .Add("fundamental_absent", AbsentReason(f, s))
+      .Add("harmonic2_dbfs", harmonic[2])
+      .Add("harmonic3_dbfs", harmonic[3])
+      .Add("harmonic4_dbfs", harmonic[4])
+      .Add("harmonic5_dbfs", harmonic[5])
+      .Add("harmonic6_dbfs", harmonic[6])
+      .Add("second_tone_hz", secondHz)
+      .Add("second_tone_dbfs", secondDbfs)
+      .Add("snr_without_mains_db", f.snrWithoutMainsDb)
+      .Add("thd_bound_db", f.thdBoundDb)
+      .Add("enob_fs_bits", f.enobFsBits)
+      .Add("mains_50hz_bound_dbfs", Level(f.Mains50BoundDbfs()))
+      .Add("mains_60hz_bound_dbfs", Level(f.Mains60BoundDbfs()))
       .Text();
 }
 

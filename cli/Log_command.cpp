@@ -17,6 +17,7 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "graph/Axis_scale.h"
 #include "session/Csv_log.h"
 #include "session/Held_data.h"
 #include "session/Log_header.h"
@@ -39,8 +40,7 @@ std::int64_t LogTotal(const Options& options) {
   return std::max<std::int64_t>(n, 1);
 }
 
-void PrintStats(const LogRun& log, const MeasureSettings& s, const CodeConverter& convert,
-                bool volt, std::ostream& out) {
+void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ostream& out) {
   const double uvPerCode = analysis::MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
@@ -52,7 +52,8 @@ void PrintStats(const LogRun& log, const MeasureSettings& s, const CodeConverter
     const double sd = st.Deviation();
     if (volt) {
       const double sdUv = sd * uvPerCode;
-      out << VoltStatsText(ch, convert(st.Max()), convert(st.Min()), static_cast<float>(sdUv))
+      out << VoltStatsText(ch, CodeToMicrovolts(st.Max(), s.Gain),
+                           CodeToMicrovolts(st.Min(), s.Gain), static_cast<float>(sdUv))
           << '\n';
       // The mean with as many decimals as the line's pattern gives its numbers.
       const int decimals = sdUv >= 100 ? 0 : sdUv >= 10 ? 1 : 2;
@@ -92,31 +93,21 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
     return kExitOutput;
   }
 
-  SteadyClock clock;
-  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
-  SleepingEventHost host(clock);
-  TADC board(*device, host);
-  HeldData held;
-  MeasureSettings& s = held.data.Settings;
-  s = options.settings;
-  s.Gain = TADC::GainFactor(s.GainSel);
-  Measurement run(board, held.data, held.Converter());
-
-  InstallStopHandler();
-  const auto connected = run.ConnectBoard();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
-  run.fBoardReady = true;
-  out << PairText(run.BoardName, run.BoardVersion) << '\n' << std::flush;
+  BoardSession session(options);
+  if (const auto failed = session.Connect(out, err)) return *failed;
+  Measurement& run = session.run;
+  const MeasureSettings& s = session.held.data.Settings;
+  const SteadyClock& clock = session.clock;
 
   CsvLog csv;
-  const auto header = LogHeaderLines(s, PairText(run.BoardName, run.BoardVersion),
+  const auto header = LogHeaderLines(s, PairText(run.BoardName(), run.BoardVersion()),
                                      std::chrono::system_clock::now());
   if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now(), header)) {
     run.ReleaseBoard();
     err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
     return kExitOutput;
   }
-  LogRun log(run, board, s, held.Converter(), clock, host, csv);
+  LogRun log(run, session.board, s, clock, session.host, csv);
   err << kMeasuringText << '\n' << std::flush;
 
   ProgressMeter progress(err, errIsTerminal, clock);
@@ -154,7 +145,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   } else {
     err << "CSV ファイルに " << log.Written() << " 件書き込みました: " << options.csv << '\n';
   }
-  PrintStats(log, s, held.Converter(), options.volt, out);
+  PrintStats(log, s, options.volt, out);
   PrintGaps(log, out);
   out << std::flush;
   return code;

@@ -48,6 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RequireFinite(spectrum.figures.noiseDensityNvRtHz);
   RequireFinite(spectrum.figures.sfdrDb);
   RequireFinite(spectrum.figures.enobBits);
+  RequireFinite(spectrum.figures.enobFsBits);
+  RequireFinite(spectrum.figures.snrWithoutMainsDb);
+  RequireFinite(spectrum.figures.thdDb);
   // Clipped input gives no tone figures; a level shown is never the floor placeholder.
   if (spectrum.figures.overRange && spectrum.figures.fundamental) __builtin_trap();
   for (const auto* lines : {&spectrum.figures.mains50, &spectrum.figures.mains60}) {

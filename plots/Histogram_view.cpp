@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/Code_scale.h"
+#include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
 namespace velqoris {
@@ -18,8 +19,6 @@ const QColor kBarFill(150, 180, 220);
 const QColor kBarEdge(70, 100, 150);
 const QColor kCurve(220, 0, 0);
 const QColor kGrid(225, 225, 225);
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
@@ -44,7 +43,7 @@ void HistogramView::Clear() {
 }
 
 QString HistogramView::AxisTitle() const {
-  return AxisInMicrovolts() ? Text("電圧 (uV)") : Text("コード (digit)");
+  return AxisInMicrovolts() ? Utf8Text("電圧 (uV)") : Utf8Text("コード (digit)");
 }
 
 double HistogramView::AxisValue(double code) const {
@@ -59,7 +58,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
   const QFontMetrics fm(font());
   if (!has_) {
     p.setPen(Qt::darkGray);
-    p.drawText(rect(), Qt::AlignCenter, Text("データがありません"));
+    p.drawText(rect(), Qt::AlignCenter, Utf8Text("データがありません"));
     return;
   }
   const analysis::Histogram& h = histogram_;
@@ -168,24 +167,24 @@ void HistogramView::paintEvent(QPaintEvent*) {
   p.save();
   p.translate(4, area.center().y());
   p.rotate(-90);
-  p.drawText(QRect(-area.height() / 2, 0, area.height(), lineH), Qt::AlignCenter, Text("度数"));
+  p.drawText(QRect(-area.height() / 2, 0, area.height(), lineH), Qt::AlignCenter, Utf8Text("度数"));
   p.restore();
   const QString bins = h.PerCode()
-                           ? Text("1 コード/ビン")
-                           : Text("%1 コード/ビン").arg(static_cast<qlonglong>(h.codesPerBin));
+                           ? Utf8Text("1 コード/ビン")
+                           : Utf8Text("%1 コード/ビン").arg(static_cast<qlonglong>(h.codesPerBin));
   int x = area.left();
   const int y = 4;
   p.fillRect(QRect(x, y + lineH / 2 - 4, 10, 8), kBarFill);
   x += 14;
-  const QString counts = Text("度数 (%1)").arg(bins);
+  const QString counts = Utf8Text("度数 (%1)").arg(bins);
   p.drawText(QPoint(x, y + fm.ascent()), counts);
   x += fm.horizontalAdvance(counts) + 16;
   p.setPen(QPen(kCurve, 2));
   p.drawLine(x, y + lineH / 2, x + 16, y + lineH / 2);
   p.setPen(Qt::black);
   // The curve's whole name where it fits, else its short one.
-  QString curveName = Text("正規分布 (同じ平均値と標準偏差)");
-  if (x + 20 + fm.horizontalAdvance(curveName) > width() - 4) curveName = Text("正規分布");
+  QString curveName = Utf8Text("正規分布 (同じ平均値と標準偏差)");
+  if (x + 20 + fm.horizontalAdvance(curveName) > width() - 4) curveName = Utf8Text("正規分布");
   p.drawText(QPoint(x + 20, y + fm.ascent()),
              fm.elidedText(curveName, Qt::ElideRight, std::max(0, width() - 4 - x - 20)));
 }

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
+#include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
 namespace velqoris {
@@ -19,8 +19,6 @@ const QColor kTrace(0, 70, 170);
 const QColor kTone(220, 0, 0);
 const QColor kMains(0, 140, 0);
 const QColor kGrid(225, 225, 225);
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
@@ -55,11 +53,11 @@ void SpectrumView::SetLogFrequency(bool log) {
 }
 
 QString SpectrumView::AxisTitle() const {
-  return spectrum_.binHz ? Text("周波数 (Hz)") : Text("ビン番号");
+  return spectrum_.binHz ? Utf8Text("周波数 (Hz)") : Utf8Text("ビン番号");
 }
 
 QString SpectrumView::ValueTitle() const {
-  return scale_ == SpectrumScale::kDbfs ? Text("振幅 (dBFS)") : Text("ノイズ密度 (nV/√Hz)");
+  return scale_ == SpectrumScale::kDbfs ? Utf8Text("振幅 (dBFS)") : Utf8Text("ノイズ密度 (nV/√Hz)");
 }
 
 bool SpectrumView::CanDraw() const {
@@ -83,8 +81,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   if (!CanDraw()) {
     p.setPen(Qt::darkGray);
     p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap,
-               has_ ? Text("データレートまたはゲインが不明なため、ノイズ密度は表示できません")
-                    : Text("データがありません"));
+               has_ ? Utf8Text("データレートまたはゲインが不明なため、ノイズ密度は表示できません")
+                    : Utf8Text("データがありません"));
     return;
   }
   const bool density = scale_ == SpectrumScale::kDensity;
@@ -140,13 +138,12 @@ void SpectrumView::paintEvent(QPaintEvent*) {
 
   const auto toX = [&](double f) {
     if (logFrequency_) {
-      return area.left() + std::log10(f / xLo) / std::log10(xHi / xLo) * area.width();
+      return area.left() + LogFraction(f, xLo, xHi) * area.width();
     }
     return area.left() + (f - xLo) / (xHi - xLo) * area.width();
   };
   const auto toY = [&](double v) {
-    double t = density ? std::log10(std::max(v, yLo * 1e-3) / yLo) / std::log10(yHi / yLo)
-                       : (v - yLo) / (yHi - yLo);
+    double t = density ? LogFraction(std::max(v, yLo * 1e-3), yLo, yHi) : (v - yLo) / (yHi - yLo);
     t = std::clamp(t, -0.02, 1.0);
     return area.bottom() - t * area.height();
   };
@@ -200,8 +197,9 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.setPen(QPen(kTrace, 1));
   p.drawPath(trace);
 
-  // Marks: the fundamental and its harmonics in red, mains lines in green
-  // where they stand out of the trace and not where a red mark stands.
+  // Marks only where the figures say: the fundamental and the harmonics
+  // that stand out of the noise in red, the detected mains lines in green.
+  // Never from a bin standing over its neighbours.
   struct Mark {
     QPointF tip;
     QColor colour;
@@ -218,50 +216,36 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   const auto add = [&](const analysis::SpectrumLine& line, const QColor& colour,
                        const QString& text) {
     const QPointF tip = tipOf(line.bin);
+    // A mark that would cover another's is left out (lines a bin apart).
+    const QRectF tri = triangle(tip);
+    if (std::any_of(triangles.begin(), triangles.end(),
+                    [&](const QRectF& r) { return r.intersects(tri); }))
+      return;
     marks.push_back({tip, colour, text});
-    triangles.push_back(triangle(tip));
+    triangles.push_back(tri);
   };
-  std::vector<int> toneBins;
   if (figures_.fundamental && onAxis(*figures_.fundamental)) {
-    add(*figures_.fundamental, kTone, Text("基本波"));
-    toneBins.push_back(figures_.fundamental->bin);
+    add(*figures_.fundamental, kTone, Utf8Text("基本波"));
   }
   for (const auto& h : figures_.harmonics) {
-    if (!onAxis(h)) continue;
-    add(h, kTone, QString::number(h.order));
-    toneBins.push_back(h.bin);
+    if (h.Dbfs() && onAxis(h)) add(h, kTone, QString::number(h.order));
   }
-  std::vector<double> levels;
-  for (int k = 1; k < bins; ++k) levels.push_back(spectrum_.dbfs[k]);
-  std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
-  const double median = levels[levels.size() / 2];
   struct Pickup {
     const analysis::SpectrumLine* line;
     int hz;
   };
   std::vector<Pickup> pickups;
-  const int lobe = analysis::MainLobeHalfWidth(spectrum_.window);
   for (const auto* lines : {&figures_.mains50, &figures_.mains60}) {
     for (const auto& l : *lines) {
-      // A line on the tone is the tone's level, not pickup: no mark of its own.
-      if (l.coincidesWith != 0 || !onAxis(l) || spectrum_.dbfs[l.bin] < median + 10.0) continue;
-      const bool onTone = std::any_of(toneBins.begin(), toneBins.end(),
-                                      [&](int b) { return std::abs(b - l.bin) <= lobe; });
-      if (onTone) continue;
-      pickups.push_back({&l, (lines == &figures_.mains50 ? 50 : 60) * l.order});
+      if (l.Dbfs() && onAxis(l)) {
+        pickups.push_back({&l, (lines == &figures_.mains50 ? 50 : 60) * l.order});
+      }
     }
   }
-  // The strongest first; a line whose mark would cover another's (300 Hz is
-  // both the 6th of 50 Hz and the 5th of 60 Hz) is left out.
+  // The strongest first.
   std::stable_sort(pickups.begin(), pickups.end(),
                    [](const Pickup& a, const Pickup& b) { return a.line->dbfs > b.line->dbfs; });
-  for (const Pickup& m : pickups) {
-    const QRectF tri = triangle(tipOf(m.line->bin));
-    if (std::any_of(triangles.begin(), triangles.end(),
-                    [&](const QRectF& r) { return r.intersects(tri); }))
-      continue;
-    add(*m.line, kMains, QStringLiteral("%1Hz").arg(m.hz));
-  }
+  for (const Pickup& m : pickups) add(*m.line, kMains, QStringLiteral("%1Hz").arg(m.hz));
 
   for (const Mark& m : marks) {
     p.setPen(m.colour);
@@ -312,8 +296,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.drawText(QRect(area.left(), height() - lineH - 4, area.width(), lineH), Qt::AlignCenter,
              AxisTitle());
   p.drawText(QPoint(area.left(), 4 + fm.ascent()), ValueTitle());
-  const QString legend = Text("▼ 基本波・高調波");
-  const QString mains = Text("▼ 電源周波数");
+  const QString legend = Utf8Text("▼ 基本波・高調波");
+  const QString mains = Utf8Text("▼ 電源周波数");
   int x = area.right() - fm.horizontalAdvance(legend) - fm.horizontalAdvance(mains) - 12;
   p.setPen(kTone);
   p.drawText(QPoint(x, 4 + fm.ascent()), legend);

@@ -12,7 +12,7 @@
 
 #include "board/Clock.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class CsvLog {
  public:
@@ -53,4 +53,4 @@ class CsvLog {
   Clock::Duration lastFlush_{0};
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

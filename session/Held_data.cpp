@@ -4,7 +4,7 @@
 #include "session/Run_file.h"
 #include "session/Stats_line.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 bool HeldData::Load(const std::string& path) {
   // Loading never writes, so the overwrite question cannot come up.
@@ -14,12 +14,8 @@ bool HeldData::Load(const std::string& path) {
   return ok;
 }
 
-CodeConverter HeldData::Converter() const {
-  return [this](std::int32_t code) { return scale.CodeToMicrovolts(code); };
-}
-
 void HeldData::Compute() {
-  data.ConvertAll(Converter());
+  data.ConvertAll();
   data.CalcCodeStats();
   data.CalcVoltStats();
 }
@@ -31,4 +27,4 @@ std::vector<std::string> HeldData::StatsLines(bool voltMode) {
   return lines;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

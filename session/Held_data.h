@@ -11,7 +11,7 @@
 #include "graph/Axis_scale.h"
 #include "session/Run_data.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class HeldData {
  public:
@@ -26,11 +26,9 @@ class HeldData {
   void Compute();
   // One statistics line per channel held, CH0 first.
   std::vector<std::string> StatsLines(bool voltMode);
-  CodeConverter Converter() const;
-
   RunData data;
   FileFault fault;
   TAxisScale scale{data.Ch0, data.Ch1, data.Settings};
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -14,14 +14,14 @@
 #include "session/Block_reader.h"
 #include "session/Csv_log.h"
 #include "session/Run_data.h"
-#include "session/Running_stats.h"
+#include "stats/Running_stats.h"
 
 namespace velqoris {
 class Measurement;
 class TADC;
 }  // namespace velqoris
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class LogRun {
  public:
@@ -34,8 +34,8 @@ class LogRun {
   };
 
   // run has identified the board; settings are the log's (valid rate, channel, gain).
-  LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, CodeConverter convert,
-         const Clock& clock, EventHost& host, CsvLog& csv);
+  LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, const Clock& clock,
+         EventHost& host, CsvLog& csv);
 
   // Results per start command; only tests ask for fewer than the board allows.
   void SetSegmentLimit(std::int32_t limit) { segmentLimit_ = limit; }
@@ -61,7 +61,6 @@ class LogRun {
   Measurement& run_;
   TADC& board_;
   MeasureSettings settings_;
-  CodeConverter convert_;
   const Clock& clock_;
   EventHost& host_;
   CsvLog& csv_;
@@ -75,4 +74,4 @@ class LogRun {
   int starts_ = 0;
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

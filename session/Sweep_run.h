@@ -20,7 +20,7 @@ class Measurement;
 class TADC;
 }  // namespace velqoris
 
-namespace velqoris::cli {
+namespace velqoris {
 
 struct SweepCell {
   enum class State {
@@ -96,4 +96,4 @@ class SweepRun {
   bool stopped_ = false;
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -193,6 +193,15 @@ Clock::Duration VirtualBoard::FrameTime(std::uint64_t sinceOrigin) const {
   return run_.origin + Clock::Duration((k * period + kClockRate - 1) / kClockRate);
 }
 
+// The frame is due on the clock's whole nanosecond (FrameTime), but the input
+// is sampled at the exact instant: rounding it would phase-modulate a test
+// tone and put spurs beside it.
+double VirtualBoard::SampleSeconds(std::uint64_t sinceOrigin) const {
+  const auto k = static_cast<double>(sinceOrigin + 1);
+  return static_cast<double>(run_.origin.count()) / kNanosPerSecond +
+         k * run_.settings.filterWord / static_cast<double>(kClockRate);
+}
+
 std::uint64_t VirtualBoard::FramesDueBy(Clock::Duration limit) const {
   if (limit < run_.origin) return 0;
   // floor(elapsed × 4800 / (word × 1e9)), split so that it cannot overflow.
@@ -213,7 +222,7 @@ bool VirtualBoard::EmitFrames(Clock::Duration limit) {
   scratch_.clear();
   scratch_.reserve(static_cast<std::size_t>(fits) * frameSize);
   for (std::uint64_t i = 0; i < fits; ++i) {
-    AppendFrame(scratch_, FrameTime(run_.sinceOrigin));
+    AppendFrame(scratch_, SampleSeconds(run_.sinceOrigin));
     ++run_.sinceOrigin;
     ++run_.sent;
   }
@@ -228,8 +237,7 @@ bool VirtualBoard::EmitFrames(Clock::Duration limit) {
   return true;
 }
 
-void VirtualBoard::AppendFrame(std::vector<std::uint8_t>& out, Clock::Duration when) {
-  const double seconds = static_cast<double>(when.count()) / kNanosPerSecond;
+void VirtualBoard::AppendFrame(std::vector<std::uint8_t>& out, double seconds) {
   const int gain = run_.settings.Gain();
   const std::size_t start = out.size();
   if (run_.mode == 0 || run_.mode == 2) {

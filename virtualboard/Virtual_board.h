@@ -100,7 +100,8 @@ class VirtualBoard final : public d2xx::Api {
   bool EmitFrames(Clock::Duration limit);  // false when nothing was due
   std::uint64_t FramesDueBy(Clock::Duration limit) const;
   Clock::Duration FrameTime(std::uint64_t sinceOrigin) const;
-  void AppendFrame(std::vector<std::uint8_t>& out, Clock::Duration when);
+  double SampleSeconds(std::uint64_t sinceOrigin) const;
+  void AppendFrame(std::vector<std::uint8_t>& out, double seconds);
   void ReceiveByte(std::uint8_t byte);
   void Execute(const std::string& line);
   bool ApplySetting(const std::string& line);

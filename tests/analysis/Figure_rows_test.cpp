@@ -65,11 +65,11 @@ TEST(FigureRows, SpectrumRowsNameTheWindowAndAMissingTone) {
 
 TEST(FigureRows, MainsLinesOnTheToneSaySoInsteadOfALevel) {
   Synthetic synth;
-  // 100.3 Hz, -6 dBFS, at 4800 sps over 10000 samples: on the 100 Hz line's
-  // bins; its 3rd harmonic on the 300 Hz line's.
+  // 100.1 Hz, -6 dBFS, at 4800 sps over 10000 samples: within a bin (0.48 Hz)
+  // of the 100 Hz line; its 3rd harmonic within a bin of the 300 Hz line.
   const auto codes = synth.Record(
       10000,
-      {{100.3 / 0.48, 8388607.0 / 2}, {300.9 / 0.48, 8388607.0 / 2e4}, {50.0 / 0.48, 8388.0}},
+      {{100.1 / 0.48, 8388607.0 / 2}, {300.3 / 0.48, 8388607.0 / 2e4}, {50.0 / 0.48, 8388.0}},
       20.0);
   const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 10000, SettingsAt(12, 0));
   const auto rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
@@ -85,13 +85,13 @@ TEST(FigureRows, MainsLinesOnTheToneSaySoInsteadOfALevel) {
 
 TEST(FigureRows, SpectrumRowsSayOverRangePickupAndNeighbouringLines) {
   Synthetic synth;
-  auto codes = synth.Record(1000, {{50.0 / 4.8, 8388.0}}, 20.0);  // 4.8 Hz bins
-  auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 1000, SettingsAt(12, 0));
+  auto codes = synth.Record(200, {{50.0 / 24, 8388.0}}, 20.0);  // 24 Hz bins
+  auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 200, SettingsAt(12, 0));
   auto rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
   EXPECT_EQ(Find(rows, "基本波")->value, "検出されません (最大の信号は電源周波数のノイズです)");
   EXPECT_EQ(Find(rows, "電源周波数 60 Hz")->value, "— (50 Hz の線と重なります)");
   codes[3] = 16777215;
-  a = analysis::AnalyzeChannelSpectrum(codes.data(), 1000, SettingsAt(12, 0));
+  a = analysis::AnalyzeChannelSpectrum(codes.data(), 200, SettingsAt(12, 0));
   rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
   ASSERT_NE(Find(rows, "入力範囲"), nullptr);
   EXPECT_NE(Find(rows, "入力範囲")->value.find("入力が範囲外です"), std::string::npos);
@@ -101,6 +101,11 @@ TEST(FigureRows, SpectrumRowsSayOverRangePickupAndNeighbouringLines) {
   a = analysis::AnalyzeChannelSpectrum(flat.data(), 1000, SettingsAt(12, 0));
   rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
   EXPECT_EQ(Find(rows, "電源周波数 50 Hz")->value, "—");
+  // White noise: the 50 Hz line lies below a bound, no level.
+  const auto noise = synth.Record(1000, {}, 20.0);
+  a = analysis::AnalyzeChannelSpectrum(noise.data(), 1000, SettingsAt(12, 0));
+  rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
+  EXPECT_EQ(Find(rows, "電源周波数 50 Hz")->value.rfind("検出されません (< -", 0), 0u);
 }
 
 }  // namespace

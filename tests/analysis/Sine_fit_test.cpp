@@ -33,7 +33,7 @@ TEST(SineFit, FindsAnOffBinToneFromHalfABinAwayAndLeavesOnlyTheNoise) {
   EXPECT_NEAR(fit->cycles * n, 2083.33, 1e-6);
   EXPECT_NEAR(std::hypot(fit->cosine, fit->sine), a, 1.0);
   EXPECT_NEAR(fit->offset, 12.5, 0.5);
-  analysis::SubtractSine(y.data(), n, *fit);
+  analysis::SubtractLines(y.data(), n, {fit->offset, {{fit->cycles, fit->cosine, fit->sine, 2}}});
   double sum = 0.0;
   for (double v : y) sum += v * v;
   EXPECT_NEAR(std::sqrt(sum / n) / sigma, 1.0, 0.03) << "the residual is the noise";

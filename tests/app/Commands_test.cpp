@@ -442,7 +442,7 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   const auto stopAfter = [&](int n) {
     Choose(1, 3, 0);
     Press();
-    while (form->Run()->ReadCount < n) Pass(ms(100));
+    while (form->Run()->ReadCount() < n) Pass(ms(100));
     Press();
   };
   stopAfter(10);  // stopped with results

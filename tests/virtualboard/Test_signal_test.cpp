@@ -63,29 +63,34 @@ TEST(SignalOptions, SineReplacesTheInputAndMainsAddsToIt) {
 
 // The end-to-end demonstration: CH1 carries a sine with harmonics and 50 Hz
 // pickup; 10000 frames at 4800 sps, gain 1, read back through the spectrum.
-class StreamedTestSignal : public BoardTest {};
+class StreamedTestSignal : public BoardTest {
+ protected:
+  // CH1's figures of 10000 frames at 4800 sps, gain 1.
+  analysis::SpectrumFigures Figures() {
+    SetWord(1);
+    Ask("SG0");
+    Send("A102710");
+    std::vector<std::int32_t> codes;
+    for (int step = 0; step < 100 && codes.size() < 10000; ++step) {
+      clock.Advance(100ms);
+      const auto got = Codes(Drain(), 1);
+      codes.insert(codes.end(), got.begin(), got.end());
+    }
+    EXPECT_EQ(codes.size(), 10000u);
+    MeasureSettings s;
+    s.spsSel = 12;  // 4800 sps
+    s.GainSel = 0;
+    s.Gain = 1;
+    return analysis::AnalyzeChannelSpectrum(codes.data(), static_cast<int>(codes.size()), s)
+        .figures;
+  }
+};
 
 TEST_F(StreamedTestSignal, SpectrumShowsToneHarmonicsAndMains) {
   // 100.32 Hz is bin 209 of 10000 at 4800 sps; 1.25 V is half the full scale.
   ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,100.32,1.25,-70,-80")));
   ApplySignalOption(board.Signal(), std::get<MainsOption>(ParseMainsOption("1,50,0.00025")));
-  SetWord(1);
-  Ask("SG0");
-  Send("A102710");
-  std::vector<std::int32_t> codes;
-  for (int step = 0; step < 100 && codes.size() < 10000; ++step) {
-    clock.Advance(100ms);
-    const auto got = Codes(Drain(), 1);
-    codes.insert(codes.end(), got.begin(), got.end());
-  }
-  ASSERT_EQ(codes.size(), 10000u);
-
-  MeasureSettings s;
-  s.spsSel = 12;  // 4800 sps
-  s.GainSel = 0;
-  s.Gain = 1;
-  const auto a = analysis::AnalyzeChannelSpectrum(codes.data(), 10000, s);
-  const auto& f = a.figures;
+  const auto f = Figures();
   ASSERT_TRUE(f.fundamental);
   EXPECT_NEAR(*f.fundamental->frequencyHz, 100.32, 0.01);
   EXPECT_NEAR(f.fundamental->dbfs, 20 * std::log10(1.25 / 2.5), 0.1);
@@ -100,6 +105,23 @@ TEST_F(StreamedTestSignal, SpectrumShowsToneHarmonicsAndMains) {
   const double nvPerCode = 2.5e9 / 8388607.0;
   const double rms = std::hypot(1915.8, nvPerCode * std::sqrt(1.0 / 12));
   EXPECT_NEAR(*f.noiseDensityNvRtHz / (rms * std::sqrt(2.0 / 4800)), 1.0, 0.05);
+}
+
+// A pure 1 kHz sine near full scale: sampled at instants rounded to the
+// nanosecond it would carry phase-modulation lines 1600 Hz either side, some
+// 30 dB over the noise. Exact instants leave nothing but the tone.
+TEST_F(StreamedTestSignal, PureSineShowsNoLineButTheTone) {
+  ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,1000.3,2.2")));
+  const auto f = Figures();
+  ASSERT_TRUE(f.fundamental);
+  EXPECT_FALSE(f.secondTone) << *f.secondTone->frequencyHz << " Hz";
+  for (const auto& h : f.harmonics) EXPECT_FALSE(h.Dbfs()) << h.order;
+  for (const auto* lines : {&f.mains50, &f.mains60}) {
+    for (const auto& l : *lines) EXPECT_FALSE(l.Dbfs()) << l.order;
+  }
+  // The largest other line is a noise peak: at most ln(n/2) + 9 times the
+  // noise power of one bin (2σ²/n) below the tone.
+  EXPECT_GT(*f.sfdrDb, *f.snrDb + 10 * std::log10(5000.0 / (std::log(5000.0) + 9)));
 }
 
 }  // namespace

@@ -1,0 +1,478 @@
+#include "analysis/Record_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <numbers>
+
+#include "analysis/Fft.h"
+
+namespace velqoris::analysis {
+
+namespace {
+
+using Cpx = std::complex<double>;
+
+constexpr double kMinCycles = 1.5;
+// The fundamental must hold 100 × (20 dB) the noise power of one bin.
+constexpr double kToneFactor = 100.0;
+// A second tone: its bin of the residual's spectrum above the noise of one
+// bin by ln(n/2) + 9, so white noise raises one on about 1 record in 8000.
+constexpr double kSecondToneMargin = 9.0;
+
+std::size_t U(int k) { return static_cast<std::size_t>(k); }
+
+// Transforms of the lengths last asked for on this thread, and the Hann
+// window of the record's length.
+struct Workspace {
+  std::unique_ptr<Fft> plain;
+  std::vector<double> hann;
+  std::vector<Cpx> in, out;
+
+  const Fft& Of(std::unique_ptr<Fft>& f, int length) {
+    if (!f || f->Size() != length) f = std::make_unique<Fft>(length);
+    in.resize(U(length));
+    out.resize(U(length));
+    return *f;
+  }
+};
+
+Workspace& ThreadWorkspace() {
+  thread_local Workspace w;
+  return w;
+}
+
+// The largest tone's frequency (cycles per sample) to start the fit from:
+// the largest bin (one cycle or more) of the record's spectrum (the caller's,
+// or the Hann-windowed one), then the Hann-windowed record zero-padded to
+// twice its length around that bin (its half bins evaluated directly), the
+// peak placed by a parabola through the logarithms.
+std::optional<double> StartCycles(const std::vector<double>& y, const std::vector<double>* power) {
+  const int n = static_cast<int>(y.size());
+  const int last = n / 2;
+  if (last < 2) return std::nullopt;
+  Workspace& w = ThreadWorkspace();
+  if (w.hann.size() != y.size()) {
+    w.hann.resize(y.size());
+    for (int i = 0; i < n; ++i) w.hann[U(i)] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
+  }
+  std::vector<double> windowed(y.size());
+  for (int i = 0; i < n; ++i) windowed[U(i)] = y[U(i)] * w.hann[U(i)];
+  int top = 1;
+  if (power && power->size() == U(last + 1)) {
+    for (int k = 1; k <= last; ++k) {
+      if ((*power)[U(k)] > (*power)[U(top)]) top = k;
+    }
+  } else {
+    const Fft& fft = w.Of(w.plain, n);
+    for (int i = 0; i < n; ++i) w.in[U(i)] = windowed[U(i)];
+    fft.Forward(w.in.data(), w.out.data());
+    for (int k = 1; k <= last; ++k) {
+      if (std::norm(w.out[U(k)]) > std::norm(w.out[U(top)])) top = k;
+    }
+  }
+  // Bins top − 1 … top + 1 in half-bin steps.
+  std::vector<double> at;
+  for (int j = -2; j <= 2; ++j) at.push_back((top + 0.5 * j) / n);
+  const Projections p = Project(windowed.data(), n, at);
+  double grid[5];
+  for (std::size_t j = 0; j < 5; ++j) grid[j] = p.cosine[j] * p.cosine[j] + p.sine[j] * p.sine[j];
+  int best = 2;
+  for (int j = 1; j <= 3; ++j) {
+    if (grid[j] > grid[best]) best = j;
+  }
+  if (!(grid[best] > 0.0)) return std::nullopt;
+  double d = 0.0;
+  if (grid[best - 1] > 0.0 && grid[best + 1] > 0.0) {
+    const double la = std::log(grid[best - 1]), lb = std::log(grid[best]),
+                 lc = std::log(grid[best + 1]);
+    const double curve = la - 2.0 * lb + lc;
+    if (curve < 0.0) d = std::clamp(0.5 * (la - lc) / curve, -0.5, 0.5);
+  }
+  // A tone near half the rate and its image meet on the last bin: start a
+  // quarter bin inside, where the fit finds which side it lies.
+  const double bins = std::min(top + 0.5 * (best - 2 + d), n / 2.0 - 0.25);
+  return bins >= 1.0 ? std::optional<double>(bins / n) : std::nullopt;
+}
+
+// The residual's spectrum, unwindowed: per bin 1 … (n−1)/2 the power of the
+// sine that fits the residual best at that bin's frequency (2|R_k|²/n²).
+std::vector<double> ResidualLines(const std::vector<double>& r) {
+  const int n = static_cast<int>(r.size());
+  Workspace& w = ThreadWorkspace();
+  const Fft& fft = w.Of(w.plain, n);
+  for (int i = 0; i < n; ++i) w.in[U(i)] = r[U(i)];
+  fft.Forward(w.in.data(), w.out.data());
+  std::vector<double> lines(U((n - 1) / 2 + 1), 0.0);
+  for (int k = 1; k < static_cast<int>(lines.size()); ++k) {
+    lines[U(k)] = 2.0 * std::norm(w.out[U(k)]) / (static_cast<double>(n) * n);
+  }
+  return lines;
+}
+
+bool Near(double a, double b, int n) { return std::fabs(a - b) * n < kResolutionBins; }
+
+// How far (cycles per sample) a tone may lie from a mains line and still be
+// taken for pickup: half a bin, but no more than 1 % of the line (or a
+// tenth of a bin).
+double PickupTolerance(int n, double lineHz, double rate) {
+  return std::min(0.5 / n, std::max(0.01 * lineHz / rate, 0.1 / n));
+}
+
+// Builds and fits the model for one choice of tones.
+class Modeller {
+ public:
+  Modeller(const std::vector<double>& y, std::optional<double> rate)
+      : y_(y), n_(static_cast<int>(y.size())) {
+    if (!rate || !(*rate > 0.0)) return;
+    for (double base : {50.0, 60.0}) {
+      for (int m = 1; m <= kMaxMainsOrder; ++m) {
+        const double x = FoldCycles(m * base / *rate);
+        if (x * n_ < kResolutionBins) continue;  // inside DC: not a line of its own
+        MainsModel l;
+        l.baseHz = base;
+        l.order = m;
+        l.cycles = x;
+        candidates_.push_back(l);
+      }
+    }
+    std::vector<double> at;
+    for (const MainsModel& l : candidates_) at.push_back(l.cycles);
+    mainsProjections_ = Project(y_.data(), n_, at);
+  }
+
+  // The tone on 50 Hz or 60 Hz itself (or where it aliases) is pickup.
+  bool OnMainsLine(double cycles, std::optional<double> rate) const {
+    for (const MainsModel& l : candidates_) {
+      if (l.order == 1 && std::fabs(cycles - l.cycles) < PickupTolerance(n_, l.baseHz, *rate)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The model with a fundamental near `tone` (its frequency refined with
+  // the harmonics), or none, and a second tone at a fixed frequency.
+  RecordModel Fit(std::optional<double> tone, std::optional<double> second) {
+    RecordModel m;
+    m.n = n_;
+    std::vector<int> orders;  // harmonics that take part
+    if (tone) {
+      for (int h = 2; h <= kMaxHarmonic; ++h) {
+        HarmonicModel hm;
+        hm.order = h;
+        hm.cycles = FoldCycles(h * *tone);
+        if (hm.cycles * n_ < kResolutionBins) {
+          hm.ontoDc = true;
+        } else if (Near(hm.cycles, *tone, n_)) {
+          hm.coincidesWith = 1;
+        } else {
+          for (int k : orders) {
+            if (Near(hm.cycles, FoldCycles(k * *tone), n_)) hm.coincidesWith = k;
+          }
+          if (hm.coincidesWith == 0) orders.push_back(h);
+        }
+        m.harmonics.push_back(hm);
+      }
+    }
+    ChooseMains(m, tone, orders, second);
+
+    // Fixed lines (mains, second tone) are projected once; the tone's lines
+    // move with its frequency.
+    std::vector<double> fixed;
+    Projections fixedP;
+    for (std::size_t j = 0; j < candidates_.size(); ++j) {
+      if (!chosen_[j]) continue;
+      fixed.push_back(candidates_[j].cycles);
+      fixedP.cosine.push_back(mainsProjections_.cosine[j]);
+      fixedP.sine.push_back(mainsProjections_.sine[j]);
+    }
+    if (second) {
+      const auto p = Project(y_.data(), n_, {*second});
+      fixed.push_back(*second);
+      fixedP.cosine.push_back(p.cosine[0]);
+      fixedP.sine.push_back(p.sine[0]);
+    }
+    fixedP.sum = mainsProjections_.sum;
+    if (candidates_.empty()) {
+      fixedP.sum = 0.0;
+      for (double v : y_) fixedP.sum += v;
+    }
+
+    double nu = tone.value_or(0.0);
+    LinesFit fit = Solve(tone.has_value(), nu, orders, fixed, fixedP);
+    // The record less everything but the fundamental and the offset, when
+    // the refinement left the fit as it was when that was formed.
+    std::vector<double> lessOthers;
+    if (tone) nu = Refine(nu, orders, fixed, fixedP, fit, lessOthers);
+
+    // Unpack: tone, harmonics, mains, second tone, in the order solved.
+    std::size_t j = 0;
+    if (tone) {
+      m.fundamental = fit.lines[j++];
+      for (HarmonicModel& hm : m.harmonics) {
+        if (!hm.ontoDc && hm.coincidesWith == 0) {
+          hm.cycles = FoldCycles(hm.order * nu);
+          hm.fit = fit.lines[j++];
+        }
+      }
+    }
+    std::vector<FittedLine> mainsLines, others;
+    for (std::size_t c = 0; c < candidates_.size(); ++c) {
+      if (!chosen_[c]) continue;
+      m.mains[c].fit = fit.lines[j];
+      mainsLines.push_back(fit.lines[j++]);
+    }
+    if (second) m.secondTone = fit.lines[j++];
+    others.assign(fit.lines.begin() + (tone ? 1 : 0), fit.lines.end());
+    m.parameters = fit.Parameters() + (tone ? 1 : 0) + (second ? 1 : 0);
+    m.mainsEnergy = LinesEnergy(n_, mainsLines);
+    m.othersEnergy = LinesEnergy(n_, others);
+    if (lessOthers.empty()) {
+      residual_ = y_;
+      SubtractLines(residual_.data(), n_, fit);
+    } else {
+      residual_ = std::move(lessOthers);
+      LinesFit own = fit;
+      own.lines.resize(1);
+      SubtractLines(residual_.data(), n_, own);
+    }
+    for (double v : residual_) m.residualSquares += v * v;
+    return m;
+  }
+
+  const std::vector<double>& Residual() const { return residual_; }
+
+ private:
+  // Mains lines within a bin of the tone or a harmonic are left out; of lines
+  // within a bin of each other, the one with the larger projection is fitted.
+  void ChooseMains(RecordModel& m, std::optional<double> tone, const std::vector<int>& orders,
+                   std::optional<double> second) {
+    m.mains = candidates_;
+    chosen_.assign(candidates_.size(), false);
+    std::vector<std::size_t> order(candidates_.size());
+    for (std::size_t j = 0; j < order.size(); ++j) order[j] = j;
+    const auto power = [&](std::size_t j) {
+      return std::hypot(mainsProjections_.cosine[j], mainsProjections_.sine[j]);
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return power(a) > power(b); });
+    for (std::size_t j : order) {
+      MainsModel& l = m.mains[j];
+      if (tone && Near(l.cycles, *tone, n_)) {
+        l.coincidesWith = 1;
+        continue;
+      }
+      for (int h : orders) {
+        if (Near(l.cycles, FoldCycles(h * *tone), n_)) l.coincidesWith = h;
+      }
+      if (l.coincidesWith != 0) continue;
+      for (std::size_t k = 0; k < candidates_.size(); ++k) {
+        if (chosen_[k] && Near(l.cycles, candidates_[k].cycles, n_)) {
+          l.coincidesWithMainsHz = candidates_[k].Hz();
+          break;
+        }
+      }
+      if (second && Near(l.cycles, *second, n_)) continue;
+      if (l.coincidesWithMainsHz == 0.0) chosen_[j] = true;
+    }
+  }
+
+  LinesFit Solve(bool tone, double nu, const std::vector<int>& orders,
+                 const std::vector<double>& fixed, const Projections& fixedP,
+                 double* explained = nullptr) {
+    std::vector<double> cycles;
+    if (tone) {
+      cycles.push_back(nu);
+      for (int h : orders) cycles.push_back(FoldCycles(h * nu));
+    }
+    Projections p = Project(y_.data(), n_, cycles);
+    p.sum = fixedP.sum;
+    cycles.insert(cycles.end(), fixed.begin(), fixed.end());
+    p.cosine.insert(p.cosine.end(), fixedP.cosine.begin(), fixedP.cosine.end());
+    p.sine.insert(p.sine.end(), fixedP.sine.begin(), fixedP.sine.end());
+    LinesFit fit = SolveLines(n_, cycles, p);
+    if (explained) {
+      *explained = fit.offset * p.sum;
+      for (std::size_t j = 0; j < cycles.size(); ++j) {
+        *explained += fit.lines[j].cosine * p.cosine[j] + fit.lines[j].sine * p.sine[j];
+      }
+    }
+    return fit;
+  }
+
+  // The fundamental's frequency, fitted with the rest of the model: the
+  // 4-parameter fit on the record less every other fitted line, then the
+  // joint fit again at the new frequency, until it settles.
+  double Refine(double nu, const std::vector<int>& orders, const std::vector<double>& fixed,
+                const Projections& fixedP, LinesFit& fit, std::vector<double>& lessOthers) {
+    for (int round = 0; round < 6; ++round) {
+      LinesFit others = fit;
+      others.offset = 0.0;
+      others.lines.erase(others.lines.begin());
+      lessOthers = y_;
+      SubtractLines(lessOthers.data(), n_, others);
+      const auto one = FitSine(lessOthers.data(), n_, nu);
+      if (!one) break;
+      const double moved = FoldCycles(one->cycles) - nu;
+      if (std::fabs(moved) * n_ < 1e-8) return nu;  // settled: fit and lessOthers agree
+      nu += moved;
+      fit = Solve(true, nu, orders, fixed, fixedP);
+    }
+    lessOthers.clear();
+    // Not settled: a harmonic or a line about a bin from the tone couples
+    // them strongly. The frequency where the whole model explains most of the
+    // record: parabolas through three trial frequencies ever closer together.
+    for (double step : {1e-2, 1e-3, 1e-4}) {
+      const double h = step / n_;
+      const double lo = Explained(nu - h, orders, fixed, fixedP);
+      const double mid = Explained(nu, orders, fixed, fixedP);
+      const double hi = Explained(nu + h, orders, fixed, fixedP);
+      const double curve = lo - 2.0 * mid + hi;
+      if (!(curve < 0.0)) break;
+      nu += std::clamp(0.5 * h * (lo - hi) / curve, -2.0 * h, 2.0 * h);
+    }
+    fit = Solve(true, nu, orders, fixed, fixedP);
+    return nu;
+  }
+
+  // The record's energy the model explains with the fundamental at nu.
+  double Explained(double nu, const std::vector<int>& orders, const std::vector<double>& fixed,
+                   const Projections& fixedP) {
+    double e = 0.0;
+    Solve(true, nu, orders, fixed, fixedP, &e);
+    return e;
+  }
+
+  const std::vector<double>& y_;
+  int n_;
+  std::vector<MainsModel> candidates_;
+  Projections mainsProjections_;
+  std::vector<bool> chosen_;
+  std::vector<double> residual_;
+};
+
+// The largest line of the residual away from the fitted lines, when it
+// stands out as a tone: its frequency (cycles per sample).
+std::optional<double> SecondTone(const std::vector<double>& r, const RecordModel& m,
+                                 const std::vector<double>& lines) {
+  const int n = m.n;
+  std::vector<double> taken;
+  if (m.fundamental) taken.push_back(m.fundamental->cycles);
+  for (const auto& h : m.harmonics) {
+    if (h.fit) taken.push_back(h.cycles);
+  }
+  for (const auto& l : m.mains) {
+    if (l.fit) taken.push_back(l.cycles);
+  }
+  int top = 0;
+  for (int k = 1; k < static_cast<int>(lines.size()); ++k) {
+    const bool free = std::none_of(taken.begin(), taken.end(), [&](double x) {
+      return std::fabs(k - x * n) < kResolutionBins + 0.5;
+    });
+    if (free && (top == 0 || lines[U(k)] > lines[U(top)])) top = k;
+  }
+  if (top == 0 || !(lines[U(top)] > (std::log(n / 2.0) + kSecondToneMargin) * m.NoisePerLine())) {
+    return std::nullopt;
+  }
+  // Between bins: the unwindowed transform's neighbours give the offset.
+  const double a = std::sqrt(lines[U(top)]);
+  double d = 0.0;
+  if (top + 1 < static_cast<int>(lines.size()) && lines[U(top + 1)] >= lines[U(top - 1)]) {
+    d = std::sqrt(lines[U(top + 1)]) / (a + std::sqrt(lines[U(top + 1)]));
+  } else if (top > 1) {
+    d = -std::sqrt(lines[U(top - 1)]) / (a + std::sqrt(lines[U(top - 1)]));
+  }
+  const auto fit = FitSine(r.data(), n, (top + d) / n);
+  if (!fit || FoldCycles(fit->cycles) * n < kMinCycles) return std::nullopt;
+  const double x = FoldCycles(fit->cycles);
+  for (double t : taken) {
+    if (Near(x, t, n)) return std::nullopt;
+  }
+  return x;
+}
+
+}  // namespace
+
+std::optional<double> RecordModel::NoiseVariance() const {
+  if (n - parameters < 4) return std::nullopt;
+  return residualSquares / (n - parameters);
+}
+
+double RecordModel::NoisePerLine() const {
+  return n > 0 ? 2.0 * NoiseVariance().value_or(0.0) / n : 0.0;
+}
+
+RecordModel ModelRecord(const std::vector<double>& y, std::optional<double> rate,
+                        const std::vector<double>* power) {
+  const int n = static_cast<int>(y.size());
+  if (n < 8) {
+    RecordModel none;
+    none.n = n;
+    return none;
+  }
+  Modeller modeller(y, rate);
+  std::optional<double> tone;
+  if (const auto start = StartCycles(y, power)) {
+    // Where Gauss-Newton does not settle (a tone and its image near half the
+    // rate), it tries again from a third of a bin either side; failing that,
+    // the model's own refinement starts from the spectrum's estimate.
+    tone = FoldCycles(*start);
+    for (double shift : {0.0, -0.3, 0.3}) {
+      if (const auto fit = FitSine(y.data(), n, *start + shift / n)) {
+        tone = FoldCycles(fit->cycles);
+        break;
+      }
+    }
+  }
+  const bool pickup = tone && rate && modeller.OnMainsLine(*tone, rate);
+  if (!tone || pickup) {
+    RecordModel m = modeller.Fit(std::nullopt, std::nullopt);
+    if (pickup) m.tone = ToneState::kPickup;
+    return m;
+  }
+  RecordModel m = modeller.Fit(tone, std::nullopt);
+  const auto stands = [](const RecordModel& r) {
+    return r.fundamental && r.NoiseVariance() &&
+           r.fundamental->Power() >= kToneFactor * r.NoisePerLine();
+  };
+  if (!stands(m)) return modeller.Fit(std::nullopt, std::nullopt);
+  if (m.fundamental->cycles * n < kMinCycles) {
+    m.tone = ToneState::kTooSlow;
+    return m;
+  }
+  m.tone = ToneState::kFound;
+  std::vector<double> lines = ResidualLines(modeller.Residual());
+  if (auto second = SecondTone(modeller.Residual(), m, lines)) {
+    RecordModel two = modeller.Fit(m.fundamental->cycles, second);
+    // Its frequency found beside the first tone's leftovers, then fitted
+    // again on the record less everything else, until it settles.
+    for (int round = 0; round < 12 && two.secondTone; ++round) {
+      std::vector<double> z = modeller.Residual();
+      LinesFit back{0.0, {*two.secondTone}};
+      back.lines[0].cosine = -back.lines[0].cosine;
+      back.lines[0].sine = -back.lines[0].sine;
+      SubtractLines(z.data(), n, back);
+      const auto again = FitSine(z.data(), n, *second);
+      if (!again) break;
+      const double moved = FoldCycles(again->cycles) - *second;
+      if (std::fabs(moved) * n < 1e-8) break;
+      *second += moved;
+      two = modeller.Fit(two.fundamental->cycles, second);
+    }
+    // The stronger of the two is the fundamental.
+    if (two.secondTone && two.secondTone->Power() > two.fundamental->Power()) {
+      two = modeller.Fit(two.secondTone->cycles, two.fundamental->cycles);
+    }
+    if (stands(two)) {
+      m = std::move(two);
+      m.tone = ToneState::kFound;
+      lines = ResidualLines(modeller.Residual());
+    }
+  }
+  m.residualPeakPower = *std::max_element(lines.begin(), lines.end());
+  return m;
+}
+
+}  // namespace velqoris::analysis
