@@ -21,6 +21,7 @@ std::unique_ptr<QFileDialog> MakeDialog(QWidget* parent, const FileDialogRequest
   dialog->setAcceptMode(mode);
   dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                       : QFileDialog::ExistingFile);
+  if (!request.folder.empty()) dialog->setDirectory(QString::fromStdString(request.folder));
   dialog->selectFile(QString::fromStdString(request.initialName));
   return dialog;
 }

@@ -14,6 +14,7 @@ namespace velqoris {
 struct FileDialogRequest {
   std::string filter;       // "description (*.EXT)"
   std::string initialName;  // "*.DTA"
+  std::string folder;       // where the dialog opens; empty: where it last was
 };
 
 class FileDialogs {

@@ -2,12 +2,14 @@
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
 
-#include "session/Run_file.h"
 #include "app/Velqoris_main.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
 #include "message/Mymessage.h"
+#include "session/Run_file.h"
+#include "session/Run_history.h"
 #include "status/Mystatus.h"
+#include "status/Status_text.h"
 
 namespace velqoris {
 
@@ -20,22 +22,30 @@ void TFormMain::Save1Click() {
   // A pattern is not a name: the dialog comes back until it gives a name or is cancelled.
   std::optional<std::string> chosen;
   do {
-    chosen = dialogs_->SaveFileName(this, {"Data files (*.DTA)", "*.DTA"});
+    chosen = dialogs_->SaveFileName(this, {"Data files (*.DTA)", "*.DTA", {}});
   } while (chosen && HasWildcard(*chosen));
   if (!chosen || chosen->empty()) return;
   const std::string path = WithDataExtension(*chosen);
   fSaveOK = SaveRun(*File_, path, data_);
   if (fSaveOK) {
     Status_->ShowFileSaved();
+    // The caption names the file that holds the data on display, so neither
+    // a failed save nor a kept old file may put its name there.
+    if (!File_->LastDeclined()) SetCaption(path);
   } else {
-    Message_->ShowSaveFailed();
+    Message_->ShowFileFault(File_->LastFault(), path);
   }
-  SetCaption(path);
 }
 
-void TFormMain::Load1Click() {
+void TFormMain::Load1Click() { LoadFrom({"データファイル (*.DTA)", "*.DTA", {}}); }
+
+void TFormMain::History1Click() {
+  LoadFrom({"データファイル (*.DTA)", "*.DTA", history_->Folder()});
+}
+
+void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (!constructed_) return;
-  const auto chosen = dialogs_->OpenFileName(this, {"データファイル (*.DTA)", "*.DTA"});
+  const auto chosen = dialogs_->OpenFileName(this, request);
   if (!chosen || chosen->empty()) return;
   setFocus();
   DisableControls();
@@ -58,12 +68,14 @@ void TFormMain::Load1Click() {
       fStatCH0 = ch != 1;
       Status_->ClearInfo();
     }
+    SetCaption(*chosen);
   } else {
-    // LoadRun has dropped the data on display with the partly read codes.
-    Graph_->DrawEmpty(VoltMode());
-    Status_->ClearInfo();
-    Message_->ShowBadDataFile();
-    SetCaption("");
+    // The data on display, its settings, graph, statistics and caption stay
+    // as they were; only the claim of an earlier load goes.
+    if (Status_->PanelText(1) == QString::fromUtf8(kFileLoadedText.data())) {
+      Status_->SetPanelText(std::string(), 1);
+    }
+    Message_->ShowFileFault(File_->LastFault(), *chosen);
   }
   EnableControls();
   AnalysisDataChanged();
@@ -73,6 +85,9 @@ void TFormMain::DataClearClick() {
   if (!constructed_) return;
   data_.DropData();
   Graph_->DrawEmpty(VoltMode());
+  // No figure and no file name may stay beside an empty graph.
+  Status_->ClearInfo();
+  SetCaption("");
   AnalysisDataChanged();
 }
 

@@ -27,6 +27,7 @@
 #include "message/Message_box.h"
 #include "message/Mymessage.h"
 #include "plots/Window_font.h"
+#include "session/Run_history.h"
 #include "session/Stats_line.h"
 #include "status/Mystatus.h"
 
@@ -118,6 +119,9 @@ void TFormMain::BuildMenus() {
   QObject::connect(Save1, &QAction::triggered, this, [this] { Save1Click(); });
   QObject::connect(Load1, &QAction::triggered, this, [this] { Load1Click(); });
   QObject::connect(DataClear, &QAction::triggered, this, [this] { DataClearClick(); });
+  History1 = Data1->addAction(Text("履歴を開く..."));
+  History1->setObjectName("History1");
+  QObject::connect(History1, &QAction::triggered, this, [this] { History1Click(); });
 
   MenuY = MainMenu1->addMenu(Text("Y軸表示"));
   MenuY->setObjectName("MenuY");
@@ -320,6 +324,9 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
     return false;
   }
 
+  history_ = std::make_unique<RunHistory>(
+      options_.historyFolder.empty() ? RunHistory::DefaultFolder() : options_.historyFolder);
+
   MeasureBtn->setText(Text(kStartCaption));
   ComboBox1->setCurrentIndex(1);
   ComboBox2->setCurrentIndex(3);
@@ -454,6 +461,7 @@ void TFormMain::UpdateIdleTimer() {
 bool TFormMain::VoltMode() const { return MenuY_Volt->isChecked(); }
 
 void TFormMain::SetCaption(const std::string& text) {
+  shownFile_ = text;
   std::string caption = kProgramCaption;
   if (!text.empty()) caption += " : " + text;
   setWindowTitle(QString::fromStdString(caption));

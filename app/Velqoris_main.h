@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/File_dialogs.h"
-#include "session/Measurement.h"
-#include "session/Run_data.h"
 #include "board/D2xx.h"
 #include "board/Event_host.h"
+#include "session/Measurement.h"
+#include "session/Run_data.h"
 
 class QAction;
 class QComboBox;
@@ -38,6 +38,7 @@ class TPaintBox;
 class TmyFile;
 class TmyMessage;
 class TmyStatus;
+class RunHistory;
 
 // Pixels a combo box of that size has for its item's text, and the width of
 // its widest item in its font.
@@ -52,6 +53,8 @@ struct FormOptions {
   // Makes the creation of that object fail as if memory ran out: "Z_Message",
   // "myStatus", "AD7190", "FILE" or "TGraph_2CH" (tests of the start-up path).
   std::string failCreation;
+  // Where every run with results is kept; empty: the user's history folder.
+  std::string historyFolder;
 };
 
 class TFormMain : public QWidget {
@@ -77,6 +80,8 @@ class TFormMain : public QWidget {
   void Save1Click();
   void Load1Click();
   void DataClearClick();
+  // データ → 履歴を開く...: the load dialog, opened in the history folder.
+  void History1Click();
   void MenuY_VoltClick();
   void StatusBar1Click();
   void NoiseAnalysis1Click();
@@ -93,6 +98,9 @@ class TFormMain : public QWidget {
   bool VoltMode() const;
   bool StatCH0() const { return fStatCH0; }
   bool SaveOK() const { return fSaveOK; }
+  const RunHistory& History() const { return *history_; }
+  // The file whose data is on display ("" when none).
+  const std::string& ShownFile() const { return shownFile_; }
   bool FirstIdlePending() const { return fFirstIdle; }
   bool ResizePending() const { return fResizePending; }
   // -1 when the idle timer is stopped, else its interval in milliseconds.
@@ -144,6 +152,10 @@ class TFormMain : public QWidget {
   void ShowStatsOfData(int channelSel);
   // Tells an open (or hidden) analysis window that the data on display changed.
   void AnalysisDataChanged();
+  // A load through the dialog set up by `request`.
+  void LoadFrom(const FileDialogRequest& request);
+  // Writes the data on display into the history folder (a run that just ended).
+  void KeepInHistory();
 
   FormOptions options_;
   std::unique_ptr<EventHost> ownHost_;
@@ -157,6 +169,8 @@ class TFormMain : public QWidget {
   std::unique_ptr<Measurement> run_;
   std::unique_ptr<TmyFile> File_;
   std::unique_ptr<TGraph_2CH> Graph_;
+  std::unique_ptr<RunHistory> history_;
+  std::string shownFile_;
   // A child window, deleted before the data it reads.
   AnalysisWindow* analysis_ = nullptr;
 
@@ -183,6 +197,7 @@ class TFormMain : public QWidget {
   QAction* Load1 = nullptr;
   QAction* N1 = nullptr;
   QAction* DataClear = nullptr;
+  QAction* History1 = nullptr;
   QAction* MenuY_Volt = nullptr;
   QMenu* Analysis1 = nullptr;
   QAction* NoiseAnalysis1 = nullptr;

@@ -2,10 +2,15 @@
 // each idle step's progress and live drawing, the end of a run and the stop.
 #include <QPushButton>
 
+#include <chrono>
+#include <iostream>
+
 #include "app/Analysis_window.h"
 #include "app/Velqoris_main.h"
 #include "graph/Graph_2ch.h"
+#include "message/Message_text.h"
 #include "message/Mymessage.h"
+#include "session/Run_history.h"
 #include "session/Stats_line.h"
 #include "status/Mystatus.h"
 
@@ -121,7 +126,16 @@ void TFormMain::EndOfRun(int channelSel) {
   EnableControls();
   if (channelSel != 2) Status_->ShowMeasureEnd();
   ShowStatsOfData(channelSel);
+  KeepInHistory();
   AnalysisDataChanged();
+}
+
+void TFormMain::KeepInHistory() {
+  // Never a question here: a run that cannot be kept is still on display.
+  if (!history_->Keep(data_, std::chrono::system_clock::now()).empty()) return;
+  if (history_->LastFault().kind == FileFault::Kind::None) return;
+  std::cerr << "VELQORIS: 履歴に保存できませんでした: " << history_->Folder() << ": "
+            << FileFaultMessage(history_->LastFault(), history_->Folder()) << '\n';
 }
 
 void TFormMain::StopRun() {
@@ -134,6 +148,7 @@ void TFormMain::StopRun() {
     Graph_->DrawAll(VoltMode());
     run_->CalcStats();
     ShowStatsOfData(channelSel);
+    KeepInHistory();
   } else {
     Status_->ClearInfo();
   }

@@ -1,7 +1,11 @@
 // velqoris: the main window on the board's USB link.
+#include "app/Board_chooser.h"
 #include "app/Program_entry.h"
 #include "board/Usb_backend.h"
 
 int main() {
-  return velqoris::RunProgram([] { return velqoris::OpenUsbBackend(); });
+  // Several boards: the user picks one by its serial number when connecting.
+  return velqoris::RunProgram([] {
+    return velqoris::OpenUsbBackend(velqoris::BoardChoice{{}, velqoris::ChooseBoardInWindow});
+  });
 }

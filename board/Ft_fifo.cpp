@@ -175,7 +175,8 @@ bool Tft_FIFO::CommandOK(const char* text) {
   std::uint8_t ack[kAckSize] = {};
   std::uint32_t gathered = 0;
   StartTimer();
-  while (!timedOut_ && gathered < 2) {
+  // "OK" and CR may come in separate USB packets: wait for all three bytes.
+  while (!timedOut_ && gathered < 3) {
     std::uint32_t got = 0;
     const bool ok = ReadAvailable(ack + gathered, kAckSize - gathered, got);
     host_.ProcessEvents();

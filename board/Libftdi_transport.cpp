@@ -23,19 +23,44 @@ bool Known(libusb_device* dev) {
 }
 }  // namespace
 
-std::unique_ptr<LibftdiTransport> LibftdiTransport::Open() {
+std::vector<std::string> LibftdiTransport::ChipSerials() {
+  std::vector<std::string> serials;
+  Context owner(ftdi_new());
+  ftdi_context* context = owner.get();
+  if (context == nullptr) return serials;
+  ftdi_device_list* list = nullptr;
+  if (ftdi_usb_find_all(context, &list, 0, 0) >= 0) {
+    for (ftdi_device_list* item = list; item != nullptr; item = item->next) {
+      if (!Known(item->dev)) continue;
+      char serial[128] = {};
+      // Descriptors only: the interface is not claimed, the driver keeps it.
+      if (ftdi_usb_get_strings(context, item->dev, nullptr, 0, nullptr, 0, serial, sizeof serial) !=
+          0)
+        serial[0] = '\0';
+      serials.emplace_back(serial);
+    }
+  }
+  ftdi_list_free(&list);
+  return serials;
+}
+
+std::unique_ptr<LibftdiTransport> LibftdiTransport::OpenChip(int index) {
   Context owner(ftdi_new());
   ftdi_context* context = owner.get();
   if (context == nullptr) return nullptr;
   if (ftdi_set_interface(context, INTERFACE_A) != 0) return nullptr;
+  // A chip that turns out not to be the board goes back to its serial driver.
+  context->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
   ftdi_device_list* list = nullptr;
   // Vendor and product 0 list the usual FTDI ids; the filter keeps only ours.
   if (ftdi_usb_find_all(context, &list, 0, 0) < 0) return nullptr;
   bool opened = false;
-  for (ftdi_device_list* item = list; item != nullptr && !opened; item = item->next) {
-    if (!Known(item->dev)) continue;
+  int known = 0;
+  for (ftdi_device_list* item = list; item != nullptr; item = item->next) {
+    if (!Known(item->dev) || known++ != index) continue;
     // Opening detaches the kernel's serial driver from the interface.
     opened = ftdi_usb_open_dev(context, item->dev) == 0;
+    break;
   }
   ftdi_list_free(&list);
   if (!opened || ftdi_set_bitmode(context, 0xFF, BITMODE_RESET) != 0 ||

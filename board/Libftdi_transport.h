@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "board/Usb_transport.h"
@@ -30,7 +31,13 @@ class LibftdiTransport final : public UsbTransport {
   static constexpr int kWriteTimeoutMs = 1000;
 
   // Null when no device is found or it cannot be claimed.
-  static std::unique_ptr<LibftdiTransport> Open();
+  static std::unique_ptr<LibftdiTransport> Open() { return OpenChip(0); }
+  // The USB serial numbers of the FTDI chips with a known product id, in bus
+  // order ("" where a chip has none); read without taking a chip from its driver.
+  static std::vector<std::string> ChipSerials();
+  // Chip `index` of that list. Its kernel driver is detached while it is open
+  // and attached again when it is closed.
+  static std::unique_ptr<LibftdiTransport> OpenChip(int index);
   ~LibftdiTransport() override;
   LibftdiTransport(const LibftdiTransport&) = delete;
   LibftdiTransport& operator=(const LibftdiTransport&) = delete;

@@ -6,6 +6,7 @@
 
 #include "board/Ftd2xx_library.h"
 #include "board/Libftdi_device.h"
+#include "board/Libftdi_transport.h"
 
 namespace velqoris {
 
@@ -23,10 +24,21 @@ std::vector<BackendChain::Backend> UsbBackendOrder(
   return order;
 }
 
-std::unique_ptr<d2xx::Api> OpenUsbBackend() {
-  auto order =
-      UsbBackendOrder([] { return std::make_unique<LibftdiDevice>(); },
-                      []() -> std::unique_ptr<d2xx::Api> { return Ftd2xxLibrary::Load(); });
+std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
+  auto board = [choice]() -> std::unique_ptr<UsbTransport> {
+    std::string serial;
+    auto transport = OpenBoard(
+        LibftdiTransport::ChipSerials(),
+        [](int index) { return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index)); },
+        choice, &serial);
+    if (transport) std::cerr << "VELQORIS: 基板のシリアル番号 " << serial << "\n";
+    return transport;
+  };
+  auto order = UsbBackendOrder([board] { return std::make_unique<LibftdiDevice>(board); },
+                               [serial = choice.serial]() -> std::unique_ptr<d2xx::Api> {
+                                 if (!serial.empty()) return nullptr;
+                                 return Ftd2xxLibrary::Load();
+                               });
   return std::make_unique<BackendChain>(std::move(order), [](const std::string& name) {
     std::cerr << "VELQORIS: 基板を " << name << " で開きました\n";
   });

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "board/Backend_chain.h"
+#include "board/Board_selection.h"
 #include "board/D2xx.h"
 
 namespace velqoris {
@@ -22,6 +23,8 @@ std::vector<BackendChain::Backend> UsbBackendOrder(
     std::function<std::unique_ptr<d2xx::Api>()> libftdi,
     std::function<std::unique_ptr<d2xx::Api>()> vendor);
 
-std::unique_ptr<d2xx::Api> OpenUsbBackend();
+// libftdi1 keeps only a chip that answers as the board, by `choice`. The vendor
+// library cannot tell chips apart, so it is not tried when a serial is asked for.
+std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice = {});
 
 }  // namespace velqoris

@@ -94,7 +94,7 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
 int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
   if (!held.Load(options.file)) {
-    err << kBadDataFileMessage << '\n';
+    err << FileFaultMessage(held.fault, options.file) << '\n';
     return kExitBadFile;
   }
   if (!held.data.HasData()) return NoData(options.file, err);

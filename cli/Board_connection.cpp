@@ -37,7 +37,7 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
 }  // namespace
 
 std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock) {
-  if (!options.virtualBoard) return OpenUsbBackend();
+  if (!options.virtualBoard) return OpenUsbBackend(BoardChoice{options.device, {}});
   auto board = std::make_unique<VirtualBoard>(clock);
   ApplyFault(*board, options.virtualFault);
   for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);

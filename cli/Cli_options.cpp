@@ -26,7 +26,7 @@ const std::array<CommandInfo, 9>& Commands() {
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
-        "--virtual-fault", "--sine", "--mains", "--drift", "--flicker"},
+        "--virtual-fault", "--sine", "--mains", "--drift", "--flicker", "--device"},
        {"--virtual", "--volt", "--force", "--analyze"},
        false},
       {Command::kStats, "stats", {}, {"--volt"}, true},
@@ -35,13 +35,13 @@ const std::array<CommandInfo, 9>& Commands() {
       {Command::kLog,
        "log",
        {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
-        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker"},
+        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker", "--device"},
        {"--virtual", "--volt", "--force"},
        false},
       {Command::kSweep,
        "sweep",
        {"--rates", "--gains", "--count", "--max-time", "--channel", "--filter", "--buffer",
-        "--chop", "--csv", "--png", "--virtual-fault"},
+        "--chop", "--csv", "--png", "--virtual-fault", "--device"},
        {"--virtual"},
        false},
       {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
@@ -105,6 +105,9 @@ std::string ApplyMeasureValue(Options& o, const std::string& option, const std::
   } else if (option == "--buffer" || option == "--chop") {
     if (value != "on" && value != "off") return NotAllowed(option, value, "on, off");
     (option == "--buffer" ? s.fBUF_ON : s.fCHOP_ON) = value == "on" ? 1 : 0;
+  } else if (option == "--device") {
+    if (value.empty()) return "--device にシリアル番号がありません";
+    o.device = value;
   } else if (option == "--out") {
     if (value.empty()) return "--out にファイル名がありません";
     o.out = value;
@@ -354,7 +357,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
   return "使い方:\n"
-         "  velqoris-cli measure [--virtual] [--rate SPS] [--count N] [--channel 0|1|2]\n"
+         "  velqoris-cli measure [--virtual | --device SERIAL] [--rate SPS] [--count N] [--channel "
+         "0|1|2]\n"
          "                       [--gain G] [--filter sinc3|sinc4] [--buffer on|off]\n"
          "                       [--chop on|off] [--volt] [--out FILE] [--force] [--analyze]\n"
          "                       [--sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]] [--mains CH,50|60,VOLTS]\n"
@@ -362,10 +366,12 @@ std::string UsageText() {
          "  velqoris-cli stats FILE [--volt]\n"
          "  velqoris-cli plot FILE --png OUT.png [--volt]\n"
          "  velqoris-cli export FILE --csv OUT.csv\n"
-         "  velqoris-cli log [--virtual] (--count N | --duration 時間) --csv OUT.csv\n"
+         "  velqoris-cli log [--virtual | --device SERIAL] (--count N | --duration 時間) --csv "
+         "OUT.csv\n"
          "                   [--rate SPS] [--channel 0|1|2] [--gain G] [--filter sinc3|sinc4]\n"
          "                   [--buffer on|off] [--chop on|off] [--volt] [--force]\n"
-         "  velqoris-cli sweep [--virtual] [--rates LIST|all] [--gains LIST|all] [--count N]\n"
+         "  velqoris-cli sweep [--virtual | --device SERIAL] [--rates LIST|all] [--gains LIST|all] "
+         "[--count N]\n"
          "                     [--max-time 時間] [--channel 0|1] [--filter sinc3|sinc4]\n"
          "                     [--buffer on|off] [--chop on|off] [--csv OUT.csv] [--png OUT.png]\n"
          "  velqoris-cli analyze FILE [--volt] [--png OUT.png] [--json]\n"
@@ -381,6 +387,7 @@ std::string HelpText(Command command) {
       return "velqoris-cli measure [オプション]\n"
              "  ボードに接続して測定し、ボード名とバージョン、各チャネルの統計を表示します。\n"
              "  --virtual            仮想ボードで測定します (実時間)\n"
+             "  --device SERIAL      使うボードの USB シリアル番号 (既定: 応答した最初のボード)\n"
              "  --rate SPS           データレート: " +
              JoinValues(kDataRates) +
              " (既定 10)\n"
@@ -429,7 +436,7 @@ std::string HelpText(Command command) {
              "                       チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)\n"
              "  --force              既存の CSV ファイルを上書きします\n"
              "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
-             "  --virtual-fault, --sine, --mains, --drift, --flicker は measure と同じです。\n"
+             "  --virtual-fault, --sine, --mains, --drift, --flicker, --device は measure と同じです。\n"
              "  Ctrl-C で測定を中止します "
              "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
     case Command::kSweep:
@@ -449,7 +456,8 @@ std::string HelpText(Command command) {
              "  --max-time 時間      設定ごとの測定時間の上限 (例: "
              "20s)。遅いレートのデータ数を減らします\n"
              "  --channel 0|1        測定 CH (既定 0)\n"
-             "  --filter, --buffer, --chop, --virtual, --virtual-fault は measure と同じです。\n"
+             "  --filter, --buffer, --chop, --virtual, --virtual-fault, --device は measure "
+             "と同じです。\n"
              "  --csv OUT.csv        設定ごとの結果を CSV に書き込みます\n"
              "  --png OUT.png        RMS ノイズとデータレートのグラフ "
              "(両対数、ゲインごとに測定値と代表値)\n"

@@ -32,6 +32,7 @@ struct Options {
   // measure
   MeasureSettings settings;  // the window's defaults until an option says otherwise
   bool virtualBoard = false;
+  std::string device;        // --device: the board's USB serial number; empty: the first board
   std::string virtualFault;  // a fault of the virtual board to try the error paths with
   bool force = false;
   std::string out;

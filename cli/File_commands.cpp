@@ -6,16 +6,16 @@
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
 #include "cli/No_data.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
 #include "message/Message_text.h"
+#include "session/Held_data.h"
 
 namespace velqoris::cli {
 
 namespace {
 
-int BadFile(std::ostream& err) {
-  err << kBadDataFileMessage << '\n';
+int BadFile(const HeldData& held, const std::string& path, std::ostream& err) {
+  err << FileFaultMessage(held.fault, path) << '\n';
   return kExitBadFile;
 }
 
@@ -30,7 +30,7 @@ std::string Microvolts(float value) {
 
 int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
   HeldData held;
-  if (!held.Load(options.file)) return BadFile(err);
+  if (!held.Load(options.file)) return BadFile(held, options.file, err);
   if (!held.data.HasData()) return NoData(options.file, err);
   held.Compute();
   for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
@@ -41,7 +41,7 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
 int RunExport(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.csv}, err)) return kExitOutput;
   HeldData held;
-  if (!held.Load(options.file)) return BadFile(err);
+  if (!held.Load(options.file)) return BadFile(held, options.file, err);
   if (!held.data.HasData()) return NoData(options.file, err);
   held.Compute();
   const RunData& d = held.data;

@@ -14,11 +14,13 @@
 #include "cli/Cli_commands.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
+#include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
 #include "graph/Axis_scale.h"
 #include "session/Csv_log.h"
 #include "session/Held_data.h"
+#include "session/Log_header.h"
 #include "session/Log_run.h"
 #include "session/Measurement.h"
 #include "status/Status_text.h"
@@ -86,10 +88,8 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
         << " までです)\n";
     return kExitUsage;
   }
-  std::error_code ec;
-  if (!options.force && std::filesystem::exists(options.csv, ec)) {
-    err << "ファイル：" << options.csv
-        << "があります。上書きしませんでした (--force で上書きします)\n";
+  if (const std::string refusal = OutputRefusal(options.csv, options.force); !refusal.empty()) {
+    err << refusal << '\n';
     return kExitOutput;
   }
 
@@ -100,7 +100,9 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   const SteadyClock& clock = session.clock;
 
   CsvLog csv;
-  if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now())) {
+  const auto header = LogHeaderLines(s, PairText(run.BoardName(), run.BoardVersion()),
+                                     std::chrono::system_clock::now());
+  if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now(), header)) {
     run.ReleaseBoard();
     err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
     return kExitOutput;

@@ -10,6 +10,7 @@
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
+#include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
 #include "datafile/Myfile.h"
@@ -32,7 +33,7 @@ int SaveResult(const Options& options, RunData& data, std::ostream& err) {
     return false;
   });
   if (!SaveRun(file, path, data)) {
-    err << kSaveFailedMessage << ": " << path << '\n';
+    err << FileFaultMessage(file.LastFault(), path) << ": " << path << '\n';
     return kExitOutput;
   }
   if (declined) {
@@ -46,6 +47,17 @@ int SaveResult(const Options& options, RunData& data, std::ostream& err) {
 }  // namespace
 
 int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  // The output is checked before the board: a run is never taken only to be refused.
+  if (!options.out.empty()) {
+    // "--out /tmp" names a folder: refused as it is, never turned into "/tmp.DTA".
+    std::string refusal = OutputRefusal(options.out, options.force);
+    const std::string path = WithDataExtension(options.out);
+    if (refusal.empty() && path != options.out) refusal = OutputRefusal(path, options.force);
+    if (!refusal.empty()) {
+      err << refusal << '\n';
+      return kExitOutput;
+    }
+  }
   BoardSession session(options);
   if (const auto failed = session.Connect(out, err)) return *failed;
   Measurement& run = session.run;

@@ -20,4 +20,10 @@ bool OutputsSpareInput(const std::string& input, const std::vector<std::string>&
 // file and without leaving a new one behind.
 bool CanWrite(const std::string& path);
 
+// Why an output file may not or cannot be written at `path`, found before any
+// board is contacted, so a long run never ends in a refusal; "" when it can.
+// An existing file needs `force`; a folder, a missing folder or one that does
+// not let us write is refused with the system's reason.
+std::string OutputRefusal(const std::string& path, bool force);
+
 }  // namespace velqoris::cli

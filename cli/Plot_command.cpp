@@ -5,12 +5,12 @@
 
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
-#include "plots/Graph_area.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
-#include "plots/Png_file.h"
 #include "graph/Graph_2ch.h"
 #include "message/Message_text.h"
+#include "plots/Graph_area.h"
+#include "plots/Png_file.h"
+#include "session/Held_data.h"
 
 namespace velqoris::cli {
 
@@ -18,7 +18,7 @@ int RunPlot(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png}, err)) return kExitOutput;
   HeldData held;
   if (!held.Load(options.file)) {
-    err << kBadDataFileMessage << '\n';
+    err << FileFaultMessage(held.fault, options.file) << '\n';
     return kExitBadFile;
   }
   held.Compute();

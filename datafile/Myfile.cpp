@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -31,17 +32,24 @@ std::string TmyFile::OverwriteQuestion(const std::string& path) {
   return "ファイル：" + path + "があります。" + "\n" + "上書きしますか";
 }
 
+bool TmyFile::Fail(FileFault::Kind kind, int error) {
+  fault_ = FileFault{kind, error};
+  return false;
+}
+
 bool TmyFile::SaveData(const std::string& path, const MeasureSettings* settings,
                        const SampleBuffer* buffer) {
-  if (!BufferReadable(buffer)) return false;
+  fault_ = {};
+  if (!BufferReadable(buffer)) return Fail(FileFault::Kind::NotWritten, 0);
   return Save(path, settings, buffer, nullptr);
 }
 
 bool TmyFile::SaveData2(const std::string& path, const MeasureSettings* settings,
                         const SampleBuffer* ch0, const SampleBuffer* ch1) {
-  if (!BufferReadable(ch0) || !BufferReadable(ch1)) return false;
+  fault_ = {};
+  if (!BufferReadable(ch0) || !BufferReadable(ch1)) return Fail(FileFault::Kind::NotWritten, 0);
   // Lines beyond CH1's count would carry codes of some earlier run.
-  if (ch0->Count != ch1->Count) return false;
+  if (ch0->Count != ch1->Count) return Fail(FileFault::Kind::NotWritten, 0);
   return Save(path, settings, ch0, ch1);
 }
 
@@ -49,24 +57,33 @@ bool TmyFile::MayReplace(const std::string& path, bool& replace) {
   replace = true;
   struct stat existing {};
   if (::stat(path.c_str(), &existing) != 0) return true;
+  // A folder is never replaced, and nobody is asked about it.
+  if (S_ISDIR(existing.st_mode)) return Fail(FileFault::Kind::NotWritten, EISDIR);
   replace = confirm_ && confirm_(OverwriteQuestion(path));
   // A file we may not write stays, although the folder would let us replace it.
-  return !replace || ::access(path.c_str(), W_OK) == 0;
+  if (replace && ::access(path.c_str(), W_OK) != 0) return Fail(FileFault::Kind::NotWritten, errno);
+  return true;
 }
 
 bool TmyFile::Save(const std::string& path, const MeasureSettings* settings,
                    const SampleBuffer* ch0, const SampleBuffer* ch1) {
-  if (path.empty() || settings == nullptr) return false;
+  declined_ = false;
+  if (path.empty() || settings == nullptr) return Fail(FileFault::Kind::NotWritten, 0);
   bool replace = true;
   if (!MayReplace(path, replace)) return false;
-  if (!replace) return true;
+  if (!replace) {
+    declined_ = true;
+    return true;
+  }
 
   ReplacingFile file(path);
-  if (!file.Open()) return false;
+  if (!file.Open()) return Fail(FileFault::Kind::NotWritten, file.Error());
   LineWriter out(file, failAfterLines_);
   const bool written = out.Line("VELQORIS_DataFile:") && WriteSettings(out, *settings) &&
                        (ch1 == nullptr ? WriteData(out, *ch0) : WriteData2(out, *ch0, *ch1));
-  return written && out.Finish() && file.Commit();
+  if (written && out.Finish() && file.Commit()) return true;
+  // The line limit of the tests stands for a disk that is full.
+  return Fail(FileFault::Kind::NotWritten, file.Error() != 0 ? file.Error() : ENOSPC);
 }
 
 bool TmyFile::WriteSettings(LineWriter& out, const MeasureSettings& s) {
@@ -95,12 +112,17 @@ bool TmyFile::WriteData2(LineWriter& out, const SampleBuffer& ch0, const SampleB
 
 bool TmyFile::LoadData(const std::string& path, MeasureSettings* settings, SampleBuffer* ch0,
                        SampleBuffer* ch1) {
-  if (path.empty() || settings == nullptr || ch0 == nullptr || ch1 == nullptr) return false;
+  fault_ = {};
+  if (path.empty() || settings == nullptr || ch0 == nullptr || ch1 == nullptr)
+    return Fail(FileFault::Kind::NotFound, ENOENT);
   std::FILE* stream = std::fopen(path.c_str(), "rb");
-  if (stream == nullptr) return false;
+  if (stream == nullptr) {
+    const int error = errno;
+    return Fail(error == ENOENT ? FileFault::Kind::NotFound : FileFault::Kind::NotReadable, error);
+  }
   const bool ok = DataFileReader(stream).Read(*settings, *ch0, *ch1);
   std::fclose(stream);
-  return ok;
+  return ok || Fail(FileFault::Kind::BadContents, 0);
 }
 
 }  // namespace velqoris

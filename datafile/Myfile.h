@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "datafile/File_fault.h"
 #include "records/Measure_settings.h"
 
 namespace velqoris {
@@ -38,6 +39,10 @@ class TmyFile {
                 SampleBuffer* ch1);
 
   static std::string OverwriteQuestion(const std::string& path);
+  // Why the last SaveData, SaveData2 or LoadData failed (Kind::None after a success).
+  const FileFault& LastFault() const { return fault_; }
+  // True when the last save wrote nothing because the user kept the old file.
+  bool LastDeclined() const { return declined_; }
 
  private:
   // ch1 is null for a one-channel file.
@@ -48,7 +53,11 @@ class TmyFile {
   static bool WriteData(LineWriter& out, const SampleBuffer& buffer);
   static bool WriteData2(LineWriter& out, const SampleBuffer& ch0, const SampleBuffer& ch1);
 
+  bool Fail(FileFault::Kind kind, int error);
+
   ConfirmOverwrite confirm_;
+  FileFault fault_;
+  bool declined_ = false;
   int failAfterLines_;
 };
 

@@ -60,9 +60,15 @@ bool ReplacingFile::Open() {
       temporary_ = std::move(name);
       break;
     }
-    if (errno != EEXIST) return false;
+    if (errno != EEXIST) {
+      error_ = errno;
+      return false;
+    }
   }
-  if (fd_ < 0) return false;
+  if (fd_ < 0) {
+    error_ = EEXIST;
+    return false;
+  }
   // Replacing a file keeps its permissions.
   struct stat old {};
   if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
@@ -77,6 +83,7 @@ bool ReplacingFile::Write(std::string_view bytes) {
     const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
+      error_ = n < 0 ? errno : ENOSPC;
       failed_ = true;
       return false;
     }
@@ -90,10 +97,13 @@ bool ReplacingFile::Commit() {
     Discard();
     return false;
   }
-  const bool synced = ::fsync(fd_) == 0;
-  const bool closed = ::close(fd_) == 0;
+  int error = 0;
+  if (::fsync(fd_) != 0) error = errno;
+  if (::close(fd_) != 0 && error == 0) error = errno;
   fd_ = -1;
-  if (!synced || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+  if (error == 0 && std::rename(temporary_.c_str(), path_.c_str()) != 0) error = errno;
+  if (error != 0) {
+    error_ = error;
     Discard();
     return false;
   }

@@ -24,6 +24,8 @@ class ReplacingFile {
   bool Commit();
 
   const std::string& TemporaryPath() const { return temporary_; }
+  // errno of the first system call that failed; 0 while none did.
+  int Error() const { return error_; }
 
  private:
   void Discard();
@@ -32,6 +34,7 @@ class ReplacingFile {
   std::string temporary_;
   int fd_ = -1;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace velqoris

@@ -1,5 +1,7 @@
 #include "message/Message_text.h"
 
+#include <system_error>
+
 namespace velqoris {
 
 namespace {
@@ -26,6 +28,27 @@ std::string BoardNotFoundMessage(std::string_view boardName) {
 
 std::string BoardNoResponseMessage(std::string_view boardName) {
   return Join(boardName, " が応答しませんでした");
+}
+
+std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+std::string FileFaultMessage(const FileFault& fault, std::string_view path) {
+  const auto withReason = [&](std::string text) {
+    if (fault.error != 0) text += ": " + SystemReason(fault.error);
+    return text;
+  };
+  switch (fault.kind) {
+    case FileFault::Kind::NotFound:
+      return Join(kFileNotFoundMessage, Join(": ", path));
+    case FileFault::Kind::NotReadable:
+      return withReason(Join(kFileNotReadMessage, Join(": ", path)));
+    case FileFault::Kind::NotWritten:
+      return withReason(std::string(kSaveFailedMessage));
+    case FileFault::Kind::BadContents:
+    case FileFault::Kind::None:
+      break;
+  }
+  return std::string(kBadDataFileMessage);
 }
 
 std::string CutToChars(std::string_view text, std::size_t maxChars) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "datafile/File_fault.h"
+
 namespace velqoris {
 
 std::string FatalMemoryMessage(std::string_view detail);  // prefix + detail, no separator
@@ -15,6 +17,18 @@ inline constexpr std::string_view kSaveFailedMessage = "データ保存できま
 inline constexpr std::string_view kBadDataFileMessage =
     "データファイルの内容が正しくありませんでした";
 inline constexpr std::string_view kNoDataMessage = "データがありません";
+inline constexpr std::string_view kFileNotFoundMessage = "ファイルが見つかりません";
+inline constexpr std::string_view kFileNotReadMessage = "ファイルを読み込めませんでした";
+
+// The system's own text for an errno value (as the C library gives it).
+std::string SystemReason(int error);
+// What a failed load or save of `path` tells the user: the program's text,
+// then the path where it helps, then the system's reason when there is one.
+//   NotFound:    "ファイルが見つかりません: PATH"
+//   NotReadable: "ファイルを読み込めませんでした: PATH: REASON"
+//   BadContents: "データファイルの内容が正しくありませんでした"
+//   NotWritten:  "データ保存できませんでした: REASON" (or the text alone)
+std::string FileFaultMessage(const FileFault& fault, std::string_view path);
 
 // Shown by the program entry when another copy is running.
 inline constexpr std::string_view kAlreadyRunningMessage = "AD7190 はすでに起動しています";

@@ -19,6 +19,9 @@ void TmyMessage::ShowBoardNoResponse() { Show(BoardNoResponseMessage(boardName_)
 void TmyMessage::ShowSaveFailed() { Show(std::string(kSaveFailedMessage)); }
 void TmyMessage::ShowBadDataFile() { Show(std::string(kBadDataFileMessage)); }
 void TmyMessage::ShowNoData() { Show(std::string(kNoDataMessage)); }
+void TmyMessage::ShowFileFault(const FileFault& fault, const std::string& path) {
+  Show(FileFaultMessage(fault, path));
+}
 
 // The box's answer means nothing here: it has only "OK".
 void TmyMessage::Show(const std::string& text) { dialogs::ShowError(text, caption_); }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "datafile/File_fault.h"
+
 namespace velqoris {
 
 class TmyMessage {
@@ -17,6 +19,8 @@ class TmyMessage {
   void ShowSaveFailed();
   void ShowBadDataFile();
   void ShowNoData();
+  // A failed load or save with its cause (FileFaultMessage).
+  void ShowFileFault(const FileFault& fault, const std::string& path);
 
   const std::string& Caption() const { return caption_; }
 

@@ -23,7 +23,8 @@ void AppendFormat(std::string& s, const char* format, double value) {
 
 CsvLog::~CsvLog() { Close(); }
 
-bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration now) {
+bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration now,
+                  const std::vector<std::string>& settings) {
   Close();
   failed_ = false;
   file_ = std::fopen(path.c_str(), "wb");
@@ -35,7 +36,9 @@ bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration n
   std::setvbuf(file_, nullptr, _IONBF, 0);
   ch0_ = ch0;
   ch1_ = ch1;
-  pending_ = "sample,time_s";
+  pending_.clear();
+  for (const std::string& line : settings) pending_ += "# " + line + '\n';
+  pending_ += "sample,time_s";
   if (ch0_) pending_ += ",ch0_code,ch0_uV";
   if (ch1_) pending_ += ",ch1_code,ch1_uV";
   pending_ += '\n';

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "board/Clock.h"
 
@@ -23,9 +24,11 @@ class CsvLog {
   CsvLog(const CsvLog&) = delete;
   CsvLog& operator=(const CsvLog&) = delete;
 
-  // Creates or truncates the file and writes the header line: sample,
+  // Creates or truncates the file and writes the settings lines ("# " and
+  // each of `settings`, see Log_header.h), then the header line: sample,
   // time_s, then code and microvolts per channel. False when it cannot.
-  bool Open(const std::string& path, bool ch0, bool ch1, Clock::Duration now);
+  bool Open(const std::string& path, bool ch0, bool ch1, Clock::Duration now,
+            const std::vector<std::string>& settings = {});
   // One result: sample number (from 1), seconds from the start, codes and microvolts.
   void Row(std::int64_t sample, double seconds, std::int32_t code0, float uv0, std::int32_t code1,
            float uv1);

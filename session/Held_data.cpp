@@ -9,7 +9,9 @@ namespace velqoris {
 bool HeldData::Load(const std::string& path) {
   // Loading never writes, so the overwrite question cannot come up.
   TmyFile file([](const std::string&) { return false; });
-  return LoadRun(file, path, data);
+  const bool ok = LoadRun(file, path, data);
+  fault = file.LastFault();
+  return ok;
 }
 
 void HeldData::Compute() {

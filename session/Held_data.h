@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "datafile/File_fault.h"
 #include "graph/Axis_scale.h"
 #include "session/Run_data.h"
 
@@ -18,13 +19,15 @@ class HeldData {
   HeldData(const HeldData&) = delete;
   HeldData& operator=(const HeldData&) = delete;
 
-  // Loads a data file as the window does; false when it is not correct.
+  // Loads a data file as the window does; false when it is not correct
+  // (`fault` then says why).
   bool Load(const std::string& path);
   // Microvolts and statistics of what the flags say is held.
   void Compute();
   // One statistics line per channel held, CH0 first.
   std::vector<std::string> StatsLines(bool voltMode);
   RunData data;
+  FileFault fault;
   TAxisScale scale{data.Ch0, data.Ch1, data.Settings};
 };
 

@@ -40,6 +40,18 @@ void RunData::DropData() {
   Ch1.Count = 0;
 }
 
+void RunData::CopyRun(const RunData& from) {
+  Settings = from.Settings;
+  fCH0Data = from.fCH0Data;
+  fCH1Data = from.fCH1Data;
+  Ch0.Count = from.Ch0.Count;
+  Ch1.Count = from.Ch1.Count;
+  std::copy_n(from.codes0_.begin(), std::clamp(from.Ch0.Count, 0, kSampleCapacity),
+              codes0_.begin());
+  std::copy_n(from.codes1_.begin(), std::clamp(from.Ch1.Count, 0, kSampleCapacity),
+              codes1_.begin());
+}
+
 void RunData::ConvertAll() {
   if (fCH0Data) ConvertSpan(Ch0, 0, Ch0.Count - 1, Settings.Gain);
   if (fCH1Data) ConvertSpan(Ch1, 0, Ch1.Count - 1, Settings.Gain);

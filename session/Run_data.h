@@ -21,6 +21,8 @@ class RunData {
   void ResetBuffers();
   // Forgets the data on display: both flags false, both counts 0.
   void DropData();
+  // Takes another run's settings, flags, counts and codes (not its figures).
+  void CopyRun(const RunData& from);
   bool HasData() const { return fCH0Data || fCH1Data; }
 
   // Microvolts for every held result of each channel that holds data.

@@ -38,13 +38,12 @@ inline bool SaveRun(TmyFile& file, const std::string& path, RunData& data) {
   }
 }
 
-// What a read leaves behind, taken as the data on display. True when the
+// What a read leaves behind, taken as the run in `data`. True when the
 // file was correct: Settings (with Gain) and the data flags then describe it;
 // microvolts and statistics are still to be computed. A channel whose data
 // block holds no sample is not data: its flag stays false, so no figure of
-// earlier data can be shown as the file's. On false the data on display is
-// dropped, since the reader may have filled part of the buffers and nothing
-// may mix the old settings with those codes.
+// earlier data can be shown as the file's. On false `data` is dropped, since
+// the reader may have filled part of its buffers.
 inline bool TakeLoaded(bool read, const MeasureSettings& loaded, RunData& data) {
   const auto held = [](const SampleBuffer& b) {
     return b.Count >= 0 && b.Count <= kSampleCapacity;
@@ -62,10 +61,15 @@ inline bool TakeLoaded(bool read, const MeasureSettings& loaded, RunData& data) 
   return true;
 }
 
+// The file is read beside the data on display, so a file that fails leaves
+// that data (codes, counts, flags, settings) exactly as it was.
 inline bool LoadRun(TmyFile& file, const std::string& path, RunData& data) {
+  RunData scratch;
   MeasureSettings loaded = data.Settings;
-  const bool read = file.LoadData(path, &loaded, &data.Ch0, &data.Ch1);
-  return TakeLoaded(read, loaded, data);
+  const bool read = file.LoadData(path, &loaded, &scratch.Ch0, &scratch.Ch1);
+  if (!TakeLoaded(read, loaded, scratch)) return false;
+  data.CopyRun(scratch);
+  return true;
 }
 
 }  // namespace velqoris

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <climits>
 #include <utility>
 
 #include "status/Status_text.h"
@@ -29,14 +30,23 @@ TmyStatus::TmyStatus(QStatusBar& bar, std::string boardName, int lastPanel)
 }
 
 void TmyStatus::SetPanelText(const std::string& text, int panel) {
+  if (bar_ != nullptr) SetPanelText(text, panel, bar_->font());
+}
+
+void TmyStatus::SetPanelText(const std::string& text, int panel, const QFont& font) {
   // Only three panels exist, whatever lastPanel says.
   if (panel < 0 || panel > lastPanel_ || panel >= kPanelCount) return;
   QLabel* label = panels_[static_cast<std::size_t>(panel)];
   if (label == nullptr || bar_ == nullptr) return;
   const QString qtext = QString::fromStdString(text);
+  label->setFont(font);
   label->setText(qtext);
-  const int width = QFontMetrics(bar_->font()).horizontalAdvance(qtext);
-  label->setFixedWidth(width > 100 ? width + 5 : kMinWrittenWidth);
+  label->setFixedWidth(WidthFor(text, font));
+}
+
+int TmyStatus::WidthFor(const std::string& text, const QFont& font) {
+  const int width = QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
+  return width > 100 ? width + 5 : kMinWrittenWidth;
 }
 
 void TmyStatus::ShowPair(const std::string& text1, const std::string& text2) {
@@ -62,19 +72,69 @@ void TmyStatus::ShowSample2(std::int32_t n, std::int32_t code0, std::int32_t cod
 }
 
 void TmyStatus::ShowCodeStats(std::int32_t channel, std::int32_t max, std::int32_t min, float sd) {
-  SetPanelText(CodeStatsText(channel, max, min, sd), 2);
+  ShowStatsLine([&](int d) { return CodeStatsText(channel, max, min, sd, d); },
+                CodeStatsDecimals(sd));
 }
 
 void TmyStatus::ShowVoltStats(std::int32_t channel, float max, float min, float sd) {
-  SetPanelText(VoltStatsText(channel, max, min, sd), 2);
+  ShowStatsLine([&](int d) { return VoltStatsText(channel, max, min, sd, d); },
+                VoltStatsDecimals(sd));
 }
 
-void TmyStatus::ClearInfo() { SetPanelText(std::string(), 2); }
+int TmyStatus::Room(int panel) const {
+  // Beside each panel the bar's layout leaves a gap and a frame.
+  constexpr int kGap = 8;
+  if (bar_ == nullptr || !bar_->isVisible()) return INT_MAX;
+  int used = 0;
+  for (int i = 0; i < kPanelCount; ++i) {
+    const QLabel* label = panels_[static_cast<std::size_t>(i)];
+    if (i != panel && label != nullptr) used += label->width() + kGap;
+  }
+  return bar_->contentsRect().width() - used - kGap;
+}
+
+bool TmyStatus::Fits(const std::string& text, int panel, const QFont& font) const {
+  return WidthFor(text, font) <= Room(panel);
+}
+
+void TmyStatus::ShowStatsLine(const std::function<std::string(int decimals)>& line, int decimals) {
+  if (bar_ == nullptr) return;
+  const std::string full = line(decimals);
+  std::string text = full;
+  QFont font = bar_->font();
+  while (decimals > 0 && !Fits(text, 2, font)) text = line(--decimals);
+  // Then a smaller type, down to three quarters of the bar's.
+  const qreal points = font.pointSizeF();
+  const int pixels = font.pixelSize();
+  for (int percent = 95; percent >= 75 && !Fits(text, 2, font); percent -= 5) {
+    if (points > 0) font.setPointSizeF(points * percent / 100);
+    if (points <= 0 && pixels > 0) font.setPixelSize(std::max(1, pixels * percent / 100));
+  }
+  // Still too wide: whole fields go from the end, so no number is ever cut.
+  for (auto cut = text.rfind(" / "); !Fits(text, 2, font) && cut != std::string::npos;
+       cut = text.rfind(" / ")) {
+    text.erase(cut);
+  }
+  SetPanelText(text, 2, font);
+  if (QLabel* label = panels_[2]; label != nullptr)
+    label->setToolTip(text == full ? QString() : QString::fromStdString(full));
+}
+
+void TmyStatus::ClearInfo() {
+  SetPanelText(std::string(), 2);
+  if (QLabel* label = panels_[2]; label != nullptr) label->setToolTip(QString());
+}
 
 QString TmyStatus::PanelText(int panel) const {
   if (panel < 0 || panel >= kPanelCount) return {};
   const QLabel* label = panels_[static_cast<std::size_t>(panel)];
   return label != nullptr ? label->text() : QString();
+}
+
+QString TmyStatus::PanelToolTip(int panel) const {
+  if (panel < 0 || panel >= kPanelCount) return {};
+  const QLabel* label = panels_[static_cast<std::size_t>(panel)];
+  return label != nullptr ? label->toolTip() : QString();
 }
 
 int TmyStatus::PanelWidth(int panel) const {

@@ -2,11 +2,13 @@
 // SetPanelText, which also sizes the panel to its new text.
 #pragma once
 
+#include <QFont>
 #include <QPointer>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -48,9 +50,20 @@ class TmyStatus {
 
   // For tests: an empty text and width 0 for a panel that does not exist.
   QString PanelText(int panel) const;
+  QString PanelToolTip(int panel) const;
   int PanelWidth(int panel) const;
 
  private:
+  // The width the panel may take: the bar's, less the other panels'.
+  int Room(int panel) const;
+  bool Fits(const std::string& text, int panel, const QFont& font) const;
+  void SetPanelText(const std::string& text, int panel, const QFont& font);
+  static int WidthFor(const std::string& text, const QFont& font);
+  // The statistics line in the last panel, never cut inside a number: fewer
+  // decimals first, then a smaller type, then whole trailing fields; the full
+  // line is the tooltip.
+  void ShowStatsLine(const std::function<std::string(int decimals)>& line, int decimals);
+
   QPointer<QStatusBar> bar_;
   std::string boardName_;
   int lastPanel_;

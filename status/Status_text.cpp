@@ -2,7 +2,6 @@
 
 #include "graph/Number_pattern.h"
 
-
 namespace velqoris {
 
 namespace {
@@ -15,15 +14,15 @@ std::string Join(std::string_view a, std::string_view b) {
   return s;
 }
 
-int CodeDecimals(float sd) { return sd >= 10.0f ? 1 : 2; }
+}  // namespace
 
-int VoltDecimals(float sd) {
+int CodeStatsDecimals(float sd) { return sd >= 10.0f ? 1 : 2; }
+
+int VoltStatsDecimals(float sd) {
   if (sd >= 100.0f) return 0;
   if (sd >= 10.0f) return 1;
   return 2;
 }
-
-}  // namespace
 
 std::string PairText(std::string_view first, std::string_view second) {
   std::string s(first);
@@ -50,7 +49,8 @@ std::string Sample2Text(std::int32_t n, std::int32_t code0, std::int32_t code1) 
   return SampleText(n, code0) + " / " + std::to_string(code1);
 }
 
-std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t min, float sd) {
+std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t min, float sd,
+                          int decimals) {
   // 64-bit: codes far outside the converter's range still give the true span.
   const std::int64_t pp = static_cast<std::int64_t>(max) - min;
   std::string s = "CH" + std::to_string(channel);
@@ -58,13 +58,13 @@ std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t m
   s += " / 最小値：" + std::to_string(min);
   s += " / pp値：" + std::to_string(pp);
   s += " digit";
-  s += " / 標準偏差：" + FormatFixed(sd, CodeDecimals(sd));
+  s += " / 標準偏差：" + FormatFixed(sd, decimals >= 0 ? decimals : CodeStatsDecimals(sd));
   s += " digit";
   return s;
 }
 
-std::string VoltStatsText(std::int32_t channel, float max, float min, float sd) {
-  const int decimals = VoltDecimals(sd);
+std::string VoltStatsText(std::int32_t channel, float max, float min, float sd, int asked) {
+  const int decimals = asked >= 0 ? asked : VoltStatsDecimals(sd);
   // Two floats differ exactly in double for any microvolt range the board gives.
   const double pp = static_cast<double>(max) - static_cast<double>(min);
   std::string s = "CH" + std::to_string(channel);

@@ -29,10 +29,14 @@ std::string SampleText(std::int32_t n, std::int32_t code);
 std::string Sample2Text(std::int32_t n, std::int32_t code0, std::int32_t code1);
 
 // Statistics in codes: the deviation has one decimal from 10 up, else two.
-std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t min, float sd);
+// `decimals` >= 0 asks for fewer (a panel too narrow for the line).
+std::string CodeStatsText(std::int32_t channel, std::int32_t max, std::int32_t min, float sd,
+                          int decimals = -1);
 // Statistics in microvolts: all four numbers share the decimals that sd picks
 // (none from 100 up, one from 10 up, else two).
-std::string VoltStatsText(std::int32_t channel, float max, float min, float sd);
-
+std::string VoltStatsText(std::int32_t channel, float max, float min, float sd, int decimals = -1);
+// The decimals the two lines above pick by themselves.
+int CodeStatsDecimals(float sd);
+int VoltStatsDecimals(float sd);
 
 }  // namespace velqoris

@@ -37,19 +37,33 @@ const ChannelSignal& SignalModel::Channel(int channel) const {
 }
 
 double SignalModel::InputVolts(int channel, double seconds) const {
+  return FilteredVolts(channel, seconds, 0, 0.0);
+}
+
+double SignalModel::SincGain(double hz, double rateSps, int order) {
+  const double x = std::numbers::pi * hz / rateSps;
+  const double sinc = std::abs(x) < 1e-12 ? 1.0 : std::sin(x) / x;
+  return std::pow(sinc, order);
+}
+
+double SignalModel::FilteredVolts(int channel, double seconds, int order, double rateSps) const {
+  const bool filtered = order > 0 && rateSps > 0.0;
+  // The output averages the input over the last `order` periods: its middle is
+  // half that span back.
+  const double t = filtered ? seconds - order / (2.0 * rateSps) : seconds;
+  auto tone = [&](double volts, double hz, double phase) {
+    if (volts == 0.0) return 0.0;
+    const double gain = filtered ? SincGain(hz, rateSps, order) : 1.0;
+    return volts * gain * std::sin(2.0 * std::numbers::pi * hz * t + phase);
+  };
   const ChannelSignal& s = Channel(channel);
   double volts = s.offsetVolts;
   if (s.amplitudeVolts != 0.0) {
-    const double phase = 2.0 * std::numbers::pi * s.frequencyHz * seconds + s.phaseRadians;
-    volts += s.amplitudeVolts * std::sin(phase);
-    if (s.harmonic2Ratio != 0.0)
-      volts += s.amplitudeVolts * s.harmonic2Ratio * std::sin(2.0 * phase);
-    if (s.harmonic3Ratio != 0.0)
-      volts += s.amplitudeVolts * s.harmonic3Ratio * std::sin(3.0 * phase);
+    volts += tone(s.amplitudeVolts, s.frequencyHz, s.phaseRadians);
+    volts += tone(s.amplitudeVolts * s.harmonic2Ratio, 2.0 * s.frequencyHz, 2.0 * s.phaseRadians);
+    volts += tone(s.amplitudeVolts * s.harmonic3Ratio, 3.0 * s.frequencyHz, 3.0 * s.phaseRadians);
   }
-  if (s.mainsVolts != 0.0) {
-    volts += s.mainsVolts * std::sin(2.0 * std::numbers::pi * s.mainsHz * seconds);
-  }
+  volts += tone(s.mainsVolts, s.mainsHz, 0.0);
   return volts;
 }
 
@@ -66,11 +80,13 @@ double SignalModel::NoiseRmsCodes(const ConverterSettings& settings) const {
 }
 
 std::int32_t SignalModel::Convert(int channel, double seconds, const ConverterSettings& settings) {
-  return Sample(channel, seconds, settings.Gain(), NoiseRmsVolts(settings));
+  double volts = FilteredVolts(channel, seconds, settings.sinc4 ? 4 : 3, settings.Rate());
+  if (const double rms = NoiseRmsVolts(settings); rms != 0.0) volts += rms * noise_.Gaussian();
+  return CodeFor(volts, settings.Gain());
 }
 
 std::int32_t SignalModel::Sample(int channel, double seconds, int gain, double rmsVolts) {
-  double volts = InputVolts(channel, seconds);
+  double volts = FilteredVolts(channel, seconds, filterOrder_, filterRate_);
   if (rmsVolts != 0.0) volts += rmsVolts * noise_.Gaussian();
   volts += slow_.Volts(channel, seconds, rmsVolts);
   return CodeFor(volts, gain);

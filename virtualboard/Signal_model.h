@@ -55,8 +55,19 @@ class SignalModel {
   // Drift and 1/f noise; off unless set.
   SlowNoise& Slow() { return slow_; }
 
-  // Noise-free input voltage of a channel at a moment.
+  // Noise-free input voltage of a channel at a moment, at the pins.
   double InputVolts(int channel, double seconds) const;
+  // What the converter's sinc filter (order 3 or 4, notches at `rateSps` and its
+  // multiples) makes of it: each tone scaled by SincGain and delayed by
+  // order / (2 × rate), the filter's group delay. Order 0: the pins as they are.
+  double FilteredVolts(int channel, double seconds, int order, double rateSps) const;
+  // sinc(f / rate)^order, signed: the sincN filter's gain at a frequency.
+  static double SincGain(double hz, double rateSps, int order);
+  // The filter of the run that starts (used by Sample); order 0 turns it off.
+  void SetFilter(int order, double rateSps) {
+    filterOrder_ = order;
+    filterRate_ = rateSps;
+  }
   // Input-referred rms noise for these settings, in volts.
   double NoiseRmsVolts(const ConverterSettings& settings) const;
   // The same in codes, at the settings' gain.
@@ -77,6 +88,8 @@ class SignalModel {
 
  private:
   std::array<ChannelSignal, kChannels> channels_;
+  int filterOrder_ = 0;
+  double filterRate_ = 0.0;
   NoiseParameters params_;
   NoiseSource noise_;
   SlowNoise slow_;

@@ -324,6 +324,7 @@ bool VirtualBoard::StartRun(const std::string& line) {
   run_.total = count;
   run_.settings = settings_;
   run_.noiseRms = signal_.NoiseRmsVolts(settings_);
+  signal_.SetFilter(settings_.sinc4 ? 4 : 3, settings_.Rate());
   // The first conversion completes one period after the controller has set up.
   run_.origin = clock_.Now() + latency_;
   return true;

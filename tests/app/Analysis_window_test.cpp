@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <cmath>
+#include <numbers>
 
 #include <algorithm>
 #include <fstream>
@@ -159,14 +161,14 @@ TEST_F(AnalysisWindowTest, FollowsLoadClearAndTheUnitSwitch) {
   Action("MenuY_Volt")->trigger();
   EXPECT_FALSE(w->Histogram(1)->AxisInMicrovolts());
 
-  // A file that is not correct leaves no data on display, and none here.
+  // A file that is not correct leaves the data on display, and its figures here.
   {
     std::ofstream bad(Path("bad.DTA"));
     bad << "not a data file\n";
   }
   files->answers.push_back(Path("bad.DTA"));
   Action("Load1")->trigger();
-  EXPECT_EQ(w->Noise(1), nullptr);
+  EXPECT_NE(w->Noise(1), nullptr);
 
   files->answers.push_back(Path("ch1.DTA"));
   Action("Load1")->trigger();
@@ -271,9 +273,11 @@ TEST_F(AnalysisWindowTest, TheVirtualBoardsSineAndMainsPickupShowInTheSpectrum) 
   ASSERT_GE(s->figures.harmonics.size(), 2u);
   EXPECT_NEAR(s->figures.harmonics[0].dbfs, -7.96 - 70, 1.0);
   EXPECT_NEAR(s->figures.harmonics[1].dbfs, -7.96 - 80, 1.5);
-  // 1 mV peak: 20 log10(0.0004) = -67.96 dBFS.
+  // 1 mV peak: 20 log10(0.0004) = -67.96 dBFS, less the Sinc4 filter's droop
+  // at 50 Hz of 400 sps: 80 log10(sinc(1/8)) = -0.90 dB.
+  const double droop = 80.0 * std::log10(std::sin(std::numbers::pi / 8) / (std::numbers::pi / 8));
   ASSERT_TRUE(s->figures.Mains50Dbfs().has_value());
-  EXPECT_NEAR(*s->figures.Mains50Dbfs(), -67.96, 0.5);
+  EXPECT_NEAR(*s->figures.Mains50Dbfs(), -67.96 + droop, 0.5);
 
   // Another window function is computed at once; the view's choices only redraw.
   const int before = w->Computations();

@@ -83,11 +83,11 @@ TEST_F(CommandsTest, SaveAndLoadRoundTripThroughTheMenus) {
   EXPECT_EQ(PanelUtf8(1), "データファイル読み込みました");
   EXPECT_EQ(Panel(2), stats);
   EXPECT_TRUE(form->StatCH0());
-  // A successful load keeps the caption, with or without a path in it.
-  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("VELQORIS / v2.10"));
+  // The caption names the file whose data is on display.
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
   SaveAs(Path("copy"));
   LoadFrom(saved);
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + Path("copy.DTA"));
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
   EXPECT_TRUE(Combo(1)->isEnabled());
 }
 
@@ -133,7 +133,8 @@ TEST_F(CommandsTest, OverwriteAnsweredNoLeavesTheFile) {
   EXPECT_EQ(boxes[0].icon, dialogs::Icon::Question);
   EXPECT_NE(boxes[0].text.find(path), std::string::npos);
   EXPECT_EQ(ReadAll(path), "precious");
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + path);
+  // The file kept its old contents: the caption does not name it.
+  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("VELQORIS / v2.10"));
 
   boxes.clear();
   boxAnswer = 0;  // "はい(&Y)"
@@ -142,49 +143,65 @@ TEST_F(CommandsTest, OverwriteAnsweredNoLeavesTheFile) {
   EXPECT_NE(ReadAll(path), "precious");
 }
 
-TEST_F(CommandsTest, AFailedSaveShowsTheBoxAndStillTheCaption) {
+// A failed save says why, and the caption keeps naming the file that holds the data.
+TEST_F(CommandsTest, AFailedSaveSaysWhyAndLeavesTheCaption) {
   ASSERT_TRUE(Measure(12, 0, 0));
-  const std::string path = Path("no/such/folder/run");
-  SaveAs(path);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "データ保存できませんでした");
-  EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
-  EXPECT_FALSE(form->SaveOK());
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + path + ".DTA");
+  SaveAs(Path("good"));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.DTA"));
+  const struct {
+    std::string path;
+    const char* text;
+  } cases[] = {
+      {Path("no/such/folder/run"), "データ保存できませんでした: No such file or directory"},
+      {Path("folder.DTA"), "データ保存できませんでした: Is a directory"},
+  };
+  for (const auto& c : cases) {
+    boxes.clear();
+    SaveAs(c.path);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.text);
+    EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
+    EXPECT_FALSE(form->SaveOK());
+    EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + Path("good.DTA"));
+  }
 }
 
-TEST_F(CommandsTest, AFailedLoadShowsTheBoxTheEmptyGraphAndDropsTheEarlierData) {
-  const QImage empty = Bitmap().copy();
-  ASSERT_TRUE(Measure(12, 0, 2));
-  SaveAs(Path("good"));
-  const MeasureSettings before = form->Data().Settings;
+// A load that fails, after a run and after a load, keeps everything on display.
+TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
   const std::string bad = Path("bad.DTA");
-  {
-    std::ofstream out(bad);
-    out << "VELQORIS_DataFile:\nM:\nsps:12\nMEND:\nD:\n8388608\nnot a number\n";
+  std::ofstream(bad) << "VELQORIS_DataFile:\nM:\nspsSel:3\nCHSel:0\nMEND:\nD:\n8388608\nx\n";
+  for (bool afterLoad : {false, true}) {
+    SCOPED_TRACE(afterLoad ? "after a load" : "after a run");
+    Combo(4)->setCurrentIndex(2);
+    ASSERT_TRUE(Measure(12, 0, 2));
+    if (afterLoad) {
+      SaveAs(Path("good"));
+      LoadFrom(Path("good.DTA"));
+    }
+    const QString title = form->windowTitle();
+    const std::string panel1 = PanelUtf8(1);
+    const QImage picture = Bitmap().copy();
+    const std::vector<std::int32_t> codes(form->Data().Codes(1), form->Data().Codes(1) + 100);
+    ClickStatusBar();  // CH1's figures on display
+    const QString stats = Panel(2);
+    for (const std::string& path : {bad, Path("missing.DTA")}) {
+      boxes.clear();
+      LoadFrom(path);
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text, path == bad ? "データファイルの内容が正しくありませんでした"
+                                           : "ファイルが見つかりません: " + path);
+      EXPECT_EQ(form->windowTitle(), title);
+      EXPECT_EQ(PanelUtf8(1), afterLoad ? "" : panel1);  // never claims a load
+      EXPECT_EQ(Panel(2), stats);
+      EXPECT_EQ(Bitmap(), picture);
+      EXPECT_EQ(form->Data().Settings.Gain, 16);
+      ASSERT_EQ(form->Data().Ch1.Count, 100);
+      EXPECT_TRUE(std::equal(codes.begin(), codes.end(), form->Data().Ch1.Codes));
+    }
+    Action("MenuY_Volt")->trigger();  // the unit switch works on the kept run
+    EXPECT_TRUE(Panel(2).startsWith("CH1") && Panel(2).contains("[uV]"));
+    Action("MenuY_Volt")->trigger();
   }
-  LoadFrom(bad);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした");
-  EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
-  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("VELQORIS / v2.10"));
-  EXPECT_EQ(PanelUtf8(2), "");
-  EXPECT_EQ(Bitmap(), empty);
-  EXPECT_EQ(form->Data().Settings.spsSel, before.spsSel);
-  EXPECT_EQ(form->Data().Settings.CHSel, before.CHSel);
-  // Nothing of the earlier data is left to save, redraw or switch.
-  EXPECT_FALSE(form->Data().HasData());
-  EXPECT_EQ(form->Data().Ch0.Count, 0);
-  EXPECT_EQ(form->Data().Ch1.Count, 0);
-  Action("MenuY_Volt")->trigger();
-  EXPECT_EQ(PanelUtf8(2), "");
-  ClickStatusBar();
-  EXPECT_EQ(PanelUtf8(2), "");
-  boxes.clear();
-  Action("Save1")->trigger();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "データがありません");
-  EXPECT_TRUE(Combo(1)->isEnabled());
 }
 
 // A file whose settings are well formed but name no item of a list.
@@ -211,7 +228,7 @@ TEST_F(CommandsTest, ASelectionOutsideItsListIsAFailedLoad) {
     LoadFrom(Path("odd.DTA"));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした");
-    EXPECT_FALSE(form->Data().HasData());
+    EXPECT_EQ(form->Data().Ch0.Count, 20);       // the earlier file stays on display
     EXPECT_EQ(form->Data().Settings.spsSel, 4);  // the controls and settings stay
     EXPECT_EQ(Combo(1)->currentText(), "60 sps");
     EXPECT_EQ(Combo(4)->currentText(), "32");
@@ -238,10 +255,14 @@ TEST_F(CommandsTest, ClearThenSaveHasNoData) {
   ASSERT_TRUE(Measure(12, 0, 0));
   const QString p2 = Panel(2);
   const QString title = form->windowTitle();
+  SaveAs(Path("before"));
   Action("DataClear")->trigger();
   EXPECT_EQ(CountPixels(Bitmap(), kRed), 0);
-  EXPECT_EQ(Panel(2), p2);  // the status line and caption stay
-  EXPECT_EQ(form->windowTitle(), title);
+  // No figure and no file name beside the empty graph.
+  EXPECT_EQ(Panel(2), "");
+  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("VELQORIS / v2.10"));
+  boxes.clear();
+  files->requests.clear();
   Action("Save1")->trigger();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "データがありません");
@@ -370,7 +391,11 @@ TEST_F(CommandsTest, TheLowestCodeShowsItsTrueFiguresInBothUnits) {
   WriteCodes(Path("lowest.DTA"), 2, 0, lines);
   LoadFrom(Path("lowest.DTA"));
   ASSERT_TRUE(boxes.empty());
+  // Too long for its panel: the deviation loses its decimal, never a digit.
   EXPECT_EQ(PanelUtf8(2),
+            "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
+            "469861472 digit");
+  EXPECT_EQ(form->Status()->PanelToolTip(2).toStdString(),
             "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
             "469861472.0 digit");
   Action("MenuY_Volt")->trigger();
@@ -399,6 +424,49 @@ TEST_F(CommandsTest, APatternForANameIsNeverWritten) {
   Action("Save1")->trigger();
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"real.DTA"});
   EXPECT_EQ(PanelUtf8(1), "データファイルを保存しました");
+}
+
+// Every run that ends with results is kept in the history folder, without a
+// question; a run that ends without results is not. データ → 履歴を開く...
+// opens the load dialog there.
+TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
+  const std::string history = Path("history");
+  FormOptions options;
+  options.historyFolder = history;
+  Build(options);
+  const auto kept = [&] {
+    return QDir(QString::fromStdString(history)).entryList({"*.DTA"}, QDir::Files).size();
+  };
+  ASSERT_TRUE(Measure(12, 0, 2));  // finished
+  EXPECT_EQ(kept(), 1);
+  const auto stopAfter = [&](int n) {
+    Choose(1, 3, 0);
+    Press();
+    while (form->Run()->ReadCount() < n) Pass(ms(100));
+    Press();
+  };
+  stopAfter(10);  // stopped with results
+  EXPECT_EQ(kept(), 2);
+  stopAfter(9);  // stopped without results
+  EXPECT_EQ(kept(), 2);
+  board.Faults().readErrorAfter = 20;  // ended by an error
+  Choose(12, 0, 0);
+  Press();
+  RunToEnd(ms(20));
+  EXPECT_EQ(kept(), 2);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(QDir(QString::fromStdString(history)).entryList({".velqoris-*"}).size());
+
+  // The newest is the stopped run: ten CH0 results.
+  const QStringList names =
+      QDir(QString::fromStdString(history)).entryList({"*.DTA"}, QDir::Files, QDir::Name);
+  files->answers.push_back(history + "/" + names.last().toStdString());
+  Action("History1")->trigger();
+  EXPECT_EQ(files->requests.back().folder, history);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(form->Data().Ch0.Count, 10);
+  EXPECT_EQ(form->windowTitle().toStdString(),
+            "VELQORIS / v2.10 : " + history + "/" + names.last().toStdString());
 }
 
 }  // namespace

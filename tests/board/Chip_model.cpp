@@ -10,7 +10,8 @@ namespace {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
-std::atomic<ChipModel*> onBus{nullptr};
+std::mutex busMutex;
+std::vector<ChipModel*> bus;
 
 constexpr int kStatusBytes = 2;
 constexpr std::uint8_t kModemStatus = 0x31;  // CTS, DSR, as the chip reports them
@@ -36,16 +37,24 @@ ChipModel::ChipModel(std::uint16_t productId, FifoSide* side)
                                         : 256),
       // About 1 MB/s on full speed, 8 MB/s on high speed.
       packetTime_(microseconds(62)) {
-  ChipModel* none = nullptr;
-  onBus.compare_exchange_strong(none, this);
+  std::lock_guard lock(busMutex);
+  bus.push_back(this);
 }
 
 ChipModel::~ChipModel() {
-  ChipModel* self = this;
-  onBus.compare_exchange_strong(self, nullptr);
+  std::lock_guard lock(busMutex);
+  bus.erase(std::remove(bus.begin(), bus.end(), this), bus.end());
 }
 
-ChipModel* ChipModel::OnBus() { return onBus.load(); }
+ChipModel* ChipModel::OnBus() {
+  std::lock_guard lock(busMutex);
+  return bus.empty() ? nullptr : bus.front();
+}
+
+std::vector<ChipModel*> ChipModel::AllOnBus() {
+  std::lock_guard lock(busMutex);
+  return bus;
+}
 
 std::uint16_t ChipModel::BcdDevice() const {
   switch (product_) {

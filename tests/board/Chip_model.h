@@ -27,6 +27,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/Clock.h"
@@ -74,16 +75,20 @@ class ChipModel {
     std::string bytes;
   };
 
-  // The chip on the (one) bus while it exists.
+  // The chip is on the bus while it exists; chips join the bus in the order made.
   explicit ChipModel(std::uint16_t productId = 0x6001, FifoSide* side = nullptr);
   ~ChipModel();
   ChipModel(const ChipModel&) = delete;
   ChipModel& operator=(const ChipModel&) = delete;
-  static ChipModel* OnBus();
+  static ChipModel* OnBus();  // the first
+  static std::vector<ChipModel*> AllOnBus();
 
   const SharedClock& Time() const { return clock_; }
   void SetSide(FifoSide* side);
   std::uint16_t ProductId() const { return product_; }
+  // The USB serial number string (from the chip's EEPROM).
+  void SetSerial(std::string serial) { serial_ = std::move(serial); }
+  const std::string& Serial() const { return serial_; }
   std::uint16_t BcdDevice() const;
   int PacketSize() const { return packetSize_; }
   std::size_t BufferSize() const { return bufferSize_; }
@@ -135,6 +140,7 @@ class ChipModel {
   SharedClock clock_;
   FifoSide* side_;
   std::uint16_t product_;
+  std::string serial_ = "VQ000001";
   int packetSize_;
   std::size_t bufferSize_;
   Duration packetTime_;

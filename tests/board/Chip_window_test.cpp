@@ -24,6 +24,7 @@
 #include "tests/board/Chip_model.h"
 #include "tests/board/Fifo_sides.h"
 #include "tests/support/Fake_event_host.h"
+#include "tests/support/Temp_files.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris {
@@ -123,6 +124,9 @@ TEST_F(ChipWindowTest, PulledCableEndsTheRunWithAMeasureError) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Runs that end keep a copy in the user's data folder: here a temporary one.
+  velqoris::testing::TempDir data;
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.Path("share")));
   ::testing::InitGoogleTest(&argc, argv);
   velqoris::VelqorisApplication app(argc, argv);
   return RUN_ALL_TESTS();

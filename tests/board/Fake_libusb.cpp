@@ -22,6 +22,8 @@ struct libusb_device {
 };
 struct libusb_device_handle {
   libusb_device* dev = nullptr;
+  bool autoDetach = false;
+  bool detached = false;  // by the claim, so the release attaches the driver again
 };
 
 namespace {
@@ -51,12 +53,13 @@ int libusb_init(libusb_context** ctx) {
 void libusb_exit(libusb_context* ctx) { delete ctx; }
 
 ssize_t libusb_get_device_list(libusb_context* /*ctx*/, libusb_device*** list) {
-  ChipModel* chip = ChipModel::OnBus();
-  const bool present = chip != nullptr && chip->Plugged();
-  auto** devices = new libusb_device* [2] {};
-  if (present) devices[0] = new libusb_device{chip, 1};
+  const auto chips = ChipModel::AllOnBus();
+  auto** devices = new libusb_device* [chips.size() + 1] {};
+  ssize_t n = 0;
+  for (ChipModel* chip : chips)
+    if (chip->Plugged()) devices[n++] = new libusb_device{chip, 1};
   *list = devices;
-  return present ? 1 : 0;
+  return n;
 }
 
 void libusb_free_device_list(libusb_device** list, int unrefDevices) {
@@ -136,9 +139,9 @@ void libusb_close(libusb_device_handle* handle) {
 int libusb_get_string_descriptor_ascii(libusb_device_handle* handle, uint8_t index,
                                        unsigned char* data, int length) {
   if (!Chip(handle)->Plugged()) return LIBUSB_ERROR_NO_DEVICE;
-  static const char* const texts[] = {"", "FTDI", "VELQORIS USB FIFO", "VQ000001"};
+  const std::string texts[] = {"", "FTDI", "VELQORIS USB FIFO", Chip(handle)->Serial()};
   if (index > 3 || length <= 0) return LIBUSB_ERROR_INVALID_PARAM;
-  const std::string text = texts[index];
+  const std::string& text = texts[index];
   const int n = std::min(length - 1, static_cast<int>(text.size()));
   std::memcpy(data, text.data(), static_cast<std::size_t>(n));
   data[n] = 0;
@@ -149,8 +152,9 @@ int libusb_detach_kernel_driver(libusb_device_handle* handle, int /*interface*/)
   return Chip(handle)->DetachKernelDriver();
 }
 
-int libusb_set_auto_detach_kernel_driver(libusb_device_handle* /*handle*/, int /*enable*/) {
-  return LIBUSB_ERROR_NOT_SUPPORTED;
+int libusb_set_auto_detach_kernel_driver(libusb_device_handle* handle, int enable) {
+  handle->autoDetach = enable != 0;
+  return 0;
 }
 
 int libusb_get_configuration(libusb_device_handle* handle, int* config) {
@@ -165,11 +169,20 @@ int libusb_set_configuration(libusb_device_handle* handle, int config) {
 }
 
 int libusb_claim_interface(libusb_device_handle* handle, int interface) {
-  return interface == 0 ? Chip(handle)->Claim() : LIBUSB_ERROR_NOT_FOUND;
+  if (interface != 0) return LIBUSB_ERROR_NOT_FOUND;
+  if (handle->autoDetach && Chip(handle)->KernelDriverAttached()) {
+    if (const int r = Chip(handle)->DetachKernelDriver(); r != 0) return r;
+    handle->detached = true;
+  }
+  return Chip(handle)->Claim();
 }
 
 int libusb_release_interface(libusb_device_handle* handle, int interface) {
-  return interface == 0 ? Chip(handle)->Release() : LIBUSB_ERROR_NOT_FOUND;
+  if (interface != 0) return LIBUSB_ERROR_NOT_FOUND;
+  const int r = Chip(handle)->Release();
+  if (handle->detached && Chip(handle)->Plugged()) Chip(handle)->SetKernelDriver(true);
+  handle->detached = false;
+  return r;
 }
 
 int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType, uint8_t request,

@@ -141,9 +141,27 @@ TEST_F(FifoTest, CommandOkAcknowledgements) {
   device.QueueReply("NG\r");
   EXPECT_FALSE(link.CommandOK("S4"));
 
-  // Only "OK": the wait ends on the second byte, and the CR is missing.
+  // Only "OK", then silence: still a refusal, after the whole wait.
+  link.SetTimeOut(100);
   device.QueueReply("OK");
+  const auto start = clock.Now();
   EXPECT_FALSE(link.CommandOK("S4"));
+  EXPECT_EQ(clock.Now() - start, std::chrono::milliseconds(100));
+}
+
+TEST_F(FifoTest, CommandOkWaitsForACrInALaterRead) {
+  OpenLink();
+  int pass = 0;
+  host.onPass = [&] {
+    if (++pass == 3) device.Feed("OK");
+    if (pass == 6) device.Feed("\r");
+  };
+  EXPECT_TRUE(link.CommandOK("S4"));
+  host.onPass = nullptr;
+  // Nothing is left behind to spoil the next reply.
+  EXPECT_EQ(device.Queued(), "");
+  device.QueueReply("OK\r");
+  EXPECT_TRUE(link.CommandOK("SB1"));
 }
 
 TEST_F(FifoTest, CommandOkSilenceEndsWhenTheTimerFires) {

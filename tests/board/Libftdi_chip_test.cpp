@@ -139,6 +139,9 @@ TEST(LibftdiChipTest, OpensThroughLibftdiAndTakesTheChipFromTheKernelDriver) {
 // The program's own backend finds the chip behind the kernel's driver.
 TEST(LibftdiChipTest, ProgramBackendOpensTheChipWithLibftdi) {
   ChipModel chip(kFullSpeed);
+  VirtualBoard board{chip.Time(), 3};
+  testing::VirtualBoardSide side{board};
+  chip.SetSide(&side);
   chip.SetKernelDriver(true);
   std::unique_ptr<Api> backend = OpenUsbBackend();
   auto* chain = dynamic_cast<BackendChain*>(backend.get());
@@ -148,6 +151,74 @@ TEST(LibftdiChipTest, ProgramBackendOpensTheChipWithLibftdi) {
   EXPECT_EQ(chain->OpenedBy(), kLibftdiName);
   EXPECT_TRUE(chip.Claimed());
   EXPECT_EQ(backend->FT_Close(handle), FT_OK);
+}
+
+// A USB-serial adapter wired back to itself: it answers with what it was sent.
+class LoopbackSide final : public testing::FifoSide {
+ public:
+  void FromHost(const std::uint8_t* data, std::size_t size) override {
+    echo_.append(data, data + size);
+  }
+  std::size_t ToHost(std::uint8_t* out, std::size_t max) override {
+    const std::size_t n = std::min(max, echo_.size());
+    std::copy_n(echo_.begin(), n, out);
+    echo_.erase(0, n);
+    return n;
+  }
+
+ private:
+  std::string echo_;
+};
+
+// A board beside other FTDI chips: one that is not the board keeps its kernel
+// driver; among several boards the serial number or the user's choice decides.
+TEST(LibftdiChipTest, OpensOnlyTheBoardAndByItsSerialNumber) {
+  struct Case {
+    const char* serial;  // asked for; "" = any
+    const char* chosen;  // what the user picks when asked; nullptr = nobody asks
+    int opened;          // board 0 or 1, -1 = none
+    bool asked;
+  };
+  const Case cases[] = {
+      {"", nullptr, 0, false},     {"", "VQ000002", 1, true}, {"VQ000002", "", 1, false},
+      {"FT4A7B2C", "", -1, false}, {"", "", -1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.serial) + "/" + (c.chosen ? c.chosen : "-"));
+    LoopbackSide loop;
+    ChipModel adapter(kFullSpeed, &loop);  // first on the bus
+    adapter.SetSerial("FT4A7B2C");
+    ChipModel chip0(kFullSpeed), chip1(kHighSpeed);
+    VirtualBoard board0{chip0.Time(), 1}, board1{chip1.Time(), 2};
+    testing::VirtualBoardSide side0{board0}, side1{board1};
+    chip0.SetSide(&side0);
+    chip1.SetSide(&side1);
+    chip1.SetSerial("VQ000002");
+    ChipModel* chips[] = {&chip0, &chip1};
+    for (ChipModel* chip : {&adapter, &chip0, &chip1}) chip->SetKernelDriver(true);
+
+    bool asked = false;
+    BoardChoice choice{c.serial, {}};
+    if (c.chosen != nullptr)
+      choice.choose = [&](const std::vector<std::string>& serials) {
+        asked = true;
+        EXPECT_EQ(serials, (std::vector<std::string>{"VQ000001", "VQ000002"}));
+        return std::string(c.chosen);
+      };
+    auto backend = OpenUsbBackend(choice);
+    FT_HANDLE handle = nullptr;
+    EXPECT_EQ(backend->FT_Open(0, &handle) == FT_OK, c.opened >= 0);
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_FALSE(adapter.Claimed());
+    EXPECT_TRUE(adapter.KernelDriverAttached());
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(chips[i]->Claimed(), i == c.opened) << i;
+      EXPECT_EQ(chips[i]->KernelDriverAttached(), i != c.opened) << i;
+    }
+    if (c.opened < 0) continue;
+    EXPECT_EQ(backend->FT_Close(handle), FT_OK);
+    EXPECT_TRUE(chips[c.opened]->KernelDriverAttached());  // handed back on close
+  }
 }
 
 // Faster than a packet per latency period, slower than a transfer fills in

@@ -117,7 +117,9 @@ TEST(CliStatsTest, AFileThatIsNotCorrectIsExitFourForEveryFileCommand) {
                                                {"export", path, "--csv", dir.Path("x.csv")}}) {
       const CliResult r = RunCli(args);
       EXPECT_EQ(r.exitCode, 4) << args[0];
-      EXPECT_EQ(r.err, "データファイルの内容が正しくありませんでした\n");
+      EXPECT_EQ(r.err, path == dir.Path("absent.DTA")
+                           ? "ファイルが見つかりません: " + path + "\n"
+                           : std::string("データファイルの内容が正しくありませんでした\n"));
       EXPECT_TRUE(r.out.empty());
     }
   }

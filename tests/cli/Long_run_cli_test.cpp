@@ -23,9 +23,20 @@ TEST(CliLogTest, WritesEveryRowAndPrintsTheStatistics) {
                               "2000", "--csv", path, "--volt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto rows = Lines(ReadFile(path));
-  ASSERT_EQ(rows.size(), 2001u);
-  EXPECT_EQ(rows[0], "sample,time_s,ch0_code,ch0_uV,ch1_code,ch1_uV");
-  EXPECT_EQ(rows[2000].rfind("2000,0.416458,", 0), 0u) << rows[2000];
+  ASSERT_EQ(rows.size(), 2009u);
+  // The settings first, one "# key: value" line each.
+  const std::vector<std::string> settings(rows.begin(), rows.begin() + 7);
+  EXPECT_EQ(settings, (std::vector<std::string>{
+                          "# rate_sps: 4800", "# gain: 1", "# filter: sinc4", "# chop: off",
+                          "# buffer: off", "# channels: ch0,ch1", "# board: VELQORIS / 1.00"}));
+  // ISO 8601 with the offset: 2026-12-08T13:05:00+09:00.
+  ASSERT_EQ(rows[7].size(), std::string("# start: 2026-12-08T13:05:00+09:00").size()) << rows[7];
+  EXPECT_EQ(rows[7].rfind("# start: 20", 0), 0u);
+  EXPECT_EQ(rows[7][19], 'T');
+  EXPECT_TRUE(rows[7][28] == '+' || rows[7][28] == '-') << rows[7];
+  EXPECT_EQ(rows[7][31], ':');
+  EXPECT_EQ(rows[8], "sample,time_s,ch0_code,ch0_uV,ch1_code,ch1_uV");
+  EXPECT_EQ(rows[2008].rfind("2000,0.416458,", 0), 0u) << rows[2008];
   const auto out = Lines(r.out);
   ASSERT_EQ(out.size(), 5u) << r.out;
   EXPECT_EQ(out[0], "VELQORIS / 1.00");
@@ -39,11 +50,11 @@ TEST(CliLogTest, WritesEveryRowAndPrintsTheStatistics) {
   // The file is not replaced without --force.
   const CliResult again = RunCli({"log", "--virtual", "--count", "10", "--csv", path});
   EXPECT_EQ(again.exitCode, 5);
-  EXPECT_EQ(Lines(ReadFile(path)).size(), 2001u);
+  EXPECT_EQ(Lines(ReadFile(path)).size(), 2009u);
   const CliResult forced =
       RunCli({"log", "--virtual", "--rate", "4800", "--count", "10", "--csv", path, "--force"});
   ASSERT_EQ(forced.exitCode, 0) << forced.err;
-  EXPECT_EQ(Lines(ReadFile(path)).size(), 11u);
+  EXPECT_EQ(Lines(ReadFile(path)).size(), 19u);
 }
 
 TEST(CliLogTest, CtrlCStopsTheBoardClosesTheFileAndPrintsTheStatisticsSoFar) {
@@ -71,7 +82,7 @@ TEST(CliLogTest, CtrlCStopsTheBoardClosesTheFileAndPrintsTheStatisticsSoFar) {
   EXPECT_LT(n, 6000);
   const std::string text = ReadFile(path);
   EXPECT_EQ(text.back(), '\n');
-  EXPECT_EQ(Lines(text).size(), static_cast<std::size_t>(n) + 1);
+  EXPECT_EQ(Lines(text).size(), static_cast<std::size_t>(n) + 9);  // 8 settings lines, header
 }
 
 TEST(CliLogTest, AReadErrorEndsTheLogWithTheRowsSoFar) {
@@ -82,7 +93,7 @@ TEST(CliLogTest, AReadErrorEndsTheLogWithTheRowsSoFar) {
   EXPECT_EQ(r.exitCode, 3) << r.err;
   EXPECT_TRUE(Has(r.err, "計測エラーで終了"));
   // The fault strikes once 20 frames are read: after the first whole block of 50.
-  EXPECT_EQ(Lines(ReadFile(path)).size(), 51u);
+  EXPECT_EQ(Lines(ReadFile(path)).size(), 59u);
   EXPECT_TRUE(Has(r.out, "CH0 : データ数：50 / "));
 }
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "datafile/Myfile.h"
 #include "session/Run_data.h"
 #include "session/Run_file.h"
-#include "datafile/Myfile.h"
 #include "tests/cli/Cli_process.h"
 
 namespace velqoris::testing {
@@ -133,6 +133,44 @@ TEST(CliOutputTest, APictureThatCannotBeWrittenGivesOnlyTheToolsMessage) {
   const CliResult ok = RunShell("plot '" + path + "' --png '" + dir.Path("p.png") + "'", dir);
   EXPECT_EQ(ok.exitCode, 0);
   EXPECT_EQ(ok.err, "");
+}
+
+// measure checks --out before it contacts the board (no board line on stdout),
+// so a long run never ends in a refusal; a folder is never turned into a file.
+TEST(CliOutputTest, MeasureRefusesItsOutputBeforeTheRun) {
+  TempDir dir;
+  { std::ofstream(dir.Path("old.DTA")) << "old\n"; }
+  std::filesystem::create_directory(dir.Path("folder.DTA"));
+  std::filesystem::create_directory(dir.Path("plain"));
+  const struct {
+    std::vector<std::string> out;
+    std::string err;
+  } cases[] = {
+      {{"--out", dir.Path("old.DTA")},
+       "ファイル：" + dir.Path("old.DTA") +
+           "があります。上書きしませんでした (--force で上書きします)"},
+      {{"--out", dir.Path("old")},
+       "ファイル：" + dir.Path("old.DTA") +
+           "があります。上書きしませんでした (--force で上書きします)"},
+      {{"--out", dir.Path("plain")},
+       "データ保存できませんでした: Is a directory: " + dir.Path("plain")},
+      {{"--out", dir.Path("folder.DTA"), "--force"},
+       "データ保存できませんでした: Is a directory: " + dir.Path("folder.DTA")},
+      {{"--out", dir.Path("none/run")},
+       "データ保存できませんでした: No such file or directory: " + dir.Path("none/run")},
+      {{"--out", "/dev/null/run"}, "データ保存できませんでした: Not a directory: /dev/null/run"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.out[1]);
+    std::vector<std::string> args = {"measure", "--virtual", "--rate", "5", "--count", "10000"};
+    args.insert(args.end(), c.out.begin(), c.out.end());
+    const CliResult r = RunCli(args);
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_EQ(r.err, c.err + "\n");
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(ReadFile(dir.Path("old.DTA")), "old\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("plain.DTA")));
 }
 
 }  // namespace

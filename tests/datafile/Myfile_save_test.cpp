@@ -1,5 +1,8 @@
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -148,6 +151,32 @@ TEST_F(SaveTest, AFolderThatDoesNotExistFails) {
   Channel ch;
   const MeasureSettings s = SampleSettings(0);
   EXPECT_FALSE(NeverAsked().SaveData(PathOf("missing/run.DTA"), &s, &ch.buffer));
+}
+
+// Each failed save keeps the system's reason for the message that reports it.
+TEST_F(SaveTest, FailedSavesSayWhy) {
+  Channel ch;
+  ch.Fill(10, 8388608, 1);
+  const MeasureSettings s = SampleSettings(0);
+  struct Case {
+    std::string path;
+    int lineLimit;
+    FileFault::Kind kind;
+    int error;
+  };
+  std::filesystem::create_directory(dir_ / "folder.DTA");
+  const Case saves[] = {
+      {PathOf("missing/run.DTA"), -1, FileFault::Kind::NotWritten, ENOENT},
+      {PathOf("folder.DTA"), -1, FileFault::Kind::NotWritten, EISDIR},
+      {PathOf("full.DTA"), 5, FileFault::Kind::NotWritten, ENOSPC},
+      {PathOf("fine.DTA"), -1, FileFault::Kind::None, 0},
+  };
+  for (const Case& c : saves) {
+    TmyFile file(nullptr, c.lineLimit);
+    EXPECT_EQ(file.SaveData(c.path, &s, &ch.buffer), c.kind == FileFault::Kind::None) << c.path;
+    EXPECT_EQ(file.LastFault().kind, c.kind) << c.path;
+    EXPECT_EQ(file.LastFault().error, c.error) << c.path;
+  }
 }
 
 TEST_F(SaveTest, ReplacingKeepsThePermissionsOfTheOldFile) {

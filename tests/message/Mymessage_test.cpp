@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "message/Message_box.h"
 #include "message/Message_text.h"
 
@@ -88,6 +90,24 @@ TEST(MessageTexts, CatalogueOfTheProgramEntry) {
   EXPECT_EQ(kAlreadyRunningMessage, "AD7190 はすでに起動しています");
   EXPECT_EQ(kAlreadyRunningCaption, "AD7190");
   EXPECT_EQ(FatalMemoryMessage("Z_Message"), "致命的なメモリエラーです:Z_Message");
+}
+
+TEST(MessageTexts, FileFaultsSayWhatHappened) {
+  using Kind = FileFault::Kind;
+  const struct {
+    FileFault fault;
+    const char* text;
+  } cases[] = {
+      {{Kind::NotFound, ENOENT}, "ファイルが見つかりません: /d/run.DTA"},
+      {{Kind::NotReadable, EACCES},
+       "ファイルを読み込めませんでした: /d/run.DTA: Permission denied"},
+      {{Kind::BadContents, 0}, "データファイルの内容が正しくありませんでした"},
+      {{Kind::NotWritten, EACCES}, "データ保存できませんでした: Permission denied"},
+      {{Kind::NotWritten, ENOSPC}, "データ保存できませんでした: No space left on device"},
+      {{Kind::NotWritten, EROFS}, "データ保存できませんでした: Read-only file system"},
+      {{Kind::NotWritten, 0}, "データ保存できませんでした"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FileFaultMessage(c.fault, "/d/run.DTA"), c.text);
 }
 
 TEST(MessageTexts, CutToCharsKeepsShortTexts) {

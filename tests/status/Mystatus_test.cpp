@@ -126,5 +126,32 @@ TEST(MystatusLifetime, WritingAfterTheBarIsGoneDoesNothing) {
   EXPECT_EQ(status.PanelWidth(1), 0);
 }
 
+// A bar too narrow for the statistics line: fewer decimals, a smaller type, then
+// whole fields dropped from the end; a number is never cut, the tooltip keeps the line.
+TEST(MystatusNarrowBar, StatisticsLineIsNeverCutInsideANumber) {
+  const std::string full = CodeStatsText(0, 16777215, 0, 2372459.5f);
+  const std::string noDecimals = CodeStatsText(0, 16777215, 0, 2372459.5f, 0);
+  for (int barWidth : {1200, 760, 600, 450}) {
+    SCOPED_TRACE(barWidth);
+    QStatusBar bar;
+    bar.setSizeGripEnabled(false);
+    bar.setFixedWidth(barWidth);
+    bar.show();
+    TmyStatus status{bar, "VELQORIS", 2};
+    status.ShowPair("VELQORIS", "2.10");
+    status.ShowMeasureEnd();
+    status.ShowCodeStats(0, 16777215, 0, 2372459.5f);
+    const std::string shown = status.PanelText(2).toStdString();
+    const bool whole =
+        shown == full || shown == noDecimals ||
+        (noDecimals.rfind(shown, 0) == 0 && noDecimals.substr(shown.size(), 3) == " / ");
+    EXPECT_TRUE(whole) << shown;
+    int used = 0;
+    for (int panel = 0; panel < 3; ++panel) used += status.PanelWidth(panel);
+    EXPECT_LE(used, barWidth);
+    EXPECT_EQ(status.PanelToolTip(2).toStdString(), shown == full ? "" : full);
+  }
+}
+
 }  // namespace
 }  // namespace velqoris

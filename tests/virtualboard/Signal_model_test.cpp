@@ -34,6 +34,45 @@ TEST(SignalModel, CodesFollowTheBipolarTransferFunction) {
   EXPECT_EQ(SignalModel::CodeFor(std::nan(""), 1), 0);
 }
 
+// The sincN filter computed independently: `order` moving averages, each over
+// one output period, taken numerically from the pins' voltage.
+double Averaged(const SignalModel& model, double t, int order, double rate) {
+  constexpr int kSteps = 16;
+  if (order == 0) return model.InputVolts(1, t);
+  double sum = 0.0;
+  for (int k = 0; k < kSteps; ++k)
+    sum += Averaged(model, t - (k + 0.5) / (kSteps * rate), order - 1, rate);
+  return sum / kSteps;
+}
+
+// Notches at the data rate and its multiples, droop in the band: 50 Hz pickup
+// at 50 sps leaves nothing; a 10 Hz tone keeps sinc(0.2)^N of its amplitude.
+TEST(SignalModel, SincFilterShapesEachToneAsTheConverterDoes) {
+  struct Case {
+    double toneHz, rate;
+    int order;
+    double gain;  // |sinc(f / rate)|^order, worked out by hand
+  };
+  const Case cases[] = {
+      {50, 50, 4, 0.0},       {50, 50, 3, 0.0},       {100, 50, 3, 0.0},      {60, 60, 4, 0.0},
+      {10, 50, 4, 0.7658704}, {10, 50, 3, 0.8186843}, {75, 50, 3, 0.0095560}, {1, 4800, 4, 1.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.toneHz) + " Hz at " + std::to_string(c.rate));
+    EXPECT_NEAR(std::abs(SignalModel::SincGain(c.toneHz, c.rate, c.order)), c.gain, 2e-5);
+    SignalModel model;
+    model.SetChannel(1, ChannelSignal{0.0, 0.0, 0.0, 0.0, 0.0, 0.0, c.toneHz, 1.0});
+    double peak = 0.0;
+    for (int i = 0; i < 12; ++i) {
+      const double t = 1.0 + i * 0.00731;
+      const double out = model.FilteredVolts(1, t, c.order, c.rate);
+      EXPECT_NEAR(out, Averaged(model, t, c.order, c.rate), 2e-3);
+      peak = std::max(peak, std::abs(out));
+    }
+    EXPECT_LE(peak, c.gain + 2e-5);
+  }
+}
+
 TEST(SignalModel, NoiseMatchesTheConvertersFigures) {
   const SignalModel model;
   EXPECT_NEAR(model.NoiseRmsVolts(At(1023, 5)), 8.5e-9, 0.1e-9);
