@@ -2,11 +2,11 @@
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
 
-#include "session/Run_file.h"
 #include "app/Velqoris_main.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
 #include "message/Mymessage.h"
+#include "session/Run_file.h"
 #include "status/Mystatus.h"
 
 namespace velqoris {
@@ -39,6 +39,8 @@ void TFormMain::Load1Click() {
   if (!chosen || chosen->empty()) return;
   setFocus();
   DisableControls();
+  // Other data: the designed view again.
+  Graph_->Range().Reset();
   if (LoadRun(*File_, *chosen, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
@@ -72,6 +74,7 @@ void TFormMain::Load1Click() {
 void TFormMain::DataClearClick() {
   if (!constructed_) return;
   data_.DropData();
+  Graph_->Range().Reset();
   Graph_->DrawEmpty(VoltMode());
   AnalysisDataChanged();
 }

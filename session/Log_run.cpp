@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "session/Measurement.h"
 #include "board/Ad7190.h"
+#include "session/Measurement.h"
 
 namespace velqoris::cli {
 
@@ -109,6 +109,7 @@ void LogRun::Keep(const BlockReader& block, double segmentSeconds, std::int64_t 
     ++written_;
     csv_.Row(written_, seconds, c0, ch0 ? convert_(c0) : 0.0f, c1, ch1 ? convert_(c1) : 0.0f);
   }
+  if (listener_) listener_(block.Codes(0), block.Codes(1), block.Count());
   if (ch0) latest_[0] = block.Codes(0)[block.Count() - 1];
   if (ch1) latest_[1] = block.Codes(1)[block.Count() - 1];
 }

@@ -7,14 +7,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
-#include "session/Run_data.h"
-#include "session/Block_reader.h"
-#include "session/Csv_log.h"
-#include "session/Running_stats.h"
 #include "board/Clock.h"
 #include "board/Event_host.h"
+#include "session/Block_reader.h"
+#include "session/Csv_log.h"
+#include "session/Run_data.h"
+#include "session/Running_stats.h"
 
 namespace velqoris {
 class Measurement;
@@ -36,6 +37,11 @@ class LogRun {
   // run has identified the board; settings are the log's (valid rate, channel, gain).
   LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, CodeConverter convert,
          const Clock& clock, EventHost& host, CsvLog& csv);
+
+  // Told each block as it is kept (codes of a channel not logged are not meaningful).
+  using BlockListener =
+      std::function<void(const std::int32_t* codes0, const std::int32_t* codes1, int count)>;
+  void SetBlockListener(BlockListener listener) { listener_ = std::move(listener); }
 
   // Results per start command; only tests ask for fewer than the board allows.
   void SetSegmentLimit(std::int32_t limit) { segmentLimit_ = limit; }
@@ -73,6 +79,7 @@ class LogRun {
   std::int32_t latest_[2] = {0, 0};
   std::vector<double> gaps_;
   int starts_ = 0;
+  BlockListener listener_;
 };
 
 }  // namespace velqoris::cli

@@ -87,7 +87,12 @@ void BM_DrawZoomed(benchmark::State& state) {
   }
   scene.graph->Range().Reset();
 }
-BENCHMARK(BM_DrawZoomed)->Arg(5000)->Arg(500)->Arg(5)->ArgName("span")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawZoomed)
+    ->Arg(5000)
+    ->Arg(500)
+    ->Arg(5)
+    ->ArgName("span")
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DrawBlock(benchmark::State& state) {
   Scene& scene = TheScene();
