@@ -73,16 +73,19 @@ std::vector<TStripHistory::Column> TStripHistory::Columns(int channel, std::int6
     if (last < start) continue;
     const Bucket& bucket =
         partial ? ring.partial[ch] : ring.buckets[ch][static_cast<std::size_t>(b % kCapacity)];
-    // The column of the bucket's middle result: every bucket lands in one column.
-    const std::int64_t middle = std::max((first + last) / 2, start);
-    const auto column = static_cast<std::size_t>(
-        std::min<std::int64_t>((middle - start) * columns / span, columns - 1));
-    Column& c = out[column];
-    if (!c.valid) {
-      c = {bucket.min, bucket.max, true};
-    } else {
-      c.min = std::min(c.min, bucket.min);
-      c.max = std::max(c.max, bucket.max);
+    // Every column the bucket's results reach: a column is never left with
+    // only part of what fell into it.
+    const auto columnOf = [&](std::int64_t result) {
+      return std::min<std::int64_t>((result - start) * columns / span, columns - 1);
+    };
+    for (std::int64_t j = columnOf(std::max(first, start)); j <= columnOf(last); ++j) {
+      Column& c = out[static_cast<std::size_t>(j)];
+      if (!c.valid) {
+        c = {bucket.min, bucket.max, true};
+      } else {
+        c.min = std::min(c.min, bucket.min);
+        c.max = std::max(c.max, bucket.max);
+      }
     }
   }
   return out;
