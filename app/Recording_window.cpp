@@ -18,7 +18,9 @@
 #include "board/Sleeping_event_host.h"
 
 #include "analysis/Code_scale.h"
+#include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
+#include "message/Message_box.h"
 #include "plots/Strip_chart_view.h"
 #include "status/Status_text.h"
 
@@ -115,6 +117,7 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
   open_->setVisible(static_cast<bool>(hooks_.openInAnalysis));
 
   QObject::connect(browse_, &QPushButton::clicked, this, [this] { Browse(); });
+  QObject::connect(file_, &QLineEdit::textEdited, this, [this] { confirmed_ = false; });
   QObject::connect(start_, &QPushButton::clicked, this, [this] { StartRecording(); });
   QObject::connect(stop_, &QPushButton::clicked, this, [this] { StopRecording(); });
   QObject::connect(close_, &QPushButton::clicked, this, [this] { close(); });
@@ -151,7 +154,11 @@ void RecordingWindow::Browse() {
                                                         Text("CSV ファイル (*.csv)"));
     if (!chosen.isEmpty()) path = chosen.toStdString();
   }
-  if (path) file_->setText(QString::fromStdString(*path));
+  if (path) {
+    file_->setText(QString::fromStdString(*path));
+    // The file dialog has asked about an existing file already.
+    confirmed_ = true;
+  }
 }
 
 bool RecordingWindow::IsRecording() const { return recording_ && !recording_->Ended(); }
@@ -163,6 +170,11 @@ bool RecordingWindow::StartRecording() {
   if (path.empty()) return false;
   if (std::filesystem::path(path).extension().empty()) path += ".csv";
   file_->setText(QString::fromStdString(path));
+  std::error_code ec;
+  if (!confirmed_ && std::filesystem::exists(path, ec) &&
+      !dialogs::AskYesNo(TmyFile::OverwriteQuestion(path), "確認")) {
+    return false;
+  }
   if (recording_) recording_->Join();
   if (hooks_.releaseDevice) hooks_.releaseDevice();
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());

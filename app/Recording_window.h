@@ -88,6 +88,8 @@ class RecordingWindow : public QDialog {
   std::unique_ptr<Recording> recording_;
   std::unique_ptr<TStripHistory> history_;
   bool reported_ = true;
+  // The chosen file may be replaced without asking again.
+  bool confirmed_ = false;
   QTimer timer_;
 
   QLineEdit* file_ = nullptr;
