@@ -71,7 +71,8 @@ void TFormMain::MenuY_RangeStatsClick() {
   std::size_t from = text.find('\n');
   if (lines == 2 && !fStatCH0) from = text.find('\n', from + 1);
   const std::size_t to = text.find('\n', from + 1);
-  Status_->SetPanelText(text.substr(from + 1, to == std::string::npos ? to : to - from - 1), 2);
+  const std::string line = text.substr(from + 1, to == std::string::npos ? to : to - from - 1);
+  Status_->SetPanelText("表示範囲 " + line, 2);
   StatusBar1->setToolTip(QString::fromStdString(text));
 }
 
