@@ -5,6 +5,7 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Typical_noise.h"
+#include "stats/Code_extremes.h"
 
 namespace velqoris::analysis {
 
@@ -32,14 +33,11 @@ NoiseFigures AnalyzeNoise(const std::int32_t* codes, int count, const MeasureSet
 
   // Sums about the first code keep the variance exact for codes far from 0.
   const double origin = static_cast<double>(codes[0]);
-  std::int32_t lo = codes[0];
-  std::int32_t hi = codes[0];
+  const CodeExtremes extremes = FindExtremes(codes, 0, count - 1);
+  const std::int32_t lo = extremes.min;
+  const std::int32_t hi = extremes.max;
   double sum = 0.0;
-  for (int i = 0; i < count; ++i) {
-    lo = std::min(lo, codes[i]);
-    hi = std::max(hi, codes[i]);
-    sum += static_cast<double>(codes[i]) - origin;
-  }
+  for (int i = 0; i < count; ++i) sum += static_cast<double>(codes[i]) - origin;
   const double meanFromOrigin = sum / count;
   double m2 = 0.0, m3 = 0.0, m4 = 0.0;
   for (int i = 0; i < count; ++i) {

@@ -15,14 +15,13 @@
 #include "analysis/Figure_rows.h"
 #include "plots/Figure_table.h"
 #include "plots/Histogram_view.h"
+#include "plots/Plot_text.h"
 #include "plots/Window_font.h"
 #include "session/Run_data.h"
 
 namespace velqoris {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr std::array<const char*, 2> kChannelTitles = {"CH0 (Ain1-Ain2)", "CH1 (Ain3-Ain4)"};
 constexpr std::array<analysis::SpectrumWindow, 3> kWindows = {
@@ -34,14 +33,14 @@ int HeldCount(const SampleBuffer& buffer) { return std::clamp(buffer.Count, 0, k
 
 QString SettingsText(const MeasureSettings& s, const std::array<int, 2>& counts) {
   QStringList parts;
-  parts << (s.CHSel == 2 ? Text("CH0 + CH1") : Text(s.CHSel == 1 ? "CH1" : "CH0"));
-  if (const auto rate = DataRate(s.spsSel)) parts << Text("%1 sps").arg(*rate);
-  parts << Text("%1 点").arg(std::max(counts[0], counts[1]));
-  if (const auto gain = GainOf(s.GainSel)) parts << Text("ゲイン %1").arg(*gain);
-  parts << Text(s.fSinc4 == 1 ? "Sinc4" : "Sinc3");
-  parts << Text(s.fBUF_ON == 1 ? "BUF ON" : "BUF OFF");
-  parts << Text(s.fCHOP_ON == 1 ? "CHOP ON" : "CHOP OFF");
-  return Text("表示中のデータ: ") + parts.join(Text("  /  "));
+  parts << (s.CHSel == 2 ? Utf8Text("CH0 + CH1") : Utf8Text(s.CHSel == 1 ? "CH1" : "CH0"));
+  if (const auto rate = DataRate(s.spsSel)) parts << Utf8Text("%1 sps").arg(*rate);
+  parts << Utf8Text("%1 点").arg(std::max(counts[0], counts[1]));
+  if (const auto gain = GainOf(s.GainSel)) parts << Utf8Text("ゲイン %1").arg(*gain);
+  parts << Utf8Text(s.fSinc4 == 1 ? "Sinc4" : "Sinc3");
+  parts << Utf8Text(s.fBUF_ON == 1 ? "BUF ON" : "BUF OFF");
+  parts << Utf8Text(s.fCHOP_ON == 1 ? "CHOP ON" : "CHOP OFF");
+  return Utf8Text("表示中のデータ: ") + parts.join(Utf8Text("  /  "));
 }
 
 constexpr int kDefaultWidth = 1200;
@@ -70,15 +69,15 @@ void MatchTableHeights(QTableWidget* a, QTableWidget* b) {
 AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
     : QWidget(parent, Qt::Window), data_(data) {
   setObjectName("AnalysisWindow");
-  setWindowTitle(Text("ノイズ解析 - VELQORIS"));
+  setWindowTitle(Utf8Text("ノイズ解析 - VELQORIS"));
   setFont(WindowFont());
 
   note_ = new QLabel(this);
   note_->setObjectName("AnalysisNote");
   pages_ = new QTabWidget(this);
   pages_->setObjectName("AnalysisPages");
-  pages_->addTab(BuildNoisePage(), Text("ヒストグラム"));
-  pages_->addTab(BuildSpectrumPage(), Text("スペクトル"));
+  pages_->addTab(BuildNoisePage(), Utf8Text("ヒストグラム"));
+  pages_->addTab(BuildSpectrumPage(), Utf8Text("スペクトル"));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
@@ -96,7 +95,7 @@ QWidget* AnalysisWindow::BuildNoisePage() {
   auto* row = new QHBoxLayout(page);
   for (int ch = 0; ch < 2; ++ch) {
     Channel& c = channels_[static_cast<std::size_t>(ch)];
-    c.noiseBox = new QGroupBox(Text(kChannelTitles[static_cast<std::size_t>(ch)]), page);
+    c.noiseBox = new QGroupBox(Utf8Text(kChannelTitles[static_cast<std::size_t>(ch)]), page);
     c.noiseBox->setObjectName(QStringLiteral("NoiseBox%1").arg(ch));
     c.histogram = new HistogramView;
     c.histogram->setObjectName(QStringLiteral("HistogramView%1").arg(ch));
@@ -114,7 +113,7 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
   auto* column = new QVBoxLayout(page);
   auto* controls = new QHBoxLayout;
   const auto addChoice = [&](const char* label, const char* name, const QStringList& items) {
-    auto* text = new QLabel(Text(label), page);
+    auto* text = new QLabel(Utf8Text(label), page);
     auto* combo = new QComboBox(page);
     combo->setObjectName(name);
     combo->addItems(items);
@@ -124,10 +123,11 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
     controls->addSpacing(16);
     return combo;
   };
-  scaleCombo_ = addChoice("縦軸", "ScaleCombo", {Text("振幅 (dBFS)"), Text("ノイズ密度 (nV/√Hz)")});
-  axisCombo_ = addChoice("周波数軸", "FrequencyAxisCombo", {Text("リニア"), Text("対数")});
+  scaleCombo_ =
+      addChoice("縦軸", "ScaleCombo", {Utf8Text("振幅 (dBFS)"), Utf8Text("ノイズ密度 (nV/√Hz)")});
+  axisCombo_ = addChoice("周波数軸", "FrequencyAxisCombo", {Utf8Text("リニア"), Utf8Text("対数")});
   QStringList windows;
-  for (const auto w : kWindows) windows << Text(analysis::WindowLabel(w));
+  for (const auto w : kWindows) windows << Utf8Text(analysis::WindowLabel(w));
   windowCombo_ = addChoice("窓関数", "WindowCombo", windows);
   windowCombo_->setCurrentIndex(static_cast<int>(
       std::find(kWindows.begin(), kWindows.end(), analysis::kDefaultWindow) - kWindows.begin()));
@@ -137,7 +137,7 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
   auto* row = new QHBoxLayout;
   for (int ch = 0; ch < 2; ++ch) {
     Channel& c = channels_[static_cast<std::size_t>(ch)];
-    c.spectrumBox = new QGroupBox(Text(kChannelTitles[static_cast<std::size_t>(ch)]), page);
+    c.spectrumBox = new QGroupBox(Utf8Text(kChannelTitles[static_cast<std::size_t>(ch)]), page);
     c.spectrumBox->setObjectName(QStringLiteral("SpectrumBox%1").arg(ch));
     c.spectrum = new SpectrumView;
     c.spectrum->setObjectName(QStringLiteral("SpectrumView%1").arg(ch));
@@ -234,10 +234,10 @@ void AnalysisWindow::ComputeSpectra() {
 void AnalysisWindow::ShowChannels() {
   const bool any = counts_[0] > 0 || counts_[1] > 0;
   if (measuring_) {
-    note_->setText(Text("測定中です。測定が終わると解析します。"));
+    note_->setText(Utf8Text("測定中です。測定が終わると解析します。"));
   } else if (!any) {
     note_->setText(
-        Text("表示中のデータがありません。測定するか、データファイルを読み込んでください。"));
+        Utf8Text("表示中のデータがありません。測定するか、データファイルを読み込んでください。"));
   } else {
     note_->setText(SettingsText(data_.Settings, counts_));
   }

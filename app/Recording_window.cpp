@@ -61,7 +61,7 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
       device_(device),
       ownClock_(clock == nullptr ? std::make_unique<SteadyClock>() : nullptr),
       ownHost_(host == nullptr
-                   ? std::make_unique<cli::SleepingEventHost>(
+                   ? std::make_unique<SleepingEventHost>(
                          clock != nullptr ? *clock : *ownClock_,
                          [this] { std::this_thread::sleep_for(RecordingPause(settings_.spsSel)); })
                    : nullptr),

@@ -322,9 +322,7 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
           host = ownHost_.get();
         }
         Board_ = std::make_unique<TADC>(device, *host);
-        run_ = std::make_unique<Measurement>(*Board_, data_, [this](std::int32_t code) {
-          return Graph_ ? Graph_->CodeToMicrovolts(code) : 0.0f;
-        });
+        run_ = std::make_unique<Measurement>(*Board_, data_);
       })) {
     return false;
   }
@@ -443,7 +441,7 @@ void TFormMain::PlaceStatusBar() {
 void TFormMain::IdleHandler() {
   if (busy_ > 0 || !constructed_) return;
   ++busy_;
-  if (run_->fMeasuring) MeasureStep();
+  if (run_->IsMeasuring()) MeasureStep();
   if (fFirstIdle) {
     fFirstIdle = false;
     MeasureBtn->setFocus();
@@ -463,7 +461,7 @@ void TFormMain::UpdateIdleTimer() {
   int interval = -1;
   if (fFirstIdle || fResizePending) {
     interval = 0;
-  } else if (run_ && run_->fMeasuring) {
+  } else if (run_ && run_->IsMeasuring()) {
     interval = run_->PollIntervalMs();
   }
   idleInterval_ = interval;
@@ -491,7 +489,7 @@ MeasureSettings TFormMain::ControlsToSettings() const {
   s.DataCountSel = ComboBox2->currentIndex();
   s.CHSel = ComboBox3->currentIndex();
   s.GainSel = ComboBox4->currentIndex();
-  s.Gain = TADC::GainFactor(s.GainSel);
+  s.Gain = DerivedGain(s.GainSel);
   s.fSinc4 = Sinc4_RB->isChecked() ? 1 : 0;
   s.fBUF_ON = BUFON_RB->isChecked() ? 1 : 0;
   s.fCHOP_ON = CHOPON_RB->isChecked() ? 1 : 0;

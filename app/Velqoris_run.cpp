@@ -3,10 +3,10 @@
 #include <QPushButton>
 
 #include "app/Analysis_window.h"
-#include "session/Stats_line.h"
 #include "app/Velqoris_main.h"
 #include "graph/Graph_2ch.h"
 #include "message/Mymessage.h"
+#include "session/Stats_line.h"
 #include "status/Mystatus.h"
 
 namespace velqoris {
@@ -23,7 +23,7 @@ void TFormMain::MeasureBtnClick() {
   const QString caption = MeasureBtn->text();
   if (caption == QString::fromUtf8(kStartCaption)) {
     StartRun();
-  } else if (caption == QString::fromUtf8(kStopCaption) && run_->fMeasuring) {
+  } else if (caption == QString::fromUtf8(kStopCaption) && run_->IsMeasuring()) {
     // Once the last results are in, the end-of-run redraw lets events run
     // while the caption still says stop; that run can no longer be stopped.
     StopRun();
@@ -37,18 +37,15 @@ void TFormMain::StartRun() {
   // Settings keep describing the data on display (its graph, statistics and
   // saving) until the board has really started the new run.
   const MeasureSettings next = ControlsToSettings();
-  if (!run_->fBoardReady) {
+  if (!run_->IsBoardReady()) {
     if (!ConnectBoard()) {
-      run_->fBoardReady = false;
       EnableControls();
       Status_->ShowBoardNotFound();
       --busy_;
       return;
     }
-    run_->fBoardReady = true;
   }
   if (!run_->SetupBoard(next)) {
-    run_->fBoardReady = false;
     EnableControls();
     Status_->ShowBoardError();
     --busy_;
@@ -69,7 +66,7 @@ void TFormMain::StartRun() {
 bool TFormMain::ConnectBoard() {
   switch (run_->ConnectBoard()) {
     case Measurement::ConnectResult::kOk:
-      Status_->ShowPair(run_->BoardName, run_->BoardVersion);
+      Status_->ShowPair(run_->BoardName(), run_->BoardVersion());
       return true;
     case Measurement::ConnectResult::kNotFound:
       Message_->ShowBoardNotFound();
@@ -94,9 +91,9 @@ void TFormMain::MeasureStep() {
       return;
     case Measurement::StepResult::kProgress: {
       if (channelSel == 2) {
-        Status_->ShowSample2(run_->ReadCount, run_->LatestCode(0), run_->LatestCode(1));
+        Status_->ShowSample2(run_->ReadCount(), run_->LatestCode(0), run_->LatestCode(1));
       } else {
-        Status_->ShowSample(run_->ReadCount, run_->LatestCode(channelSel == 1 ? 1 : 0));
+        Status_->ShowSample(run_->ReadCount(), run_->LatestCode(channelSel == 1 ? 1 : 0));
       }
       int first = 0;
       int last = 0;

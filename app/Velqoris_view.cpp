@@ -16,7 +16,7 @@
 #include "graph/Sample_axis.h"
 #include "session/Stats_line.h"
 #include "status/Mystatus.h"
-#include "status/Run_stats.h"
+#include "stats/Run_stats.h"
 
 namespace velqoris {
 
@@ -87,7 +87,7 @@ void TFormMain::Record1Click() {
     RecordingWindow::Hooks hooks;
     // The recording opens the device on its own thread: the window's link goes first.
     hooks.releaseDevice = [this] {
-      if (run_->fBoardReady) run_->ReleaseBoard();
+      if (run_->IsBoardReady()) run_->ReleaseBoard();
     };
     hooks.recordingChanged = [this](bool on) { RecordingChanged(on); };
     recorder_ = new RecordingWindow(device_, std::move(hooks), options_.recordingClock,

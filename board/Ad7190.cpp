@@ -134,7 +134,7 @@ bool TADC::ReadDual(std::int32_t* ch0, std::int32_t* ch1, int n, int& count) {
   return true;
 }
 
-int TADC::GainFactor(int index) { return GainOf(index).value_or(1); }
+int TADC::GainFactor(int index) { return DerivedGain(index); }
 
 void FormatDecimal4(unsigned value, char* dest) {
   if (value > 9999) value = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace velqoris {
 
@@ -23,18 +24,13 @@ bool Known(libusb_device* dev) {
 }  // namespace
 
 std::unique_ptr<LibftdiTransport> LibftdiTransport::Open() {
-  ftdi_context* context = ftdi_new();
+  Context owner(ftdi_new());
+  ftdi_context* context = owner.get();
   if (context == nullptr) return nullptr;
-  if (ftdi_set_interface(context, INTERFACE_A) != 0) {
-    ftdi_free(context);
-    return nullptr;
-  }
+  if (ftdi_set_interface(context, INTERFACE_A) != 0) return nullptr;
   ftdi_device_list* list = nullptr;
   // Vendor and product 0 list the usual FTDI ids; the filter keeps only ours.
-  if (ftdi_usb_find_all(context, &list, 0, 0) < 0) {
-    ftdi_free(context);
-    return nullptr;
-  }
+  if (ftdi_usb_find_all(context, &list, 0, 0) < 0) return nullptr;
   bool opened = false;
   for (ftdi_device_list* item = list; item != nullptr && !opened; item = item->next) {
     if (!Known(item->dev)) continue;
@@ -44,24 +40,24 @@ std::unique_ptr<LibftdiTransport> LibftdiTransport::Open() {
   ftdi_list_free(&list);
   if (!opened || ftdi_set_bitmode(context, 0xFF, BITMODE_RESET) != 0 ||
       ftdi_set_latency_timer(context, kLatencyMs) != 0) {
-    if (opened) ftdi_usb_close(context);
-    ftdi_free(context);
     return nullptr;
   }
   const int packet =
       context->max_packet_size > kStatusBytes ? static_cast<int>(context->max_packet_size) : 64;
-  std::unique_ptr<LibftdiTransport> transport(new LibftdiTransport(context, packet));
+  std::unique_ptr<LibftdiTransport> transport(new LibftdiTransport(std::move(owner), packet));
   if (transport->Purge(true, true) != 0) return nullptr;
   return transport;
 }
 
-LibftdiTransport::LibftdiTransport(ftdi_context* context, int packetSize)
-    : context_(context), packetSize_(packetSize) {}
-
-LibftdiTransport::~LibftdiTransport() {
-  ftdi_usb_close(context_);
-  ftdi_free(context_);
+void LibftdiTransport::ContextRelease::operator()(ftdi_context* context) const {
+  if (context->usb_dev != nullptr) ftdi_usb_close(context);
+  ftdi_free(context);
 }
+
+LibftdiTransport::LibftdiTransport(Context context, int packetSize)
+    : context_(std::move(context)), packetSize_(packetSize) {}
+
+LibftdiTransport::~LibftdiTransport() = default;
 
 int LibftdiTransport::Status(int libusbResult) {
   return libusbResult == LIBUSB_ERROR_NO_DEVICE ? kGone : std::min(libusbResult, -1);

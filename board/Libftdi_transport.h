@@ -44,11 +44,17 @@ class LibftdiTransport final : public UsbTransport {
   int PacketSize() const { return packetSize_; }
 
  private:
-  LibftdiTransport(ftdi_context* context, int packetSize);
+  // The one owner of the context: closes the device if it was opened, then frees it.
+  struct ContextRelease {
+    void operator()(ftdi_context* context) const;
+  };
+  using Context = std::unique_ptr<ftdi_context, ContextRelease>;
+
+  LibftdiTransport(Context context, int packetSize);
   int Deliver(std::uint8_t* buffer, int size);
   static int Status(int libusbResult);
 
-  ftdi_context* context_;
+  Context context_;
   int packetSize_;
   int chunk_ = 4096;
   std::vector<std::uint8_t> raw_;

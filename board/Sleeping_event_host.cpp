@@ -3,7 +3,7 @@
 #include <thread>
 #include <utility>
 
-namespace velqoris::cli {
+namespace velqoris {
 
 SleepingEventHost::SleepingEventHost(const Clock& clock, Pause pause)
     : clock_(clock), pause_(std::move(pause)) {
@@ -27,4 +27,4 @@ void SleepingEventHost::ProcessEvents() {
   }
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -10,7 +10,7 @@
 #include "board/Clock.h"
 #include "board/Event_host.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class SleepingEventHost final : public EventHost {
  public:
@@ -29,4 +29,4 @@ class SleepingEventHost final : public EventHost {
   std::function<void()> expired_;
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

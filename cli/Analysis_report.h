@@ -18,7 +18,7 @@ std::string NoiseJson(const RunData& data);
 std::string SpectrumText(const RunData& data, analysis::SpectrumWindow window);
 std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window);
 
-// The object of one channel, with exactly the keys of the list.
+// The object of one channel, with exactly the keys scripts rely on.
 std::string NoiseChannelJson(int channel, const analysis::NoiseFigures& figures);
 std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& analysis);
 

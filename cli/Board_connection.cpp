@@ -1,7 +1,8 @@
 #include "cli/Board_connection.h"
 
-#include "cli/Exit_codes.h"
 #include "board/Usb_backend.h"
+#include "cli/Exit_codes.h"
+#include "cli/Stop_request.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
 #include "virtualboard/Signal_options.h"
@@ -42,6 +43,20 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
   for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
   for (const MainsOption& mains : options.mains) ApplySignalOption(board->Signal(), mains);
   return board;
+}
+
+BoardSession::BoardSession(const Options& options)
+    : device(OpenDevice(options, clock)), host(clock), board(*device, host), run(board, held.data) {
+  held.data.Settings = options.settings;
+  held.data.Settings.Gain = DerivedGain(options.settings.GainSel);
+}
+
+std::optional<int> BoardSession::Connect(std::ostream& out, std::ostream& err) {
+  InstallStopHandler();
+  const auto connected = run.ConnectBoard();
+  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
+  out << PairText(run.BoardName(), run.BoardVersion()) << '\n' << std::flush;
+  return std::nullopt;
 }
 
 int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err) {

@@ -4,13 +4,17 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
-#include "session/Measurement.h"
-#include "cli/Cli_options.h"
+#include "board/Ad7190.h"
 #include "board/Clock.h"
 #include "board/D2xx.h"
+#include "board/Sleeping_event_host.h"
+#include "cli/Cli_options.h"
+#include "session/Held_data.h"
+#include "session/Measurement.h"
 
 namespace velqoris::cli {
 
@@ -21,6 +25,26 @@ inline constexpr const char* kStatusBoardText = "VELQORIS Board";
 // The virtual board on clock (with --virtual-fault and the test signal
 // options applied), else the USB backend.
 std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock);
+
+// What a command that runs the board builds first, in this order: the device
+// on the steady clock, the link's event host, the board, the data held (with
+// the options' settings) and the run over them.
+struct BoardSession {
+  explicit BoardSession(const Options& options);
+  BoardSession(const BoardSession&) = delete;
+  BoardSession& operator=(const BoardSession&) = delete;
+
+  // Ctrl-C handling, connection and identification; the board line goes to
+  // out. The exit code when no board was connected, else nothing.
+  std::optional<int> Connect(std::ostream& out, std::ostream& err);
+
+  SteadyClock clock;
+  std::unique_ptr<d2xx::Api> device;
+  SleepingEventHost host;
+  TADC board;
+  HeldData held;
+  Measurement run;
+};
 
 // The message and hint of a failed ConnectBoard; returns the exit code.
 int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err);

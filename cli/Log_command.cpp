@@ -8,18 +8,19 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
-#include "session/Measurement.h"
+#include "board/Ad7190.h"
+#include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
-#include "session/Csv_log.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
+#include "cli/Progress_meter.h"
+#include "cli/Stop_request.h"
+#include "graph/Axis_scale.h"
+#include "session/Csv_log.h"
 #include "session/Held_data.h"
 #include "session/Log_run.h"
-#include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
-#include "cli/Stop_request.h"
-#include "board/Ad7190.h"
+#include "session/Measurement.h"
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
@@ -37,8 +38,7 @@ std::int64_t LogTotal(const Options& options) {
   return std::max<std::int64_t>(n, 1);
 }
 
-void PrintStats(const LogRun& log, const MeasureSettings& s, const CodeConverter& convert,
-                bool volt, std::ostream& out) {
+void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ostream& out) {
   const double uvPerCode = analysis::MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
@@ -50,7 +50,8 @@ void PrintStats(const LogRun& log, const MeasureSettings& s, const CodeConverter
     const double sd = st.Deviation();
     if (volt) {
       const double sdUv = sd * uvPerCode;
-      out << VoltStatsText(ch, convert(st.Max()), convert(st.Min()), static_cast<float>(sdUv))
+      out << VoltStatsText(ch, CodeToMicrovolts(st.Max(), s.Gain),
+                           CodeToMicrovolts(st.Min(), s.Gain), static_cast<float>(sdUv))
           << '\n';
       // The mean with as many decimals as the line's pattern gives its numbers.
       const int decimals = sdUv >= 100 ? 0 : sdUv >= 10 ? 1 : 2;
@@ -92,21 +93,11 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
     return kExitOutput;
   }
 
-  SteadyClock clock;
-  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
-  SleepingEventHost host(clock);
-  TADC board(*device, host);
-  HeldData held;
-  MeasureSettings& s = held.data.Settings;
-  s = options.settings;
-  s.Gain = TADC::GainFactor(s.GainSel);
-  Measurement run(board, held.data, held.Converter());
-
-  InstallStopHandler();
-  const auto connected = run.ConnectBoard();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
-  run.fBoardReady = true;
-  out << PairText(run.BoardName, run.BoardVersion) << '\n' << std::flush;
+  BoardSession session(options);
+  if (const auto failed = session.Connect(out, err)) return *failed;
+  Measurement& run = session.run;
+  const MeasureSettings& s = session.held.data.Settings;
+  const SteadyClock& clock = session.clock;
 
   CsvLog csv;
   if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now())) {
@@ -114,7 +105,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
     err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
     return kExitOutput;
   }
-  LogRun log(run, board, s, held.Converter(), clock, host, csv);
+  LogRun log(run, session.board, s, clock, session.host, csv);
   err << kMeasuringText << '\n' << std::flush;
 
   ProgressMeter progress(err, errIsTerminal, clock);
@@ -152,7 +143,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   } else {
     err << "CSV ファイルに " << log.Written() << " 件書き込みました: " << options.csv << '\n';
   }
-  PrintStats(log, s, held.Converter(), options.volt, out);
+  PrintStats(log, s, options.volt, out);
   PrintGaps(log, out);
   out << std::flush;
   return code;

@@ -3,20 +3,20 @@
 #include <optional>
 #include <string>
 
-#include "session/Measurement.h"
-#include "session/Run_file.h"
+#include "board/Ad7190.h"
+#include "board/Clock.h"
+#include "board/Sleeping_event_host.h"
 #include "cli/Analysis_report.h"
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
-#include "session/Held_data.h"
 #include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
 #include "cli/Stop_request.h"
-#include "board/Ad7190.h"
-#include "board/Clock.h"
 #include "datafile/Myfile.h"
 #include "message/Message_text.h"
+#include "session/Held_data.h"
+#include "session/Measurement.h"
+#include "session/Run_file.h"
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
@@ -46,26 +46,16 @@ int SaveResult(const Options& options, RunData& data, std::ostream& err) {
 }  // namespace
 
 int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
-  SteadyClock clock;
-  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
-  SleepingEventHost host(clock);
-  TADC board(*device, host);
-  HeldData held;
-  held.data.Settings = options.settings;
-  held.data.Settings.Gain = TADC::GainFactor(held.data.Settings.GainSel);
-  Measurement run(board, held.data, held.Converter());
-
-  InstallStopHandler();
-  const auto connected = run.ConnectBoard();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
-  run.fBoardReady = true;
-  out << PairText(run.BoardName, run.BoardVersion) << '\n' << std::flush;
+  BoardSession session(options);
+  if (const auto failed = session.Connect(out, err)) return *failed;
+  Measurement& run = session.run;
+  HeldData& held = session.held;
   if (!run.SetupBoard()) return ReportSetupFailure(err);
   run.BeginRun();
   err << kMeasuringText << '\n' << std::flush;
 
   const int channelSel = held.data.Settings.CHSel;
-  ProgressMeter progress(err, errIsTerminal, clock);
+  ProgressMeter progress(err, errIsTerminal, session.clock);
   bool stopped = false;
   bool finished = false;
   while (!finished) {
@@ -79,10 +69,10 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
         finished = true;
         break;
       case Measurement::StepResult::kWaiting:
-        host.ProcessEvents();
+        session.host.ProcessEvents();
         break;
       case Measurement::StepResult::kProgress:
-        progress.Update(run.ReadCount, run.TargetCount, run.LatestCode(channelSel == 1 ? 1 : 0),
+        progress.Update(run.ReadCount(), run.TargetCount(), run.LatestCode(channelSel == 1 ? 1 : 0),
                         channelSel == 2 ? std::optional(run.LatestCode(1)) : std::nullopt);
         break;
       case Measurement::StepResult::kError:

@@ -7,20 +7,20 @@
 #include <memory>
 #include <string>
 
-#include "session/Measurement.h"
+#include "board/Ad7190.h"
+#include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
 #include "cli/Stop_request.h"
 #include "plots/Sweep_plot.h"
+#include "session/Held_data.h"
+#include "session/Measurement.h"
 #include "session/Sweep_run.h"
 #include "session/Sweep_table.h"
-#include "board/Ad7190.h"
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
@@ -89,21 +89,12 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
     csv << SweepCsvHeader() << '\n' << std::flush;
   }
 
-  SteadyClock clock;
-  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
-  SleepingEventHost host(clock);
-  TADC board(*device, host);
-  HeldData held;
-  Measurement run(board, held.data, held.Converter());
-
-  InstallStopHandler();
-  const auto connected = run.ConnectBoard();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
-  run.fBoardReady = true;
-  out << PairText(run.BoardName, run.BoardVersion) << '\n';
+  BoardSession session(options);
+  if (const auto failed = session.Connect(out, err)) return *failed;
+  const SteadyClock& clock = session.clock;
   out << SweepConditionsText(plan) << '\n';
 
-  SweepRun sweep(run, held.data, board, clock, host, plan);
+  SweepRun sweep(session.run, session.held.data, session.board, clock, session.host, plan);
   const std::int64_t totalMs = std::max<std::int64_t>(Millis(sweep.TimeLeft()), 1);
   err << kMeasuringText << " (" << sweep.Settings() << " 設定, 測定時間 約 "
       << TimeLeftText(sweep.TimeLeft()).substr(std::string("残り ").size()) << ")\n"

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "session/Run_data.h"
-#include "session/Run_file.h"
-#include "session/Stats_line.h"
 #include "datafile/Data_reader.h"
 #include "graph/Axis_scale.h"
 #include "graph/Trace_plot.h"
 #include "records/Measure_settings.h"
+#include "session/Run_data.h"
+#include "session/Run_file.h"
+#include "session/Stats_line.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(held.Settings.Gain == velqoris::GainOf(held.Settings.GainSel).value_or(0));
   velqoris::TAxisScale scale(held.Ch0, held.Ch1, held.Settings);
-  held.ConvertAll([&scale](std::int32_t code) { return scale.CodeToMicrovolts(code); });
+  held.ConvertAll();
   held.CalcCodeStats();
   held.CalcVoltStats();
   if (held.fCH0Data) CheckChannel(held, scale, 0);

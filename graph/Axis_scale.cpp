@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "graph/Number_pattern.h"
+#include "stats/Code_extremes.h"
 
 namespace velqoris {
 
@@ -13,25 +14,6 @@ namespace {
 
 constexpr double kReferenceMicrovolts = 2500000.0;
 constexpr double kFullScaleDivisor = 8388607.0;  // 2^23 - 1
-
-struct Extremes {
-  std::int32_t max = 0;
-  std::int32_t min = kMaxCode;
-};
-
-// A search over samples starts from the first of them, not from the
-// converter's range: a file may hold codes outside it, and all-negative codes
-// must not report a maximum of 0. For codes inside the range it is the same.
-Extremes Scan(const std::int32_t* codes, int first, int last) {
-  Extremes e;
-  if (codes == nullptr || first > last) return e;
-  e.max = e.min = codes[first];
-  for (int i = first; i <= last; ++i) {
-    if (codes[i] > e.max) e.max = codes[i];
-    if (codes[i] < e.min) e.min = codes[i];
-  }
-  return e;
-}
 
 // Block indices never leave the arrays.
 int ClampIndex(int index) { return std::clamp(index, 0, kSampleCapacity - 1); }
@@ -53,14 +35,18 @@ TAxisScale::TAxisScale(const SampleBuffer& ch0, const SampleBuffer& ch1,
                        const MeasureSettings& settings)
     : Ch0(ch0), Ch1(ch1), Settings(settings) {}
 
-float TAxisScale::CodeToMicrovolts(std::int32_t code) const {
+float CodeToMicrovolts(std::int32_t code, std::int32_t gain) {
   // A gain that was never derived (0 or garbage from a file) would divide by zero.
-  const double gain = Settings.Gain >= 1 ? Settings.Gain : 1;
+  const double divisor = gain >= 1 ? gain : 1;
   // The difference in double: a file may hold any 32-bit code, and
   // INT32_MIN - 8388608 does not fit 32 bits.
   const double uv = (static_cast<double>(code) - kMidScaleCode) * kReferenceMicrovolts *
                     (1.0 / kFullScaleDivisor);
-  return static_cast<float>(uv / gain);
+  return static_cast<float>(uv / divisor);
+}
+
+float TAxisScale::CodeToMicrovolts(std::int32_t code) const {
+  return velqoris::CodeToMicrovolts(code, Settings.Gain);
 }
 
 bool TAxisScale::BothEmpty() const { return HeldSamples(Ch0) == 0 && HeldSamples(Ch1) == 0; }
@@ -69,12 +55,12 @@ void TAxisScale::FindRange() {
   MaxCode = 0;
   MinCode = kMaxCode;
   if (const int n = HeldSamples(Ch0); n > 0) {
-    const Extremes e = Scan(Ch0.Codes, 0, n - 1);
+    const CodeExtremes e = FindExtremes(Ch0.Codes, 0, n - 1);
     MaxCode0 = MaxCode = e.max;
     MinCode0 = MinCode = e.min;
   }
   if (const int n = HeldSamples(Ch1); n > 0) {
-    const Extremes e = Scan(Ch1.Codes, 0, n - 1);
+    const CodeExtremes e = FindExtremes(Ch1.Codes, 0, n - 1);
     MaxCode1 = e.max;
     MinCode1 = e.min;
     MaxCode = std::max(MaxCode, MaxCode1);
@@ -88,12 +74,12 @@ void TAxisScale::FindRangeBlock(int first, int last) {
   MaxCode = 0;
   MinCode = kMaxCode;
   if (Settings.CHSel == 0 || Settings.CHSel == 2) {
-    const Extremes e = Scan(Ch0.Codes, first, last);
+    const CodeExtremes e = FindExtremes(Ch0.Codes, first, last);
     MaxCode0 = MaxCode = e.max;
     MinCode0 = MinCode = e.min;
   }
   if (Settings.CHSel == 1 || Settings.CHSel == 2) {
-    const Extremes e = Scan(Ch1.Codes, first, last);
+    const CodeExtremes e = FindExtremes(Ch1.Codes, first, last);
     MaxCode1 = e.max;
     MinCode1 = e.min;
     MaxCode = std::max(MaxCode, MaxCode1);
@@ -268,28 +254,28 @@ LabelTexts TAxisScale::DefaultVoltLabels() const {
 std::int32_t TAxisScale::MaxCodeCh0() {
   const int n = HeldSamples(Ch0);
   if (n == 0) return 0;
-  MaxCode0 = Scan(Ch0.Codes, 0, n - 1).max;
+  MaxCode0 = FindExtremes(Ch0.Codes, 0, n - 1).max;
   return MaxCode0;
 }
 
 std::int32_t TAxisScale::MinCodeCh0() {
   const int n = HeldSamples(Ch0);
   if (n == 0) return 0;
-  MinCode0 = Scan(Ch0.Codes, 0, n - 1).min;
+  MinCode0 = FindExtremes(Ch0.Codes, 0, n - 1).min;
   return MinCode0;
 }
 
 std::int32_t TAxisScale::MaxCodeCh1() {
   const int n = HeldSamples(Ch1);
   if (n == 0) return 0;
-  MaxCode1 = Scan(Ch1.Codes, 0, n - 1).max;
+  MaxCode1 = FindExtremes(Ch1.Codes, 0, n - 1).max;
   return MaxCode1;
 }
 
 std::int32_t TAxisScale::MinCodeCh1() {
   const int n = HeldSamples(Ch1);
   if (n == 0) return 0;
-  MinCode1 = Scan(Ch1.Codes, 0, n - 1).min;
+  MinCode1 = FindExtremes(Ch1.Codes, 0, n - 1).min;
   return MinCode1;
 }
 

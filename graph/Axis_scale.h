@@ -20,6 +20,10 @@ struct VoltUnit {
   float bottom;      // UVBottom in that unit
 };
 
+// Microvolts of a conversion code at a gain: (code − 8388608) × 2500000 × (1 / 8388607) / gain.
+// The graph, the statistics, the files and the runs all convert through this.
+float CodeToMicrovolts(std::int32_t code, std::int32_t gain);
+
 class TAxisScale {
  public:
   TAxisScale(const SampleBuffer& ch0, const SampleBuffer& ch1, const MeasureSettings& settings);

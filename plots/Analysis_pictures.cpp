@@ -15,7 +15,7 @@
 #include "plots/Spectrum_view.h"
 #include "plots/Window_font.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -84,4 +84,4 @@ QImage SpectrumPicture(const RunData& data, analysis::SpectrumWindow window) {
                [&](const HeldChannel& c) { return SpectrumPanel(c, data.Settings, window); });
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

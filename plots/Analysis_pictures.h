@@ -6,10 +6,10 @@
 #include <QImage>
 
 #include "analysis/Spectrum_window.h"
-#include "session/Run_data.h"
 #include "session/Held_channels.h"
+#include "session/Run_data.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 // A view's size in the pictures, and the title line above each.
 inline constexpr int kPanelWidth = 760;
@@ -26,4 +26,4 @@ QImage HistogramPanel(const HeldChannel& channel, const MeasureSettings& setting
 QImage SpectrumPanel(const HeldChannel& channel, const MeasureSettings& settings,
                      analysis::SpectrumWindow window);
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

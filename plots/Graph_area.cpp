@@ -5,7 +5,7 @@
 
 #include "plots/Window_font.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 GraphArea::GraphArea() : paintBox_(new TPaintBox(this)) {
   setFixedSize(kWidth, kHeight);
@@ -25,4 +25,4 @@ QImage GraphArea::Picture() {
   return grab(rect()).toImage();
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -10,7 +10,7 @@
 
 #include "graph/Paint_box.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class GraphArea : public QWidget {
  public:
@@ -31,4 +31,4 @@ class GraphArea : public QWidget {
   std::array<QLabel*, 2> xLabels_{};
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -9,6 +9,7 @@
 
 #include "analysis/Code_scale.h"
 #include "graph/Number_pattern.h"
+#include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
 namespace velqoris {
@@ -19,8 +20,6 @@ const QColor kBarFill(150, 180, 220);
 const QColor kBarEdge(70, 100, 150);
 const QColor kCurve(220, 0, 0);
 const QColor kGrid(225, 225, 225);
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
@@ -39,12 +38,12 @@ QString HistogramView::ReadoutAt(double axisValue) const {
   const auto bin = static_cast<int>(std::floor((code - h.LowerEdge(0)) / h.codesPerBin));
   if (bin < 0 || bin >= h.Bins()) return {};
   const auto first = static_cast<qlonglong>(std::ceil(h.LowerEdge(bin)));
-  QString text = h.PerCode() ? Text("コード %1").arg(first)
-                             : Text("コード %1〜%2").arg(first).arg(first + h.codesPerBin - 1);
+  QString text = h.PerCode() ? Utf8Text("コード %1").arg(first)
+                             : Utf8Text("コード %1〜%2").arg(first).arg(first + h.codesPerBin - 1);
   if (AxisInMicrovolts()) {
     text += QStringLiteral(" (%1 uV)").arg(QString::fromStdString(FormatFixed(axisValue, 4)));
   }
-  return text + Text("  度数 %1").arg(h.counts[static_cast<std::size_t>(bin)]);
+  return text + Utf8Text("  度数 %1").arg(h.counts[static_cast<std::size_t>(bin)]);
 }
 
 void HistogramView::SetHistogram(const analysis::Histogram& histogram,
@@ -63,7 +62,7 @@ void HistogramView::Clear() {
 }
 
 QString HistogramView::AxisTitle() const {
-  return AxisInMicrovolts() ? Text("電圧 (uV)") : Text("コード (digit)");
+  return AxisInMicrovolts() ? Utf8Text("電圧 (uV)") : Utf8Text("コード (digit)");
 }
 
 double HistogramView::AxisValue(double code) const {
@@ -78,7 +77,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
   const QFontMetrics fm(font());
   if (!has_) {
     p.setPen(Qt::darkGray);
-    p.drawText(rect(), Qt::AlignCenter, Text("データがありません"));
+    p.drawText(rect(), Qt::AlignCenter, Utf8Text("データがありません"));
     return;
   }
   const analysis::Histogram& h = histogram_;
@@ -197,24 +196,24 @@ void HistogramView::paintEvent(QPaintEvent*) {
   p.save();
   p.translate(4, area.center().y());
   p.rotate(-90);
-  p.drawText(QRect(-area.height() / 2, 0, area.height(), lineH), Qt::AlignCenter, Text("度数"));
+  p.drawText(QRect(-area.height() / 2, 0, area.height(), lineH), Qt::AlignCenter, Utf8Text("度数"));
   p.restore();
   const QString bins = h.PerCode()
-                           ? Text("1 コード/ビン")
-                           : Text("%1 コード/ビン").arg(static_cast<qlonglong>(h.codesPerBin));
+                           ? Utf8Text("1 コード/ビン")
+                           : Utf8Text("%1 コード/ビン").arg(static_cast<qlonglong>(h.codesPerBin));
   int x = area.left();
   const int y = 4;
   p.fillRect(QRect(x, y + lineH / 2 - 4, 10, 8), kBarFill);
   x += 14;
-  const QString counts = Text("度数 (%1)").arg(bins);
+  const QString counts = Utf8Text("度数 (%1)").arg(bins);
   p.drawText(QPoint(x, y + fm.ascent()), counts);
   x += fm.horizontalAdvance(counts) + 16;
   p.setPen(QPen(kCurve, 2));
   p.drawLine(x, y + lineH / 2, x + 16, y + lineH / 2);
   p.setPen(Qt::black);
   // The curve's whole name where it fits, else its short one.
-  QString curveName = Text("正規分布 (同じ平均値と標準偏差)");
-  if (x + 20 + fm.horizontalAdvance(curveName) > width() - 4) curveName = Text("正規分布");
+  QString curveName = Utf8Text("正規分布 (同じ平均値と標準偏差)");
+  if (x + 20 + fm.horizontalAdvance(curveName) > width() - 4) curveName = Utf8Text("正規分布");
   p.drawText(QPoint(x + 20, y + fm.ascent()),
              fm.elidedText(curveName, Qt::ElideRight, std::max(0, width() - 4 - x - 20)));
   explorer_->PaintCursor(p, [this](double v) { return ReadoutAt(v); });

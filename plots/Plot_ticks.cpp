@@ -68,6 +68,18 @@ Ticks LogTicks(double lo, double hi, int maxTicks) {
   return t;
 }
 
+double LogFraction(double value, double lo, double hi) {
+  return std::log10(value / lo) / std::log10(hi / lo);
+}
+
+DecadeAxis DecadeAxis::Around(double min, double max) {
+  DecadeAxis a;
+  a.low = std::floor(std::log10(min));
+  a.high = std::ceil(std::log10(max));
+  if (a.high <= a.low) a.high = a.low + 1;
+  return a;
+}
+
 std::string TickText(double value, int decimals) { return FormatFixed(value, decimals); }
 
 std::string LogTickText(double value) {

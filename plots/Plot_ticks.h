@@ -3,6 +3,7 @@
 // Plain C++.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,18 @@ Ticks LinearTicks(double lo, double hi, int maxTicks);
 // Ticks of a logarithmic axis over lo … hi (both > 0): each decade, and 2 and
 // 5 times it while that keeps at most maxTicks.
 Ticks LogTicks(double lo, double hi, int maxTicks);
+
+// Where value lies on a logarithmic axis from lo to hi: 0 at lo, 1 at hi.
+double LogFraction(double value, double lo, double hi);
+
+// A logarithmic axis over whole decades, from the decade at or below min to
+// the one at or above max (at least one decade).
+struct DecadeAxis {
+  double low = 1;   // log10 of the first decade
+  double high = 2;  // log10 of the last
+  static DecadeAxis Around(double min, double max);
+  double Fraction(double value) const { return (std::log10(value) - low) / (high - low); }
+};
 
 // A tick's text with the ticks' decimals.
 std::string TickText(double value, int decimals);

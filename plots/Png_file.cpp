@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <fstream>
 
-namespace velqoris::cli {
+namespace velqoris {
 
 bool SavePng(const QImage& image, const std::string& path) {
   if (image.isNull()) return false;
@@ -17,4 +17,4 @@ bool SavePng(const QImage& image, const std::string& path) {
   return !file.fail();
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graph/Number_pattern.h"
+#include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
 namespace velqoris {
@@ -20,8 +21,6 @@ const QColor kTrace(0, 70, 170);
 const QColor kTone(220, 0, 0);
 const QColor kMains(0, 140, 0);
 const QColor kGrid(225, 225, 225);
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
@@ -40,7 +39,7 @@ QString SpectrumView::ReadoutAt(double frequency) const {
   return QStringLiteral("%1 Hz  %2 %3")
       .arg(QString::fromStdString(FormatFixed(Frequency(bin), step < 0.1 ? 4 : 2)))
       .arg(QString::fromStdString(FormatFixed(Value(bin), density ? 3 : 1)))
-      .arg(density ? Text("nV/√Hz") : QStringLiteral("dBFS"));
+      .arg(density ? Utf8Text("nV/√Hz") : QStringLiteral("dBFS"));
 }
 
 void SpectrumView::SetSpectrum(const analysis::Spectrum& spectrum,
@@ -69,11 +68,11 @@ void SpectrumView::SetLogFrequency(bool log) {
 }
 
 QString SpectrumView::AxisTitle() const {
-  return spectrum_.binHz ? Text("周波数 (Hz)") : Text("ビン番号");
+  return spectrum_.binHz ? Utf8Text("周波数 (Hz)") : Utf8Text("ビン番号");
 }
 
 QString SpectrumView::ValueTitle() const {
-  return scale_ == SpectrumScale::kDbfs ? Text("振幅 (dBFS)") : Text("ノイズ密度 (nV/√Hz)");
+  return scale_ == SpectrumScale::kDbfs ? Utf8Text("振幅 (dBFS)") : Utf8Text("ノイズ密度 (nV/√Hz)");
 }
 
 bool SpectrumView::CanDraw() const {
@@ -97,8 +96,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   if (!CanDraw()) {
     p.setPen(Qt::darkGray);
     p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap,
-               has_ ? Text("データレートまたはゲインが不明なため、ノイズ密度は表示できません")
-                    : Text("データがありません"));
+               has_ ? Utf8Text("データレートまたはゲインが不明なため、ノイズ密度は表示できません")
+                    : Utf8Text("データがありません"));
     return;
   }
   const bool density = scale_ == SpectrumScale::kDensity;
@@ -164,13 +163,12 @@ void SpectrumView::paintEvent(QPaintEvent*) {
 
   const auto toX = [&](double f) {
     if (logFrequency_) {
-      return area.left() + std::log10(f / xLo) / std::log10(xHi / xLo) * area.width();
+      return area.left() + LogFraction(f, xLo, xHi) * area.width();
     }
     return area.left() + (f - xLo) / (xHi - xLo) * area.width();
   };
   const auto toY = [&](double v) {
-    double t = density ? std::log10(std::max(v, yLo * 1e-3) / yLo) / std::log10(yHi / yLo)
-                       : (v - yLo) / (yHi - yLo);
+    double t = density ? LogFraction(std::max(v, yLo * 1e-3), yLo, yHi) : (v - yLo) / (yHi - yLo);
     t = std::clamp(t, -0.02, 1.0);
     return area.bottom() - t * area.height();
   };
@@ -247,7 +245,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   };
   std::vector<int> toneBins;
   if (figures_.fundamental && onAxis(*figures_.fundamental)) {
-    add(*figures_.fundamental, kTone, Text("基本波"));
+    add(*figures_.fundamental, kTone, Utf8Text("基本波"));
     toneBins.push_back(figures_.fundamental->bin);
   }
   for (const auto& h : figures_.harmonics) {
@@ -336,8 +334,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   p.drawText(QRect(area.left(), height() - lineH - 4, area.width(), lineH), Qt::AlignCenter,
              AxisTitle());
   p.drawText(QPoint(area.left(), 4 + fm.ascent()), ValueTitle());
-  const QString legend = Text("▼ 基本波・高調波");
-  const QString mains = Text("▼ 電源周波数");
+  const QString legend = Utf8Text("▼ 基本波・高調波");
+  const QString mains = Utf8Text("▼ 電源周波数");
   int x = area.right() - fm.horizontalAdvance(legend) - fm.horizontalAdvance(mains) - 12;
   p.setPen(kTone);
   p.drawText(QPoint(x, 4 + fm.ascent()), legend);

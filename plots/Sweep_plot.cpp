@@ -10,11 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "plots/Window_font.h"
+#include "plots/Plot_ticks.h"
 #include "plots/Png_file.h"
+#include "plots/Window_font.h"
 #include "session/Sweep_table.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -25,20 +26,6 @@ constexpr QRect kPlot(90, 60, 560, 440);
 const std::array<QColor, 6> kColours = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
                                         QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
                                         QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b)};
-
-// A log axis over whole decades.
-struct LogAxis {
-  double low = 1;   // log10 of the first decade
-  double high = 2;  // log10 of the last
-  static LogAxis Around(double min, double max) {
-    LogAxis a;
-    a.low = std::floor(std::log10(min));
-    a.high = std::ceil(std::log10(max));
-    if (a.high <= a.low) a.high = a.low + 1;
-    return a;
-  }
-  double Fraction(double value) const { return (std::log10(value) - low) / (high - low); }
-};
 
 QString NumberText(double v) {
   if (v < 1) return QString::number(v, 'g', 3);
@@ -76,8 +63,8 @@ QImage SweepPicture(const SweepRun& sweep) {
     minNv = 1;
     maxNv = 1000;
   }
-  const LogAxis x = LogAxis::Around(minRate, maxRate);
-  const LogAxis y = LogAxis::Around(minNv, maxNv);
+  const DecadeAxis x = DecadeAxis::Around(minRate, maxRate);
+  const DecadeAxis y = DecadeAxis::Around(minNv, maxNv);
   const auto px = [&](double rate) { return kPlot.left() + x.Fraction(rate) * kPlot.width(); };
   const auto py = [&](double nv) { return kPlot.bottom() - y.Fraction(nv) * kPlot.height(); };
 
@@ -105,7 +92,7 @@ QImage SweepPicture(const SweepRun& sweep) {
   p.setPen(QPen(Qt::black, 1));
   p.drawRect(kPlot);
   // Short axes also label 2 and 5 within the decades.
-  const auto marks = [](const LogAxis& a) {
+  const auto marks = [](const DecadeAxis& a) {
     std::vector<double> v;
     for (double e = a.low; e <= a.high; ++e) {
       for (const double m : {1.0, 2.0, 5.0}) {
@@ -230,4 +217,4 @@ bool WriteSweepPng(const SweepRun& sweep, const std::string& path) {
   return SavePng(SweepPicture(sweep), path);
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

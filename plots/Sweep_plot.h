@@ -8,9 +8,9 @@
 
 #include "session/Sweep_run.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 QImage SweepPicture(const SweepRun& sweep);
 bool WriteSweepPng(const SweepRun& sweep, const std::string& path);
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

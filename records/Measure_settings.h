@@ -61,6 +61,8 @@ constexpr std::optional<int> DataCount(std::int32_t countSel) {
   return Lookup(kDataCounts, countSel);
 }
 constexpr std::optional<int> GainOf(std::int32_t gainSel) { return Lookup(kGains, gainSel); }
+// The gain a run is converted with: 1 for an index outside the list, so nothing divides by 0.
+constexpr std::int32_t DerivedGain(std::int32_t gainSel) { return GainOf(gainSel).value_or(1); }
 constexpr std::optional<int> ReadBlock(std::int32_t spsSel) { return Lookup(kReadBlocks, spsSel); }
 // The board is sent word 0 for a rate that is not in the list.
 constexpr int FilterWord(std::int32_t spsSel) { return Lookup(kFilterWords, spsSel).value_or(0); }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace velqoris::cli {
+namespace velqoris {
 
 BlockReader::Status BlockReader::Read(int wanted) {
   const int n = std::clamp(wanted, 1, kMaxBlock);
@@ -17,4 +17,4 @@ BlockReader::Status BlockReader::Read(int wanted) {
   return count_ > 0 ? Status::kBlock : Status::kWaiting;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -8,7 +8,7 @@
 
 #include "board/Ad7190.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class BlockReader {
  public:
@@ -34,4 +34,4 @@ class BlockReader {
   std::array<std::int32_t, kMaxBlock> codes1_{};
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

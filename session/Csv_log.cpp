@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -94,4 +94,4 @@ bool CsvLog::Close() {
   return !failed_;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -11,7 +11,7 @@
 
 #include "board/Clock.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class CsvLog {
  public:
@@ -50,4 +50,4 @@ class CsvLog {
   Clock::Duration lastFlush_{0};
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

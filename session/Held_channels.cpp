@@ -2,7 +2,7 @@
 
 #include "analysis/Figure_rows.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 std::vector<HeldChannel> HeldChannels(const RunData& data) {
   std::vector<HeldChannel> channels;
@@ -20,4 +20,4 @@ std::string ChannelHeading(const HeldChannel& c, const MeasureSettings& s) {
   return h;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -8,7 +8,7 @@
 
 #include "session/Run_data.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 // One channel of the data held.
 struct HeldChannel {
@@ -24,4 +24,4 @@ std::vector<HeldChannel> HeldChannels(const RunData& data);
 // figures.
 std::string ChannelHeading(const HeldChannel& channel, const MeasureSettings& settings);
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

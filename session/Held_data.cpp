@@ -1,10 +1,10 @@
 #include "session/Held_data.h"
 
+#include "datafile/Myfile.h"
 #include "session/Run_file.h"
 #include "session/Stats_line.h"
-#include "datafile/Myfile.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 bool HeldData::Load(const std::string& path) {
   // Loading never writes, so the overwrite question cannot come up.
@@ -12,12 +12,8 @@ bool HeldData::Load(const std::string& path) {
   return LoadRun(file, path, data);
 }
 
-CodeConverter HeldData::Converter() const {
-  return [this](std::int32_t code) { return scale.CodeToMicrovolts(code); };
-}
-
 void HeldData::Compute() {
-  data.ConvertAll(Converter());
+  data.ConvertAll();
   data.CalcCodeStats();
   data.CalcVoltStats();
 }
@@ -29,4 +25,4 @@ std::vector<std::string> HeldData::StatsLines(bool voltMode) {
   return lines;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

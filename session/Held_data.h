@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "session/Run_data.h"
 #include "graph/Axis_scale.h"
+#include "session/Run_data.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class HeldData {
  public:
@@ -24,10 +24,8 @@ class HeldData {
   void Compute();
   // One statistics line per channel held, CH0 first.
   std::vector<std::string> StatsLines(bool voltMode);
-  CodeConverter Converter() const;
-
   RunData data;
   TAxisScale scale{data.Ch0, data.Ch1, data.Settings};
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -6,9 +6,10 @@
 #include <utility>
 
 #include "board/Ad7190.h"
+#include "graph/Axis_scale.h"
 #include "session/Measurement.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -25,12 +26,11 @@ std::string GapNote(int start, double gap) {
 
 }  // namespace
 
-LogRun::LogRun(Measurement& run, TADC& board, const MeasureSettings& settings,
-               CodeConverter convert, const Clock& clock, EventHost& host, CsvLog& csv)
+LogRun::LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, const Clock& clock,
+               EventHost& host, CsvLog& csv)
     : run_(run),
       board_(board),
       settings_(settings),
-      convert_(std::move(convert)),
       clock_(clock),
       host_(host),
       csv_(csv),
@@ -107,7 +107,8 @@ void LogRun::Keep(const BlockReader& block, double segmentSeconds, std::int64_t 
     if (ch1) stats_[1].Add(c1);
     const double seconds = segmentSeconds + static_cast<double>(segmentRead + i) / rate_;
     ++written_;
-    csv_.Row(written_, seconds, c0, ch0 ? convert_(c0) : 0.0f, c1, ch1 ? convert_(c1) : 0.0f);
+    csv_.Row(written_, seconds, c0, ch0 ? CodeToMicrovolts(c0, settings_.Gain) : 0.0f, c1,
+             ch1 ? CodeToMicrovolts(c1, settings_.Gain) : 0.0f);
   }
   if (listener_) listener_(block.Codes(0), block.Codes(1), block.Count());
   if (ch0) latest_[0] = block.Codes(0)[block.Count() - 1];
@@ -119,4 +120,4 @@ Clock::Duration LogRun::TimeLeft() const {
   return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(seconds));
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -15,14 +15,14 @@
 #include "session/Block_reader.h"
 #include "session/Csv_log.h"
 #include "session/Run_data.h"
-#include "session/Running_stats.h"
+#include "stats/Running_stats.h"
 
 namespace velqoris {
 class Measurement;
 class TADC;
 }  // namespace velqoris
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class LogRun {
  public:
@@ -35,8 +35,8 @@ class LogRun {
   };
 
   // run has identified the board; settings are the log's (valid rate, channel, gain).
-  LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, CodeConverter convert,
-         const Clock& clock, EventHost& host, CsvLog& csv);
+  LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, const Clock& clock,
+         EventHost& host, CsvLog& csv);
 
   // Told each block as it is kept (codes of a channel not logged are not meaningful).
   using BlockListener =
@@ -67,7 +67,6 @@ class LogRun {
   Measurement& run_;
   TADC& board_;
   MeasureSettings settings_;
-  CodeConverter convert_;
   const Clock& clock_;
   EventHost& host_;
   CsvLog& csv_;
@@ -82,4 +81,4 @@ class LogRun {
   BlockListener listener_;
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -7,10 +7,15 @@
 
 namespace velqoris {
 
-Measurement::Measurement(TADC& board, RunData& data, CodeConverter convert)
-    : board_(board), data_(data), convert_(std::move(convert)) {}
+Measurement::Measurement(TADC& board, RunData& data) : board_(board), data_(data) {}
 
 Measurement::ConnectResult Measurement::ConnectBoard() {
+  const ConnectResult result = Identify();
+  fBoardReady = result == ConnectResult::kOk;
+  return result;
+}
+
+Measurement::ConnectResult Measurement::Identify() {
   if (!board_.Connect()) {
     board_.Disconnect();
     return ConnectResult::kNotFound;
@@ -24,23 +29,29 @@ Measurement::ConnectResult Measurement::ConnectBoard() {
     board_.Disconnect();
     return ConnectResult::kOtherName;
   }
-  BoardName = name;
+  boardName_ = name;
   char version[16] = {};
   if (!board_.GetVersion(version)) {
     board_.Disconnect();
     return ConnectResult::kNoResponse;
   }
-  BoardVersion = version;
+  boardVersion_ = version;
   return ConnectResult::kOk;
 }
 
 bool Measurement::SetupBoard(const MeasureSettings& next) {
   const auto count = DataCount(next.DataCountSel);
-  if (!count) return false;
-  return SetupBoard(next, *count);
+  return SetupBoard(next, count.value_or(0));
 }
 
-bool Measurement::SetupBoard(const MeasureSettings& s, std::int32_t count) {
+bool Measurement::SetupBoard(const MeasureSettings& next, std::int32_t count) {
+  // A refused setting leaves the board in doubt: the next start identifies it again.
+  if (SendSetup(next, count)) return true;
+  fBoardReady = false;
+  return false;
+}
+
+bool Measurement::SendSetup(const MeasureSettings& s, std::int32_t count) {
   // A selection outside its list indexes no table and goes to no board.
   if (!DataRate(s.spsSel) || !ValidChannel(s.CHSel) || !GainOf(s.GainSel)) return false;
   if (count < 1 || count > kMaxStartCount) return false;
@@ -49,18 +60,18 @@ bool Measurement::SetupBoard(const MeasureSettings& s, std::int32_t count) {
   if (!(s.fCHOP_ON == 1 ? board_.SetChopOn() : board_.SetChopOff())) return false;
   if (!board_.SetGain(s.GainSel)) return false;
   if (!board_.SetFilterWord(FilterWord(s.spsSel))) return false;
-  TargetCount = count;
-  return board_.StartConversion(s.CHSel, TargetCount);
+  targetCount_ = count;
+  return board_.StartConversion(s.CHSel, targetCount_);
 }
 
 void Measurement::BeginRun(const MeasureSettings& next) {
   data_.Settings = next;
-  data_.Settings.Gain = TADC::GainFactor(next.GainSel);
+  data_.Settings.Gain = DerivedGain(next.GainSel);
   data_.DropData();
   data_.ResetBuffers();
-  ReadCount = 0;
+  readCount_ = 0;
   fMeasuring = true;
-  DrawPos = 0;
+  drawPos_ = 0;
 }
 
 Measurement::StepResult Measurement::MeasureStep() {
@@ -70,20 +81,20 @@ Measurement::StepResult Measurement::MeasureStep() {
 
 Measurement::StepResult Measurement::MeasureStep1CH() {
   const int n = ReadBlock(data_.Settings.spsSel).value_or(1);
-  if (ReadCount >= TargetCount) return StepResult::kWaiting;
-  if (ReadCount + n > kSampleCapacity) return EndWithError();
+  if (readCount_ >= targetCount_) return StepResult::kWaiting;
+  if (readCount_ + n > kSampleCapacity) return EndWithError();
   int got = 0;
   const int channel = data_.Settings.CHSel == 1 ? 1 : 0;
-  if (!board_.ReadSingle(data_.Codes(channel) + ReadCount, got, n)) return EndWithError();
+  if (!board_.ReadSingle(data_.Codes(channel) + readCount_, got, n)) return EndWithError();
   return Delivered(got);
 }
 
 Measurement::StepResult Measurement::MeasureStep2CH() {
   const int n = ReadBlock(data_.Settings.spsSel).value_or(1);
-  if (ReadCount >= TargetCount) return StepResult::kWaiting;
-  if (ReadCount + n > kSampleCapacity) return EndWithError();
+  if (readCount_ >= targetCount_) return StepResult::kWaiting;
+  if (readCount_ + n > kSampleCapacity) return EndWithError();
   int got = 0;
-  if (!board_.ReadDual(data_.Codes(0) + ReadCount, data_.Codes(1) + ReadCount, n, got)) {
+  if (!board_.ReadDual(data_.Codes(0) + readCount_, data_.Codes(1) + readCount_, n, got)) {
     return EndWithError();
   }
   return Delivered(got);
@@ -91,10 +102,10 @@ Measurement::StepResult Measurement::MeasureStep2CH() {
 
 Measurement::StepResult Measurement::Delivered(int count) {
   if (count <= 0) return StepResult::kWaiting;
-  ReadCount += count;
-  if (ReadCount < TargetCount) return StepResult::kProgress;
+  readCount_ += count;
+  if (readCount_ < targetCount_) return StepResult::kProgress;
   fMeasuring = false;
-  KeepResults(TargetCount);
+  KeepResults(targetCount_);
   return StepResult::kComplete;
 }
 
@@ -120,22 +131,22 @@ Measurement::StepResult Measurement::EndWithError() {
 
 bool Measurement::NextLiveBlock(int& first, int& last) {
   if (!LiveDrawing(data_.Settings)) return false;
-  if (DrawPos + kLiveBlock > ReadCount) return false;
-  first = DrawPos;
-  last = DrawPos + kLiveBlock - 1;
-  data_.ConvertRange(first, last, convert_);
-  DrawPos += kLiveBlock;
+  if (drawPos_ + kLiveBlock > readCount_) return false;
+  first = drawPos_;
+  last = drawPos_ + kLiveBlock - 1;
+  data_.ConvertRange(first, last);
+  drawPos_ += kLiveBlock;
   return true;
 }
 
 bool Measurement::StopRun() {
   ReleaseBoard();
   fMeasuring = false;
-  if (ReadCount < kMinKept) {
+  if (readCount_ < kMinKept) {
     data_.DropData();
     return false;
   }
-  KeepResults(ReadCount);
+  KeepResults(readCount_);
   return true;
 }
 
@@ -145,7 +156,7 @@ void Measurement::ReleaseBoard() {
   fBoardReady = false;
 }
 
-void Measurement::ConvertAll() { data_.ConvertAll(convert_); }
+void Measurement::ConvertAll() { data_.ConvertAll(); }
 
 void Measurement::CalcStats() {
   data_.CalcCodeStats();
@@ -161,8 +172,8 @@ int Measurement::PollIntervalMs() const {
 }
 
 std::int32_t Measurement::LatestCode(int channel) const {
-  if (ReadCount <= 0 || ReadCount > kSampleCapacity) return 0;
-  return data_.Codes(channel)[ReadCount - 1];
+  if (readCount_ <= 0 || readCount_ > kSampleCapacity) return 0;
+  return data_.Codes(channel)[readCount_ - 1];
 }
 
 }  // namespace velqoris

@@ -31,7 +31,7 @@ class Measurement {
     kError,     // a read failed: stop command sent, results discarded
   };
 
-  Measurement(TADC& board, RunData& data, CodeConverter convert);
+  Measurement(TADC& board, RunData& data);
   Measurement(const Measurement&) = delete;
   Measurement& operator=(const Measurement&) = delete;
 
@@ -73,17 +73,18 @@ class Measurement {
   // The newest result of a channel during a run (index ReadCount - 1).
   std::int32_t LatestCode(int channel) const;
 
-  const CodeConverter& Converter() const { return convert_; }
-
-  bool fBoardReady = false;
-  bool fMeasuring = false;
-  std::string BoardName;
-  std::string BoardVersion;
-  std::int32_t TargetCount = 0;
-  std::int32_t ReadCount = 0;
-  std::int32_t DrawPos = 0;
+  // Connected and identified, with no refused setting since.
+  bool IsBoardReady() const { return fBoardReady; }
+  bool IsMeasuring() const { return fMeasuring; }
+  const std::string& BoardName() const { return boardName_; }
+  const std::string& BoardVersion() const { return boardVersion_; }
+  // Results the started run asks for, and how many of them are in.
+  std::int32_t TargetCount() const { return targetCount_; }
+  std::int32_t ReadCount() const { return readCount_; }
 
  private:
+  ConnectResult Identify();
+  bool SendSetup(const MeasureSettings& s, std::int32_t count);
   StepResult MeasureStep1CH();
   StepResult MeasureStep2CH();
   StepResult Delivered(int count);
@@ -92,7 +93,13 @@ class Measurement {
 
   TADC& board_;
   RunData& data_;
-  CodeConverter convert_;
+  bool fBoardReady = false;
+  bool fMeasuring = false;
+  std::string boardName_;
+  std::string boardVersion_;
+  std::int32_t targetCount_ = 0;
+  std::int32_t readCount_ = 0;
+  std::int32_t drawPos_ = 0;
 };
 
 }  // namespace velqoris

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "board/Ad7190.h"
-#include "session/Held_data.h"
+#include "session/Run_data.h"
 
 namespace velqoris {
 
@@ -69,10 +69,10 @@ void Recording::Body(std::int64_t total) {
 
 Recording::End Recording::Log(std::int64_t total) {
   TADC board(device_, host_);
-  cli::HeldData held;
-  held.data.Settings = settings_;
-  held.data.Settings.Gain = TADC::GainFactor(settings_.GainSel);
-  Measurement run(board, held.data, held.Converter());
+  RunData data;
+  data.Settings = settings_;
+  data.Settings.Gain = TADC::GainFactor(settings_.GainSel);
+  Measurement run(board, data);
   switch (run.ConnectBoard()) {
     case Measurement::ConnectResult::kOk:
       break;
@@ -82,13 +82,12 @@ Recording::End Recording::Log(std::int64_t total) {
     case Measurement::ConnectResult::kOtherName:
       return End::kNotFound;
   }
-  run.fBoardReady = true;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
-    progress_.boardName = run.BoardName;
-    progress_.boardVersion = run.BoardVersion;
+    progress_.boardName = run.BoardName();
+    progress_.boardVersion = run.BoardVersion();
   }
-  cli::LogRun log(run, board, held.data.Settings, held.Converter(), clock_, host_, csv_);
+  LogRun log(run, board, data.Settings, clock_, host_, csv_);
   const bool ch0 = settings_.CHSel != 1;
   const bool ch1 = settings_.CHSel != 0;
   log.SetBlockListener([&](const std::int32_t* codes0, const std::int32_t* codes1, int count) {
@@ -116,15 +115,15 @@ Recording::End Recording::Log(std::int64_t total) {
       total, [this] { return stop_.load(); }, progress);
   progress();
   switch (outcome) {
-    case cli::LogRun::Outcome::kComplete:
+    case LogRun::Outcome::kComplete:
       return End::kComplete;
-    case cli::LogRun::Outcome::kStopped:
+    case LogRun::Outcome::kStopped:
       return End::kStopped;
-    case cli::LogRun::Outcome::kStartError:
+    case LogRun::Outcome::kStartError:
       return End::kStartError;
-    case cli::LogRun::Outcome::kReadError:
+    case LogRun::Outcome::kReadError:
       return End::kReadError;
-    case cli::LogRun::Outcome::kWriteError:
+    case LogRun::Outcome::kWriteError:
       return End::kWriteError;
   }
   return End::kReadError;

@@ -22,7 +22,7 @@
 #include "session/Csv_log.h"
 #include "session/Log_run.h"
 #include "session/Measurement.h"
-#include "session/Running_stats.h"
+#include "stats/Running_stats.h"
 
 namespace velqoris {
 
@@ -50,7 +50,7 @@ class Recording {
   struct Progress {
     std::int64_t written = 0;
     std::int64_t total = 0;
-    cli::RunningStats stats[2];
+    RunningStats stats[2];
     int startCommands = 0;
     std::size_t gaps = 0;
     std::string boardName;
@@ -100,7 +100,7 @@ class Recording {
   EventHost& host_;
   MeasureSettings settings_;
   std::string path_;
-  cli::CsvLog csv_;
+  CsvLog csv_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};

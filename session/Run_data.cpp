@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
-#include "status/Run_stats.h"
+#include "graph/Axis_scale.h"
+#include "stats/Run_stats.h"
 
 namespace velqoris {
 
 namespace {
 
-void ConvertSpan(const SampleBuffer& buffer, int first, int last, const CodeConverter& convert) {
+void ConvertSpan(const SampleBuffer& buffer, int first, int last, std::int32_t gain) {
   first = std::max(first, 0);
   last = std::min(last, kSampleCapacity - 1);
-  for (int i = first; i <= last; ++i) buffer.Microvolts[i] = convert(buffer.Codes[i]);
+  for (int i = first; i <= last; ++i)
+    buffer.Microvolts[i] = CodeToMicrovolts(buffer.Codes[i], gain);
 }
 
 }  // namespace
@@ -38,14 +40,14 @@ void RunData::DropData() {
   Ch1.Count = 0;
 }
 
-void RunData::ConvertAll(const CodeConverter& convert) {
-  if (fCH0Data) ConvertSpan(Ch0, 0, Ch0.Count - 1, convert);
-  if (fCH1Data) ConvertSpan(Ch1, 0, Ch1.Count - 1, convert);
+void RunData::ConvertAll() {
+  if (fCH0Data) ConvertSpan(Ch0, 0, Ch0.Count - 1, Settings.Gain);
+  if (fCH1Data) ConvertSpan(Ch1, 0, Ch1.Count - 1, Settings.Gain);
 }
 
-void RunData::ConvertRange(int first, int last, const CodeConverter& convert) {
-  if (Settings.CHSel == 0 || Settings.CHSel == 2) ConvertSpan(Ch0, first, last, convert);
-  if (Settings.CHSel == 1 || Settings.CHSel == 2) ConvertSpan(Ch1, first, last, convert);
+void RunData::ConvertRange(int first, int last) {
+  if (Settings.CHSel == 0 || Settings.CHSel == 2) ConvertSpan(Ch0, first, last, Settings.Gain);
+  if (Settings.CHSel == 1 || Settings.CHSel == 2) ConvertSpan(Ch1, first, last, Settings.Gain);
 }
 
 void RunData::CalcCodeStats() {

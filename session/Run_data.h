@@ -5,14 +5,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "records/Measure_settings.h"
 
 namespace velqoris {
-
-using CodeConverter = std::function<float(std::int32_t code)>;
 
 class RunData {
  public:
@@ -27,10 +24,10 @@ class RunData {
   bool HasData() const { return fCH0Data || fCH1Data; }
 
   // Microvolts for every held result of each channel that holds data.
-  void ConvertAll(const CodeConverter& convert);
+  void ConvertAll();
   // Microvolts for results first … last (inclusive) of the run's channel(s),
   // whatever the counts say; indices outside the arrays are left out.
-  void ConvertRange(int first, int last, const CodeConverter& convert);
+  void ConvertRange(int first, int last);
   // Means and deviations of each channel whose count is not 0; a channel
   // with count 0 keeps its earlier values.
   void CalcCodeStats();

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "session/Run_data.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
 #include "records/Measure_settings.h"
+#include "session/Run_data.h"
 
 namespace velqoris {
 
@@ -55,7 +55,7 @@ inline bool TakeLoaded(bool read, const MeasureSettings& loaded, RunData& data) 
     return false;
   }
   data.Settings = loaded;
-  data.Settings.Gain = TADC::GainFactor(data.Settings.GainSel);
+  data.Settings.Gain = DerivedGain(data.Settings.GainSel);
   const int ch = data.Settings.CHSel;
   data.fCH0Data = (ch == 0 || ch == 2) && data.Ch0.Count > 0;
   data.fCH1Data = (ch == 1 || ch == 2) && data.Ch1.Count > 0;

@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "analysis/Typical_noise.h"
-#include "session/Measurement.h"
-#include "session/Block_reader.h"
 #include "board/Ad7190.h"
+#include "session/Block_reader.h"
+#include "session/Measurement.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -89,14 +89,13 @@ void SweepRun::MeasureCell(SweepCell& cell, const std::function<bool()>& stop,
       cell.state = SweepCell::State::kNoBoard;
       return;
     }
-    run_.fBoardReady = true;
     needsConnect_ = false;
   }
   MeasureSettings& s = data_.Settings;
   s = plan_.base;
   s.spsSel = cell.spsSel;
   s.GainSel = cell.gainSel;
-  s.Gain = TADC::GainFactor(cell.gainSel);
+  s.Gain = DerivedGain(cell.gainSel);
   if (!run_.SetupBoard(cell.count)) {
     cell.state = SweepCell::State::kSetupError;
     needsConnect_ = true;
@@ -151,4 +150,4 @@ Clock::Duration SweepRun::TimeLeft() const {
   return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(seconds));
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "analysis/Noise_figures.h"
-#include "session/Run_data.h"
 #include "board/Clock.h"
 #include "board/Event_host.h"
+#include "session/Run_data.h"
 
 namespace velqoris {
 class Measurement;
 class TADC;
 }  // namespace velqoris
 
-namespace velqoris::cli {
+namespace velqoris {
 
 struct SweepCell {
   enum class State {
@@ -96,4 +96,4 @@ class SweepRun {
   bool stopped_ = false;
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -5,7 +5,7 @@
 #include "analysis/Figure_rows.h"
 #include "analysis/Typical_noise.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -222,4 +222,4 @@ std::string SweepCsvLine(const SweepPlan& plan, const SweepCell& cell) {
   return line;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -10,7 +10,7 @@
 
 #include "session/Sweep_run.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 enum class SweepTable { kMeasured, kTypical, kRatio };
 
@@ -29,4 +29,4 @@ std::string SweepCsvLine(const SweepPlan& plan, const SweepCell& cell);
 // Columns a text takes on a terminal: East Asian wide characters take two.
 std::size_t DisplayWidth(const std::string& utf8);
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

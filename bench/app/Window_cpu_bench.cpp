@@ -102,7 +102,7 @@ void BM_WindowRun4800TwoChannels(benchmark::State& state) {
     QElapsedTimer wall;
     wall.start();
     form.findChild<QPushButton*>("MeasureBtn")->click();
-    Spin(30000, [&] { return !form.Run()->fMeasuring; });
+    Spin(30000, [&] { return !form.Run()->IsMeasuring(); });
     Report(state, CpuSeconds() - cpu0, wall.nsecsElapsed() / 1e9);
     state.counters["samples"] = form.Data().Ch0.Count;
     state.counters["user_percent_of_core"] =

@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <chrono>
 
-#include "session/Measurement.h"
+#include "board/Ad7190.h"
+#include "board/Clock.h"
+#include "board/Sleeping_event_host.h"
 #include "session/Csv_log.h"
 #include "session/Held_data.h"
 #include "session/Log_run.h"
-#include "board/Sleeping_event_host.h"
-#include "board/Ad7190.h"
-#include "board/Clock.h"
+#include "session/Measurement.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris {
@@ -30,19 +30,19 @@ void BM_LogTwoChannels(benchmark::State& state) {
   for (auto _ : state) {
     ManualClock clock;
     VirtualBoard device(clock);
-    cli::SleepingEventHost host(clock, [&] { clock.Advance(std::chrono::milliseconds(1)); });
+    SleepingEventHost host(clock, [&] { clock.Advance(std::chrono::milliseconds(1)); });
     TADC board(device, host);
-    cli::HeldData held;
+    HeldData held;
     held.data.Settings.spsSel = 12;
     held.data.Settings.CHSel = 2;
-    Measurement run(board, held.data, held.Converter());
+    Measurement run(board, held.data);
     if (run.ConnectBoard() != Measurement::ConnectResult::kOk) {
       state.SkipWithError("no virtual board");
       return;
     }
-    cli::CsvLog csv;
+    CsvLog csv;
     csv.Open("/dev/null", true, true, clock.Now());
-    cli::LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+    LogRun log(run, board, held.data.Settings, clock, host, csv);
     const std::size_t before = HeapInUse();
     std::int64_t calls = 0;
     log.Run(total, {}, [&] {

@@ -38,7 +38,7 @@ void BM_RecordingCpu(benchmark::State& state) {
     SteadyClock clock;
     VirtualBoard device(clock);
     const auto pause = RecordingPause(12);
-    cli::SleepingEventHost host(clock, [pause] { std::this_thread::sleep_for(pause); });
+    SleepingEventHost host(clock, [pause] { std::this_thread::sleep_for(pause); });
     Recording recording(device, clock, host);
     MeasureSettings s;
     s.spsSel = 12;

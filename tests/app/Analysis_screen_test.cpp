@@ -18,10 +18,10 @@
 #include <chrono>
 
 #include "app/Analysis_window.h"
-#include "plots/Histogram_view.h"
 #include "app/Velqoris_main.h"
 #include "board/Clock.h"
 #include "message/Message_box.h"
+#include "plots/Histogram_view.h"
 #include "tests/support/Fake_event_host.h"
 #include "virtualboard/Signal_options.h"
 #include "virtualboard/Virtual_board.h"
@@ -91,11 +91,11 @@ TEST(AnalysisRealWindowTest, BothPagesReachTheScreen) {
   form.findChild<QComboBox*>("ComboBox3")->setCurrentIndex(2);  // both
   form.findChild<QComboBox*>("ComboBox4")->setCurrentIndex(5);  // gain 128
   form.findChild<QPushButton*>("MeasureBtn")->click();
-  for (int i = 0; i < 2000 && form.Run()->fMeasuring; ++i) {
+  for (int i = 0; i < 2000 && form.Run()->IsMeasuring(); ++i) {
     clock.Advance(std::chrono::milliseconds(20));
     form.IdleHandler();
   }
-  ASSERT_FALSE(form.Run()->fMeasuring);
+  ASSERT_FALSE(form.Run()->IsMeasuring());
 
   form.findChild<QAction*>("NoiseAnalysis1")->trigger();
   AnalysisWindow* w = form.Analysis();

@@ -93,13 +93,13 @@ TEST_F(AnalysisWindowTest, ShowsTheLibrarysFiguresOfBothChannelsAfterARunAndNoth
   EXPECT_EQ(w->Noise(0), nullptr);
   const int before = w->Computations();
   // Idle steps of the run compute nothing.
-  for (int i = 0; i < 200 && form->Run()->fMeasuring; ++i) {
+  for (int i = 0; i < 200 && form->Run()->IsMeasuring(); ++i) {
     Pass(ms(5));
-    if (form->Run()->fMeasuring) {
+    if (form->Run()->IsMeasuring()) {
       EXPECT_EQ(w->Computations(), before);
     }
   }
-  ASSERT_FALSE(form->Run()->fMeasuring);
+  ASSERT_FALSE(form->Run()->IsMeasuring());
   EXPECT_TRUE(Find<QMenu>("Analysis1")->menuAction()->isEnabled());
   EXPECT_EQ(w->Computations(), before + 1);
 
@@ -198,7 +198,7 @@ TEST_F(AnalysisWindowTest, AStoppedRunIsAnalysedAtTheCountItKeptAndAnErrorLeaves
   AnalysisWindow* w = Open();
   Choose(5, 3, 0);  // 100 sps, 1000 samples
   Press();
-  while (form->Run()->ReadCount < 137) Pass(ms(10));
+  while (form->Run()->ReadCount() < 137) Pass(ms(10));
   Press();
   const int kept = form->Data().Ch0.Count;
   ASSERT_GE(kept, 137);
@@ -246,7 +246,7 @@ TEST_F(AnalysisWindowTest, ClosingTheMainWindowDuringARunWithTheWindowOpenIsSafe
   Choose(1, 3, 2);  // a slow run, left running
   Press();
   Pass(ms(300));
-  ASSERT_TRUE(form->Run()->fMeasuring);
+  ASSERT_TRUE(form->Run()->IsMeasuring());
   form.reset();
   SUCCEED();
 }

@@ -6,6 +6,7 @@
 
 #include "status/Status_text.h"
 #include "tests/app/Window_fixture.h"
+#include "tests/support/Connect_failures.h"
 
 namespace velqoris::testing {
 namespace {
@@ -43,12 +44,12 @@ TEST_F(WindowTest, FastShortRunCompletesInTwoStepsWithoutLiveDrawing) {
 
   const QImage empty = Bitmap().copy();
   Pass(ms(12));  // 50 frames are in
-  EXPECT_EQ(form->Run()->ReadCount, 50);
+  EXPECT_EQ(form->Run()->ReadCount(), 50);
   EXPECT_EQ(PanelUtf8(2), SampleText(50, form->Data().Codes(0)[49]));
   EXPECT_EQ(Bitmap(), empty);
   EXPECT_EQ(LabelText("Label16"), "1000");  // still the empty graph's
   Pass(ms(12));
-  EXPECT_FALSE(form->Run()->fMeasuring);
+  EXPECT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(form->Data().Ch0.Count, 100);
   EXPECT_EQ(form->Data().Ch1.Count, 0);
   EXPECT_TRUE(form->Data().fCH0Data);
@@ -70,20 +71,20 @@ TEST_F(WindowTest, SlowLongRunDrawsLiveBlocksAfterEveryHundredUpToNineHundred) {
   std::vector<int> drawnAt;
   QString right = LabelText("Label16");
   QString left = LabelText("Label15");
-  for (int i = 0; i < 2000 && form->Run()->fMeasuring; ++i) {
+  for (int i = 0; i < 2000 && form->Run()->IsMeasuring(); ++i) {
     Pass(ms(100));
-    if (!form->Run()->fMeasuring) break;
+    if (!form->Run()->IsMeasuring()) break;
     if (LabelText("Label16") != right || LabelText("Label15") != left) {
       right = LabelText("Label16");
       left = LabelText("Label15");
-      drawnAt.push_back(form->Run()->ReadCount);
+      drawnAt.push_back(form->Run()->ReadCount());
       // The block shows its own sample numbers.
-      EXPECT_EQ(right.toInt(), form->Run()->ReadCount);
-      EXPECT_EQ(left.toInt(), form->Run()->ReadCount - 99);
+      EXPECT_EQ(right.toInt(), form->Run()->ReadCount());
+      EXPECT_EQ(left.toInt(), form->Run()->ReadCount() - 99);
       EXPECT_GT(CountPixels(Bitmap(), kRed), 0);
     }
   }
-  ASSERT_FALSE(form->Run()->fMeasuring);
+  ASSERT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(drawnAt, (std::vector<int>{100, 200, 300, 400, 500, 600, 700, 800, 900}));
   EXPECT_EQ(LabelText("Label15"), "1");
   EXPECT_EQ(LabelText("Label16"), "1000");
@@ -94,7 +95,7 @@ TEST_F(WindowTest, OneChannelRunOnCh1ShowsTheNewestCh1Code) {
   Choose(12, 1, 1);
   Press();
   Pass(ms(12));
-  ASSERT_EQ(form->Run()->ReadCount, 50);
+  ASSERT_EQ(form->Run()->ReadCount(), 50);
   const std::int32_t code = form->Data().Codes(1)[49];
   EXPECT_NE(code, 0);
   EXPECT_EQ(PanelUtf8(2), SampleText(50, code));
@@ -111,13 +112,13 @@ TEST_F(WindowTest, OneChannelRunOnCh1ShowsTheNewestCh1Code) {
 TEST_F(WindowTest, StopAfterNineDiscardsAndClearsTheInfoPanel) {
   Choose(1, 3, 0);
   Press();
-  while (form->Run()->ReadCount < 9) Pass(ms(100));
-  ASSERT_EQ(form->Run()->ReadCount, 9);
+  while (form->Run()->ReadCount() < 9) Pass(ms(100));
+  ASSERT_EQ(form->Run()->ReadCount(), 9);
   Press();
   EXPECT_EQ(Commands("AX"), 1);
   EXPECT_FALSE(board.IsOpen());
-  EXPECT_FALSE(form->Run()->fBoardReady);
-  EXPECT_FALSE(form->Run()->fMeasuring);
+  EXPECT_FALSE(form->Run()->IsBoardReady());
+  EXPECT_FALSE(form->Run()->IsMeasuring());
   EXPECT_FALSE(form->Data().HasData());
   EXPECT_EQ(form->Data().Ch0.Count, 0);
   EXPECT_EQ(PanelUtf8(1), "計測中止しました");
@@ -129,8 +130,8 @@ TEST_F(WindowTest, StopAfterNineDiscardsAndClearsTheInfoPanel) {
 TEST_F(WindowTest, StopAfterTenKeepsThemAndShowsTheirStatistics) {
   Choose(1, 3, 2);
   Press();
-  while (form->Run()->ReadCount < 10) Pass(ms(100));
-  ASSERT_EQ(form->Run()->ReadCount, 10);
+  while (form->Run()->ReadCount() < 10) Pass(ms(100));
+  ASSERT_EQ(form->Run()->ReadCount(), 10);
   Press();
   EXPECT_EQ(form->Data().Ch0.Count, 10);
   EXPECT_EQ(form->Data().Ch1.Count, 10);
@@ -144,7 +145,7 @@ TEST_F(WindowTest, StopAfterTenKeepsThemAndShowsTheirStatistics) {
 TEST_F(WindowTest, StopDisconnectsSoTheNextStartIdentifiesAgainWhileACompletedRunKeepsTheLink) {
   ASSERT_TRUE(Measure(12, 0, 0));
   EXPECT_TRUE(board.IsOpen());
-  EXPECT_TRUE(form->Run()->fBoardReady);
+  EXPECT_TRUE(form->Run()->IsBoardReady());
   EXPECT_EQ(Commands("U?"), 1);
   ASSERT_TRUE(Measure(12, 0, 0));
   EXPECT_EQ(Commands("U?"), 1);  // only the settings went out again
@@ -171,8 +172,8 @@ TEST_F(WindowTest, NoBoardShowsTheBoxAndTheStatus) {
   EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
   EXPECT_EQ(boxes[0].icon, dialogs::Icon::Error);
   EXPECT_EQ(PanelUtf8(0), "VELQORIS Board が見つかりませんでした");
-  EXPECT_FALSE(form->Run()->fBoardReady);
-  EXPECT_FALSE(form->Run()->fMeasuring);
+  EXPECT_FALSE(form->Run()->IsBoardReady());
+  EXPECT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(MeasureBtn()->text(), QString::fromUtf8("測定開始"));
   EXPECT_TRUE(Combo(1)->isEnabled() && MeasureBtn()->isEnabled());
   // Plugged in now, the next start works.
@@ -182,31 +183,27 @@ TEST_F(WindowTest, NoBoardShowsTheBoxAndTheStatus) {
   EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(WindowTest, AnotherBoardNameIsNotFound) {
-  board.SetBoardName("OTHERBOARD");
+class WindowConnectTest : public WindowTest,
+                          public ::testing::WithParamInterface<ConnectFailure> {};
+
+TEST_P(WindowConnectTest, TheBoxNamesTheCauseAndPanelZeroSaysNotFound) {
+  GetParam().apply(board);
   Press();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "VELQORIS が見つかりませんでした");
+  EXPECT_EQ(boxes[0].text, GetParam().boxText);
+  // Panel 0 ends on the not-found text whatever the cause.
   EXPECT_EQ(PanelUtf8(0), "VELQORIS Board が見つかりませんでした");
   EXPECT_FALSE(board.IsOpen());
-  EXPECT_FALSE(form->Run()->fBoardReady);
-  EXPECT_EQ(Commands("V?"), 0);
-}
-
-TEST_F(WindowTest, ABoardThatDoesNotAnswerIsReportedAsNoResponse) {
-  for (const char* silent : {"?", "U?", "V?"}) {
-    boxes.clear();
-    board.Faults().silentCommands = {silent};
-    Press();
-    ASSERT_EQ(boxes.size(), 1u) << silent;
-    EXPECT_EQ(boxes[0].text, "VELQORIS が応答しませんでした") << silent;
-    // Panel 0 ends on the not-found text whatever the cause.
-    EXPECT_EQ(PanelUtf8(0), "VELQORIS Board が見つかりませんでした");
-    EXPECT_FALSE(board.IsOpen());
-    EXPECT_FALSE(form->Run()->fBoardReady);
-    EXPECT_TRUE(MeasureBtn()->isEnabled());
+  EXPECT_FALSE(form->Run()->IsBoardReady());
+  EXPECT_FALSE(form->Run()->IsMeasuring());
+  EXPECT_TRUE(MeasureBtn()->isEnabled());
+  if (GetParam().result == Measurement::ConnectResult::kOtherName) {
+    EXPECT_EQ(Commands("V?"), 0);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Failures, WindowConnectTest, ::testing::ValuesIn(ConnectFailures()),
+                         ConnectFailureName);
 
 TEST_F(WindowTest, ARefusedSettingShowsOnlyTheStatusAndIdentifiesAgainNextTime) {
   Combo(4)->setCurrentIndex(4);
@@ -214,8 +211,8 @@ TEST_F(WindowTest, ARefusedSettingShowsOnlyTheStatusAndIdentifiesAgainNextTime) 
   Press();
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(PanelUtf8(0), "VELQORIS Board がエラーです");
-  EXPECT_FALSE(form->Run()->fBoardReady);
-  EXPECT_FALSE(form->Run()->fMeasuring);
+  EXPECT_FALSE(form->Run()->IsBoardReady());
+  EXPECT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(Commands("SF0480"), 0);  // nothing after the refused step
   EXPECT_TRUE(Combo(1)->isEnabled());
   board.Faults().refusedCommands.clear();
@@ -230,10 +227,10 @@ TEST_F(WindowTest, APulledCableEndsTheRunAndTheNextStartAfterPluggingInWorks) {
   Press();
   Pass(ms(300));
   board.Unplug();
-  for (int i = 0; i < 100 && form->Run()->fMeasuring; ++i) Pass(ms(100));
-  ASSERT_FALSE(form->Run()->fMeasuring);
+  for (int i = 0; i < 100 && form->Run()->IsMeasuring(); ++i) Pass(ms(100));
+  ASSERT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(PanelUtf8(2), "計測エラーで終了");
-  EXPECT_FALSE(form->Run()->fBoardReady);
+  EXPECT_FALSE(form->Run()->IsBoardReady());
   board.Plug();
   ASSERT_TRUE(Measure(12, 0, 0));
   EXPECT_TRUE(boxes.empty());
@@ -247,13 +244,13 @@ TEST_F(WindowTest, AReadErrorEndsTheRunDiscardingResultsAndKeepingTheLink) {
   Choose(1, 3, 0);
   Press();
   board.Faults().readErrorAfter = 30;
-  for (int i = 0; i < 100 && form->Run()->fMeasuring; ++i) Pass(ms(100));
-  ASSERT_FALSE(form->Run()->fMeasuring);
+  for (int i = 0; i < 100 && form->Run()->IsMeasuring(); ++i) Pass(ms(100));
+  ASSERT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(PanelUtf8(2), "計測エラーで終了");
   EXPECT_FALSE(form->Data().HasData());
   EXPECT_EQ(form->Data().Ch0.Count, 0);
   EXPECT_EQ(form->Data().Ch1.Count, 0);
-  EXPECT_TRUE(form->Run()->fBoardReady);
+  EXPECT_TRUE(form->Run()->IsBoardReady());
   EXPECT_TRUE(board.IsOpen());
   EXPECT_EQ(Commands("AX"), 1);
   EXPECT_TRUE(boxes.empty());
@@ -350,15 +347,15 @@ TEST_F(WindowTest, AStopClickDuringTheEndOfRunRedrawStopsNothing) {
   Choose(12, 0, 0);  // two steps of 50
   Press();
   Pass(ms(12));
-  ASSERT_EQ(form->Run()->ReadCount, 50);
+  ASSERT_EQ(form->Run()->ReadCount(), 50);
   // The last results arrive; the full redraw lets the queued click run.
   PostClick(MeasureBtn());
   Pass(ms(12));
   QCoreApplication::removePostedEvents(MeasureBtn());
-  ASSERT_FALSE(form->Run()->fMeasuring);
+  ASSERT_FALSE(form->Run()->IsMeasuring());
   EXPECT_EQ(Commands("AX"), 0);
   EXPECT_TRUE(board.IsOpen());
-  EXPECT_TRUE(form->Run()->fBoardReady);
+  EXPECT_TRUE(form->Run()->IsBoardReady());
   EXPECT_EQ(PanelUtf8(1), "計測終了しました");
   EXPECT_EQ(PanelUtf8(2), ExpectedCodeStats(0, form->Data().Codes(0), 100));
   EXPECT_EQ(MeasureBtn()->text(), QString::fromUtf8("測定開始"));

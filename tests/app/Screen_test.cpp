@@ -69,11 +69,11 @@ TEST(RealWindowTest, ARunShowsRedAndBlueTracesOnTheScreen) {
   int paints = 0;
   paintBox->onPaint = [&paints] { ++paints; };
   form.findChild<QPushButton*>("MeasureBtn")->click();
-  for (int i = 0; i < 1000 && form.Run()->fMeasuring; ++i) {
+  for (int i = 0; i < 1000 && form.Run()->IsMeasuring(); ++i) {
     clock.Advance(std::chrono::milliseconds(11));
     form.IdleHandler();
   }
-  ASSERT_FALSE(form.Run()->fMeasuring);
+  ASSERT_FALSE(form.Run()->IsMeasuring());
   ASSERT_TRUE(form.Data().fCH0Data && form.Data().fCH1Data);
   paints = 0;
   ASSERT_TRUE(Settle([&] { return paints > 0; }));

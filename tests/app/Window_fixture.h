@@ -114,8 +114,8 @@ class WindowTest : public ::testing::Test {
   }
   // Idle passes until the run is over; false if it was still running after maxPasses.
   bool RunToEnd(Clock::Duration dt, int maxPasses = 20000) {
-    for (int i = 0; i < maxPasses && form->Run()->fMeasuring; ++i) Pass(dt);
-    return !form->Run()->fMeasuring;
+    for (int i = 0; i < maxPasses && form->Run()->IsMeasuring(); ++i) Pass(dt);
+    return !form->Run()->IsMeasuring();
   }
   bool Measure(int spsSel, int countSel, int chSel) {
     Choose(spsSel, countSel, chSel);

@@ -33,7 +33,7 @@ TEST_F(WindowTest, StartsWithCaptionDefaultsAndNoBoardContact) {
   EXPECT_EQ(s.fCHOP_ON, 0);
   EXPECT_EQ(form->Data().Ch0.Count, 0);
   EXPECT_EQ(form->Data().Ch1.Count, 0);
-  EXPECT_FALSE(form->Run()->fBoardReady);
+  EXPECT_FALSE(form->Run()->IsBoardReady());
   EXPECT_FALSE(board.IsOpen());
   EXPECT_TRUE(board.Commands().empty());
   EXPECT_TRUE(boxes.empty());

@@ -60,7 +60,7 @@ class ChipWindowTest : public ::testing::Test {
     chip.Locked([&] { side.sent.clear(); });
     form->findChild<QPushButton*>("MeasureBtn")->click();
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (form->Run()->fMeasuring) {
+    while (form->Run()->IsMeasuring()) {
       if (std::chrono::steady_clock::now() > giveUp) return false;
       form->IdleHandler();
       std::this_thread::yield();

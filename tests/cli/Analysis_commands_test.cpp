@@ -12,14 +12,14 @@
 
 #include "analysis/Channel_analysis.h"
 #include "app/Analysis_window.h"
+#include "cli/Cli_options.h"
+#include "datafile/Myfile.h"
+#include "plots/Analysis_pictures.h"
 #include "plots/Histogram_view.h"
+#include "plots/Spectrum_view.h"
+#include "session/Held_data.h"
 #include "session/Run_data.h"
 #include "session/Run_file.h"
-#include "plots/Spectrum_view.h"
-#include "plots/Analysis_pictures.h"
-#include "cli/Cli_options.h"
-#include "session/Held_data.h"
-#include "datafile/Myfile.h"
 #include "tests/cli/Cli_process.h"
 
 namespace velqoris::testing {
@@ -227,28 +227,17 @@ TEST(CliAnalyzeTest, HistogramPictureAndFailures) {
   EXPECT_EQ(RunCli({"analyze", path, "--png", dir.Path("no/such/dir.png")}).exitCode, 5);
   EXPECT_EQ(RunCli({"analyze", dir.Path("missing.DTA")}).exitCode, 4);
   EXPECT_EQ(RunCli({"spectrum", dir.Path("missing.DTA")}).exitCode, 4);
-  const CliResult bad = RunCli({"spectrum", path, "--window", "flattop"});
-  EXPECT_EQ(bad.exitCode, 1);
-  EXPECT_TRUE(Has(bad.err, "rect, hann, blackman-harris"));
-  EXPECT_EQ(RunCli({"analyze"}).exitCode, 1);
 }
 
-TEST(CliAnalysisOptionsTest, TestSignalNeedsTheVirtualBoardAndMayRepeat) {
+TEST(CliAnalysisOptionsTest, TestSignalsOnTheVirtualBoardMayRepeat) {
   using cli::ParseCommandLine;
-  auto r = ParseCommandLine({"measure", "--sine", "1,10,0.1"});
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(Has(r.error, "--virtual"));
-  r = ParseCommandLine({"measure", "--virtual", "--sine", "0,10,0.1", "--sine=1,20,0.2,-60",
-                        "--mains", "1,60,0.01", "--analyze"});
+  auto r = ParseCommandLine({"measure", "--virtual", "--sine", "0,10,0.1", "--sine=1,20,0.2,-60",
+                             "--mains", "1,60,0.01", "--analyze"});
   ASSERT_TRUE(r.ok) << r.error;
   ASSERT_EQ(r.options.sines.size(), 2u);
   EXPECT_EQ(r.options.sines[1].channel, 1);
   EXPECT_EQ(r.options.mains.size(), 1u);
   EXPECT_TRUE(r.options.analyze);
-  r = ParseCommandLine({"measure", "--virtual", "--sine", "1,10"});
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(Has(r.error, "CH,HZ,VOLTS"));
-  EXPECT_FALSE(ParseCommandLine({"stats", "f.DTA", "--json"}).ok);
   EXPECT_TRUE(ParseCommandLine({"spectrum", "f.DTA", "--window=rect"}).ok);
 }
 
@@ -275,15 +264,14 @@ TEST(CliMeasureAnalyzeTest, VirtualSineEndToEnd) {
 
 // Where channel i's view lies in a picture, below its title line.
 QRect PanelRect(int i) {
-  return QRect(0, i * (cli::kTitleHeight + cli::kPanelHeight) + cli::kTitleHeight, cli::kPanelWidth,
-               cli::kPanelHeight);
+  return QRect(0, i * (kTitleHeight + kPanelHeight) + kTitleHeight, kPanelWidth, kPanelHeight);
 }
 
 // The view at the pictures' size; fixed, since grabbing lays its window out.
 QImage Grab(QWidget& view) {
-  view.setFixedSize(cli::kPanelWidth, cli::kPanelHeight);
+  view.setFixedSize(kPanelWidth, kPanelHeight);
   const QImage image = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
-  EXPECT_EQ(image.size(), QSize(cli::kPanelWidth, cli::kPanelHeight));
+  EXPECT_EQ(image.size(), QSize(kPanelWidth, kPanelHeight));
   return image;
 }
 
@@ -300,7 +288,7 @@ int CountColour(const QImage& image, QRgb colour) {
 TEST(CliPicturesTest, EachPanelIsTheAnalysisWindowsViewOfItsChannel) {
   TempDir dir;
   const auto path = Save(dir, "both.DTA", 2, 1000, Noisy);
-  cli::HeldData held;
+  HeldData held;
   ASSERT_TRUE(held.Load(path));
   AnalysisWindow window(held.data, nullptr);
   for (const bool volt : {false, true}) {
@@ -338,7 +326,7 @@ TEST(CliPicturesTest, EachPanelIsTheAnalysisWindowsViewOfItsChannel) {
     EXPECT_EQ(picture.copy(PanelRect(ch)), shown) << "spectrum, CH" << ch;
   }
   // The title line names the channel's settings above its panel.
-  EXPECT_GT(CountColour(picture.copy(0, 0, 760, cli::kTitleHeight), qRgb(0, 0, 0)), 100);
+  EXPECT_GT(CountColour(picture.copy(0, 0, 760, kTitleHeight), qRgb(0, 0, 0)), 100);
 }
 
 }  // namespace

@@ -13,14 +13,14 @@
 #include <fstream>
 #include <random>
 
-#include "session/Run_data.h"
-#include "session/Run_file.h"
-#include "plots/Window_font.h"
-#include "plots/Graph_area.h"
 #include "datafile/Myfile.h"
 #include "graph/Axis_scale.h"
 #include "graph/Graph_2ch.h"
 #include "graph/Paint_box.h"
+#include "plots/Graph_area.h"
+#include "plots/Window_font.h"
+#include "session/Run_data.h"
+#include "session/Run_file.h"
 #include "tests/cli/Cli_process.h"
 
 namespace velqoris::testing {
@@ -144,7 +144,7 @@ Drawn WindowBitmap(const std::string& path, bool voltMode) {
   TmyFile file([](const std::string&) { return false; });
   EXPECT_TRUE(LoadRun(file, path, data));
   TAxisScale scale(data.Ch0, data.Ch1, data.Settings);
-  data.ConvertAll([&](std::int32_t c) { return scale.CodeToMicrovolts(c); });
+  data.ConvertAll();
   QWidget parent;
   parent.setFont(WindowFont());
   TPaintBox box(&parent);
@@ -237,7 +237,7 @@ TEST(CliPlotTest, AFileWithoutSamplesGivesTheWindowsEmptyGraph) {
     // The empty graph as the window draws it at the first idle pass, here.
     RunData data;
     data.Settings.Gain = 128;
-    cli::GraphArea area;
+    GraphArea area;
     TGraph_2CH graph(area.PaintBox(), data.Ch0, data.Ch1, data.Settings, area.YLabels(),
                      area.XLabels());
     graph.DrawEmpty(volt);

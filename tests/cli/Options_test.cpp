@@ -1,7 +1,12 @@
 // The command line: the window's defaults, the choice lists, and clear usage errors.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <vector>
+
 #include "cli/Cli_options.h"
+#include "tests/cli/Cli_process.h"
 
 namespace velqoris::cli {
 namespace {
@@ -51,53 +56,78 @@ TEST(CliOptionsTest, EveryValueBecomesItsListIndex) {
   }
 }
 
-TEST(CliOptionsTest, AValueOutsideItsListNamesTheAllowedValues) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string allowed;
-  };
-  const std::vector<Case> cases = {
-      {{"measure", "--rate", "7"}, "5, 10, 20, 50, 60, 100, 200, 400, 800, 960, 1200, 2400, 4800"},
-      {{"measure", "--rate", "010"}, "5, 10, 20"},  // only the exact text of a choice
-      {{"measure", "--count", "300"}, "100, 200, 500, 1000, 2000, 5000, 10000"},
-      {{"measure", "--channel", "3"}, "0 (CH0), 1 (CH1), 2 (CH0 + CH1)"},
-      {{"measure", "--gain", "2"}, "1, 8, 16, 32, 64, 128"},
-      {{"measure", "--filter", "SINC4"}, "sinc3, sinc4"},
-      {{"measure", "--buffer", "yes"}, "on, off"},
-      {{"measure", "--chop", ""}, "on, off"},
-  };
-  for (const Case& c : cases) {
-    const ParseResult r = Parse(c.args);
-    EXPECT_FALSE(r.ok) << c.args[1];
-    EXPECT_NE(r.error.find("選べる値: " + c.allowed), std::string::npos) << r.error;
-  }
+// Every usage error, parsed and then given to the tool itself: the parser
+// refuses it with a text naming what is wrong (and the allowed values where
+// there is a list), and the tool exits with 1, that text and its usage on
+// the error stream, and nothing on the output.
+struct UsageError {
+  std::vector<std::string> args;
+  std::string says;  // part of the error text; empty when any text will do
+};
+
+class UsageErrorTest : public ::testing::TestWithParam<UsageError> {};
+
+TEST_P(UsageErrorTest, RefusedWithItsTextAndExitOne) {
+  const UsageError& c = GetParam();
+  const ParseResult parsed = Parse(c.args);
+  EXPECT_FALSE(parsed.ok);
+  EXPECT_FALSE(parsed.error.empty());
+  EXPECT_NE(parsed.error.find(c.says), std::string::npos) << parsed.error;
+
+  const testing::CliResult run = testing::RunCli(c.args);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("使い方:"), std::string::npos) << run.err;
 }
 
-TEST(CliOptionsTest, MisusedCommandsAndOptionsAreUsageErrors) {
-  const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"measur"},
-      {"measure", "--rate"},  // value missing
-      {"measure", "--rate", "10", "--rate", "20"},
-      {"measure", "--png", "x.png"},           // another command's option
-      {"measure", "file.DTA"},                 // measure takes no file
-      {"measure", "--volt=1"},                 // a flag takes no value
-      {"measure", "--virtual-fault", "open"},  // only with --virtual
-      {"measure", "--virtual", "--virtual-fault", "melt"},
-      {"measure", "--out="},
-      {"stats"},
-      {"stats", "a.DTA", "b.DTA"},
-      {"stats", "a.DTA", "--force"},
-      {"plot", "a.DTA"},    // --png missing
-      {"export", "a.DTA"},  // --csv missing
-      {"export", "a.DTA", "--csv", "x.csv", "--volt"},
-  };
-  for (const auto& args : bad) {
-    const ParseResult r = Parse(args);
-    EXPECT_FALSE(r.ok) << (args.empty() ? "(none)" : args.back());
-    EXPECT_FALSE(r.error.empty());
+const UsageError kUsageErrors[] = {
+    // A value outside its list names the allowed values.
+    {{"measure", "--rate", "7"},
+     "選べる値: 5, 10, 20, 50, 60, 100, 200, 400, 800, 960, 1200, 2400, 4800"},
+    {{"measure", "--rate", "010"}, "選べる値: 5, 10, 20"},  // only the exact text of a choice
+    {{"measure", "--count", "300"}, "選べる値: 100, 200, 500, 1000, 2000, 5000, 10000"},
+    {{"measure", "--virtual", "--count", "150"}, "選べる値: 100, 200, 500, 1000, 2000, 5000"},
+    {{"measure", "--channel", "3"}, "選べる値: 0 (CH0), 1 (CH1), 2 (CH0 + CH1)"},
+    {{"measure", "--gain", "2"}, "選べる値: 1, 8, 16, 32, 64, 128"},
+    {{"measure", "--filter", "SINC4"}, "選べる値: sinc3, sinc4"},
+    {{"measure", "--buffer", "yes"}, "選べる値: on, off"},
+    {{"measure", "--chop", ""}, "選べる値: on, off"},
+    {{"spectrum", "f.DTA", "--window", "flattop"}, "rect, hann, blackman-harris"},
+    // Misused commands and options.
+    {{}, ""},
+    {{"measur"}, ""},
+    {{"calibrate"}, ""},
+    {{"measure", "--rate"}, ""},  // value missing
+    {{"measure", "--rate", "10", "--rate", "20"}, ""},
+    {{"measure", "--png", "x.png"}, ""},           // another command's option
+    {{"measure", "file.DTA"}, ""},                 // measure takes no file
+    {{"measure", "--volt=1"}, ""},                 // a flag takes no value
+    {{"measure", "--virtual-fault", "open"}, ""},  // only with --virtual
+    {{"measure", "--virtual", "--virtual-fault", "melt"}, ""},
+    {{"measure", "--out="}, ""},
+    {{"measure", "--sine", "1,10,0.1"}, "--virtual"},  // test signals only on the virtual board
+    {{"measure", "--virtual", "--sine", "1,10"}, "CH,HZ,VOLTS"},
+    {{"stats"}, ""},
+    {{"stats", "a.DTA", "b.DTA"}, ""},
+    {{"stats", "a.DTA", "--force"}, ""},
+    {{"stats", "f.DTA", "--json"}, ""},
+    {{"plot", "a.DTA"}, ""},    // --png missing
+    {{"export", "a.DTA"}, ""},  // --csv missing
+    {{"export", "a.DTA", "--csv", "x.csv", "--volt"}, ""},
+    {{"analyze"}, ""},
+};
+
+std::string UsageErrorName(const ::testing::TestParamInfo<UsageError>& info) {
+  std::string name = std::to_string(info.index);
+  for (const std::string& arg : info.param.args) {
+    name += '_';
+    for (const char c : arg) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   }
+  return name;
 }
+
+INSTANTIATE_TEST_SUITE_P(Cli, UsageErrorTest, ::testing::ValuesIn(kUsageErrors), UsageErrorName);
 
 TEST(CliOptionsTest, FileCommandsTakeTheirFileAndOutputs) {
   ParseResult r = Parse({"plot", "--volt", "in.DTA", "--png", "out.png"});

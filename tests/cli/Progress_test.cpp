@@ -1,12 +1,11 @@
-// The run's progress output and the sleeping event host, on a manual clock.
+// The run's progress output, on a manual clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <sstream>
 
-#include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
 #include "board/Clock.h"
+#include "cli/Progress_meter.h"
 
 namespace velqoris::cli {
 namespace {
@@ -43,41 +42,6 @@ TEST(ProgressMeterTest, ATerminalGetsABarRedrawnInPlace) {
   EXPECT_NE(text.find("[" + std::string(40, '#') + "] 1000/1000"), std::string::npos);
   EXPECT_EQ(text.back(), '\n');
   EXPECT_EQ(text.find('\n'), text.size() - 1);  // one line, ended once
-}
-
-TEST(SleepingEventHostTest, TheTimerFiresOnThePassThatReachesItsTime) {
-  ManualClock clock;
-  int pauses = 0;
-  SleepingEventHost host(clock, [&] {
-    clock.Advance(milliseconds(10));
-    ++pauses;
-  });
-  int fired = 0;
-  host.ArmTimer(100, [&] { ++fired; });
-  for (int i = 0; i < 9; ++i) host.ProcessEvents();
-  EXPECT_EQ(fired, 0);
-  host.ProcessEvents();
-  EXPECT_EQ(fired, 1);
-  host.ProcessEvents();
-  EXPECT_EQ(fired, 1);    // one-shot
-  EXPECT_EQ(pauses, 11);  // every pass pauses, so a wait never spins
-
-  host.ArmTimer(20, [&] { ++fired; });
-  host.DisarmTimer();
-  for (int i = 0; i < 5; ++i) host.ProcessEvents();
-  EXPECT_EQ(fired, 1);
-}
-
-TEST(SleepingEventHostTest, TheCallbackMayArmTheTimerAgain) {
-  ManualClock clock;
-  SleepingEventHost host(clock, [&] { clock.Advance(milliseconds(5)); });
-  int fired = 0;
-  std::function<void()> again = [&] {
-    if (++fired < 3) host.ArmTimer(5, again);
-  };
-  host.ArmTimer(5, again);
-  for (int i = 0; i < 10; ++i) host.ProcessEvents();
-  EXPECT_EQ(fired, 3);
 }
 
 }  // namespace

@@ -12,10 +12,6 @@
 namespace velqoris::testing {
 namespace {
 
-using cli::SweepCell;
-using cli::SweepPlan;
-using cli::SweepRun;
-
 constexpr int k4800 = 12;
 constexpr int kGain8 = 1, kGain128 = 5;
 
@@ -55,7 +51,7 @@ TEST_F(SweepRunTest, ThePictureMarksEveryFigureEvenALoneOne) {
     SweepRun sweep(run, held.data, board, clock, host, plan);
     ASSERT_TRUE(sweep.Run({}, {}, {}, {}));
     ASSERT_EQ(sweep.Cell(0, 0).state, SweepCell::State::kSetupError);
-    typicalOnly = SeriesPixels(cli::SweepPicture(sweep));
+    typicalOnly = SeriesPixels(SweepPicture(sweep));
     EXPECT_GT(typicalOnly, 2 * 20) << "a marker for each gain's typical figure";
   }
   {
@@ -64,7 +60,7 @@ TEST_F(SweepRunTest, ThePictureMarksEveryFigureEvenALoneOne) {
     ASSERT_TRUE(sweep.Run({}, {}, {}, {}));
     ASSERT_EQ(sweep.Cell(0, 1).state, SweepCell::State::kDone);
     // The measured dots come on top.
-    EXPECT_GT(SeriesPixels(cli::SweepPicture(sweep)), typicalOnly + 2 * 20);
+    EXPECT_GT(SeriesPixels(SweepPicture(sweep)), typicalOnly + 2 * 20);
   }
 }
 

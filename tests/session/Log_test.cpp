@@ -1,6 +1,5 @@
 // The log's parts on virtual time: long two-channel logs streamed whole and
-// in order, a cut or stopped log, chained start commands, and the running
-// statistics against a two-pass computation.
+// in order, a cut or stopped log, chained start commands.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,15 +11,12 @@
 
 #include "session/Csv_log.h"
 #include "session/Log_run.h"
-#include "session/Running_stats.h"
-#include "tests/support/Temp_files.h"
+#include "stats/Running_stats.h"
 #include "tests/session/Long_run_fixture.h"
+#include "tests/support/Temp_files.h"
 
 namespace velqoris::testing {
 namespace {
-
-using cli::CsvLog;
-using cli::LogRun;
 
 constexpr int k4800 = 12;
 
@@ -75,7 +71,7 @@ TEST_F(LogRunTest, TwoHundredThousandPairsArriveWholeInOrderWithFlatMemory) {
   Connect(k4800, 2);
   const std::string path = dir.Path("log.csv");
   ASSERT_TRUE(csv.Open(path, true, true, clock.Now()));
-  LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+  LogRun log(run, board, held.data.Settings, clock, host, csv);
   ASSERT_EQ(log.Run(200000, {}, {}), LogRun::Outcome::kComplete);
   ASSERT_TRUE(csv.Close());
 
@@ -90,14 +86,16 @@ TEST_F(LogRunTest, TwoHundredThousandPairsArriveWholeInOrderWithFlatMemory) {
   EXPECT_EQ(f.header, "sample,time_s,ch0_code,ch0_uV,ch1_code,ch1_uV");
   ASSERT_EQ(f.rows.size(), 200000u);
   EXPECT_TRUE(f.notes.empty());
-  cli::RunningStats check0;
+  RunningStats check0;
   double sum1 = 0;
   for (std::size_t i = 0; i < f.rows.size(); ++i) {
     const Row& r = f.rows[i];
     ASSERT_EQ(r.sample, static_cast<long long>(i) + 1);
     ASSERT_NEAR(r.seconds, static_cast<double>(i) / 4800.0, 1e-6);
-    ASSERT_EQ(static_cast<float>(r.uv0), held.Converter()(static_cast<std::int32_t>(r.code0)));
-    ASSERT_EQ(static_cast<float>(r.uv1), held.Converter()(static_cast<std::int32_t>(r.code1)));
+    ASSERT_EQ(static_cast<float>(r.uv0),
+              CodeToMicrovolts(static_cast<std::int32_t>(r.code0), held.data.Settings.Gain));
+    ASSERT_EQ(static_cast<float>(r.uv1),
+              CodeToMicrovolts(static_cast<std::int32_t>(r.code1), held.data.Settings.Gain));
     check0.Add(static_cast<std::int32_t>(r.code0));
     sum1 += static_cast<double>(r.code1);
   }
@@ -113,7 +111,7 @@ TEST_F(LogRunTest, AtAnyMomentTheFileHoldsWholeRowsUpToTheLastSecond) {
   Connect(k4800, 2);
   const std::string path = dir.Path("cut.csv");
   ASSERT_TRUE(csv.Open(path, true, true, clock.Now()));
-  LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+  LogRun log(run, board, held.data.Settings, clock, host, csv);
   // (time, results written) after each block, to know what a second ago was.
   std::vector<std::pair<Clock::Duration, std::int64_t>> history;
   int looks = 0;
@@ -141,7 +139,7 @@ TEST_F(LogRunTest, APulledCableEndsTheLogWithEveryRowReadSoFar) {
   Connect(k4800, 0);
   const std::string path = dir.Path("pulled.csv");
   ASSERT_TRUE(csv.Open(path, true, false, clock.Now()));
-  LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+  LogRun log(run, board, held.data.Settings, clock, host, csv);
   const auto progress = [&] {
     if (log.Written() >= 10000) device.Unplug();
   };
@@ -157,7 +155,7 @@ TEST_F(LogRunTest, AStopSendsTheStopCommandAndKeepsEveryRow) {
   Connect(k4800, 1);
   const std::string path = dir.Path("stop.csv");
   ASSERT_TRUE(csv.Open(path, false, true, clock.Now()));
-  LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+  LogRun log(run, board, held.data.Settings, clock, host, csv);
   EXPECT_EQ(log.Run(48000, [&] { return log.Written() >= 12345; }, {}), LogRun::Outcome::kStopped);
   ASSERT_TRUE(csv.Close());
   EXPECT_EQ(device.Commands().back(), "AX");
@@ -179,7 +177,7 @@ TEST_F(LogRunTest, ALongLogChainsStartCommandsAndNotesTheGaps) {
   Connect(k4800, 0);
   const std::string path = dir.Path("chain.csv");
   ASSERT_TRUE(csv.Open(path, true, false, clock.Now()));
-  LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+  LogRun log(run, board, held.data.Settings, clock, host, csv);
   log.SetSegmentLimit(1000);
   ASSERT_EQ(log.Run(2500, {}, {}), LogRun::Outcome::kComplete);
   ASSERT_TRUE(csv.Close());
@@ -215,7 +213,7 @@ TEST_F(LogRunTest, ALongLogChainsStartCommandsAndNotesTheGaps) {
 TEST_F(LogRunTest, PastOneStartCommandTheLogGoesOnWithASecond) {
   Connect(k4800, 0);
   ASSERT_TRUE(csv.Open("/dev/null", true, false, clock.Now()));
-  LogRun log(run, board, held.data.Settings, held.Converter(), clock, host, csv);
+  LogRun log(run, board, held.data.Settings, clock, host, csv);
   ASSERT_EQ(log.Run(1048575 + 4800, {}, {}), LogRun::Outcome::kComplete);
   EXPECT_EQ(log.StartCommands(), 2);
   EXPECT_EQ(log.Stats(0).Count(), 1048575 + 4800);
@@ -226,29 +224,6 @@ TEST_F(LogRunTest, PastOneStartCommandTheLogGoesOnWithASecond) {
   EXPECT_EQ(starts, (std::vector<std::string>{"A0FFFFF", "A0012C0"}));
   ASSERT_EQ(log.Gaps().size(), 1u);
   EXPECT_LT(log.Gaps()[0], 0.02);
-}
-
-TEST(RunningStatsTest, StaysExactFarFromZeroWhereSummingSquaresCancels) {
-  cli::RunningStats st;
-  for (int i = 0; i < 1000000; ++i) st.Add(16777214 + (i % 2));
-  EXPECT_EQ(st.Count(), 1000000);
-  EXPECT_DOUBLE_EQ(st.Mean(), 16777214.5);
-  EXPECT_NEAR(st.Deviation(), 0.5, 1e-9);
-  EXPECT_EQ(st.Max(), 16777215);
-  EXPECT_EQ(st.Min(), 16777214);
-}
-
-TEST(RunningStatsTest, FewResultsAndNegativeCodes) {
-  cli::RunningStats st;
-  EXPECT_EQ(st.Count(), 0);
-  EXPECT_EQ(st.Deviation(), 0.0);
-  st.Add(-5);
-  EXPECT_EQ(st.Max(), -5);
-  EXPECT_EQ(st.Min(), -5);
-  EXPECT_EQ(st.Deviation(), 0.0);
-  st.Add(3);  // population form: sqrt(((−5+1)² + (3+1)²) / 2) = 4
-  EXPECT_DOUBLE_EQ(st.Mean(), -1.0);
-  EXPECT_DOUBLE_EQ(st.Deviation(), 4.0);
 }
 
 TEST(CsvLogTest, AFileThatCannotBeWrittenIsReported) {

@@ -7,10 +7,10 @@
 
 #include <chrono>
 
-#include "session/Measurement.h"
-#include "session/Held_data.h"
 #include "board/Ad7190.h"
 #include "board/Clock.h"
+#include "session/Held_data.h"
+#include "session/Measurement.h"
 #include "tests/support/Fake_event_host.h"
 #include "virtualboard/Virtual_board.h"
 
@@ -23,7 +23,7 @@ class LongRunTest : public ::testing::Test {
     s.spsSel = spsSel;
     s.CHSel = chSel;
     s.GainSel = gainSel;
-    s.Gain = TADC::GainFactor(gainSel);
+    s.Gain = DerivedGain(gainSel);
     ASSERT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kOk);
   }
 
@@ -32,8 +32,8 @@ class LongRunTest : public ::testing::Test {
   // Each idle pass of the run is 1 ms of virtual time.
   FakeEventHost host{clock, std::chrono::milliseconds(1)};
   TADC board{device, host};
-  cli::HeldData held;
-  Measurement run{board, held.data, held.Converter()};
+  HeldData held;
+  Measurement run{board, held.data};
 };
 
 }  // namespace velqoris::testing

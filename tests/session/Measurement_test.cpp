@@ -1,18 +1,22 @@
 // The window-free run class, as the command-line tool uses it.
 #include <gtest/gtest.h>
 
-#include "session/Measurement.h"
 #include "board/Ad7190.h"
+#include "session/Measurement.h"
+#include "tests/support/Connect_failures.h"
 #include "tests/support/Fake_event_host.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris::testing {
 namespace {
 
+// Microvolts at gain 1, worked out apart from the program's conversion.
+float Microvolts(std::int32_t code) {
+  return static_cast<float>((code - 8388608.0) * 2500000.0 / 8388607.0);
+}
+
 class MeasurementTest : public ::testing::Test {
  protected:
-  MeasurementTest() : run(adc, data, [](std::int32_t code) { return code * 0.5f; }) {}
-
   Measurement::StepResult StepAfter(std::chrono::milliseconds dt) {
     clock.Advance(dt);
     return run.MeasureStep();
@@ -32,28 +36,27 @@ class MeasurementTest : public ::testing::Test {
   FakeEventHost host{clock, std::chrono::microseconds(100)};
   TADC adc{board, host};
   RunData data;
-  Measurement run;
+  Measurement run{adc, data};
 };
 
-TEST_F(MeasurementTest, ConnectReportsEachKindOfFailureAndLeavesTheLinkClosed) {
-  board.Faults().openFails = true;
-  EXPECT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kNotFound);
-  board.Faults().openFails = false;
-  board.Faults().silentCommands = {"?"};
-  EXPECT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kNoResponse);
+class MeasurementConnectTest : public MeasurementTest,
+                               public ::testing::WithParamInterface<ConnectFailure> {};
+
+TEST_P(MeasurementConnectTest, EachFailureIsReportedAndLeavesTheLinkClosed) {
+  GetParam().apply(board);
+  EXPECT_EQ(run.ConnectBoard(), GetParam().result);
   EXPECT_FALSE(board.IsOpen());
-  board.Faults().silentCommands.clear();
-  board.Faults().versionFails = true;
-  EXPECT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kNoResponse);
-  EXPECT_FALSE(board.IsOpen());
-  board.Faults().versionFails = false;
-  board.SetBoardName("velqoris");  // the comparison is case-sensitive
-  EXPECT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kOtherName);
-  EXPECT_FALSE(board.IsOpen());
-  board.SetBoardName("VELQORIS");
+  EXPECT_FALSE(run.IsBoardReady());
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, MeasurementConnectTest, ::testing::ValuesIn(ConnectFailures()),
+                         ConnectFailureName);
+
+TEST_F(MeasurementTest, ConnectIdentifiesTheBoard) {
   EXPECT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kOk);
-  EXPECT_EQ(run.BoardName, "VELQORIS");
-  EXPECT_EQ(run.BoardVersion, "1.00");
+  EXPECT_TRUE(run.IsBoardReady());
+  EXPECT_EQ(run.BoardName(), "VELQORIS");
+  EXPECT_EQ(run.BoardVersion(), "1.00");
   EXPECT_TRUE(board.IsOpen());
 }
 
@@ -67,7 +70,7 @@ TEST_F(MeasurementTest, SetupSendsTheSettingsInOrderThenStarts) {
   ASSERT_GE(c.size(), 6u);
   const std::vector<std::string> tail(c.end() - 6, c.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"S3", "SB1", "SC1", "SG5", "SF0960", "A202710"}));
-  EXPECT_EQ(run.TargetCount, 10000);
+  EXPECT_EQ(run.TargetCount(), 10000);
 }
 
 TEST_F(MeasurementTest, ASelectionOutsideItsListIsNeverSent) {
@@ -96,12 +99,12 @@ TEST_F(MeasurementTest, StepsCollectWholeBlocksAndCompleteExactly) {
   do {
     r = StepAfter(std::chrono::milliseconds(10));
     if (r == Measurement::StepResult::kProgress) {
-      EXPECT_EQ(run.ReadCount % 20, 0);
+      EXPECT_EQ(run.ReadCount() % 20, 0);
     }
     ++steps;
   } while (r != Measurement::StepResult::kComplete && steps < 100);
   EXPECT_EQ(r, Measurement::StepResult::kComplete);
-  EXPECT_EQ(run.ReadCount, 100);
+  EXPECT_EQ(run.ReadCount(), 100);
   EXPECT_EQ(data.Ch0.Count, 100);
   EXPECT_EQ(data.Ch1.Count, 100);
   EXPECT_EQ(run.MeasureStep(), Measurement::StepResult::kIdle);
@@ -110,26 +113,26 @@ TEST_F(MeasurementTest, StepsCollectWholeBlocksAndCompleteExactly) {
   EXPECT_EQ(data.Codes(1)[100], 0);
   run.ConvertAll();
   run.CalcStats();
-  EXPECT_FLOAT_EQ(data.Ch1.Microvolts[99], data.Ch1.Codes[99] * 0.5f);
+  EXPECT_FLOAT_EQ(data.Ch1.Microvolts[99], Microvolts(data.Ch1.Codes[99]));
   EXPECT_GT(data.CodeMeanCH0, 0);
 }
 
 TEST_F(MeasurementTest, LiveBlocksOnlyForSlowLongRunsAndOneAtATime) {
   ASSERT_TRUE(Start(6, 3, 1));  // 200 sps, 1000: 2 per step, live
   int first = -1, last = -1;
-  while (run.ReadCount < 250) StepAfter(std::chrono::milliseconds(10));
+  while (run.ReadCount() < 250) StepAfter(std::chrono::milliseconds(10));
   EXPECT_TRUE(run.NextLiveBlock(first, last));
   EXPECT_EQ(first, 0);
   EXPECT_EQ(last, 99);
   EXPECT_TRUE(run.NextLiveBlock(first, last));
   EXPECT_EQ(first, 100);
   EXPECT_FALSE(run.NextLiveBlock(first, last));
-  EXPECT_FLOAT_EQ(data.Ch1.Microvolts[150], data.Ch1.Codes[150] * 0.5f);
+  EXPECT_FLOAT_EQ(data.Ch1.Microvolts[150], Microvolts(data.Ch1.Codes[150]));
   EXPECT_FLOAT_EQ(data.Ch0.Microvolts[150], 0.0f);  // not the run's channel
   run.StopRun();
 
   ASSERT_TRUE(Start(7, 3, 0));  // 400 sps: too fast to draw live
-  while (run.ReadCount < 200) StepAfter(std::chrono::milliseconds(20));
+  while (run.ReadCount() < 200) StepAfter(std::chrono::milliseconds(20));
   EXPECT_FALSE(run.NextLiveBlock(first, last));
 }
 
@@ -150,19 +153,19 @@ TEST_F(MeasurementTest, AStalledStreamWaitsUntilStopped) {
   board.Faults().stallAfter = 12;
   ASSERT_TRUE(Start(1, 3, 0));
   for (int i = 0; i < 50; ++i) StepAfter(std::chrono::milliseconds(100));
-  EXPECT_TRUE(run.fMeasuring);
-  EXPECT_EQ(run.ReadCount, 12);
+  EXPECT_TRUE(run.IsMeasuring());
+  EXPECT_EQ(run.ReadCount(), 12);
   EXPECT_TRUE(run.StopRun());
   EXPECT_EQ(data.Ch0.Count, 12);
   EXPECT_FALSE(board.IsOpen());
-  EXPECT_FALSE(run.fBoardReady);
+  EXPECT_FALSE(run.IsBoardReady());
 }
 
 TEST_F(MeasurementTest, AFrameWithoutItsCrEndsTheRunWithAnError) {
   board.Faults().lfFrame = 5;
   ASSERT_TRUE(Start(1, 3, 2));
   Measurement::StepResult r{};
-  for (int i = 0; i < 20 && run.fMeasuring; ++i) r = StepAfter(std::chrono::milliseconds(100));
+  for (int i = 0; i < 20 && run.IsMeasuring(); ++i) r = StepAfter(std::chrono::milliseconds(100));
   EXPECT_EQ(r, Measurement::StepResult::kError);
   EXPECT_FALSE(data.HasData());
   EXPECT_EQ(board.Commands().back(), "AX");

@@ -15,11 +15,6 @@
 namespace velqoris::testing {
 namespace {
 
-using cli::SweepCell;
-using cli::SweepPlan;
-using cli::SweepRun;
-using cli::SweepTable;
-
 constexpr int k400 = 7, k1200 = 10, k4800 = 12;
 constexpr int kGain8 = 1, kGain32 = 3, kGain128 = 5;
 
@@ -73,14 +68,14 @@ TEST_F(SweepRunTest, ASmallGridFollowsTheTypicalTableRowByRow) {
     }
   }
   // The published anchors of the converter: 4800 sps at gain 128 is 127.5 nV, 15.5 bits.
-  EXPECT_EQ(cli::SweepCellText(sweep.Cell(0, 2), SweepTable::kTypical), "127.5 (15.5)");
-  const std::string row = cli::SweepTableRow(sweep, 0, SweepTable::kMeasured);
+  EXPECT_EQ(SweepCellText(sweep.Cell(0, 2), SweepTable::kTypical), "127.5 (15.5)");
+  const std::string row = SweepTableRow(sweep, 0, SweepTable::kMeasured);
   EXPECT_EQ(row.rfind("              4800 |", 0), 0u) << row;
-  EXPECT_TRUE(Has(row, cli::SweepCellText(sweep.Cell(0, 1), SweepTable::kMeasured)));
+  EXPECT_TRUE(Has(row, SweepCellText(sweep.Cell(0, 1), SweepTable::kMeasured)));
   // Every row is as wide as the head: the columns line up under the gains.
-  const auto head = cli::SweepTableHead(sweep.Plan(), SweepTable::kMeasured);
-  EXPECT_EQ(cli::DisplayWidth(head[1]), cli::DisplayWidth(row));
-  EXPECT_EQ(cli::DisplayWidth(head[2]), cli::DisplayWidth(row));
+  const auto head = SweepTableHead(sweep.Plan(), SweepTable::kMeasured);
+  EXPECT_EQ(DisplayWidth(head[1]), DisplayWidth(row));
+  EXPECT_EQ(DisplayWidth(head[2]), DisplayWidth(row));
 }
 
 TEST_F(SweepRunTest, FailingSettingsAreMarkedAndTheSweepGoesOn) {
@@ -103,15 +98,15 @@ TEST_F(SweepRunTest, FailingSettingsAreMarkedAndTheSweepGoesOn) {
       SCOPED_TRACE(std::to_string(r) + "," + std::to_string(g));
       if (g == 1) {
         EXPECT_EQ(c.state, SweepCell::State::kSetupError);
-        EXPECT_EQ(cli::SweepCellText(c, SweepTable::kMeasured), "設定エラー");
+        EXPECT_EQ(SweepCellText(c, SweepTable::kMeasured), "設定エラー");
         // The typical figure is there all the same.
-        EXPECT_NE(cli::SweepCellText(c, SweepTable::kTypical), "—");
+        EXPECT_NE(SweepCellText(c, SweepTable::kTypical), "—");
       } else if (&c == badFrame) {
         EXPECT_EQ(c.state, SweepCell::State::kReadError);
-        EXPECT_EQ(cli::SweepCellText(c, SweepTable::kMeasured), "計測エラー");
+        EXPECT_EQ(SweepCellText(c, SweepTable::kMeasured), "計測エラー");
       } else if (&c == stalled) {
         EXPECT_EQ(c.state, SweepCell::State::kNoResults);
-        EXPECT_EQ(cli::SweepCellText(c, SweepTable::kRatio), "データなし");
+        EXPECT_EQ(SweepCellText(c, SweepTable::kRatio), "データなし");
       } else {
         EXPECT_EQ(c.state, SweepCell::State::kDone);
         EXPECT_TRUE(c.figures.rmsNanovolts.has_value());
@@ -123,7 +118,7 @@ TEST_F(SweepRunTest, FailingSettingsAreMarkedAndTheSweepGoesOn) {
   int identifications = 0;
   for (const std::string& c : device.Commands()) identifications += c == "U?" ? 1 : 0;
   EXPECT_EQ(identifications, 1 + 4);
-  const std::string csv = cli::SweepCsvLine(sweep.Plan(), sweep.Cell(1, 0));
+  const std::string csv = SweepCsvLine(sweep.Plan(), sweep.Cell(1, 0));
   EXPECT_EQ(csv.rfind("1200,8,0,sinc4,off,off,500,read_error,,", 0), 0u) << csv;
 }
 
@@ -137,7 +132,7 @@ TEST_F(SweepRunTest, AStopKeepsTheCellsMeasuredSoFar) {
   EXPECT_EQ(sweep.Cell(1, 1).state, SweepCell::State::kStopped);
   EXPECT_EQ(sweep.Cell(1, 2).state, SweepCell::State::kNotRun);
   EXPECT_EQ(sweep.Cell(2, 0).state, SweepCell::State::kNotRun);
-  const std::string row = cli::SweepTableRow(sweep, 1, SweepTable::kMeasured);
+  const std::string row = SweepTableRow(sweep, 1, SweepTable::kMeasured);
   EXPECT_TRUE(Has(row, "中止") && Has(row, "未測定")) << row;
   EXPECT_EQ(device.Commands().back(), "AX");
   EXPECT_FALSE(device.IsOpen());
@@ -149,13 +144,13 @@ TEST(SweepPlanTest, ATimeLimitShortensTheSlowRatesButKeepsTenResults) {
   SweepPlan plan;
   plan.count = 1000;
   plan.maxTimeMs = 20000;
-  EXPECT_EQ(cli::SettingCount(plan, 0), 100);    // 5 sps for 20 s
-  EXPECT_EQ(cli::SettingCount(plan, 12), 1000);  // 4800 sps: the count
+  EXPECT_EQ(SettingCount(plan, 0), 100);    // 5 sps for 20 s
+  EXPECT_EQ(SettingCount(plan, 12), 1000);  // 4800 sps: the count
   plan.maxTimeMs = 500;
-  EXPECT_EQ(cli::SettingCount(plan, 0), 10);
+  EXPECT_EQ(SettingCount(plan, 0), 10);
   plan.maxTimeMs = 0;
   plan.count = 1048575;
-  EXPECT_EQ(cli::SettingCount(plan, 0), 1048575);
+  EXPECT_EQ(SettingCount(plan, 0), 1048575);
 }
 
 TEST(SweepTableTest, CellsSayWhyThereIsNoFigure) {
@@ -164,15 +159,15 @@ TEST(SweepTableTest, CellsSayWhyThereIsNoFigure) {
   c.state = SweepCell::State::kDone;
   c.figures.rmsNanovolts = 0.0;
   c.figures.noiseFree6Sigma.kind = analysis::Resolution::Kind::kNoNoise;
-  EXPECT_EQ(cli::SweepCellText(c, SweepTable::kMeasured), "0.00 (24 以上)");
+  EXPECT_EQ(SweepCellText(c, SweepTable::kMeasured), "0.00 (24 以上)");
   c.figures.noiseFree6Sigma.kind = analysis::Resolution::Kind::kOverRange;
-  EXPECT_EQ(cli::SweepCellText(c, SweepTable::kMeasured), "入力範囲外");
+  EXPECT_EQ(SweepCellText(c, SweepTable::kMeasured), "入力範囲外");
   c.figures.rmsNanovolts = 12345.6;
   c.figures.noiseFree6Sigma = {analysis::Resolution::Kind::kBits, 17.04};
-  EXPECT_EQ(cli::SweepCellText(c, SweepTable::kMeasured), "12346 (17.0)");
-  EXPECT_EQ(cli::SweepCellText(c, SweepTable::kRatio), "—");
-  EXPECT_EQ(cli::DisplayWidth("ゲイン 128"), 10u);
-  EXPECT_EQ(cli::DisplayWidth("6.6 × RMS — x"), 13u);
+  EXPECT_EQ(SweepCellText(c, SweepTable::kMeasured), "12346 (17.0)");
+  EXPECT_EQ(SweepCellText(c, SweepTable::kRatio), "—");
+  EXPECT_EQ(DisplayWidth("ゲイン 128"), 10u);
+  EXPECT_EQ(DisplayWidth("6.6 × RMS — x"), 13u);
 }
 
 }  // namespace

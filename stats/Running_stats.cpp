@@ -1,8 +1,8 @@
-#include "session/Running_stats.h"
+#include "stats/Running_stats.h"
 
 #include <cmath>
 
-namespace velqoris::cli {
+namespace velqoris {
 
 void RunningStats::Add(std::int32_t code) {
   const double x = code;
@@ -24,4 +24,4 @@ double RunningStats::Deviation() const {
   return std::sqrt(m2_ / static_cast<double>(count_));
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace velqoris::cli {
+namespace velqoris {
 
 class RunningStats {
  public:
@@ -27,4 +27,4 @@ class RunningStats {
   std::int32_t min_ = 0;
 };
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

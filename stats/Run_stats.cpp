@@ -1,4 +1,4 @@
-#include "status/Run_stats.h"
+#include "stats/Run_stats.h"
 
 #include <cmath>
 
