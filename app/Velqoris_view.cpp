@@ -15,10 +15,24 @@
 #include "graph/Graph_navigator.h"
 #include "graph/Sample_axis.h"
 #include "session/Stats_line.h"
-#include "status/Mystatus.h"
 #include "stats/Run_stats.h"
+#include "status/Mystatus.h"
 
 namespace velqoris {
+
+namespace {
+
+template <typename Window>
+constexpr bool kReadsLogs = requires(Window& w, const std::string& path) {
+  w.OpenLog(path);
+};
+
+template <typename Window>
+void OpenLogIn(Window& window, const std::string& path) {
+  if constexpr (kReadsLogs<Window>) window.OpenLog(path);
+}
+
+}  // namespace
 
 void TFormMain::MenuY_FullClick() {
   if (!constructed_) return;
@@ -90,6 +104,13 @@ void TFormMain::Record1Click() {
       if (run_->IsBoardReady()) run_->ReleaseBoard();
     };
     hooks.recordingChanged = [this](bool on) { RecordingChanged(on); };
+    // A finished recording opens in the analysis window once that reads logs.
+    if constexpr (kReadsLogs<AnalysisWindow>) {
+      hooks.openInAnalysis = [this](const std::string& path) {
+        NoiseAnalysis1Click();
+        if (analysis_ != nullptr) OpenLogIn(*analysis_, path);
+      };
+    }
     recorder_ = new RecordingWindow(device_, std::move(hooks), options_.recordingClock,
                                     options_.recordingHost, this);
     recorder_->setWindowFlag(Qt::Window);

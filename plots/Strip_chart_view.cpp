@@ -40,11 +40,11 @@ void StripChartView::resizeEvent(QResizeEvent*) { Render(); }
 void StripChartView::Render() {
   const QRect plot = PlotRect();
   if (picture_.size() != plot.size()) picture_ = QImage(plot.size(), QImage::Format_RGB32);
-  picture_.fill(Qt::white);
-  if (history_ == nullptr) return;
+  // Before the first recording: the grid alone.
+  static const TStripHistory kNothingYet(1);
   const PixelView view{reinterpret_cast<std::uint32_t*>(picture_.bits()), picture_.width(),
                        picture_.height(), picture_.bytesPerLine() / 4};
-  axis_ = DrawStrip(view, *history_, span_, voltMode_, gain_,
+  axis_ = DrawStrip(view, history_ != nullptr ? *history_ : kNothingYet, span_, voltMode_, gain_,
                     {TGraph_2CH::kGrid, TGraph_2CH::kChannel0, TGraph_2CH::kChannel1});
 }
 
