@@ -60,11 +60,10 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
     : QDialog(parent),
       device_(device),
       ownClock_(clock == nullptr ? std::make_unique<SteadyClock>() : nullptr),
-      ownHost_(host == nullptr
-                   ? std::make_unique<SleepingEventHost>(
-                         clock != nullptr ? *clock : *ownClock_,
-                         [this] { std::this_thread::sleep_for(RecordingPause(settings_.spsSel)); })
-                   : nullptr),
+      ownHost_(host == nullptr ? std::make_unique<SleepingEventHost>(
+                                     clock != nullptr ? *clock : *ownClock_,
+                                     [this] { std::this_thread::sleep_for(pause_); })
+                               : nullptr),
       clock_(clock != nullptr ? *clock : *ownClock_),
       host_(host != nullptr ? *host : *ownHost_),
       hooks_(std::move(hooks)) {
@@ -184,6 +183,8 @@ bool RecordingWindow::StartRecording() {
                                           : std::max<std::int64_t>(std::llround(seconds * rate), 1);
   history_ = std::make_unique<TStripHistory>(
       static_cast<std::int64_t>(rate * kSpans[std::size(kSpans) - 1]));
+  // Set before the thread starts; only the thread reads it then.
+  pause_ = RecordingPause(settings_.spsSel);
   recording_ = std::make_unique<Recording>(device_, clock_, host_);
   if (!recording_->Start(path, settings_, total)) {
     recording_.reset();

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -85,6 +86,8 @@ class RecordingWindow : public QDialog {
   Hooks hooks_;
   MeasureSettings settings_;
   bool voltMode_ = false;
+  // How long the recording's own event host pauses (real time only).
+  std::chrono::microseconds pause_{1000};
   std::unique_ptr<Recording> recording_;
   std::unique_ptr<TStripHistory> history_;
   bool reported_ = true;
