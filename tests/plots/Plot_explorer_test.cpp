@@ -9,6 +9,7 @@
 #include "analysis/Histogram.h"
 #include "plots/Figure_table.h"
 #include "plots/Histogram_view.h"
+#include "plots/Spectrum_view.h"
 
 namespace velqoris {
 namespace {
@@ -67,6 +68,21 @@ TEST(HistogramReadoutTest, CodeAndCountOfTheBinUnderTheCursor) {
   EXPECT_EQ(view.ReadoutAt(8388610.4).toStdString(), "コード 8388610  度数 3");
   EXPECT_EQ(view.ReadoutAt(8388609.0).toStdString(), "コード 8388609  度数 0");
   EXPECT_TRUE(view.ReadoutAt(8388700).isEmpty());
+}
+
+TEST(SpectrumReadoutTest, NearestBinInDbfsOrNoiseDensity) {
+  analysis::Spectrum spectrum;
+  spectrum.binHz = 0.5;
+  for (int k = 0; k <= 40; ++k) {
+    spectrum.dbfs.push_back(-100.0 - k);
+    spectrum.densityNvRtHz.push_back(10.0 + 0.25 * k);
+  }
+  SpectrumView view;
+  view.SetSpectrum(spectrum, {});
+  EXPECT_EQ(view.ReadoutAt(10.2).toStdString(), "10.00 Hz  -120.0 dBFS");  // bin 20
+  view.SetScale(SpectrumScale::kDensity);
+  EXPECT_EQ(view.ReadoutAt(10.3).toStdString(), "10.50 Hz  15.250 nV/√Hz");  // bin 21
+  EXPECT_TRUE(view.ReadoutAt(25).isEmpty());                                 // past the last bin
 }
 
 }  // namespace
