@@ -214,6 +214,7 @@ QWidget* AnalysisWindow::BuildNoisePage() {
     c.noiseTable = MakeFigureTable(nullptr, ch == 0 ? "NoiseTable0" : "NoiseTable1");
     auto* box = new QVBoxLayout(c.noiseBox);
     box->addWidget(PlotOverTable(c.histogram, c.noiseTable));
+    c.histogram->Explorer().SetExports(FigureExports(*c.noiseTable));
     row->addWidget(c.noiseBox, 1);
   }
   return page;
@@ -255,6 +256,7 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
     c.spectrumTable = MakeFigureTable(nullptr, ch == 0 ? "SpectrumTable0" : "SpectrumTable1");
     auto* box = new QVBoxLayout(c.spectrumBox);
     box->addWidget(PlotOverTable(c.spectrum, c.spectrumTable));
+    c.spectrum->Explorer().SetExports(FigureExports(*c.spectrumTable));
     row->addWidget(c.spectrumBox, 1);
   }
   column->addLayout(row, 1);

@@ -49,6 +49,8 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (!chosen || chosen->empty()) return;
   setFocus();
   DisableControls();
+  // Other data: the designed view again.
+  Graph_->Range().Reset();
   if (LoadRun(*File_, *chosen, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
@@ -84,6 +86,7 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
 void TFormMain::DataClearClick() {
   if (!constructed_) return;
   data_.DropData();
+  Graph_->Range().Reset();
   Graph_->DrawEmpty(VoltMode());
   // No figure and no file name may stay beside an empty graph.
   Status_->ClearInfo();

@@ -20,9 +20,11 @@
 
 #include "app/Analysis_window.h"
 #include "app/Qt_event_host.h"
+#include "app/Recording_window.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
+#include "graph/Graph_navigator.h"
 #include "graph/Paint_box.h"
 #include "message/Message_box.h"
 #include "message/Mymessage.h"
@@ -67,6 +69,7 @@ TFormMain::TFormMain(d2xx::Api& device, FormOptions options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       options_(std::move(options)),
+      device_(device),
       dialogs_(std::make_unique<QtFileDialogs>()) {
   setObjectName("FormMain");
   setFont(WindowFont());
@@ -122,6 +125,10 @@ void TFormMain::BuildMenus() {
   History1 = Data1->addAction(Text("履歴を開く..."));
   History1->setObjectName("History1");
   QObject::connect(History1, &QAction::triggered, this, [this] { History1Click(); });
+  Data1->addSeparator();
+  Record1 = Data1->addAction(Text("連続記録..."));
+  Record1->setObjectName("Record1");
+  QObject::connect(Record1, &QAction::triggered, this, [this] { Record1Click(); });
 
   MenuY = MainMenu1->addMenu(Text("Y軸表示"));
   MenuY->setObjectName("MenuY");
@@ -130,6 +137,18 @@ void TFormMain::BuildMenus() {
   MenuY_Volt->setCheckable(true);
   MenuY_Volt->setChecked(false);
   QObject::connect(MenuY_Volt, &QAction::triggered, this, [this] { MenuY_VoltClick(); });
+  MenuY->addSeparator();
+  MenuY_Full = MenuY->addAction(Text("全体表示に戻す"));
+  MenuY_Full->setObjectName("MenuY_Full");
+  QObject::connect(MenuY_Full, &QAction::triggered, this, [this] { MenuY_FullClick(); });
+  MenuY_Seconds = MenuY->addAction(Text("X軸を時間で表示"));
+  MenuY_Seconds->setObjectName("MenuY_Seconds");
+  MenuY_Seconds->setCheckable(true);
+  QObject::connect(MenuY_Seconds, &QAction::triggered, this, [this] { MenuY_SecondsClick(); });
+  MenuY_RangeStats = MenuY->addAction(Text("表示範囲の統計"));
+  MenuY_RangeStats->setObjectName("MenuY_RangeStats");
+  QObject::connect(MenuY_RangeStats, &QAction::triggered, this,
+                   [this] { MenuY_RangeStatsClick(); });
 
   Analysis1 = MainMenu1->addMenu(Text("解析"));
   Analysis1->setObjectName("Analysis1");
@@ -320,6 +339,8 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
   if (!create("TGraph_2CH", [&] {
         Graph_ = std::make_unique<TGraph_2CH>(*PaintBox1, data_.Ch0, data_.Ch1, data_.Settings,
                                               YLabels, XLabels);
+        Navigator_ = std::make_unique<TGraphNavigator>(
+            *PaintBox1, *Graph_, [this] { return VoltMode(); }, [this] { ViewChanged(); });
       })) {
     return false;
   }
@@ -362,6 +383,8 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FormDestroy() {
   idleTimer_.stop();
+  delete recorder_;
+  recorder_ = nullptr;
   delete analysis_;
   analysis_ = nullptr;
   Message_.reset();
@@ -369,6 +392,7 @@ void TFormMain::FormDestroy() {
   run_.reset();
   Board_.reset();
   File_.reset();
+  Navigator_.reset();
   Graph_.reset();
 }
 
@@ -501,6 +525,8 @@ void TFormMain::SetControlsEnabled(bool enabled) {
                                                     CHOPON_RB, CHOPOFF_RB, QuitBtn, MeasureBtn}) {
     w->setEnabled(enabled);
   }
+  // While a recording holds the device no run can start.
+  if (recording_) MeasureBtn->setEnabled(false);
 }
 
 void TFormMain::NoiseAnalysis1Click() {

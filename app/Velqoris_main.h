@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/File_dialogs.h"
+#include "board/Clock.h"
 #include "board/D2xx.h"
 #include "board/Event_host.h"
 #include "session/Measurement.h"
@@ -32,7 +33,9 @@ class QStatusBar;
 namespace velqoris {
 
 class AnalysisWindow;
+class RecordingWindow;
 class TADC;
+class TGraphNavigator;
 class TGraph_2CH;
 class TPaintBox;
 class TmyFile;
@@ -50,6 +53,9 @@ struct FormOptions {
   EventHost* eventHost = nullptr;
   // False: nothing calls IdleHandler on its own; the owner does (tests).
   bool idleTimer = true;
+  // The recording window's clock and event host; null: real time (tests give virtual ones).
+  const Clock* recordingClock = nullptr;
+  EventHost* recordingHost = nullptr;
   // Makes the creation of that object fail as if memory ran out: "Z_Message",
   // "myStatus", "AD7190", "FILE" or "TGraph_2CH" (tests of the start-up path).
   std::string failCreation;
@@ -85,6 +91,11 @@ class TFormMain : public QWidget {
   void MenuY_VoltClick();
   void StatusBar1Click();
   void NoiseAnalysis1Click();
+  // Y軸表示 → 全体表示に戻す, X軸を時間で表示, 表示範囲の統計; データ → 連続記録...
+  void MenuY_FullClick();
+  void MenuY_SecondsClick();
+  void MenuY_RangeStatsClick();
+  void Record1Click();
 
   // Read-only views of the state, for the program's tools and for tests.
   const RunData& Data() const { return data_; }
@@ -93,6 +104,11 @@ class TFormMain : public QWidget {
   const TGraph_2CH* Graph() const { return Graph_.get(); }
   // Null until 解析 → ノイズ解析... first opens it.
   AnalysisWindow* Analysis() const { return analysis_; }
+  // Null until データ → 連続記録... first opens it.
+  RecordingWindow* Recorder() const { return recorder_; }
+  TGraphNavigator* Navigator() const { return Navigator_.get(); }
+  // The statistics of the samples in view, as the status line shows a run's.
+  std::string RangeStatsText() const;
   QWidget* ClientArea() const { return client_; }
   QStatusBar* StatusBar() const { return StatusBar1; }
   bool VoltMode() const;
@@ -156,8 +172,12 @@ class TFormMain : public QWidget {
   void LoadFrom(const FileDialogRequest& request);
   // Writes the data on display into the history folder (a run that just ended).
   void KeepInHistory();
+  // The status bar's tooltip follows the part of the data in view.
+  void ViewChanged();
+  void RecordingChanged(bool recording);
 
   FormOptions options_;
+  d2xx::Api& device_;
   std::unique_ptr<EventHost> ownHost_;
   std::unique_ptr<FileDialogs> dialogs_;
   RunData data_;
@@ -171,8 +191,12 @@ class TFormMain : public QWidget {
   std::unique_ptr<TGraph_2CH> Graph_;
   std::unique_ptr<RunHistory> history_;
   std::string shownFile_;
+  // The mouse on the graph; goes before the graph.
+  std::unique_ptr<TGraphNavigator> Navigator_;
   // A child window, deleted before the data it reads.
   AnalysisWindow* analysis_ = nullptr;
+  RecordingWindow* recorder_ = nullptr;
+  bool recording_ = false;
 
   std::array<QLabel*, 11> YLabels{};
   std::array<QLabel*, 2> XLabels{};
@@ -199,6 +223,10 @@ class TFormMain : public QWidget {
   QAction* DataClear = nullptr;
   QAction* History1 = nullptr;
   QAction* MenuY_Volt = nullptr;
+  QAction* MenuY_Full = nullptr;
+  QAction* MenuY_Seconds = nullptr;
+  QAction* MenuY_RangeStats = nullptr;
+  QAction* Record1 = nullptr;
   QMenu* Analysis1 = nullptr;
   QAction* NoiseAnalysis1 = nullptr;
   QWidget* client_ = nullptr;

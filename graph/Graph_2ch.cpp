@@ -1,5 +1,7 @@
 #include "graph/Graph_2ch.h"
 
+#include "graph/Sample_axis.h"
+
 #include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
@@ -30,6 +32,7 @@ TGraph_2CH::TGraph_2CH(TPaintBox& paintBox, SampleBuffer& ch0, SampleBuffer& ch1
       XLabels(xLabels),
       Scale(ch0, ch1, settings),
       Plot(ch0, ch1, settings, Scale, {kGrid, kChannel0, kChannel1}),
+      VisibleScale(Visible0, Visible1, settings),
       EventPump([] { QCoreApplication::processEvents(); }) {
   Layout();
 }
@@ -126,7 +129,65 @@ void TGraph_2CH::SetXLabelTexts(const std::string& left, const std::string& righ
 void TGraph_2CH::SetXLabels() {
   const int n1 = HeldSamples(Ch1);
   const int n = std::max(100, n1 != 0 ? n1 : HeldSamples(Ch0));
+  if (SecondsAxis) {
+    const auto texts = XAxisTexts(0, n - 1, SamplesPerSecond(Settings), true);
+    SetXLabelTexts(texts.first, texts.second);
+    return;
+  }
   SetXLabelTexts("1", std::to_string(n));
+}
+
+SampleBuffer TGraph_2CH::VisibleSamples(int channel) const {
+  const SampleBuffer& b = channel == 0 ? Ch0 : Ch1;
+  const int held = HeldSamples(b);
+  const auto first = static_cast<int>(std::min<std::int64_t>(ViewRange.First(), held));
+  const auto last =
+      static_cast<int>(std::min<std::int64_t>(ViewRange.First() + ViewRange.Span(), held - 1));
+  SampleBuffer visible;
+  visible.Count = std::max(0, last - first + 1);
+  if (visible.Count > 0) {
+    visible.Codes = b.Codes + first;
+    visible.Microvolts = b.Microvolts != nullptr ? b.Microvolts + first : nullptr;
+  }
+  return visible;
+}
+
+bool TGraph_2CH::HoldsBothChannels() const {
+  return HeldSamples(Ch0) >= 10 && HeldSamples(Ch1) >= 10;
+}
+
+std::optional<CursorReading> TGraph_2CH::ReadAt(double bitmapX) const {
+  return ReadCursor(Ch0, Ch1, Settings, ViewRange.PositionAt(bitmapX, BmpWidth));
+}
+
+void TGraph_2CH::DrawZoomed(bool voltMode) {
+  Visible0 = VisibleSamples(0);
+  Visible1 = VisibleSamples(1);
+  VisibleScale.ScaleAll();
+  if (ViewRange.ManualY()) {
+    const ValueAxis v = ViewRange.Values();
+    if (voltMode) {
+      VisibleScale.UVSpan = static_cast<float>(v.span);
+      VisibleScale.UVBottom = static_cast<float>(v.bottom);
+    } else {
+      VisibleScale.CodeSpan = static_cast<std::int32_t>(v.span);
+      VisibleScale.CodeBottom = static_cast<std::int32_t>(v.bottom);
+    }
+  }
+  Shown = voltMode ? ValueAxis{VisibleScale.UVBottom, VisibleScale.UVSpan}
+                   : ValueAxis{static_cast<double>(VisibleScale.CodeBottom),
+                               static_cast<double>(VisibleScale.CodeSpan)};
+  PlaceYLabels(voltMode ? VisibleScale.VoltLabels() : VisibleScale.CodeLabels(),
+               voltMode ? Column::Volt : Column::Code);
+  ClearBitmap();
+  DrawHorizontalGrid();
+  const auto texts =
+      XAxisTexts(ViewRange.First(), ViewRange.Span(), SamplesPerSecond(Settings), SecondsAxis);
+  SetXLabelTexts(texts.first, texts.second);
+  DrawVerticalGrid();
+  Plot.PlotWindowed(View(), voltMode,
+                    {ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span});
+  CopyToPaintBox();
 }
 
 void TGraph_2CH::DrawEmpty(bool voltMode) {
@@ -157,6 +218,23 @@ void TGraph_2CH::DrawAxes(bool voltMode) {
 
 void TGraph_2CH::DrawAll(bool voltMode) {
   Scale.ScaleAll();
+  const int n1 = HeldSamples(Ch1);
+  ViewRange.SetPositions(std::max(100, n1 != 0 ? n1 : HeldSamples(Ch0)));
+  // Values chosen in one unit mean nothing in the other.
+  if (voltMode != LastVoltMode) ViewRange.ResetValues();
+  LastVoltMode = voltMode;
+  if (voltMode) {
+    ViewRange.SetValueLimits(Scale.MinUV, Scale.MaxUV);
+  } else {
+    ViewRange.SetValueLimits(Scale.MinCode, Scale.MaxCode);
+  }
+  if (ViewRange.Zoomed() && !Scale.BothEmpty()) {
+    DrawZoomed(voltMode);
+    return;
+  }
+  Shown = voltMode ? ValueAxis{Scale.UVBottom, Scale.UVSpan}
+                   : ValueAxis{static_cast<double>(Scale.CodeBottom),
+                               static_cast<double>(Scale.CodeSpan)};
   if (voltMode) {
     SetVoltLabels();
   } else {

@@ -11,10 +11,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "graph/Axis_scale.h"
+#include "graph/Cursor_readout.h"
 #include "graph/Paint_box.h"
 #include "graph/Trace_plot.h"
+#include "graph/View_range.h"
 #include "records/Measure_settings.h"
 
 namespace velqoris {
@@ -33,6 +36,24 @@ class TGraph_2CH {
   void DrawAll(bool voltMode);
   void DrawBlock(bool voltMode, int first, int last);
   void Repaint();
+
+  // The part of the data on display. While nothing is zoomed DrawAll draws
+  // the designed picture; zoomed, it draws the visible positions on axes
+  // picked for them (or the values the user chose). DrawAxes and DrawBlock,
+  // the pictures of a run, always follow the data.
+  TViewRange& Range() { return ViewRange; }
+  const TViewRange& Range() const { return ViewRange; }
+  // The value axis on screen after the last DrawAll (codes or microvolts).
+  ValueAxis ShownValues() const { return Shown; }
+  // X labels in seconds from the data rate instead of sample numbers.
+  void SetSecondsAxis(bool seconds) { SecondsAxis = seconds; }
+  bool SecondsAxisShown() const { return SecondsAxis; }
+  // The held samples of a channel inside the visible positions (Count 0 when none).
+  SampleBuffer VisibleSamples(int channel) const;
+  // What the cursor reads at a bitmap column; nothing off the held samples.
+  std::optional<CursorReading> ReadAt(double bitmapX) const;
+  bool HoldsData() const { return !Scale.BothEmpty(); }
+  bool HoldsBothChannels() const;
 
   float CodeToMicrovolts(std::int32_t code) const { return Scale.CodeToMicrovolts(code); }
   std::int32_t MaxCodeCh0() { return Scale.MaxCodeCh0(); }
@@ -71,6 +92,7 @@ class TGraph_2CH {
   void SetVoltLabels();
   void SetXLabelTexts(const std::string& left, const std::string& right);
   void SetXLabels();
+  void DrawZoomed(bool voltMode);
 
   SampleBuffer& Ch0;
   SampleBuffer& Ch1;
@@ -85,6 +107,13 @@ class TGraph_2CH {
   std::array<QLabel*, 2>& XLabels;
   TAxisScale Scale;
   TTracePlot Plot;
+  TViewRange ViewRange;
+  // Visible samples, and the scaling of them alone for a zoomed view.
+  SampleBuffer Visible0, Visible1;
+  TAxisScale VisibleScale;
+  ValueAxis Shown;
+  bool SecondsAxis = false;
+  bool LastVoltMode = false;
   std::function<void()> EventPump;
 };
 

@@ -17,6 +17,10 @@ void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
     painter.drawImage(destRect_.topLeft(), *picture_,
                       QRect(0, 0, destRect_.width(), destRect_.height()));
   }
+  if (overlay) {
+    QPainter painter(this);
+    overlay(painter);
+  }
   if (onPaint) onPaint();
 }
 

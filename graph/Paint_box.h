@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
+
 namespace velqoris {
 
 class TPaintBox : public QWidget {
@@ -21,6 +23,9 @@ class TPaintBox : public QWidget {
 
   // Called at the end of every paint event (tests and the window use it).
   std::function<void()> onPaint;
+  // Drawn over the picture on every paint (the cursor, its label, a
+  // rectangle being dragged); never part of the picture itself.
+  std::function<void(QPainter&)> overlay;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

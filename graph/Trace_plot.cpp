@@ -20,6 +20,9 @@ bool Readable(bool voltMode, const SampleBuffer& buffer) {
   return voltMode ? buffer.Microvolts != nullptr : buffer.Codes != nullptr;
 }
 
+// Samples this many pixels apart or more get a square of their own.
+constexpr float kMarkSpacing = 8.0f;
+
 }  // namespace
 
 TTracePlot::TTracePlot(const SampleBuffer& ch0, const SampleBuffer& ch1,
@@ -70,6 +73,73 @@ void TTracePlot::PlotAll(const PixelView& view, bool voltMode) const {
       x = nextX;
       y = nextY;
     }
+  };
+  plot(Ch0, Colours.channel0);
+  plot(Ch1, Colours.channel1);
+}
+
+void TTracePlot::PlotWindowed(const PixelView& view, bool voltMode,
+                              const PlotWindow& window) const {
+  if (Scale.BothEmpty() || window.span <= 0 || window.valueSpan <= 0) return;
+  const float dx = static_cast<float>(static_cast<double>(view.width - 2) / window.span);
+  const bool dense = window.span + 1 > view.width - 2;
+  const bool marked = dx >= kMarkSpacing;
+  const auto rowOf = [&](const SampleBuffer& buffer, std::int64_t i) {
+    const double value =
+        voltMode ? static_cast<double>(buffer.Microvolts[i]) : static_cast<double>(buffer.Codes[i]);
+    return TruncCoordinate(view.height * (1.0 - (value - window.bottom) / window.valueSpan));
+  };
+  const auto columnOf = [&](std::int64_t i) {
+    return TruncCoordinate(static_cast<double>(i - window.first) * static_cast<double>(dx)) + 1;
+  };
+  const auto plot = [&](const SampleBuffer& buffer, std::uint32_t colour) {
+    const int count = HeldSamples(buffer);
+    if (count < 10 || !Readable(voltMode, buffer)) return;
+    // One sample beyond each edge, so the trace runs off the plot as it would.
+    const std::int64_t from = std::clamp<std::int64_t>(window.first - 1, 0, count - 1);
+    const std::int64_t to = std::clamp<std::int64_t>(window.first + window.span + 1, 0, count - 1);
+    if (!dense) {
+      std::int64_t x = columnOf(from);
+      std::int64_t y = rowOf(buffer, from);
+      for (std::int64_t i = from; i < to; ++i) {
+        const std::int64_t nextX = columnOf(i + 1);
+        const std::int64_t nextY = rowOf(buffer, i + 1);
+        DrawLineTo(view, x, y, nextX, nextY, colour);
+        x = nextX;
+        y = nextY;
+      }
+      if (marked) {
+        for (std::int64_t i = from; i <= to; ++i) {
+          const std::int64_t cx = columnOf(i);
+          const std::int64_t cy = rowOf(buffer, i);
+          for (std::int64_t r = cy - 1; r <= cy + 1; ++r)
+            DrawLineTo(view, cx - 1, r, cx + 2, r, colour);
+        }
+      }
+      return;
+    }
+    // Column by column: the lowest and highest row of its samples and the
+    // sample before them, which joins the column to the one on its left.
+    std::int64_t column = columnOf(from);
+    std::int64_t previous = rowOf(buffer, from);
+    std::int64_t low = previous;
+    std::int64_t high = previous;
+    const auto fill = [&] { DrawLineTo(view, column, low, column, high + 1, colour); };
+    for (std::int64_t i = from + 1; i <= to; ++i) {
+      const std::int64_t x = columnOf(i);
+      const std::int64_t y = rowOf(buffer, i);
+      if (x != column) {
+        fill();
+        column = x;
+        low = std::min(previous, y);
+        high = std::max(previous, y);
+      } else {
+        low = std::min(low, y);
+        high = std::max(high, y);
+      }
+      previous = y;
+    }
+    fill();
   };
   plot(Ch0, Colours.channel0);
   plot(Ch1, Colours.channel1);

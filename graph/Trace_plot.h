@@ -17,6 +17,17 @@ struct TraceColours {
   std::uint32_t channel1;
 };
 
+// A window of sample positions on a value axis of its own: sample position
+// first lands on x = 1 and first + span on the last column but one, as in
+// PlotAll; bottom is the value of the bottom grid line, valueSpan the height
+// of all ten divisions.
+struct PlotWindow {
+  std::int64_t first = 0;
+  std::int64_t span = 99;
+  double bottom = 0;
+  double valueSpan = 1;
+};
+
 class TTracePlot {
  public:
   TTracePlot(const SampleBuffer& ch0, const SampleBuffer& ch1, const MeasureSettings& settings,
@@ -30,6 +41,13 @@ class TTracePlot {
   void PlotAll(const PixelView& view, bool voltMode) const;
   // Samples first … last of the channels CHSel names, whatever the counts say.
   void PlotBlock(const PixelView& view, bool voltMode, int first, int last) const;
+
+  // The held samples inside a window (a channel needs 10, as in PlotAll).
+  // While there is a column for each sample they are joined as PlotAll joins
+  // them; denser, each column is filled from the lowest to the highest of its
+  // samples and the one before, so no peak is lost; zoomed in far enough for
+  // samples to stand apart, each gets a small square.
+  void PlotWindowed(const PixelView& view, bool voltMode, const PlotWindow& window) const;
 
   // Row of sample i on a bitmap of that height; the axis bottom lands one
   // row below it.

@@ -61,4 +61,35 @@ void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>
                          2 * table.frameWidth() + 2);
 }
 
+QString FigureTableText(const QTableWidget& table, bool csv) {
+  const auto field = [csv](QString text) {
+    if (csv && (text.contains(',') || text.contains('"') || text.contains('\n'))) {
+      text = '"' + text.replace('"', QStringLiteral("\"\"")) + '"';
+    }
+    return text;
+  };
+  const QChar separator = csv ? QChar(',') : QChar('\t');
+  QString text;
+  QStringList cells;
+  for (int c = 0; c < table.columnCount(); ++c) {
+    const QTableWidgetItem* h = table.horizontalHeaderItem(c);
+    cells << field(h != nullptr ? h->text() : QString());
+  }
+  text += cells.join(separator) + '\n';
+  for (int r = 0; r < table.rowCount(); ++r) {
+    cells.clear();
+    for (int c = 0; c < table.columnCount(); ++c) {
+      const QTableWidgetItem* item = table.item(r, c);
+      cells << field(item != nullptr ? item->text() : QString());
+    }
+    text += cells.join(separator) + '\n';
+  }
+  return text;
+}
+
+PlotExplorer::Exports FigureExports(const QTableWidget& table) {
+  return {[&table] { return FigureTableText(table, false); },
+          [&table] { return FigureTableText(table, true); }};
+}
+
 }  // namespace velqoris

@@ -4,7 +4,10 @@
 
 #include <vector>
 
+#include <QString>
+
 #include "analysis/Figure_rows.h"
+#include "plots/Plot_explorer.h"
 
 class QTableWidget;
 class QWidget;
@@ -13,5 +16,11 @@ namespace velqoris {
 
 QTableWidget* MakeFigureTable(QWidget* parent, const char* name);
 void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows);
+
+// The table with its header as text: tab-separated (for the clipboard), or
+// as CSV with fields quoted where they need it.
+QString FigureTableText(const QTableWidget& table, bool csv);
+// Copy, PNG and CSV of a plot with the figures of its table.
+PlotExplorer::Exports FigureExports(const QTableWidget& table);
 
 }  // namespace velqoris

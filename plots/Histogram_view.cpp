@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/Code_scale.h"
+#include "graph/Number_pattern.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
@@ -25,6 +26,24 @@ const QColor kGrid(225, 225, 225);
 HistogramView::HistogramView(QWidget* parent) : QWidget(parent) {
   setObjectName("HistogramView");
   setAttribute(Qt::WA_OpaquePaintEvent);
+  explorer_ = new PlotExplorer(*this);
+}
+
+QString HistogramView::ReadoutAt(double axisValue) const {
+  if (!has_) return {};
+  const analysis::Histogram& h = histogram_;
+  const double code = AxisInMicrovolts()
+                          ? axisValue / *microvoltsPerCode_ + static_cast<double>(kMidScaleCode)
+                          : axisValue;
+  const auto bin = static_cast<int>(std::floor((code - h.LowerEdge(0)) / h.codesPerBin));
+  if (bin < 0 || bin >= h.Bins()) return {};
+  const auto first = static_cast<qlonglong>(std::ceil(h.LowerEdge(bin)));
+  QString text = h.PerCode() ? Utf8Text("コード %1").arg(first)
+                             : Utf8Text("コード %1〜%2").arg(first).arg(first + h.codesPerBin - 1);
+  if (AxisInMicrovolts()) {
+    text += QStringLiteral(" (%1 uV)").arg(QString::fromStdString(FormatFixed(axisValue, 4)));
+  }
+  return text + Utf8Text("  度数 %1").arg(h.counts[static_cast<std::size_t>(bin)]);
 }
 
 void HistogramView::SetHistogram(const analysis::Histogram& histogram,
@@ -62,13 +81,16 @@ void HistogramView::paintEvent(QPaintEvent*) {
     return;
   }
   const analysis::Histogram& h = histogram_;
-  const double x0 = AxisValue(h.LowerEdge(0));
-  const double x1 = AxisValue(h.UpperEdge(h.Bins() - 1));
+  double x0 = AxisValue(h.LowerEdge(0));
+  double x1 = AxisValue(h.UpperEdge(h.Bins() - 1));
   double yMax = h.MaxCount();
   if (h.sigma > 0) yMax = std::max(yMax, h.NormalCount(h.mean));
   yMax *= 1.08;
+  const PlotSpan shownCounts = explorer_->VisibleY({0, yMax});
+  const double yMin = shownCounts.low;
+  yMax = shownCounts.high;
 
-  const Ticks yTicks = LinearTicks(0, yMax, std::max(2, height() / 40));
+  const Ticks yTicks = LinearTicks(yMin, yMax, std::max(2, height() / 40));
   int yLabelWidth = 0;
   for (double v : yTicks.values) {
     yLabelWidth = std::max(
@@ -80,6 +102,9 @@ void HistogramView::paintEvent(QPaintEvent*) {
   area.setRight(width() - 12 - fm.horizontalAdvance(QStringLiteral("0000")) / 2);
   area.setBottom(height() - 2 * lineH - 10);
   if (area.width() < 20 || area.height() < 20) return;
+  const PlotSpan codes = explorer_->VisibleX({x0, x1}, area);
+  x0 = codes.low;
+  x1 = codes.high;
 
   // Enough ticks to fill the axis, no more than their texts allow.
   int maxX = std::max(2, area.width() / 60);
@@ -95,7 +120,9 @@ void HistogramView::paintEvent(QPaintEvent*) {
   }
 
   const auto px = [&](double v) { return area.left() + (v - x0) / (x1 - x0) * area.width(); };
-  const auto py = [&](double count) { return area.bottom() - count / yMax * area.height(); };
+  const auto py = [&](double count) {
+    return area.bottom() - (count - yMin) / (yMax - yMin) * area.height();
+  };
 
   // Grid and tick texts.
   p.setPen(kGrid);
@@ -125,7 +152,8 @@ void HistogramView::paintEvent(QPaintEvent*) {
   }
 
   // Bars: touching, with an outline while they are wide enough to show it.
-  const double barWidth = area.width() / static_cast<double>(h.Bins());
+  p.setClipRect(area);
+  const double barWidth = (px(AxisValue(h.UpperEdge(0))) - px(AxisValue(h.LowerEdge(0))));
   p.setPen(barWidth >= 4 ? QPen(kBarEdge) : QPen(Qt::NoPen));
   p.setBrush(kBarFill);
   for (int i = 0; i < h.Bins(); ++i) {
@@ -157,6 +185,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
     p.drawPath(curve);
     p.setRenderHint(QPainter::Antialiasing, false);
   }
+  p.setClipping(false);
 
   // Frame, axis titles and the legend.
   p.setBrush(Qt::NoBrush);
@@ -187,6 +216,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
   if (x + 20 + fm.horizontalAdvance(curveName) > width() - 4) curveName = Utf8Text("正規分布");
   p.drawText(QPoint(x + 20, y + fm.ascent()),
              fm.elidedText(curveName, Qt::ElideRight, std::max(0, width() - 4 - x - 20)));
+  explorer_->PaintCursor(p, [this](double v) { return ReadoutAt(v); });
 }
 
 }  // namespace velqoris

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "analysis/Histogram.h"
+#include "plots/Plot_explorer.h"
 
 namespace velqoris {
 
@@ -24,6 +25,10 @@ class HistogramView : public QWidget {
   // True when the axis is drawn in microvolts.
   bool AxisInMicrovolts() const { return has_ && voltMode_ && microvoltsPerCode_.has_value(); }
   QString AxisTitle() const;
+  // Zoom, cursor and export of this plot.
+  PlotExplorer& Explorer() const { return *explorer_; }
+  // The cursor label at an axis value: code (and µV), and the count of its bin.
+  QString ReadoutAt(double axisValue) const;
 
   QSize sizeHint() const override { return {420, 260}; }
   QSize minimumSizeHint() const override { return {240, 160}; }
@@ -38,6 +43,7 @@ class HistogramView : public QWidget {
   std::optional<double> microvoltsPerCode_;
   bool voltMode_ = false;
   bool has_ = false;
+  PlotExplorer* explorer_ = nullptr;
 };
 
 }  // namespace velqoris

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "graph/Number_pattern.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
@@ -25,6 +26,19 @@ const QColor kGrid(225, 225, 225);
 SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
   setObjectName("SpectrumView");
   setAttribute(Qt::WA_OpaquePaintEvent);
+  explorer_ = new PlotExplorer(*this);
+}
+
+QString SpectrumView::ReadoutAt(double frequency) const {
+  if (!CanDraw()) return {};
+  const double step = Frequency(1);
+  const auto bin = static_cast<int>(std::lround(frequency / step));
+  if (bin < 0 || bin >= spectrum_.Bins()) return {};
+  const bool density = scale_ == SpectrumScale::kDensity;
+  return QStringLiteral("%1 Hz  %2 %3")
+      .arg(QString::fromStdString(FormatFixed(Frequency(bin), step < 0.1 ? 4 : 2)))
+      .arg(QString::fromStdString(FormatFixed(Value(bin), density ? 3 : 1)))
+      .arg(density ? Utf8Text("nV/√Hz") : QStringLiteral("dBFS"));
 }
 
 void SpectrumView::SetSpectrum(const analysis::Spectrum& spectrum,
@@ -90,7 +104,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   // DC holds nothing of interest once the mean is removed: start at bin 1.
   const int firstBin = 1;
   double xLo = Frequency(logFrequency_ ? firstBin : 0);
-  const double xHi = Frequency(bins - 1);
+  double xHi = Frequency(bins - 1);
   if (!(xHi > xLo)) return;
 
   double vLo = 1e300;
@@ -118,6 +132,12 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     yLo = std::min(yHi - 40.0, std::max(-300.0, std::floor(vLo / 20.0) * 20.0));
   }
 
+  // The part in view; logarithmic axes zoom in decades.
+  const PlotSpan values = explorer_->VisibleY(density ? PlotSpan{std::log10(yLo), std::log10(yHi)}
+                                                      : PlotSpan{yLo, yHi});
+  yLo = density ? std::pow(10.0, values.low) : values.low;
+  yHi = density ? std::pow(10.0, values.high) : values.high;
+
   const int lineH = fm.height();
   const auto yText = [&](double v, int decimals) {
     return QString::fromStdString(density ? LogTickText(v) : TickText(v, decimals));
@@ -135,6 +155,10 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   area.setRight(width() - 12 - fm.horizontalAdvance(QStringLiteral("00000")) / 2);
   area.setBottom(height() - 2 * lineH - 10);
   if (area.width() < 20 || area.height() < 20) return;
+  const PlotSpan frequencies = explorer_->VisibleX(
+      logFrequency_ ? PlotSpan{std::log10(xLo), std::log10(xHi)} : PlotSpan{xLo, xHi}, area);
+  xLo = logFrequency_ ? std::pow(10.0, frequencies.low) : frequencies.low;
+  xHi = logFrequency_ ? std::pow(10.0, frequencies.high) : frequencies.high;
 
   const auto toX = [&](double f) {
     if (logFrequency_) {
@@ -304,6 +328,8 @@ void SpectrumView::paintEvent(QPaintEvent*) {
   x += fm.horizontalAdvance(legend) + 12;
   p.setPen(kMains);
   p.drawText(QPoint(x, 4 + fm.ascent()), mains);
+  explorer_->PaintCursor(
+      p, [&](double v) { return ReadoutAt(logFrequency_ ? std::pow(10.0, v) : v); });
 }
 
 }  // namespace velqoris

@@ -7,6 +7,7 @@
 
 #include "analysis/Spectrum.h"
 #include "analysis/Spectrum_figures.h"
+#include "plots/Plot_explorer.h"
 
 namespace velqoris {
 
@@ -26,6 +27,10 @@ class SpectrumView : public QWidget {
   bool LogFrequency() const { return logFrequency_; }
   QString AxisTitle() const;
   QString ValueTitle() const;
+  // Zoom, cursor and export of this plot.
+  PlotExplorer& Explorer() const { return *explorer_; }
+  // The cursor label at a frequency: the nearest bin's frequency and level.
+  QString ReadoutAt(double frequency) const;
 
   QSize sizeHint() const override { return {420, 260}; }
   QSize minimumSizeHint() const override { return {240, 160}; }
@@ -43,6 +48,7 @@ class SpectrumView : public QWidget {
   SpectrumScale scale_ = SpectrumScale::kDbfs;
   bool logFrequency_ = false;
   bool has_ = false;
+  PlotExplorer* explorer_ = nullptr;
 };
 
 }  // namespace velqoris

@@ -110,6 +110,7 @@ void LogRun::Keep(const BlockReader& block, double segmentSeconds, std::int64_t 
     csv_.Row(written_, seconds, c0, ch0 ? CodeToMicrovolts(c0, settings_.Gain) : 0.0f, c1,
              ch1 ? CodeToMicrovolts(c1, settings_.Gain) : 0.0f);
   }
+  if (listener_) listener_(block.Codes(0), block.Codes(1), block.Count());
   if (ch0) latest_[0] = block.Codes(0)[block.Count() - 1];
   if (ch1) latest_[1] = block.Codes(1)[block.Count() - 1];
 }

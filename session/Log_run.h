@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "board/Clock.h"
@@ -36,6 +37,11 @@ class LogRun {
   // run has identified the board; settings are the log's (valid rate, channel, gain).
   LogRun(Measurement& run, TADC& board, const MeasureSettings& settings, const Clock& clock,
          EventHost& host, CsvLog& csv);
+
+  // Told each block as it is kept (codes of a channel not logged are not meaningful).
+  using BlockListener =
+      std::function<void(const std::int32_t* codes0, const std::int32_t* codes1, int count)>;
+  void SetBlockListener(BlockListener listener) { listener_ = std::move(listener); }
 
   // Results per start command; only tests ask for fewer than the board allows.
   void SetSegmentLimit(std::int32_t limit) { segmentLimit_ = limit; }
@@ -72,6 +78,7 @@ class LogRun {
   std::int32_t latest_[2] = {0, 0};
   std::vector<double> gaps_;
   int starts_ = 0;
+  BlockListener listener_;
 };
 
 }  // namespace velqoris

@@ -400,6 +400,33 @@ TEST_F(GraphTest, DestroyedGraphLeavesNoPictureBehind) {
   paintBox->grab();  // paints without the bitmap
 }
 
+// Zoomed in both ways and in volts, then back: the designed picture and
+// labels again, pixel for pixel, with the legend and cursor nowhere in it.
+TEST_F(GraphTest, ZoomedAndBackIsTheDesignedPictureAgain) {
+  settings.CHSel = 2;
+  FillRamp(codes0, ch0, 10000, 8380000, 3);
+  FillRamp(codes1, ch1, 10000, 8390000, -1);
+  Convert(ch0);
+  Convert(ch1);
+  for (const bool volt : {false, true}) {
+    graph->DrawAll(volt);
+    const QImage designed = graph->Bitmap().copy();
+    const std::vector<std::string> labels = YTexts();
+    const QString right = xLabels[1]->text();
+    graph->Range().WheelX(0.3, 8);
+    graph->Range().WheelY(0.5, 2, graph->ShownValues(), volt);
+    graph->DrawAll(volt);
+    EXPECT_NE(graph->Bitmap(), designed);
+    // 20 positions about 0.3 x 9999 = 2999.7: 2994 … 3014, one-based 3015.
+    EXPECT_EQ(xLabels[1]->text(), "3015");
+    graph->Range().Reset();
+    graph->DrawAll(volt);
+    EXPECT_EQ(graph->Bitmap(), designed);
+    EXPECT_EQ(YTexts(), labels);
+    EXPECT_EQ(xLabels[1]->text(), right);
+  }
+}
+
 TEST_F(GraphTest, GettersForwardToTheScale) {
   FillRamp(codes0, ch0, 10, 8388600);
   FillRamp(codes1, ch1, 10, 100);
