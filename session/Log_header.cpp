@@ -4,7 +4,7 @@
 
 namespace velqoris {
 
-std::string Iso8601Local(std::chrono::system_clock::time_point at) {
+std::tm LocalTime(std::chrono::system_clock::time_point at) {
   const std::time_t t = std::chrono::system_clock::to_time_t(at);
   std::tm local{};
 #ifdef _WIN32
@@ -12,6 +12,11 @@ std::string Iso8601Local(std::chrono::system_clock::time_point at) {
 #else
   localtime_r(&t, &local);
 #endif
+  return local;
+}
+
+std::string Iso8601Local(std::chrono::system_clock::time_point at) {
+  const std::tm local = LocalTime(at);
   char text[40];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
   // strftime gives +0900; ISO 8601's extended form wants +09:00.

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ namespace velqoris {
 std::vector<std::string> LogHeaderLines(const MeasureSettings& settings,
                                         const std::string& boardLine,
                                         std::chrono::system_clock::time_point start);
+
+// The calendar time here, thread-safe on every system.
+std::tm LocalTime(std::chrono::system_clock::time_point at);
 
 // Local time with its offset from UTC, to the second.
 std::string Iso8601Local(std::chrono::system_clock::time_point at);

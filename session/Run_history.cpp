@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "datafile/Myfile.h"
+#include "session/Log_header.h"
 #include "session/Run_data.h"
 #include "session/Run_file.h"
 #include "session/User_data_folder.h"
@@ -26,13 +27,7 @@ std::string RunHistory::DefaultFolder() {
 }
 
 std::string RunHistory::NameFor(std::chrono::system_clock::time_point at) {
-  const std::time_t t = std::chrono::system_clock::to_time_t(at);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
+  const std::tm local = LocalTime(at);
   char name[32];
   std::strftime(name, sizeof name, "%Y-%m-%d_%H-%M-%S", &local);
   return std::string(name) + kDataExtension;
