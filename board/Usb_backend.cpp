@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "board/Ftd2xx_library.h"
+#ifdef VELQORIS_HAVE_LIBFTDI
 #include "board/Libftdi_device.h"
+#endif
 
 namespace velqoris {
 
@@ -24,9 +26,15 @@ std::vector<BackendChain::Backend> UsbBackendOrder(
 }
 
 std::unique_ptr<d2xx::Api> OpenUsbBackend() {
-  auto order =
-      UsbBackendOrder([] { return std::make_unique<LibftdiDevice>(); },
-                      []() -> std::unique_ptr<d2xx::Api> { return Ftd2xxLibrary::Load(); });
+  auto libftdi = []() -> std::unique_ptr<d2xx::Api> {
+#ifdef VELQORIS_HAVE_LIBFTDI
+    return std::make_unique<LibftdiDevice>();
+#else
+    return nullptr;  // built without libftdi1
+#endif
+  };
+  auto order = UsbBackendOrder(
+      libftdi, []() -> std::unique_ptr<d2xx::Api> { return Ftd2xxLibrary::Load(); });
   return std::make_unique<BackendChain>(std::move(order), [](const std::string& name) {
     std::cerr << "VELQORIS: 基板を " << name << " で開きました\n";
   });

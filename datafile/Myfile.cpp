@@ -1,14 +1,12 @@
 #include "datafile/Myfile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <utility>
 
 #include "datafile/Data_reader.h"
 #include "datafile/Line_writer.h"
 #include "datafile/Replacing_file.h"
+#include "datafile/Utf8_path.h"
 
 namespace velqoris {
 namespace {
@@ -47,11 +45,10 @@ bool TmyFile::SaveData2(const std::string& path, const MeasureSettings* settings
 
 bool TmyFile::MayReplace(const std::string& path, bool& replace) {
   replace = true;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) != 0) return true;
+  if (!Utf8PathExists(path)) return true;
   replace = confirm_ && confirm_(OverwriteQuestion(path));
   // A file we may not write stays, although the folder would let us replace it.
-  return !replace || ::access(path.c_str(), W_OK) == 0;
+  return !replace || Utf8FileWritable(path);
 }
 
 bool TmyFile::Save(const std::string& path, const MeasureSettings* settings,
@@ -96,7 +93,7 @@ bool TmyFile::WriteData2(LineWriter& out, const SampleBuffer& ch0, const SampleB
 bool TmyFile::LoadData(const std::string& path, MeasureSettings* settings, SampleBuffer* ch0,
                        SampleBuffer* ch1) {
   if (path.empty() || settings == nullptr || ch0 == nullptr || ch1 == nullptr) return false;
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  std::FILE* stream = OpenUtf8(path, "rb");
   if (stream == nullptr) return false;
   const bool ok = DataFileReader(stream).Read(*settings, *ch0, *ch1);
   std::fclose(stream);
