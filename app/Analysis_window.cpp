@@ -13,10 +13,10 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
-#include "app/Figure_table.h"
-#include "app/Histogram_view.h"
-#include "app/Run_data.h"
-#include "app/Window_font.h"
+#include "plots/Figure_table.h"
+#include "plots/Histogram_view.h"
+#include "session/Run_data.h"
+#include "plots/Window_font.h"
 
 namespace velqoris {
 

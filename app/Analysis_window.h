@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "analysis/Channel_analysis.h"
-#include "app/Spectrum_view.h"
+#include "plots/Spectrum_view.h"
 
 class QComboBox;
 class QGroupBox;

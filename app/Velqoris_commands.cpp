@@ -2,7 +2,7 @@
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
 
-#include "app/Run_file.h"
+#include "session/Run_file.h"
 #include "app/Velqoris_main.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"

@@ -20,8 +20,8 @@
 
 #include "app/Analysis_window.h"
 #include "app/Qt_event_host.h"
-#include "app/Stats_line.h"
-#include "app/Window_font.h"
+#include "session/Stats_line.h"
+#include "plots/Window_font.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/File_dialogs.h"
-#include "app/Measurement.h"
-#include "app/Run_data.h"
+#include "session/Measurement.h"
+#include "session/Run_data.h"
 #include "board/D2xx.h"
 #include "board/Event_host.h"
 

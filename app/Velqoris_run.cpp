@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "app/Analysis_window.h"
-#include "app/Stats_line.h"
+#include "session/Stats_line.h"
 #include "app/Velqoris_main.h"
 #include "graph/Graph_2ch.h"
 #include "message/Mymessage.h"

@@ -10,7 +10,10 @@ if(CLANG_FORMAT)
        ${PROJECT_SOURCE_DIR}/datafile/*.[ch]pp ${PROJECT_SOURCE_DIR}/datafile/*.h
        ${PROJECT_SOURCE_DIR}/message/*.[ch]pp ${PROJECT_SOURCE_DIR}/message/*.h
        ${PROJECT_SOURCE_DIR}/analysis/*.[ch]pp ${PROJECT_SOURCE_DIR}/analysis/*.h
+       ${PROJECT_SOURCE_DIR}/session/*.[ch]pp ${PROJECT_SOURCE_DIR}/session/*.h
+       ${PROJECT_SOURCE_DIR}/plots/*.[ch]pp ${PROJECT_SOURCE_DIR}/plots/*.h
        ${PROJECT_SOURCE_DIR}/app/*.[ch]pp ${PROJECT_SOURCE_DIR}/app/*.h
+       ${PROJECT_SOURCE_DIR}/cli/*.[ch]pp ${PROJECT_SOURCE_DIR}/cli/*.h
        ${PROJECT_SOURCE_DIR}/tests/*.[ch]pp ${PROJECT_SOURCE_DIR}/tests/*.h
        ${PROJECT_SOURCE_DIR}/bench/*.[ch]pp ${PROJECT_SOURCE_DIR}/fuzz/*.[ch]pp)
   add_custom_target(format COMMAND ${CLANG_FORMAT} -i ${VELQORIS_FORMAT_FILES}

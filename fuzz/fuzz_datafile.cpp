@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Run_data.h"
-#include "app/Run_file.h"
-#include "app/Stats_line.h"
+#include "session/Run_data.h"
+#include "session/Run_file.h"
+#include "session/Stats_line.h"
 #include "datafile/Data_reader.h"
 #include "graph/Axis_scale.h"
 #include "graph/Trace_plot.h"

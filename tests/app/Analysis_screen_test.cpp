@@ -18,7 +18,7 @@
 #include <chrono>
 
 #include "app/Analysis_window.h"
-#include "app/Histogram_view.h"
+#include "plots/Histogram_view.h"
 #include "app/Velqoris_main.h"
 #include "board/Clock.h"
 #include "message/Message_box.h"

@@ -20,8 +20,8 @@
 #include "analysis/Channel_analysis.h"
 #include "analysis/Figure_rows.h"
 #include "app/Analysis_window.h"
-#include "app/Histogram_view.h"
-#include "app/Spectrum_view.h"
+#include "plots/Histogram_view.h"
+#include "plots/Spectrum_view.h"
 #include "tests/app/Window_fixture.h"
 #include "virtualboard/Signal_options.h"
 

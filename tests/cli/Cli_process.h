@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Temp_files.h"
+
 namespace velqoris::testing {
 
 struct CliResult {
@@ -19,21 +21,5 @@ struct CliResult {
 // child's pid (to send it a signal).
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::function<void(const std::string& err, pid_t pid)>& onErr = {});
-
-// A fresh directory below the system's temporary directory, removed by the destructor.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string Path(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::string ReadFile(const std::string& path);
-std::vector<std::string> Lines(const std::string& text);
 
 }  // namespace velqoris::testing

@@ -13,10 +13,10 @@
 #include <fstream>
 #include <random>
 
-#include "app/Run_data.h"
-#include "app/Run_file.h"
-#include "app/Window_font.h"
-#include "app/cli/Graph_area.h"
+#include "session/Run_data.h"
+#include "session/Run_file.h"
+#include "plots/Window_font.h"
+#include "plots/Graph_area.h"
 #include "datafile/Myfile.h"
 #include "graph/Axis_scale.h"
 #include "graph/Graph_2ch.h"

@@ -3,8 +3,8 @@
 
 #include <chrono>
 
-#include "app/cli/Cli_options.h"
-#include "app/cli/Duration_text.h"
+#include "cli/Cli_options.h"
+#include "cli/Duration_text.h"
 
 namespace velqoris::cli {
 namespace {

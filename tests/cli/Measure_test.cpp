@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "app/Run_data.h"
+#include "session/Run_data.h"
 #include "datafile/Myfile.h"
 #include "tests/cli/Cli_process.h"
 

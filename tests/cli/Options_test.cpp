@@ -1,7 +1,7 @@
 // The command line: the window's defaults, the choice lists, and clear usage errors.
 #include <gtest/gtest.h>
 
-#include "app/cli/Cli_options.h"
+#include "cli/Cli_options.h"
 
 namespace velqoris::cli {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Run_data.h"
-#include "app/Run_file.h"
+#include "session/Run_data.h"
+#include "session/Run_file.h"
 #include "datafile/Myfile.h"
 #include "tests/cli/Cli_process.h"
 

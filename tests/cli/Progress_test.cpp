@@ -4,8 +4,8 @@
 #include <chrono>
 #include <sstream>
 
-#include "app/cli/Progress_meter.h"
-#include "app/cli/Sleeping_event_host.h"
+#include "cli/Progress_meter.h"
+#include "board/Sleeping_event_host.h"
 #include "board/Clock.h"
 
 namespace velqoris::cli {

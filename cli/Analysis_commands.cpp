@@ -1,0 +1,123 @@
+// analyze and spectrum: a data file loaded as the window loads it, its
+// figures as Japanese text or JSON, with optional pictures and CSV.
+#include <QApplication>
+#include <QByteArray>
+#include <QString>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+
+#include "analysis/Channel_analysis.h"
+#include "analysis/Spectrum.h"
+#include "plots/Analysis_pictures.h"
+#include "cli/Analysis_report.h"
+#include "cli/Cli_commands.h"
+#include "cli/Exit_codes.h"
+#include "cli/No_data.h"
+#include "session/Held_data.h"
+#include "cli/Output_file.h"
+#include "plots/Png_file.h"
+#include "message/Message_text.h"
+
+namespace velqoris::cli {
+
+namespace {
+
+// Drawing needs the GUI but no screen: an application off screen, for the
+// drawing only, unless the process already has one.
+int SavePicture(const std::function<QImage()>& draw, const std::string& path, std::ostream& err) {
+  std::optional<QApplication> app;
+  if (QCoreApplication::instance() == nullptr) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    static char programName[] = "velqoris-cli";
+    static char* argv[] = {programName, nullptr};
+    static int argc = 1;
+    app.emplace(argc, argv);
+  }
+  const QImage picture = draw();
+  if (!SavePng(picture, path)) {
+    err << "PNG ファイルに書き込めませんでした: " << path << '\n';
+    return kExitOutput;
+  }
+  return kExitOk;
+}
+
+std::string CsvNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", v);
+  return text;
+}
+
+int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const std::string& path,
+                    std::ostream& err) {
+  std::vector<std::pair<int, analysis::Spectrum>> spectra;
+  std::size_t rows = 0;
+  for (const HeldChannel& c : HeldChannels(data)) {
+    spectra.emplace_back(c.channel,
+                         analysis::ComputeSpectrum(c.codes, c.count, data.Settings, window));
+    rows = std::max(rows, static_cast<std::size_t>(spectra.back().second.Bins()));
+  }
+  std::ofstream csv(path, std::ios::binary | std::ios::trunc);
+  if (csv) {
+    csv << "frequency_Hz";
+    for (const auto& [ch, s] : spectra) csv << ",ch" << ch << "_dBFS,ch" << ch << "_nV_rtHz";
+    csv << '\n';
+    for (std::size_t k = 0; k < rows; ++k) {
+      const analysis::Spectrum& first = spectra.front().second;
+      const auto hz = first.FrequencyHz(static_cast<int>(k));
+      csv << (hz ? CsvNumber(*hz) : std::string());
+      for (const auto& [ch, s] : spectra) {
+        csv << ',';
+        // A bin at the floor placeholder holds no power: its level does not exist.
+        if (k < s.dbfs.size() && s.dbfs[k] > analysis::kFloorDbfs) csv << CsvNumber(s.dbfs[k]);
+        csv << ',';
+        if (k < s.densityNvRtHz.size()) csv << CsvNumber(s.densityNvRtHz[k]);
+      }
+      csv << '\n';
+    }
+    csv.close();
+  }
+  if (!csv) {
+    err << "CSV ファイルに書き込めませんでした: " << path << '\n';
+    return kExitOutput;
+  }
+  return kExitOk;
+}
+
+// Loads the file; the exit code when it cannot be analysed (nothing written then).
+int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
+  if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
+  if (!held.Load(options.file)) {
+    err << kBadDataFileMessage << '\n';
+    return kExitBadFile;
+  }
+  if (!held.data.HasData()) return NoData(options.file, err);
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
+  HeldData held;
+  if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
+  out << (options.json ? NoiseJson(held.data) : NoiseText(held.data)) << std::flush;
+  if (options.png.empty()) return kExitOk;
+  return SavePicture([&] { return HistogramPicture(held.data, options.volt); }, options.png, err);
+}
+
+int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
+  HeldData held;
+  if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
+  const RunData& data = held.data;
+  out << (options.json ? SpectrumJson(data, options.window) : SpectrumText(data, options.window))
+      << std::flush;
+  if (!options.csv.empty()) {
+    if (const int code = SaveSpectrumCsv(data, options.window, options.csv, err); code != kExitOk)
+      return code;
+  }
+  if (options.png.empty()) return kExitOk;
+  return SavePicture([&] { return SpectrumPicture(data, options.window); }, options.png, err);
+}
+
+}  // namespace velqoris::cli

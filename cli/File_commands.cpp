@@ -1,0 +1,74 @@
+// stats and export: a data file loaded as the window loads it.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "cli/Cli_commands.h"
+#include "cli/Exit_codes.h"
+#include "cli/No_data.h"
+#include "session/Held_data.h"
+#include "cli/Output_file.h"
+#include "message/Message_text.h"
+
+namespace velqoris::cli {
+
+namespace {
+
+int BadFile(std::ostream& err) {
+  err << kBadDataFileMessage << '\n';
+  return kExitBadFile;
+}
+
+std::string Microvolts(float value) {
+  // 9 significant digits give the stored float32 back exactly.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  return text;
+}
+
+}  // namespace
+
+int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
+  HeldData held;
+  if (!held.Load(options.file)) return BadFile(err);
+  if (!held.data.HasData()) return NoData(options.file, err);
+  held.Compute();
+  for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
+  out << std::flush;
+  return kExitOk;
+}
+
+int RunExport(const Options& options, std::ostream& err) {
+  if (!OutputsSpareInput(options.file, {options.csv}, err)) return kExitOutput;
+  HeldData held;
+  if (!held.Load(options.file)) return BadFile(err);
+  if (!held.data.HasData()) return NoData(options.file, err);
+  held.Compute();
+  const RunData& d = held.data;
+  std::ofstream csv(options.csv, std::ios::binary | std::ios::trunc);
+  if (!csv) {
+    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+    return kExitOutput;
+  }
+  const bool ch0 = d.fCH0Data;
+  const bool ch1 = d.fCH1Data;
+  csv << "sample";
+  if (ch0) csv << ",ch0_code,ch0_uV";
+  if (ch1) csv << ",ch1_code,ch1_uV";
+  csv << '\n';
+  const int count = ch0 ? d.Ch0.Count : d.Ch1.Count;
+  for (int i = 0; i < count; ++i) {
+    csv << i + 1;
+    if (ch0) csv << ',' << d.Ch0.Codes[i] << ',' << Microvolts(d.Ch0.Microvolts[i]);
+    if (ch1) csv << ',' << d.Ch1.Codes[i] << ',' << Microvolts(d.Ch1.Microvolts[i]);
+    csv << '\n';
+  }
+  csv.close();
+  if (!csv) {
+    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+    return kExitOutput;
+  }
+  return kExitOk;
+}
+
+}  // namespace velqoris::cli

@@ -1,0 +1,114 @@
+// measure: one run on the board, as the window's measure button does it.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "session/Measurement.h"
+#include "session/Run_file.h"
+#include "cli/Analysis_report.h"
+#include "cli/Board_connection.h"
+#include "cli/Cli_commands.h"
+#include "cli/Exit_codes.h"
+#include "session/Held_data.h"
+#include "cli/Progress_meter.h"
+#include "board/Sleeping_event_host.h"
+#include "cli/Stop_request.h"
+#include "board/Ad7190.h"
+#include "board/Clock.h"
+#include "datafile/Myfile.h"
+#include "message/Message_text.h"
+#include "status/Status_text.h"
+
+namespace velqoris::cli {
+
+namespace {
+
+int SaveResult(const Options& options, RunData& data, std::ostream& err) {
+  const std::string path = WithDataExtension(options.out);
+  bool declined = false;
+  TmyFile file([&](const std::string&) {
+    if (options.force) return true;
+    declined = true;
+    return false;
+  });
+  if (!SaveRun(file, path, data)) {
+    err << kSaveFailedMessage << ": " << path << '\n';
+    return kExitOutput;
+  }
+  if (declined) {
+    err << "ファイル：" << path << "があります。上書きしませんでした (--force で上書きします)\n";
+    return kExitOutput;
+  }
+  err << kFileSavedText << ": " << path << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  SteadyClock clock;
+  const std::unique_ptr<d2xx::Api> device = OpenDevice(options, clock);
+  SleepingEventHost host(clock);
+  TADC board(*device, host);
+  HeldData held;
+  held.data.Settings = options.settings;
+  held.data.Settings.Gain = TADC::GainFactor(held.data.Settings.GainSel);
+  Measurement run(board, held.data, held.Converter());
+
+  InstallStopHandler();
+  const auto connected = run.ConnectBoard();
+  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
+  run.fBoardReady = true;
+  out << PairText(run.BoardName, run.BoardVersion) << '\n' << std::flush;
+  if (!run.SetupBoard()) return ReportSetupFailure(err);
+  run.BeginRun();
+  err << kMeasuringText << '\n' << std::flush;
+
+  const int channelSel = held.data.Settings.CHSel;
+  ProgressMeter progress(err, errIsTerminal, clock);
+  bool stopped = false;
+  bool finished = false;
+  while (!finished) {
+    if (StopRequested()) {
+      stopped = true;
+      break;
+    }
+    switch (run.MeasureStep()) {
+      case Measurement::StepResult::kIdle:
+      case Measurement::StepResult::kComplete:
+        finished = true;
+        break;
+      case Measurement::StepResult::kWaiting:
+        host.ProcessEvents();
+        break;
+      case Measurement::StepResult::kProgress:
+        progress.Update(run.ReadCount, run.TargetCount, run.LatestCode(channelSel == 1 ? 1 : 0),
+                        channelSel == 2 ? std::optional(run.LatestCode(1)) : std::nullopt);
+        break;
+      case Measurement::StepResult::kError:
+        progress.Finish();
+        err << kMeasureErrorText << '\n';
+        return kExitRun;
+    }
+  }
+  progress.Finish();
+  if (stopped) {
+    const bool kept = run.StopRun();
+    err << kMeasureStopText << '\n';
+    if (!kept) {
+      err << "結果が " << Measurement::kMinKept << " 件に満たないため破棄しました\n";
+      return kExitRun;
+    }
+  } else {
+    err << kMeasureEndText << '\n';
+  }
+  run.ConvertAll();
+  run.CalcStats();
+  for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
+  if (options.analyze) out << NoiseText(held.data);
+  out << std::flush;
+  if (options.out.empty()) return kExitOk;
+  return SaveResult(options, held.data, err);
+}
+
+}  // namespace velqoris::cli

@@ -1,0 +1,64 @@
+#include "plots/Figure_table.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace velqoris {
+
+namespace {
+
+constexpr int kSentenceLength = 16;
+
+}  // namespace
+
+QTableWidget* MakeFigureTable(QWidget* parent, const char* name) {
+  auto* table = new QTableWidget(0, 3, parent);
+  table->setObjectName(name);
+  table->setHorizontalHeaderLabels(
+      {QString::fromUtf8("項目"), QString::fromUtf8("値"), QString::fromUtf8("単位")});
+  table->verticalHeader()->setVisible(false);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 3);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setWordWrap(false);
+  QHeaderView* header = table->horizontalHeader();
+  // Labels whole, values next to their units; a long value is elided, with a tooltip.
+  header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(1, QHeaderView::Stretch);
+  header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  return table;
+}
+
+void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows) {
+  table.clearSpans();
+  table.setRowCount(static_cast<int>(rows.size()));
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    const analysis::FigureRow& r = rows[static_cast<std::size_t>(i)];
+    // A sentence instead of a number (over range, no tone) spans the row.
+    if (r.unit.empty() && QString::fromStdString(r.value).size() > kSentenceLength) {
+      auto* note = new QTableWidgetItem(QString::fromStdString(r.label + ": " + r.value));
+      note->setToolTip(note->text());
+      note->setData(Qt::UserRole, QString::fromStdString(r.value));
+      table.setItem(i, 0, note);
+      table.setItem(i, 1, new QTableWidgetItem(QString::fromStdString(r.value)));
+      table.setItem(i, 2, new QTableWidgetItem(QString()));
+      table.setSpan(i, 0, 1, 3);
+      continue;
+    }
+    auto* label = new QTableWidgetItem(QString::fromStdString(r.label));
+    auto* value = new QTableWidgetItem(QString::fromStdString(r.value));
+    auto* unit = new QTableWidgetItem(QString::fromStdString(r.unit));
+    label->setToolTip(label->text());
+    value->setToolTip(value->text());
+    value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table.setItem(i, 0, label);
+    table.setItem(i, 1, value);
+    table.setItem(i, 2, unit);
+  }
+  // All rows in sight: the figures are read together, down to the last.
+  const int rowsHeight = table.verticalHeader()->length();
+  table.setMinimumHeight(table.horizontalHeader()->sizeHint().height() + rowsHeight +
+                         2 * table.frameWidth() + 2);
+}
+
+}  // namespace velqoris

@@ -1,0 +1,325 @@
+#include "plots/Spectrum_view.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "plots/Plot_ticks.h"
+
+namespace velqoris {
+
+namespace {
+
+const QColor kTrace(0, 70, 170);
+const QColor kTone(220, 0, 0);
+const QColor kMains(0, 140, 0);
+const QColor kGrid(225, 225, 225);
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
+  setObjectName("SpectrumView");
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SpectrumView::SetSpectrum(const analysis::Spectrum& spectrum,
+                               const analysis::SpectrumFigures& figures) {
+  spectrum_ = spectrum;
+  figures_ = figures;
+  has_ = spectrum.Bins() > 1;
+  update();
+}
+
+void SpectrumView::Clear() {
+  spectrum_ = analysis::Spectrum{};
+  figures_ = analysis::SpectrumFigures{};
+  has_ = false;
+  update();
+}
+
+void SpectrumView::SetScale(SpectrumScale scale) {
+  scale_ = scale;
+  update();
+}
+
+void SpectrumView::SetLogFrequency(bool log) {
+  logFrequency_ = log;
+  update();
+}
+
+QString SpectrumView::AxisTitle() const {
+  return spectrum_.binHz ? Text("周波数 (Hz)") : Text("ビン番号");
+}
+
+QString SpectrumView::ValueTitle() const {
+  return scale_ == SpectrumScale::kDbfs ? Text("振幅 (dBFS)") : Text("ノイズ密度 (nV/√Hz)");
+}
+
+bool SpectrumView::CanDraw() const {
+  if (!has_) return false;
+  return scale_ == SpectrumScale::kDbfs ||
+         static_cast<int>(spectrum_.densityNvRtHz.size()) == spectrum_.Bins();
+}
+
+double SpectrumView::Frequency(int bin) const {
+  return spectrum_.binHz ? bin * *spectrum_.binHz : bin;
+}
+
+double SpectrumView::Value(int bin) const {
+  return scale_ == SpectrumScale::kDbfs ? spectrum_.dbfs[bin] : spectrum_.densityNvRtHz[bin];
+}
+
+void SpectrumView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), Qt::white);
+  const QFontMetrics fm(font());
+  if (!CanDraw()) {
+    p.setPen(Qt::darkGray);
+    p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap,
+               has_ ? Text("データレートまたはゲインが不明なため、ノイズ密度は表示できません")
+                    : Text("データがありません"));
+    return;
+  }
+  const bool density = scale_ == SpectrumScale::kDensity;
+  const int bins = spectrum_.Bins();
+  // DC holds nothing of interest once the mean is removed: start at bin 1.
+  const int firstBin = 1;
+  double xLo = Frequency(logFrequency_ ? firstBin : 0);
+  const double xHi = Frequency(bins - 1);
+  if (!(xHi > xLo)) return;
+
+  double vLo = 1e300;
+  double vHi = -1e300;
+  for (int k = firstBin; k < bins; ++k) {
+    const double v = Value(k);
+    if (density && !(v > 0)) continue;
+    if (!density && v <= analysis::kFloorDbfs) continue;
+    vLo = std::min(vLo, v);
+    vHi = std::max(vHi, v);
+  }
+  if (vLo > vHi) {
+    vLo = density ? 1 : -160;
+    vHi = density ? 10 : 0;
+  }
+  double yLo = 0;
+  double yHi = 0;
+  if (density) {
+    yLo = std::pow(10.0, std::floor(std::log10(vLo)));
+    yHi = std::pow(10.0, std::ceil(std::log10(vHi)));
+    if (yHi <= yLo) yHi = yLo * 10;
+  } else {
+    // 0 dBFS on top while the data stays below it; 20 dB steps.
+    yHi = std::max(0.0, std::ceil(vHi / 20.0) * 20.0);
+    yLo = std::min(yHi - 40.0, std::max(-300.0, std::floor(vLo / 20.0) * 20.0));
+  }
+
+  const int lineH = fm.height();
+  const auto yText = [&](double v, int decimals) {
+    return QString::fromStdString(density ? LogTickText(v) : TickText(v, decimals));
+  };
+  const auto xText = [&](double v, int decimals) {
+    return QString::fromStdString(logFrequency_ ? LogTickText(v) : TickText(v, decimals));
+  };
+  const Ticks yTicks = density ? LogTicks(yLo, yHi, std::max(2, height() / 30))
+                               : LinearTicks(yLo, yHi, std::max(2, height() / 30));
+  int yLabelWidth = 0;
+  for (double v : yTicks.values) {
+    yLabelWidth = std::max(yLabelWidth, fm.horizontalAdvance(yText(v, yTicks.decimals)));
+  }
+  QRect area(yLabelWidth + lineH + 10, lineH + 8, 0, 0);
+  area.setRight(width() - 12 - fm.horizontalAdvance(QStringLiteral("00000")) / 2);
+  area.setBottom(height() - 2 * lineH - 10);
+  if (area.width() < 20 || area.height() < 20) return;
+
+  const auto toX = [&](double f) {
+    if (logFrequency_) {
+      return area.left() + std::log10(f / xLo) / std::log10(xHi / xLo) * area.width();
+    }
+    return area.left() + (f - xLo) / (xHi - xLo) * area.width();
+  };
+  const auto toY = [&](double v) {
+    double t = density ? std::log10(std::max(v, yLo * 1e-3) / yLo) / std::log10(yHi / yLo)
+                       : (v - yLo) / (yHi - yLo);
+    t = std::clamp(t, -0.02, 1.0);
+    return area.bottom() - t * area.height();
+  };
+
+  int maxX = std::max(2, area.width() / 60);
+  Ticks xTicks;
+  for (;; --maxX) {
+    xTicks = logFrequency_ ? LogTicks(xLo, xHi, maxX) : LinearTicks(xLo, xHi, maxX);
+    int widest = 0;
+    for (double v : xTicks.values) {
+      widest = std::max(widest, fm.horizontalAdvance(xText(v, xTicks.decimals)));
+    }
+    if (maxX <= 2 || static_cast<int>(xTicks.values.size()) * (widest + 16) <= area.width()) break;
+  }
+
+  p.setPen(kGrid);
+  for (double v : yTicks.values)
+    p.drawLine(QPointF(area.left(), toY(v)), QPointF(area.right(), toY(v)));
+  for (double v : xTicks.values)
+    p.drawLine(QPointF(toX(v), area.top()), QPointF(toX(v), area.bottom()));
+  p.setPen(Qt::black);
+  for (double v : yTicks.values) {
+    const QString t = yText(v, yTicks.decimals);
+    p.drawText(QRectF(area.left() - 6 - yLabelWidth, toY(v) - lineH / 2.0, yLabelWidth, lineH),
+               Qt::AlignRight | Qt::AlignVCenter, t);
+  }
+  std::vector<double> centres;
+  std::vector<double> widths;
+  for (double v : xTicks.values) {
+    centres.push_back(toX(v));
+    widths.push_back(fm.horizontalAdvance(xText(v, xTicks.decimals)));
+  }
+  const std::vector<bool> fit = TextsThatFit(centres, widths, area.left() - 4, width() - 4, 10);
+  for (std::size_t i = 0; i < xTicks.values.size(); ++i) {
+    if (!fit[i]) continue;
+    p.drawText(QRectF(centres[i] - widths[i] / 2 - 2, area.bottom() + 5, widths[i] + 4, lineH),
+               Qt::AlignCenter, xText(xTicks.values[i], xTicks.decimals));
+  }
+
+  // The trace: every bin, so no peak is lost between pixels.
+  p.setClipRect(area.adjusted(0, -1, 1, 1));
+  QPainterPath trace;
+  for (int k = logFrequency_ ? firstBin : 0; k < bins; ++k) {
+    const QPointF point(toX(Frequency(k)), toY(Value(k)));
+    if (trace.elementCount() == 0) {
+      trace.moveTo(point);
+    } else {
+      trace.lineTo(point);
+    }
+  }
+  p.setPen(QPen(kTrace, 1));
+  p.drawPath(trace);
+
+  // Marks: the fundamental and its harmonics in red, mains lines in green
+  // where they stand out of the trace and not where a red mark stands.
+  struct Mark {
+    QPointF tip;
+    QColor colour;
+    QString text;
+  };
+  std::vector<Mark> marks;
+  std::vector<QRectF> triangles;
+  const auto triangle = [](QPointF tip) { return QRectF(tip.x() - 4, tip.y() - 9, 8, 7); };
+  const auto onAxis = [&](const analysis::SpectrumLine& line) {
+    if (line.bin <= 0 || line.bin >= bins) return false;
+    return Value(line.bin) >= yLo;  // not below the axis
+  };
+  const auto tipOf = [&](int bin) { return QPointF(toX(Frequency(bin)), toY(Value(bin))); };
+  const auto add = [&](const analysis::SpectrumLine& line, const QColor& colour,
+                       const QString& text) {
+    const QPointF tip = tipOf(line.bin);
+    marks.push_back({tip, colour, text});
+    triangles.push_back(triangle(tip));
+  };
+  std::vector<int> toneBins;
+  if (figures_.fundamental && onAxis(*figures_.fundamental)) {
+    add(*figures_.fundamental, kTone, Text("基本波"));
+    toneBins.push_back(figures_.fundamental->bin);
+  }
+  for (const auto& h : figures_.harmonics) {
+    if (!onAxis(h)) continue;
+    add(h, kTone, QString::number(h.order));
+    toneBins.push_back(h.bin);
+  }
+  std::vector<double> levels;
+  for (int k = 1; k < bins; ++k) levels.push_back(spectrum_.dbfs[k]);
+  std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+  const double median = levels[levels.size() / 2];
+  struct Pickup {
+    const analysis::SpectrumLine* line;
+    int hz;
+  };
+  std::vector<Pickup> pickups;
+  const int lobe = analysis::MainLobeHalfWidth(spectrum_.window);
+  for (const auto* lines : {&figures_.mains50, &figures_.mains60}) {
+    for (const auto& l : *lines) {
+      // A line on the tone is the tone's level, not pickup: no mark of its own.
+      if (l.coincidesWith != 0 || !onAxis(l) || spectrum_.dbfs[l.bin] < median + 10.0) continue;
+      const bool onTone = std::any_of(toneBins.begin(), toneBins.end(),
+                                      [&](int b) { return std::abs(b - l.bin) <= lobe; });
+      if (onTone) continue;
+      pickups.push_back({&l, (lines == &figures_.mains50 ? 50 : 60) * l.order});
+    }
+  }
+  // The strongest first; a line whose mark would cover another's (300 Hz is
+  // both the 6th of 50 Hz and the 5th of 60 Hz) is left out.
+  std::stable_sort(pickups.begin(), pickups.end(),
+                   [](const Pickup& a, const Pickup& b) { return a.line->dbfs > b.line->dbfs; });
+  for (const Pickup& m : pickups) {
+    const QRectF tri = triangle(tipOf(m.line->bin));
+    if (std::any_of(triangles.begin(), triangles.end(),
+                    [&](const QRectF& r) { return r.intersects(tri); }))
+      continue;
+    add(*m.line, kMains, QStringLiteral("%1Hz").arg(m.hz));
+  }
+
+  for (const Mark& m : marks) {
+    p.setPen(m.colour);
+    p.setBrush(m.colour);
+    QPolygonF tri;
+    tri << QPointF(m.tip.x(), m.tip.y() - 2) << QPointF(m.tip.x() - 4, m.tip.y() - 9)
+        << QPointF(m.tip.x() + 4, m.tip.y() - 9);
+    p.drawPolygon(tri);
+  }
+  p.setBrush(Qt::NoBrush);
+  // Texts next to their marks, inside the plot, over no mark and no other
+  // text; one without such a place is left out.
+  const QRectF inside = QRectF(area).adjusted(1, 1, -1, -1);
+  std::vector<QRectF> taken = triangles;
+  for (const Mark& m : marks) {
+    const double w = fm.horizontalAdvance(m.text) + 4;
+    const double x = m.tip.x();
+    const double top = m.tip.y() - 10 - lineH;
+    const double middle = m.tip.y() - 5.5 - lineH / 2.0;
+    const std::array<QRectF, 7> candidates = {
+        QRectF(x - w / 2, top, w, lineH),      QRectF(x + 5, middle, w, lineH),
+        QRectF(x - 5 - w, middle, w, lineH),   QRectF(x + 1, top, w, lineH),
+        QRectF(x - 1 - w, top, w, lineH),      QRectF(x + 3, m.tip.y(), w, lineH),
+        QRectF(x - 3 - w, m.tip.y(), w, lineH)};
+    for (QRectF box : candidates) {
+      if (box.width() > inside.width() || box.height() > inside.height()) break;
+      box.moveLeft(std::clamp(box.left(), inside.left(), inside.right() - box.width()));
+      box.moveTop(std::clamp(box.top(), inside.top(), inside.bottom() - box.height()));
+      // Still next to the mark once inside the plot.
+      const double dx = std::max({box.left() - x - 4, 0.0, x - 4 - box.right()});
+      const double dy = std::max({box.top() - m.tip.y(), 0.0, m.tip.y() - 9 - box.bottom()});
+      if (dx > 6 || dy > 6) continue;
+      if (std::any_of(taken.begin(), taken.end(),
+                      [&](const QRectF& r) { return r.intersects(box); }))
+        continue;
+      taken.push_back(box);
+      p.fillRect(box, QColor(255, 255, 255, 200));
+      p.setPen(m.colour);
+      p.drawText(box, Qt::AlignCenter, m.text);
+      break;
+    }
+  }
+  p.setClipping(false);
+
+  p.setPen(Qt::black);
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(area);
+  p.drawText(QRect(area.left(), height() - lineH - 4, area.width(), lineH), Qt::AlignCenter,
+             AxisTitle());
+  p.drawText(QPoint(area.left(), 4 + fm.ascent()), ValueTitle());
+  const QString legend = Text("▼ 基本波・高調波");
+  const QString mains = Text("▼ 電源周波数");
+  int x = area.right() - fm.horizontalAdvance(legend) - fm.horizontalAdvance(mains) - 12;
+  p.setPen(kTone);
+  p.drawText(QPoint(x, 4 + fm.ascent()), legend);
+  x += fm.horizontalAdvance(legend) + 12;
+  p.setPen(kMains);
+  p.drawText(QPoint(x, 4 + fm.ascent()), mains);
+}
+
+}  // namespace velqoris

@@ -1,0 +1,16 @@
+// The sweep's picture: RMS noise against data rate on log axes, one colour
+// per gain, measured figures as solid lines with points, typical ones dashed.
+// Needs the process's QGuiApplication (off screen is enough).
+#pragma once
+
+#include <QImage>
+#include <string>
+
+#include "session/Sweep_run.h"
+
+namespace velqoris::cli {
+
+QImage SweepPicture(const SweepRun& sweep);
+bool WriteSweepPng(const SweepRun& sweep, const std::string& path);
+
+}  // namespace velqoris::cli
