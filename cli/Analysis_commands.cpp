@@ -10,15 +10,16 @@
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Spectrum.h"
-#include "plots/Analysis_pictures.h"
 #include "cli/Analysis_report.h"
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
 #include "cli/No_data.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
-#include "plots/Png_file.h"
+#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
+#include "plots/Analysis_pictures.h"
+#include "plots/Png_file.h"
+#include "session/Held_data.h"
 
 namespace velqoris::cli {
 
@@ -58,7 +59,7 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
                          analysis::ComputeSpectrum(c.codes, c.count, data.Settings, window));
     rows = std::max(rows, static_cast<std::size_t>(spectra.back().second.Bins()));
   }
-  std::ofstream csv(path, std::ios::binary | std::ios::trunc);
+  std::ofstream csv(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (csv) {
     csv << "frequency_Hz";
     for (const auto& [ch, s] : spectra) csv << ",ch" << ch << "_dBFS,ch" << ch << "_nV_rtHz";

@@ -8,18 +8,19 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
-#include "session/Measurement.h"
+#include "board/Ad7190.h"
+#include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
-#include "session/Csv_log.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
+#include "cli/Progress_meter.h"
+#include "cli/Stop_request.h"
+#include "datafile/Utf8_path.h"
+#include "session/Csv_log.h"
 #include "session/Held_data.h"
 #include "session/Log_run.h"
-#include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
-#include "cli/Stop_request.h"
-#include "board/Ad7190.h"
+#include "session/Measurement.h"
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
@@ -86,7 +87,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
     return kExitUsage;
   }
   std::error_code ec;
-  if (!options.force && std::filesystem::exists(options.csv, ec)) {
+  if (!options.force && std::filesystem::exists(PathFromUtf8(options.csv), ec)) {
     err << "ファイル：" << options.csv
         << "があります。上書きしませんでした (--force で上書きします)\n";
     return kExitOutput;

@@ -1,24 +1,22 @@
 #include "cli/Output_file.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "datafile/Utf8_path.h"
+
 namespace velqoris::cli {
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {};
-  struct stat sb {};
-  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) {
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  }
+  std::error_code same;
+  const bool equivalent = std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), same);
+  if (!same) return equivalent;
   std::error_code ea;
   std::error_code eb;
-  const auto pa = std::filesystem::weakly_canonical(a, ea);
-  const auto pb = std::filesystem::weakly_canonical(b, eb);
+  const auto pa = std::filesystem::weakly_canonical(PathFromUtf8(a), ea);
+  const auto pb = std::filesystem::weakly_canonical(PathFromUtf8(b), eb);
   if (ea || eb) return a == b;
   return pa == pb;
 }
@@ -36,17 +34,18 @@ bool OutputsSpareInput(const std::string& input, const std::vector<std::string>&
 
 bool CanWrite(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
+  const std::filesystem::path name = PathFromUtf8(path);
+  if (std::filesystem::exists(name, ec)) {
     // Appending nothing leaves the file as it is.
-    std::ofstream probe(path, std::ios::binary | std::ios::app);
+    std::ofstream probe(name, std::ios::binary | std::ios::app);
     return probe.is_open();
   }
   bool created = false;
   {
-    std::ofstream probe(path, std::ios::binary | std::ios::trunc);
+    std::ofstream probe(name, std::ios::binary | std::ios::trunc);
     created = probe.is_open();
   }
-  if (created) std::remove(path.c_str());
+  if (created) std::filesystem::remove(name, ec);
   return created;
 }
 

@@ -7,20 +7,21 @@
 #include <memory>
 #include <string>
 
-#include "session/Measurement.h"
+#include "board/Ad7190.h"
+#include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
 #include "cli/Cli_commands.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
-#include "session/Held_data.h"
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
-#include "board/Sleeping_event_host.h"
 #include "cli/Stop_request.h"
+#include "datafile/Utf8_path.h"
 #include "plots/Sweep_plot.h"
+#include "session/Held_data.h"
+#include "session/Measurement.h"
 #include "session/Sweep_run.h"
 #include "session/Sweep_table.h"
-#include "board/Ad7190.h"
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
@@ -81,7 +82,7 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
   }
   std::ofstream csv;
   if (!options.csv.empty()) {
-    csv.open(options.csv, std::ios::binary | std::ios::trunc);
+    csv.open(PathFromUtf8(options.csv), std::ios::binary | std::ios::trunc);
     if (!csv) {
       err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
       return kExitOutput;

@@ -3,7 +3,6 @@
 // board failure and Ctrl-C.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 
 #include <filesystem>
 
@@ -177,7 +176,7 @@ TEST(CliMeasureTest, CtrlCStopsTheRunAndKeepsWhatArrived) {
                  const std::string head = "データ番号：";
                  if (!StartsWith(line, head)) continue;
                  if (std::stoi(line.substr(head.size())) >= 10) {
-                   kill(pid, SIGINT);
+                   Interrupt(pid);
                    sent = true;
                    return;
                  }
