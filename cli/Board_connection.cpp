@@ -1,7 +1,7 @@
 #include "cli/Board_connection.h"
 
-#include "cli/Exit_codes.h"
 #include "board/Usb_backend.h"
+#include "cli/Exit_codes.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
 #include "virtualboard/Signal_options.h"
@@ -11,9 +11,15 @@ namespace velqoris::cli {
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kHintNotFound =
+    "確認してください: USB ケーブルの接続、FTDI の D2XX ドライバ (FTD2XX.DLL) のインストール、"
+    "他のプログラムがデバイスを使っていないか";
+#else
 constexpr const char* kHintNotFound =
     "確認してください: USB ケーブルの接続、デバイスへのアクセス権 (udev ルール)、"
     "他のプログラムがデバイスを使っていないか";
+#endif
 constexpr const char* kHintNoResponse =
     "確認してください: ボードの電源と USB ケーブル、他のプログラムがデバイスを使っていないか";
 constexpr const char* kHintOtherName =

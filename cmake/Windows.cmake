@@ -1,6 +1,9 @@
 # Cross-built for Windows: GoogleTest (GTest::gtest) from Debian's source package, and every
 # Windows program of the build run under wine (tests, test discovery) through
 # a wrapper that puts the MinGW runtime and Qt's DLLs on wine's path.
+# <windows.h> without its min and max macros.
+add_compile_definitions(NOMINMAX)
+
 # KissFFT is a header-only template: Debian's header serves, without the rest of /usr/include.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-headers)
 file(CREATE_LINK /usr/include/kissfft ${CMAKE_BINARY_DIR}/host-headers/kissfft SYMBOLIC)

@@ -1,13 +1,17 @@
 // velqoris-cli measure end to end on the virtual board (real time, short runs):
 // each channel mode, the settings in the saved file, the save rules, every
 // board failure and Ctrl-C.
-#include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "session/Run_data.h"
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
+#include "session/Run_data.h"
 #include "tests/cli/Cli_process.h"
 
 namespace velqoris::testing {
@@ -71,6 +75,23 @@ TEST(CliMeasureTest, EachChannelModeRunsSavesAndReportsItsChannels) {
   }
 }
 
+// Japanese names go from the command line to the disk and back, whatever the
+// system's code page.
+TEST(CliMeasureTest, JapaneseFileNamesAreWrittenAndReadByThoseNames) {
+  TempDir dir;
+  const std::string path = dir.Path("ノイズ測定.DTA");
+  const CliResult r = RunCli(Fast({"--channel", "2", "--out", path}));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.Path("")))) {
+    names.push_back(Utf8FromPath(entry.path().filename()));
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"ノイズ測定.DTA"});
+  const CliResult stats = RunCli({"stats", path});
+  ASSERT_EQ(stats.exitCode, 0) << stats.err;
+  EXPECT_EQ(stats.out, r.out.substr(Lines(r.out).at(0).size() + 1));
+}
+
 TEST(CliMeasureTest, SettingsReachTheFileAndVoltModeReportsMicrovolts) {
   TempDir dir;
   const CliResult r = RunCli(Fast({"--gain", "8", "--filter", "sinc3", "--buffer", "on", "--chop",
@@ -125,7 +146,11 @@ TEST(CliMeasureTest, BoardFailuresShowTheWindowsTextsWithAHint) {
     const char* hint;
   };
   const std::vector<Case> cases = {
+#ifdef _WIN32
+      {"open", 2, "VELQORIS が見つかりませんでした", "D2XX ドライバ"},
+#else
       {"open", 2, "VELQORIS が見つかりませんでした", "udev ルール"},
+#endif
       {"silent", 2, "VELQORIS が応答しませんでした", "他のプログラム"},
       {"name", 2, "VELQORIS が見つかりませんでした", "VELQORIS ボードか"},
       {"refuse", 2, "VELQORIS Board がエラーです", "確認してください"},
@@ -146,6 +171,32 @@ TEST(CliMeasureTest, BoardFailuresShowTheWindowsTextsWithAHint) {
     EXPECT_FALSE(std::filesystem::exists(path));  // nothing is saved from a failed run
   }
 }
+
+#ifdef _WIN32
+// The vendor library where Windows finds it (here on the PATH): with the seven
+// ordinals it is used (the fake is no board, so nothing answers); with a
+// function missing or numbered otherwise it is refused, and no board is found.
+TEST(CliMeasureTest, OnlyAVendorLibraryWithTheSevenOrdinalsIsUsed) {
+  struct Case {
+    const char* dll;
+    const char* text;
+  };
+  std::wstring path(32768, L'\0');
+  path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), 32768));
+  for (const Case& c :
+       {Case{VELQORIS_FAKE_FTD2XX, "VELQORIS が応答しませんでした"},
+        Case{VELQORIS_FAKE_FTD2XX_INCOMPLETE, "VELQORIS が見つかりませんでした"},
+        Case{VELQORIS_FAKE_FTD2XX_MISNUMBERED, "VELQORIS が見つかりませんでした"}}) {
+    SCOPED_TRACE(c.dll);
+    const std::wstring folder = PathFromUtf8(c.dll).parent_path().make_preferred().native();
+    ::SetEnvironmentVariableW(L"PATH", (folder + L";" + path).c_str());
+    const CliResult r = RunCli({"measure", "--count", "100"});
+    ::SetEnvironmentVariableW(L"PATH", path.c_str());
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_TRUE(Has(r.err, c.text)) << r.err;
+  }
+}
+#endif
 
 TEST(CliMeasureTest, UsageErrorsAreExitOneWithTheAllowedValues) {
   const CliResult r = RunCli({"measure", "--virtual", "--count", "150"});
