@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "board/Ftd2xx_library.h"
+#ifdef VELQORIS_HAVE_LIBFTDI
 #include "board/Libftdi_device.h"
 #include "board/Libftdi_transport.h"
+#endif
 
 namespace velqoris {
 
@@ -25,20 +27,28 @@ std::vector<BackendChain::Backend> UsbBackendOrder(
 }
 
 std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
-  auto board = [choice]() -> std::unique_ptr<UsbTransport> {
-    std::string serial;
-    auto transport = OpenBoard(
-        LibftdiTransport::ChipSerials(),
-        [](int index) { return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index)); },
-        choice, &serial);
-    if (transport) std::cerr << "VELQORIS: 基板のシリアル番号 " << serial << "\n";
-    return transport;
+  auto libftdi = [choice]() -> std::unique_ptr<d2xx::Api> {
+#ifdef VELQORIS_HAVE_LIBFTDI
+    auto board = [choice]() -> std::unique_ptr<UsbTransport> {
+      std::string serial;
+      auto transport = OpenBoard(
+          LibftdiTransport::ChipSerials(),
+          [](int index) { return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index)); },
+          choice, &serial);
+      if (transport) std::cerr << "VELQORIS: 基板のシリアル番号 " << serial << "\n";
+      return transport;
+    };
+    return std::make_unique<LibftdiDevice>(board);
+#else
+    (void)choice;
+    return nullptr;  // built without libftdi1
+#endif
   };
-  auto order = UsbBackendOrder([board] { return std::make_unique<LibftdiDevice>(board); },
-                               [serial = choice.serial]() -> std::unique_ptr<d2xx::Api> {
-                                 if (!serial.empty()) return nullptr;
-                                 return Ftd2xxLibrary::Load();
-                               });
+  // The vendor library cannot tell boards apart by serial number.
+  auto order = UsbBackendOrder(libftdi, [serial = choice.serial]() -> std::unique_ptr<d2xx::Api> {
+    if (!serial.empty()) return nullptr;
+    return Ftd2xxLibrary::Load();
+  });
   return std::make_unique<BackendChain>(std::move(order), [](const std::string& name) {
     std::cerr << "VELQORIS: 基板を " << name << " で開きました\n";
   });

@@ -18,6 +18,7 @@
 #include "cli/No_data.h"
 #include "cli/Output_file.h"
 #include "cli/Stability_report.h"
+#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 #include "plots/Analysis_pictures.h"
 #include "plots/Png_file.h"
@@ -63,7 +64,7 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
                          analysis::ComputeSpectrum(c.codes, c.count, data.Settings, window));
     rows = std::max(rows, static_cast<std::size_t>(spectra.back().second.Bins()));
   }
-  std::ofstream csv(path, std::ios::binary | std::ios::trunc);
+  std::ofstream csv(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (csv) {
     csv << "frequency_Hz";
     for (const auto& [ch, s] : spectra) csv << ",ch" << ch << "_dBFS,ch" << ch << "_nV_rtHz";

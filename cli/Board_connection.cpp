@@ -12,9 +12,15 @@ namespace velqoris::cli {
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kHintNotFound =
+    "確認してください: USB ケーブルの接続、FTDI の D2XX ドライバ (FTD2XX.DLL) のインストール、"
+    "他のプログラムがデバイスを使っていないか";
+#else
 constexpr const char* kHintNotFound =
     "確認してください: USB ケーブルの接続、デバイスへのアクセス権 (udev ルール)、"
     "他のプログラムがデバイスを使っていないか";
+#endif
 constexpr const char* kHintNoResponse =
     "確認してください: ボードの電源と USB ケーブル、他のプログラムがデバイスを使っていないか";
 constexpr const char* kHintOtherName =

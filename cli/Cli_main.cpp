@@ -1,6 +1,4 @@
 // velqoris-cli: measurement, statistics, plot and export without the window.
-#include <unistd.h>
-
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
@@ -10,6 +8,7 @@
 
 #include "cli/Cli_commands.h"
 #include "cli/Cli_options.h"
+#include "cli/Console_text.h"
 #include "cli/Exit_codes.h"
 
 namespace {
@@ -40,7 +39,7 @@ int RunCommand(const velqoris::cli::Options& o) {
   }
   switch (o.command) {
     case Command::kMeasure:
-      return RunMeasure(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+      return RunMeasure(o, std::cout, std::cerr, ErrorIsTerminal());
     case Command::kStats:
       return RunStats(o, std::cout, std::cerr);
     case Command::kPlot:
@@ -48,9 +47,9 @@ int RunCommand(const velqoris::cli::Options& o) {
     case Command::kExport:
       return RunExport(o, std::cerr);
     case Command::kLog:
-      return RunLog(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+      return RunLog(o, std::cout, std::cerr, ErrorIsTerminal());
     case Command::kSweep:
-      return RunSweep(o, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+      return RunSweep(o, std::cout, std::cerr, ErrorIsTerminal());
     case Command::kAnalyze:
       return RunAnalyze(o, std::cout, std::cerr);
     case Command::kSpectrum:
@@ -66,7 +65,8 @@ int RunCommand(const velqoris::cli::Options& o) {
 int main(int argc, char** argv) {
   using namespace velqoris::cli;
   qInstallMessageHandler(QuietQtMessages);
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  PrepareConsole();
+  const std::vector<std::string> args = Utf8Arguments(argc, argv);
   const ParseResult parsed = ParseCommandLine(args);
   if (!parsed.ok) {
     std::cerr << "velqoris-cli: " << parsed.error << '\n' << UsageText();

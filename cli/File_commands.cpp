@@ -7,6 +7,7 @@
 #include "cli/Exit_codes.h"
 #include "cli/No_data.h"
 #include "cli/Output_file.h"
+#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 #include "session/Held_data.h"
 
@@ -45,7 +46,7 @@ int RunExport(const Options& options, std::ostream& err) {
   if (!held.data.HasData()) return NoData(options.file, err);
   held.Compute();
   const RunData& d = held.data;
-  std::ofstream csv(options.csv, std::ios::binary | std::ios::trunc);
+  std::ofstream csv(PathFromUtf8(options.csv), std::ios::binary | std::ios::trunc);
   if (!csv) {
     err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
     return kExitOutput;

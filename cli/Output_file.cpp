@@ -1,30 +1,30 @@
 #include "cli/Output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 
 namespace velqoris::cli {
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {};
-  struct stat sb {};
-  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) {
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  }
+  std::error_code same;
+  const bool equivalent = std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), same);
+  if (!same) return equivalent;
   std::error_code ea;
   std::error_code eb;
-  const auto pa = std::filesystem::weakly_canonical(a, ea);
-  const auto pb = std::filesystem::weakly_canonical(b, eb);
+  const auto pa = std::filesystem::weakly_canonical(PathFromUtf8(a), ea);
+  const auto pb = std::filesystem::weakly_canonical(PathFromUtf8(b), eb);
   if (ea || eb) return a == b;
   return pa == pb;
 }
@@ -49,46 +49,60 @@ std::string NotWritten(int error, const std::string& path) {
 // errno of really opening for writing, so read-only file systems and special
 // folders answer as the save would; 0 when it worked. Nothing is changed or left.
 int ProbeWrite(const std::string& path, bool exists) {
-  const int fd = exists ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)
-                        : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return errno;
-  ::close(fd);
-  if (!exists) ::unlink(path.c_str());
+  errno = 0;
+  std::FILE* file = OpenUtf8(path, exists ? "ab" : "wb");
+  if (file == nullptr) return errno != 0 ? errno : EACCES;
+  std::fclose(file);
+  if (!exists) {
+    std::error_code ec;
+    std::filesystem::remove(PathFromUtf8(path), ec);
+  }
   return 0;
+}
+
+int ProcessId() {
+#ifdef _WIN32
+  return ::_getpid();
+#else
+  return static_cast<int>(::getpid());
+#endif
 }
 
 }  // namespace
 
 std::string OutputRefusal(const std::string& path, bool force) {
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) return NotWritten(EISDIR, path);
+  std::error_code ec;
+  const auto existing = std::filesystem::status(PathFromUtf8(path), ec);
+  if (!ec && std::filesystem::exists(existing)) {
+    if (std::filesystem::is_directory(existing)) return NotWritten(EISDIR, path);
     if (!force)
       return "ファイル：" + path + "があります。上書きしませんでした (--force で上書きします)";
     const int error = ProbeWrite(path, true);
     return error == 0 ? std::string() : NotWritten(error, path);
   }
   // The save writes a temporary file beside the new one: the folder must take it.
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  const std::string probe = (folder.empty() ? std::filesystem::path(".") : folder).string() +
-                            "/.velqoris-probe-" + std::to_string(::getpid());
+  const std::filesystem::path folder = PathFromUtf8(path).parent_path();
+  const std::string probe =
+      Utf8FromPath(folder.empty() ? std::filesystem::path(".") : folder) + "/.velqoris-probe-" +
+      std::to_string(ProcessId());
   const int error = ProbeWrite(probe, false);
   return error == 0 ? std::string() : NotWritten(error, path);
 }
 
 bool CanWrite(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
+  const std::filesystem::path name = PathFromUtf8(path);
+  if (std::filesystem::exists(name, ec)) {
     // Appending nothing leaves the file as it is.
-    std::ofstream probe(path, std::ios::binary | std::ios::app);
+    std::ofstream probe(name, std::ios::binary | std::ios::app);
     return probe.is_open();
   }
   bool created = false;
   {
-    std::ofstream probe(path, std::ios::binary | std::ios::trunc);
+    std::ofstream probe(name, std::ios::binary | std::ios::trunc);
     created = probe.is_open();
   }
-  if (created) std::remove(path.c_str());
+  if (created) std::filesystem::remove(name, ec);
   return created;
 }
 

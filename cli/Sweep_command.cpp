@@ -16,6 +16,7 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "datafile/Utf8_path.h"
 #include "plots/Sweep_plot.h"
 #include "session/Held_data.h"
 #include "session/Measurement.h"
@@ -81,7 +82,7 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
   }
   std::ofstream csv;
   if (!options.csv.empty()) {
-    csv.open(options.csv, std::ios::binary | std::ios::trunc);
+    csv.open(PathFromUtf8(options.csv), std::ios::binary | std::ios::trunc);
     if (!csv) {
       err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
       return kExitOutput;

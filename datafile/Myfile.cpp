@@ -1,15 +1,15 @@
 #include "datafile/Myfile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <cstdio>
 #include <utility>
 
 #include "datafile/Data_reader.h"
 #include "datafile/Line_writer.h"
 #include "datafile/Replacing_file.h"
+#include "datafile/Utf8_path.h"
 
 namespace velqoris {
 namespace {
@@ -55,13 +55,14 @@ bool TmyFile::SaveData2(const std::string& path, const MeasureSettings* settings
 
 bool TmyFile::MayReplace(const std::string& path, bool& replace) {
   replace = true;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) != 0) return true;
+  std::error_code ec;
+  const auto existing = std::filesystem::status(PathFromUtf8(path), ec);
+  if (ec || !std::filesystem::exists(existing)) return true;
   // A folder is never replaced, and nobody is asked about it.
-  if (S_ISDIR(existing.st_mode)) return Fail(FileFault::Kind::NotWritten, EISDIR);
+  if (std::filesystem::is_directory(existing)) return Fail(FileFault::Kind::NotWritten, EISDIR);
   replace = confirm_ && confirm_(OverwriteQuestion(path));
   // A file we may not write stays, although the folder would let us replace it.
-  if (replace && ::access(path.c_str(), W_OK) != 0) return Fail(FileFault::Kind::NotWritten, errno);
+  if (replace && !Utf8FileWritable(path)) return Fail(FileFault::Kind::NotWritten, errno);
   return true;
 }
 
@@ -115,7 +116,7 @@ bool TmyFile::LoadData(const std::string& path, MeasureSettings* settings, Sampl
   fault_ = {};
   if (path.empty() || settings == nullptr || ch0 == nullptr || ch1 == nullptr)
     return Fail(FileFault::Kind::NotFound, ENOENT);
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  std::FILE* stream = OpenUtf8(path, "rb");
   if (stream == nullptr) {
     const int error = errno;
     return Fail(error == ENOENT ? FileFault::Kind::NotFound : FileFault::Kind::NotReadable, error);

@@ -2,7 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+
+#include "datafile/Utf8_path.h"
+#else
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -13,11 +22,68 @@
 namespace velqoris {
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
+std::atomic<unsigned> temporaryCounter{0};
+
+#ifdef _WIN32
+
+constexpr const char* kSeparators = "/\\";
+
+int CreateTemporary(const std::string& name) {
+  // Binary: the file's CR LF line ends are written as they are, never doubled.
+  return ::_wopen(PathFromUtf8(name).c_str(),
+                  _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+int ProcessId() { return ::_getpid(); }
+int WriteSome(int fd, const char* data, std::size_t size) {
+  const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+  return ::_write(fd, data, chunk);
+}
+bool FlushToDisk(int fd) { return ::_commit(fd) == 0; }
+bool CloseFile(int fd) { return ::_close(fd) == 0; }
+void RemoveFile(const std::string& name) { ::_wunlink(PathFromUtf8(name).c_str()); }
+// The rename reaches the disk before the call returns.
+bool MoveOver(const std::string& from, const std::string& to) {
+  if (::MoveFileExW(PathFromUtf8(from).c_str(), PathFromUtf8(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return true;
+  }
+  // The system's reason, in the errno terms the messages speak.
+  switch (::GetLastError()) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      errno = EACCES;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      errno = ENOSPC;
+      break;
+    case ERROR_WRITE_PROTECT:
+      errno = EROFS;
+      break;
+    default:
+      errno = EIO;
+  }
+  return false;
+}
+void SyncFolder(const std::string&) {}
+std::string Target(std::string path) { return path; }
+void KeepPermissions(int, const std::string&) {}
+
+#else
+
+constexpr const char* kSeparators = "/";
+
+int CreateTemporary(const std::string& name) {
+  // 0666 under the umask, as a newly created file would get.
+  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+int ProcessId() { return static_cast<int>(::getpid()); }
+ssize_t WriteSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+bool FlushToDisk(int fd) { return ::fsync(fd) == 0; }
+bool CloseFile(int fd) { return ::close(fd) == 0; }
+void RemoveFile(const std::string& name) { ::unlink(name.c_str()); }
+bool MoveOver(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 // Durability of the rename itself; a folder that cannot be synced changes nothing.
@@ -27,8 +93,6 @@ void SyncFolder(const std::string& folder) {
   ::fsync(fd);
   ::close(fd);
 }
-
-std::atomic<unsigned> temporaryCounter{0};
 
 // A link is followed, so that the file it names is replaced and the link stays.
 std::string Target(std::string path) {
@@ -41,6 +105,23 @@ std::string Target(std::string path) {
   return target;
 }
 
+// Replacing a file keeps its permissions.
+void KeepPermissions(int fd, const std::string& path) {
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    ::fchmod(fd, old.st_mode & 07777);
+  }
+}
+
+#endif
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of(kSeparators);
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return path.substr(0, 1);
+  return path.substr(0, slash);
+}
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::string path) : path_(Target(std::move(path))) {}
@@ -50,11 +131,10 @@ ReplacingFile::~ReplacingFile() { Discard(); }
 bool ReplacingFile::Open() {
   if (fd_ >= 0 || path_.empty()) return false;
   const std::string folder = FolderOf(path_);
-  const std::string prefix = folder + "/.velqoris-" + std::to_string(::getpid()) + "-";
+  const std::string prefix = folder + "/.velqoris-" + std::to_string(ProcessId()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
-    // 0666 under the umask, as a newly created file would get.
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = CreateTemporary(name);
     if (fd >= 0) {
       fd_ = fd;
       temporary_ = std::move(name);
@@ -69,18 +149,14 @@ bool ReplacingFile::Open() {
     error_ = EEXIST;
     return false;
   }
-  // Replacing a file keeps its permissions.
-  struct stat old {};
-  if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    ::fchmod(fd_, old.st_mode & 07777);
-  }
+  KeepPermissions(fd_, path_);
   return true;
 }
 
 bool ReplacingFile::Write(std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    const auto n = WriteSome(fd_, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error_ = n < 0 ? errno : ENOSPC;
@@ -98,10 +174,10 @@ bool ReplacingFile::Commit() {
     return false;
   }
   int error = 0;
-  if (::fsync(fd_) != 0) error = errno;
-  if (::close(fd_) != 0 && error == 0) error = errno;
+  if (!FlushToDisk(fd_)) error = errno;
+  if (!CloseFile(fd_) && error == 0) error = errno;
   fd_ = -1;
-  if (error == 0 && std::rename(temporary_.c_str(), path_.c_str()) != 0) error = errno;
+  if (error == 0 && !MoveOver(temporary_, path_)) error = errno;
   if (error != 0) {
     error_ = error;
     Discard();
@@ -114,11 +190,11 @@ bool ReplacingFile::Commit() {
 
 void ReplacingFile::Discard() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    CloseFile(fd_);
     fd_ = -1;
   }
   if (!temporary_.empty()) {
-    ::unlink(temporary_.c_str());
+    RemoveFile(temporary_);
     temporary_.clear();
   }
   failed_ = true;

@@ -2,7 +2,8 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <fstream>
+#include <QFile>
+#include <QString>
 
 namespace velqoris {
 
@@ -11,10 +12,12 @@ bool SavePng(const QImage& image, const std::string& path) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.constData(), bytes.size());
+  // Through Qt, so that a UTF-8 name is a wide-character name on Windows.
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const bool written = file.write(bytes) == bytes.size();
   file.close();
-  return !file.fail();
+  return written && file.error() == QFileDevice::NoError;
 }
 
 }  // namespace velqoris

@@ -1,4 +1,5 @@
 #include "session/Csv_log.h"
+#include "datafile/Utf8_path.h"
 
 #include <algorithm>
 #include <charconv>
@@ -27,7 +28,7 @@ bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration n
                   const std::vector<std::string>& settings) {
   Close();
   failed_ = false;
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = OpenUtf8(path, "wb");
   if (file_ == nullptr) {
     failed_ = true;
     return false;

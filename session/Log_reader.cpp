@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "records/Measure_settings.h"
 
 namespace velqoris {
@@ -367,7 +368,7 @@ LogReadResult ReadDataFile(const std::string& path) {
 }  // namespace
 
 LogReadResult ReadLogFile(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
   if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
   std::uint64_t size = 0;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {

@@ -12,7 +12,8 @@
 #include "session/Log_header.h"
 #include "session/Run_data.h"
 #include "session/Run_file.h"
-#include "session/User_data_folder.h"
+#include "datafile/User_data_folder.h"
+#include "datafile/Utf8_path.h"
 
 namespace velqoris {
 
@@ -23,7 +24,7 @@ RunHistory::RunHistory(std::string folder, int maxRuns, std::uintmax_t maxBytes)
 
 std::string RunHistory::DefaultFolder() {
   const std::string base = UserDataFolder();
-  return base.empty() ? std::string() : (fs::path(base) / "history").string();
+  return base.empty() ? std::string() : Utf8FromPath(PathFromUtf8(base) / "history");
 }
 
 std::string RunHistory::NameFor(std::chrono::system_clock::time_point at) {
@@ -41,24 +42,24 @@ std::string RunHistory::Keep(RunData& data, std::chrono::system_clock::time_poin
     return {};
   }
   std::error_code error;
-  fs::create_directories(folder_, error);
+  fs::create_directories(PathFromUtf8(folder_), error);
   if (error) {
     fault_ = {FileFault::Kind::NotWritten, error.value()};
     return {};
   }
   const std::string name = NameFor(endedAt);
   const std::string stem = name.substr(0, name.size() - std::string(kDataExtension).size());
-  fs::path path = fs::path(folder_) / name;
+  fs::path path = PathFromUtf8(folder_) / name;
   for (int n = 2; fs::exists(path, error) && n < 1000; ++n)
-    path = fs::path(folder_) / (stem + "_" + std::to_string(n) + kDataExtension);
+    path = PathFromUtf8(folder_) / (stem + "_" + std::to_string(n) + kDataExtension);
   // Never a question: the name is new, and nothing is asked of the user here.
   TmyFile file([](const std::string&) { return false; });
-  if (!SaveRun(file, path.string(), data)) {
+  if (!SaveRun(file, Utf8FromPath(path), data)) {
     fault_ = file.LastFault();
     return {};
   }
-  Prune(path.string());
-  return path.string();
+  Prune(Utf8FromPath(path));
+  return Utf8FromPath(path);
 }
 
 // Names sort by time, so the first ones are the oldest.
@@ -70,7 +71,7 @@ void RunHistory::Prune(const std::string& keep) {
   std::vector<Entry> entries;
   std::uintmax_t total = 0;
   std::error_code error;
-  for (const auto& item : fs::directory_iterator(folder_, error)) {
+  for (const auto& item : fs::directory_iterator(PathFromUtf8(folder_), error)) {
     if (!item.is_regular_file(error) || item.path().extension() != kDataExtension) continue;
     const std::uintmax_t bytes = item.file_size(error);
     if (error) continue;
@@ -82,7 +83,7 @@ void RunHistory::Prune(const std::string& keep) {
   std::size_t count = entries.size();
   for (const Entry& entry : entries) {
     if (count <= static_cast<std::size_t>(maxRuns_) && total <= maxBytes_) break;
-    if (entry.path == fs::path(keep)) continue;
+    if (entry.path == PathFromUtf8(keep)) continue;
     if (fs::remove(entry.path, error)) {
       --count;
       total -= entry.bytes;

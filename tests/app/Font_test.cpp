@@ -2,12 +2,15 @@
 // with: axis labels, combo items, radio and button captions, and the labels
 // the graph writes for 8-digit codes and for microvolts at gain 128.
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QTemporaryDir>
 
 #include <fstream>
 #include <vector>
 
+#include "plots/Window_font.h"
 #include "tests/app/Window_fixture.h"
 
 namespace velqoris::testing {
@@ -47,6 +50,15 @@ class FontTest : public WindowTest {
   }
   QTemporaryDir dir;
 };
+
+// What is measured here is the font the window chose, drawn as itself: on
+// Linux VL Gothic or IPAGothic, on Japanese Windows MS PGothic or one of its
+// UI fonts, under wine the Japanese font put into the prefix's Fonts folder.
+TEST_F(FontTest, TheChosenFontIsInstalledAndDrawsTheWindow) {
+  const QString family = WindowFontFamily();
+  EXPECT_TRUE(QFontDatabase::families().contains(family)) << family.toStdString();
+  EXPECT_EQ(QFontInfo(Find<QLabel>("Label1")->font()).family(), family) << family.toStdString();
+}
 
 TEST_F(FontTest, DesignedTextsFitTheirBoxes) {
   const QLabel* y = Find<QLabel>("Label1");

@@ -19,6 +19,7 @@
 namespace velqoris::testing {
 namespace {
 
+#ifndef _WIN32
 TEST(SingleInstanceTest, OnlyOneHolderAndItAnswersForItsWindows) {
   QTemporaryDir dir;
   SingleInstance first("AD7190", dir.path());
@@ -105,6 +106,8 @@ TEST(SecondCopyTest, ExitsWithOneWhileTheFirstRunsAndAKilledCopyLeavesNoLock) {
     third.waitForFinished(20000);
   }
 }
+
+#endif
 
 class Throwing final : public QObject {
  public:

@@ -96,6 +96,15 @@ TEST_F(BackendChainTest, VendorLibraryWhenLibftdiOpensNothing) {
   EXPECT_EQ(chain->FT_Open(0, &handle), FT_OK);
   EXPECT_EQ(log, (std::vector<std::string>{"libftdi1 open", "vendor open"}));
 }
+#else
+// The vendor library, with its own driver, holds the chip: it comes first.
+TEST_F(BackendChainTest, VendorLibraryComesFirstOnWindows) {
+  auto chain = Chain(FT_OK, FT_OK);
+  FT_HANDLE handle = nullptr;
+  ASSERT_EQ(chain->FT_Open(0, &handle), FT_OK);
+  EXPECT_EQ(chain->OpenedBy(), kVendorName);
+  EXPECT_EQ(log, (std::vector<std::string>{"vendor made", "vendor open"}));
+}
 #endif
 
 TEST_F(BackendChainTest, NothingOpensWhenNoBackendFindsTheBoard) {

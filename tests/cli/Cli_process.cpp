@@ -73,4 +73,6 @@ CliResult RunCli(const std::vector<std::string>& args,
   return result;
 }
 
+void Interrupt(pid_t pid) { kill(pid, SIGINT); }
+
 }  // namespace velqoris::testing

@@ -18,8 +18,11 @@ struct CliResult {
 };
 
 // onErr sees the error stream read so far, each time it grows, with the
-// child's pid (to send it a signal).
+// child's pid (to interrupt it).
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::function<void(const std::string& err, pid_t pid)>& onErr = {});
+
+// Ctrl-C for the child: SIGINT on Linux, the console's Ctrl-C event on Windows.
+void Interrupt(pid_t pid);
 
 }  // namespace velqoris::testing

@@ -2,7 +2,6 @@
 // short runs): the files they write, an existing file, failing settings and Ctrl-C.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,7 +65,7 @@ TEST(CliLogTest, CtrlCStopsTheBoardClosesTheFileAndPrintsTheStatisticsSoFar) {
       RunCli({"log", "--virtual", "--rate", "100", "--duration", "60s", "--csv", path},
              [&](const std::string& err, pid_t pid) {
                if (!sent && Has(err, "データ番号：")) {
-                 kill(pid, SIGINT);
+                 Interrupt(pid);
                  sent = true;
                }
              });
@@ -155,7 +154,7 @@ TEST(CliSweepTest, CtrlCKeepsTheTableSoFar) {
       RunCli({"sweep", "--virtual", "--rates", "4800,5", "--gains", "1", "--count", "500"},
              [&](const std::string& err, pid_t pid) {
                if (!sent && Has(err, "5 sps")) {
-                 kill(pid, SIGINT);
+                 Interrupt(pid);
                  sent = true;
                }
              });

@@ -1,13 +1,16 @@
 // velqoris-cli measure end to end on the virtual board (real time, short runs):
 // each channel mode, the settings in the saved file, the save rules, every
 // board failure and Ctrl-C.
-#include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
-#include <signal.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "session/Run_data.h"
 #include "tests/cli/Cli_process.h"
 #include "tests/support/Connect_failures.h"
@@ -71,6 +74,23 @@ TEST(CliMeasureTest, EachChannelModeRunsSavesAndReportsItsChannels) {
     ASSERT_EQ(stats.exitCode, 0) << stats.err;
     EXPECT_EQ(stats.out, r.out.substr(out[0].size() + 1));
   }
+}
+
+// Japanese names go from the command line to the disk and back, whatever the
+// system's code page.
+TEST(CliMeasureTest, JapaneseFileNamesAreWrittenAndReadByThoseNames) {
+  TempDir dir;
+  const std::string path = dir.Path("ノイズ測定.DTA");
+  const CliResult r = RunCli(Fast({"--channel", "2", "--out", path}));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.Path("")))) {
+    names.push_back(Utf8FromPath(entry.path().filename()));
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"ノイズ測定.DTA"});
+  const CliResult stats = RunCli({"stats", path});
+  ASSERT_EQ(stats.exitCode, 0) << stats.err;
+  EXPECT_EQ(stats.out, r.out.substr(Lines(r.out).at(0).size() + 1));
 }
 
 TEST(CliMeasureTest, SettingsReachTheFileAndVoltModeReportsMicrovolts) {
@@ -170,6 +190,32 @@ TEST(CliMeasureTest, SetupAndReadFailuresShowTheWindowsTextsWithAHint) {
   }
 }
 
+#ifdef _WIN32
+// The vendor library where Windows finds it (here on the PATH): with the seven
+// ordinals it is used (the fake is no board, so nothing answers); with a
+// function missing or numbered otherwise it is refused, and no board is found.
+TEST(CliMeasureTest, OnlyAVendorLibraryWithTheSevenOrdinalsIsUsed) {
+  struct Case {
+    const char* dll;
+    const char* text;
+  };
+  std::wstring path(32768, L'\0');
+  path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), 32768));
+  for (const Case& c :
+       {Case{VELQORIS_FAKE_FTD2XX, "VELQORIS が応答しませんでした"},
+        Case{VELQORIS_FAKE_FTD2XX_INCOMPLETE, "VELQORIS が見つかりませんでした"},
+        Case{VELQORIS_FAKE_FTD2XX_MISNUMBERED, "VELQORIS が見つかりませんでした"}}) {
+    SCOPED_TRACE(c.dll);
+    const std::wstring folder = PathFromUtf8(c.dll).parent_path().make_preferred().native();
+    ::SetEnvironmentVariableW(L"PATH", (folder + L";" + path).c_str());
+    const CliResult r = RunCli({"measure", "--count", "100"});
+    ::SetEnvironmentVariableW(L"PATH", path.c_str());
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_TRUE(Has(r.err, c.text)) << r.err;
+  }
+}
+#endif
+
 TEST(CliMeasureTest, EachCommandHasItsHelp) {
   for (const char* command : {"measure", "stats", "plot", "export"}) {
     const CliResult help = RunCli({command, "--help"});
@@ -192,7 +238,7 @@ TEST(CliMeasureTest, CtrlCStopsTheRunAndKeepsWhatArrived) {
                  const std::string head = "データ番号：";
                  if (!StartsWith(line, head)) continue;
                  if (std::stoi(line.substr(head.size())) >= 10) {
-                   kill(pid, SIGINT);
+                   Interrupt(pid);
                    sent = true;
                    return;
                  }

@@ -3,16 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "records/Measure_settings.h"
 
 namespace velqoris::testing {
@@ -42,9 +43,12 @@ struct Channel {
 class DataFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "datafile-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && dir_.empty(); ++attempt) {
+      auto dir = std::filesystem::temp_directory_path() / ("datafile-" + std::to_string(random()));
+      if (std::filesystem::create_directory(dir)) dir_ = dir;
+    }
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override {
     std::error_code ignored;
@@ -53,23 +57,26 @@ class DataFileTest : public ::testing::Test {
     std::filesystem::remove_all(dir_, ignored);
   }
 
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  // Names are UTF-8, as the program passes them.
+  std::string PathOf(const std::string& name) const {
+    return Utf8FromPath(dir_ / PathFromUtf8(name));
+  }
 
   std::string Write(const std::string& name, const std::string& bytes) const {
     const std::string path = PathOf(name);
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream(PathFromUtf8(path), std::ios::binary) << bytes;
     return path;
   }
 
   static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
+      names.push_back(Utf8FromPath(entry.path().filename()));
     }
     return names;
   }

@@ -1,4 +1,6 @@
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -179,6 +181,43 @@ TEST_F(SaveTest, FailedSavesSayWhy) {
   }
 }
 
+TEST_F(SaveTest, AReadOnlyFileIsNotReplacedAndStaysAsItWas) {
+  const std::string path = Write("locked.DTA", "keep\r\n");
+  namespace fs = std::filesystem;
+  fs::permissions(PathFromUtf8(path),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  if (Utf8FileWritable(path)) GTEST_SKIP() << "this user writes read-only files";
+  Channel ch;
+  ch.Fill(3, 7, 1);
+  const MeasureSettings s = SampleSettings(0);
+  EXPECT_FALSE(TmyFile([](const std::string&) { return true; }).SaveData(path, &s, &ch.buffer));
+  EXPECT_EQ(Read(path), "keep\r\n");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"locked.DTA"});
+  fs::permissions(PathFromUtf8(path), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// Japanese folder and file names reach the disk as they are and load back.
+TEST_F(SaveTest, JapaneseNamesAreKeptOnDiskAndLoadBack) {
+  std::filesystem::create_directory(PathFromUtf8(PathOf("測定結果")));
+  const std::string path = PathOf("測定結果/ノイズ測定.DTA");
+  Channel ch;
+  ch.Fill(4, 8388608, -2);
+  const MeasureSettings s = SampleSettings(0);
+  ASSERT_TRUE(NeverAsked().SaveData(path, &s, &ch.buffer));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(PathOf("測定結果")))) {
+    names.push_back(Utf8FromPath(entry.path().filename()));
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"ノイズ測定.DTA"});
+  MeasureSettings loaded;
+  Channel in0, in1;
+  ASSERT_TRUE(NeverAsked().LoadData(path, &loaded, &in0.buffer, &in1.buffer));
+  EXPECT_EQ(in0.buffer.Count, 4);
+  EXPECT_EQ(in0.codes[3], 8388602);
+}
+
+#ifndef _WIN32
 TEST_F(SaveTest, ReplacingKeepsThePermissionsOfTheOldFile) {
   const std::string path = Write("perm.DTA", "x");
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
@@ -202,6 +241,7 @@ TEST_F(SaveTest, SavingThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(Read(target).substr(0, 18), "VELQORIS_DataFile:");
 }
+#endif
 
 }  // namespace
 }  // namespace velqoris::testing

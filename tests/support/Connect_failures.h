@@ -25,7 +25,11 @@ inline const std::vector<ConnectFailure>& ConnectFailures() {
   static const std::vector<ConnectFailure> cases = {
       {"NoDevice", [](VirtualBoard& b) { b.Faults().openFails = true; },
        Measurement::ConnectResult::kNotFound, "VELQORIS が見つかりませんでした", "open",
+#ifdef _WIN32
+       "D2XX ドライバ"},
+#else
        "udev ルール"},
+#endif
       {"SilentCheck", [](VirtualBoard& b) { b.Faults().silentCommands = {"?"}; },
        Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", "silent",
        "他のプログラム"},

@@ -1,0 +1,36 @@
+# Cross-built for Windows: GoogleTest (GTest::gtest) from Debian's source package, and every
+# Windows program of the build run under wine (tests, test discovery) through
+# a wrapper that puts the MinGW runtime and Qt's DLLs on wine's path.
+# <windows.h> without its min and max macros.
+add_compile_definitions(NOMINMAX)
+
+# KissFFT is a header-only template: Debian's header serves, without the rest of /usr/include.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-headers)
+file(CREATE_LINK /usr/include/kissfft ${CMAKE_BINARY_DIR}/host-headers/kissfft SYMBOLIC)
+include_directories(SYSTEM ${CMAKE_BINARY_DIR}/host-headers)
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+set(velqoris_dll_dirs "")
+foreach(dll libstdc++-6.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                  OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+  get_filename_component(dir "${found}" DIRECTORY)
+  list(APPEND velqoris_dll_dirs "${dir}")
+endforeach()
+if(VELQORIS_WINDOWS_QT)
+  list(APPEND velqoris_dll_dirs "${VELQORIS_WINDOWS_QT}/bin")
+endif()
+set(velqoris_winepath "")
+foreach(dir ${velqoris_dll_dirs})
+  string(REPLACE "/" "\\\\" dir "${dir}")
+  string(APPEND velqoris_winepath "Z:${dir}\;")
+endforeach()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)

@@ -1,0 +1,23 @@
+// File names are UTF-8 text throughout the program. Windows's narrow file
+// calls would read them in the local code page instead, so on Windows every
+// file is opened through its wide-character name; elsewhere the name is used
+// as it is.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace velqoris {
+
+std::filesystem::path PathFromUtf8(const std::string& name);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+// std::fopen with a UTF-8 name.
+std::FILE* OpenUtf8(const std::string& name, const char* mode);
+// Something (a file, a folder) has that name.
+bool Utf8PathExists(const std::string& name);
+// The file may be written (not read-only, not denied).
+bool Utf8FileWritable(const std::string& name);
+
+}  // namespace velqoris
