@@ -56,19 +56,5 @@ TEST(RunHistory, KeepsEachRunUnderItsTimeWithinItsLimits) {
   EXPECT_NE(blocked.LastFault().error, 0);
 }
 
-TEST(RunHistory, FolderFollowsXdgDataHome) {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  const std::string saved = xdg != nullptr ? xdg : "";
-  ::setenv("XDG_DATA_HOME", "/tmp/x-data", 1);
-  EXPECT_EQ(RunHistory::DefaultFolder(), "/tmp/x-data/velqoris/history");
-  ::setenv("XDG_DATA_HOME", "relative", 1);  // ignored, as the base directory rules say
-  EXPECT_EQ(RunHistory::DefaultFolder().find("relative"), std::string::npos);
-  if (xdg != nullptr) {
-    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-  } else {
-    ::unsetenv("XDG_DATA_HOME");
-  }
-}
-
 }  // namespace
 }  // namespace velqoris::testing
