@@ -1,5 +1,7 @@
 #include "session/Log_header.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <ctime>
 
 namespace velqoris {
@@ -15,14 +17,40 @@ std::tm LocalTime(std::chrono::system_clock::time_point at) {
   return local;
 }
 
+namespace {
+
+// Seconds of a calendar time read as if it were UTC (days from the civil date).
+std::int64_t CalendarSeconds(const std::tm& t) {
+  const std::int64_t month = t.tm_mon + 1;
+  const std::int64_t year = t.tm_year + 1900 - (month <= 2 ? 1 : 0);
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + t.tm_mday - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const std::int64_t days = era * 146097 + dayOfEra - 719468;
+  return days * 86400 + t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
+}
+
+}  // namespace
+
+// The offset is worked out here: strftime's %z names the zone on Windows.
 std::string Iso8601Local(std::chrono::system_clock::time_point at) {
   const std::tm local = LocalTime(at);
-  char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-  // strftime gives +0900; ISO 8601's extended form wants +09:00.
-  std::string s = text;
-  if (s.size() >= 5) s.insert(s.size() - 2, ":");
-  return s;
+  const std::time_t t = std::chrono::system_clock::to_time_t(at);
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &t);
+#else
+  gmtime_r(&t, &utc);
+#endif
+  const std::int64_t offset = CalendarSeconds(local) - CalendarSeconds(utc);
+  const std::int64_t minutes = (offset < 0 ? -offset : offset) / 60;
+  char text[48];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  char zone[16];
+  std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+',
+                static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
+  return std::string(text) + zone;
 }
 
 std::vector<std::string> LogHeaderLines(const MeasureSettings& s, const std::string& boardLine,
