@@ -19,14 +19,6 @@ namespace velqoris {
 
 namespace {
 
-// A view drawn as the analysis window draws it: the window's font, off screen.
-QImage Render(QWidget& view) {
-  view.setFont(WindowFont());
-  view.resize(kPanelWidth, kPanelHeight);
-  view.ensurePolished();
-  return view.grab(view.rect()).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
 using Panel = std::function<QImage(const HeldChannel&)>;
 
 QImage Stack(const std::vector<HeldChannel>& channels, const MeasureSettings& settings,
@@ -59,7 +51,7 @@ QImage HistogramPanel(const HeldChannel& channel, const MeasureSettings& setting
   view.SetHistogram(analysis.histogram,
                     gain ? std::optional<double>(analysis::MicrovoltsPerCode(*gain)) : std::nullopt,
                     voltMode);
-  return Render(view);
+  return RenderPanel(view);
 }
 
 QImage SpectrumPanel(const HeldChannel& channel, const MeasureSettings& settings,
@@ -68,7 +60,7 @@ QImage SpectrumPanel(const HeldChannel& channel, const MeasureSettings& settings
       analysis::AnalyzeChannelSpectrum(channel.codes, channel.count, settings, window);
   SpectrumView view;
   view.SetSpectrum(analysis.spectrum, analysis.figures);
-  return Render(view);
+  return RenderPanel(view);
 }
 
 QImage HistogramPicture(const std::vector<HeldChannel>& channels, const MeasureSettings& settings,
@@ -86,6 +78,13 @@ QImage SpectrumPicture(const RunData& data, analysis::SpectrumWindow window) {
                        QString::fromUtf8(analysis::WindowLabel(window)) + QStringLiteral(" 窓)");
   return Stack(HeldChannels(data), data.Settings, what,
                [&](const HeldChannel& c) { return SpectrumPanel(c, data.Settings, window); });
+}
+
+QImage RenderPanel(QWidget& view) {
+  view.setFont(WindowFont());
+  view.resize(kPanelWidth, kPanelHeight);
+  view.ensurePolished();
+  return view.grab(view.rect()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace velqoris

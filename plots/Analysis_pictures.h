@@ -9,6 +9,8 @@
 #include "session/Held_channels.h"
 #include "session/Run_data.h"
 
+class QWidget;
+
 namespace velqoris {
 
 // A view's size in the pictures, and the title line above each.
@@ -22,6 +24,10 @@ QImage HistogramPicture(const std::vector<HeldChannel>& channels, const MeasureS
                         bool voltMode);
 // dBFS over a linear frequency axis, the window's default view.
 QImage SpectrumPicture(const RunData& data, analysis::SpectrumWindow window);
+
+// A view drawn as the analysis window draws it: the window's font, off screen,
+// kPanelWidth × kPanelHeight.
+QImage RenderPanel(QWidget& view);
 
 // One channel's view alone, kPanelWidth × kPanelHeight, as the window draws it.
 QImage HistogramPanel(const HeldChannel& channel, const MeasureSettings& settings, bool voltMode);

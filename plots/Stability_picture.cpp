@@ -15,13 +15,6 @@ namespace velqoris::cli {
 
 namespace {
 
-QImage Render(LogLogView& view) {
-  view.setFont(WindowFont());
-  view.resize(kPanelWidth, kPanelHeight);
-  view.ensurePolished();
-  return view.grab(view.rect()).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
 QString Title(const analysis::StabilityAnalysis& a, const char* what) {
   QString t = QString::fromStdString(analysis::ChannelName(a.channel)) +
               QStringLiteral(" : %1 点").arg(a.count);
@@ -54,7 +47,7 @@ QImage StabilityPicture(const std::vector<analysis::StabilityAnalysis>& channels
       }
       p.drawText(QRect(8, top, kPanelWidth - 16, kTitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
                  Title(a, which == 0 ? "アラン偏差" : "平均化ノイズスペクトル"));
-      p.drawImage(0, top + kTitleHeight, Render(view));
+      p.drawImage(0, top + kTitleHeight, RenderPanel(view));
       top += kTitleHeight + kPanelHeight;
     }
   }
