@@ -111,7 +111,8 @@ AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
   backButton_->hide();
   QObject::connect(openLogButton_, &QPushButton::clicked, this, [this] {
     const auto path = QtFileDialogs().OpenFileName(
-        this, {"ログ・データファイル (*.csv *.CSV *.DTA *.dta);;すべてのファイル (*)", "*.csv", {}});
+        this,
+        {"ログ・データファイル (*.csv *.CSV *.DTA *.dta);;すべてのファイル (*)", "*.csv", {}});
     if (path) OpenLog(*path);
   });
   QObject::connect(backButton_, &QPushButton::clicked, this, [this] { ShowDataOnDisplay(); });

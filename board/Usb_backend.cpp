@@ -33,7 +33,9 @@ std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
       std::string serial;
       auto transport = OpenBoard(
           LibftdiTransport::ChipSerials(),
-          [](int index) { return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index)); },
+          [](int index) {
+            return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index));
+          },
           choice, &serial);
       if (transport) std::cerr << "VELQORIS: 基板のシリアル番号 " << serial << "\n";
       return transport;

@@ -436,7 +436,8 @@ std::string HelpText(Command command) {
              "                       チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)\n"
              "  --force              既存の CSV ファイルを上書きします\n"
              "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
-             "  --virtual-fault, --sine, --mains, --drift, --flicker, --device は measure と同じです。\n"
+             "  --virtual-fault, --sine, --mains, --drift, --flicker, --device は measure "
+             "と同じです。\n"
              "  Ctrl-C で測定を中止します "
              "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
     case Command::kSweep:

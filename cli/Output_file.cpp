@@ -82,9 +82,8 @@ std::string OutputRefusal(const std::string& path, bool force) {
   }
   // The save writes a temporary file beside the new one: the folder must take it.
   const std::filesystem::path folder = PathFromUtf8(path).parent_path();
-  const std::string probe =
-      Utf8FromPath(folder.empty() ? std::filesystem::path(".") : folder) + "/.velqoris-probe-" +
-      std::to_string(ProcessId());
+  const std::string probe = Utf8FromPath(folder.empty() ? std::filesystem::path(".") : folder) +
+                            "/.velqoris-probe-" + std::to_string(ProcessId());
   const int error = ProbeWrite(probe, false);
   return error == 0 ? std::string() : NotWritten(error, path);
 }

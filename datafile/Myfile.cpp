@@ -1,9 +1,9 @@
 #include "datafile/Myfile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
-#include <cstdio>
 #include <utility>
 
 #include "datafile/Data_reader.h"

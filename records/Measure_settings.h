@@ -32,8 +32,8 @@ struct MeasureSettings {
 
 struct SampleBuffer {
   std::int32_t Count = 0;
-  std::int32_t* Codes = nullptr;    // kSampleCapacity elements
-  float* Microvolts = nullptr;      // kSampleCapacity elements
+  std::int32_t* Codes = nullptr;  // kSampleCapacity elements
+  float* Microvolts = nullptr;    // kSampleCapacity elements
 };
 
 // Selection lists, in the order of the window's choice lists.

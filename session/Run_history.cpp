@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "datafile/Myfile.h"
+#include "datafile/User_data_folder.h"
+#include "datafile/Utf8_path.h"
 #include "session/Log_header.h"
 #include "session/Run_data.h"
 #include "session/Run_file.h"
-#include "datafile/User_data_folder.h"
-#include "datafile/Utf8_path.h"
 
 namespace velqoris {
 

@@ -2,7 +2,6 @@
 // short runs): the files they write, an existing file, failing settings and Ctrl-C.
 #include <gtest/gtest.h>
 
-
 #include <filesystem>
 #include <fstream>
 

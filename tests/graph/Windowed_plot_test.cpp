@@ -27,8 +27,9 @@ class WindowedPlotTest : public ::testing::Test {
   }
   void Sine(int n, double cycles) {
     for (int i = 0; i < n; ++i) {
-      codes[i] = 8388608 + static_cast<std::int32_t>(std::lround(
-                               4000 * std::sin(2 * std::numbers::pi * cycles * i / n) + (i % 7) * 50));
+      codes[i] =
+          8388608 + static_cast<std::int32_t>(std::lround(
+                        4000 * std::sin(2 * std::numbers::pi * cycles * i / n) + (i % 7) * 50));
     }
     ch0.Count = n;
     scale.ScaleAll();
