@@ -21,37 +21,36 @@ struct ConnectFailure {
   const char* cliHint;
 };
 
-inline const std::vector<ConnectFailure>& ConnectFailures(){
-    static const std::vector<ConnectFailure> cases = {
-        {"NoDevice", [](VirtualBoard& b) { b.Faults().openFails = true; },
-         Measurement::ConnectResult::kNotFound, "VELQORIS が見つかりませんでした", "open",
+// Where the tool tells a user to look when no board was found.
 #ifdef _WIN32
-         "D2XX ドライバ"},
+inline constexpr const char* kNoDeviceHint = "D2XX ドライバ";
 #else
-         "udev ルール"},
+inline constexpr const char* kNoDeviceHint = "udev ルール";
 #endif
-        {"SilentCheck", [](VirtualBoard& b) { b.Faults().silentCommands = {"?"}; },
-         Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", "silent",
-         "他のプログラム"},
-        {"SilentName", [](VirtualBoard& b) { b.Faults().silentCommands = {"U?"}; },
-         Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr,
-         nullptr},
-        {"SilentVersion", [](VirtualBoard& b) { b.Faults().silentCommands = {"V?"}; },
-         Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr,
-         nullptr},
-        {"NoVersion", [](VirtualBoard& b) { b.Faults().versionFails = true; },
-         Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr,
-         nullptr},
-        {"OtherName", [](VirtualBoard& b) { b.SetBoardName("OTHER"); },
-         Measurement::ConnectResult::kOtherName, "VELQORIS が見つかりませんでした", "name",
-         "VELQORIS ボードか"},
-        // The comparison is case-sensitive.
-        {"LowerCaseName", [](VirtualBoard& b) { b.SetBoardName("velqoris"); },
-         Measurement::ConnectResult::kOtherName, "VELQORIS が見つかりませんでした", nullptr,
-         nullptr},
-    };
-return cases;
-}  // namespace velqoris::testing
+
+inline const std::vector<ConnectFailure>& ConnectFailures() {
+  static const std::vector<ConnectFailure> cases = {
+      {"NoDevice", [](VirtualBoard& b) { b.Faults().openFails = true; },
+       Measurement::ConnectResult::kNotFound, "VELQORIS が見つかりませんでした", "open",
+       kNoDeviceHint},
+      {"SilentCheck", [](VirtualBoard& b) { b.Faults().silentCommands = {"?"}; },
+       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", "silent",
+       "他のプログラム"},
+      {"SilentName", [](VirtualBoard& b) { b.Faults().silentCommands = {"U?"}; },
+       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr, nullptr},
+      {"SilentVersion", [](VirtualBoard& b) { b.Faults().silentCommands = {"V?"}; },
+       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr, nullptr},
+      {"NoVersion", [](VirtualBoard& b) { b.Faults().versionFails = true; },
+       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr, nullptr},
+      {"OtherName", [](VirtualBoard& b) { b.SetBoardName("OTHER"); },
+       Measurement::ConnectResult::kOtherName, "VELQORIS が見つかりませんでした", "name",
+       "VELQORIS ボードか"},
+      // The comparison is case-sensitive.
+      {"LowerCaseName", [](VirtualBoard& b) { b.SetBoardName("velqoris"); },
+       Measurement::ConnectResult::kOtherName, "VELQORIS が見つかりませんでした", nullptr, nullptr},
+  };
+  return cases;
+}
 
 inline std::string ConnectFailureName(const ::testing::TestParamInfo<ConnectFailure>& info) {
   return info.param.name;
