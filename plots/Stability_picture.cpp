@@ -11,7 +11,7 @@
 #include "plots/Stability_plots.h"
 #include "plots/Window_font.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 namespace {
 
@@ -54,4 +54,4 @@ QImage StabilityPicture(const std::vector<analysis::StabilityAnalysis>& channels
   return image;
 }
 
-}  // namespace velqoris::cli
+}  // namespace velqoris

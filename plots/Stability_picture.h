@@ -8,8 +8,8 @@
 
 #include "analysis/Stability_analysis.h"
 
-namespace velqoris::cli {
+namespace velqoris {
 
 QImage StabilityPicture(const std::vector<analysis::StabilityAnalysis>& channels);
 
-}  // namespace velqoris::cli
+}  // namespace velqoris
