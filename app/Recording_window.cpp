@@ -17,12 +17,12 @@
 
 #include "board/Sleeping_event_host.h"
 
-#include "analysis/Code_scale.h"
 #include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
 #include "plots/Strip_chart_view.h"
 #include "status/Status_text.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
@@ -236,21 +236,20 @@ void RecordingWindow::Refresh() {
   const auto bytes = std::filesystem::file_size(recording_->Path(), ec);
   count_->setText(Text("データ数 ") + QString::number(p.written) + Text(" 件　ファイルサイズ ") +
                   (ec ? QStringLiteral("-") : FileSize(bytes)));
-  const double uvPerCode = analysis::MicrovoltsPerCode(GainOf(settings_.GainSel).value_or(1));
+  const double uvPerCode = MicrovoltsPerCode(GainOf(settings_.GainSel).value_or(1));
   for (int ch = 0; ch < 2; ++ch) {
     const auto& st = p.stats[ch];
     stats_[ch]->setVisible(st.Count() > 0);
     if (st.Count() == 0) continue;
     const auto uv = [&](double code) {
-      return static_cast<float>(analysis::CodeOffset(static_cast<std::int32_t>(code)) * uvPerCode);
+      return static_cast<float>(CodeOffset(static_cast<std::int32_t>(code)) * uvPerCode);
     };
     const std::string line =
-        voltMode_
-            ? VoltStatsText(ch, uv(st.Max()), uv(st.Min()),
-                            static_cast<float>(st.Deviation() * uvPerCode)) +
-                  " / 平均値：" + FormatFixed((st.Mean() - kMidScaleCode) * uvPerCode, 4) + "[uV]"
-            : CodeStatsText(ch, st.Max(), st.Min(), static_cast<float>(st.Deviation())) +
-                  " / 平均値：" + FormatFixed(st.Mean(), 2);
+        voltMode_ ? VoltStatsText(ch, uv(st.Max()), uv(st.Min()),
+                                  static_cast<float>(st.Deviation() * uvPerCode)) +
+                        " / 平均値：" + FormatFixed(MicrovoltsAt(st.Mean(), uvPerCode), 4) + "[uV]"
+                  : CodeStatsText(ch, st.Max(), st.Min(), static_cast<float>(st.Deviation())) +
+                        " / 平均値：" + FormatFixed(st.Mean(), 2);
     stats_[ch]->setText(QString::fromStdString(line));
   }
 }

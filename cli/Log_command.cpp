@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
 #include "board/Ad7190.h"
 #include "board/Sleeping_event_host.h"
@@ -17,13 +16,13 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
-#include "graph/Axis_scale.h"
 #include "session/Csv_log.h"
 #include "session/Held_data.h"
 #include "session/Log_header.h"
 #include "session/Log_run.h"
 #include "session/Measurement.h"
 #include "status/Status_text.h"
+#include "units/Microvolts.h"
 
 namespace velqoris::cli {
 
@@ -41,7 +40,7 @@ std::int64_t LogTotal(const Options& options) {
 }
 
 void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ostream& out) {
-  const double uvPerCode = analysis::MicrovoltsPerCode(s.Gain);
+  const double uvPerCode = MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
     const RunningStats& st = log.Stats(ch);

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "board/Ad7190.h"
-#include "graph/Axis_scale.h"
 #include "session/Measurement.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
