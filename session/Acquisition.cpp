@@ -157,8 +157,6 @@ void Acquisition::Deliver(int count) {
   block.segmentSeconds = Seconds(segmentStart_ - origin_);
   block.segmentFirst = segmentRead_;
   block.rate = rate_;
-  read_ += count;
-  segmentRead_ += count;
   for (Sink* sink : sinks_) {
     if (!sink->Take(block)) {
       result_.failure = sink->Failure();
@@ -166,6 +164,8 @@ void Acquisition::Deliver(int count) {
       return;
     }
   }
+  read_ += count;
+  segmentRead_ += count;
 }
 
 void Acquisition::Stop() {

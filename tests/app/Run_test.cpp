@@ -197,7 +197,7 @@ TEST_P(WindowConnectTest, TheBoxNamesTheCauseAndPanelZeroSaysNotFound) {
   EXPECT_FALSE(form->Run()->IsBoardReady());
   EXPECT_FALSE(form->Run()->IsMeasuring());
   EXPECT_TRUE(MeasureBtn()->isEnabled());
-  if (GetParam().result == Measurement::ConnectResult::kOtherName) {
+  if (GetParam().result == RunEnd::kOtherBoard) {
     EXPECT_EQ(Commands("V?"), 0);
   }
 }
