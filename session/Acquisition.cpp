@@ -21,8 +21,7 @@ std::optional<RunEnd> Acquisition::Connect() {
   fBoardReady = false;
   const auto fail = [this](RunEnd end) {
     board_.Disconnect();
-    result_ = RunResult{};
-    result_.end = end;
+    result_ = RunResult{end, 0, 0, {}};
     return end;
   };
   if (!board_.Connect()) return fail(RunEnd::kNoBoard);
@@ -59,13 +58,7 @@ std::optional<RunEnd> Acquisition::Start(const Plan& plan, std::vector<Sink*> si
     return RunEnd::kRefused;
   }
   fMeasuring = true;
-  RunInfo info;
-  info.settings = plan_.settings;
-  info.total = plan_.total;
-  info.rate = rate_;
-  info.boardName = boardName_;
-  info.boardVersion = boardVersion_;
-  info.start = origin_;
+  const RunInfo info{plan_.settings, plan_.total, rate_, boardName_, boardVersion_, origin_};
   for (Sink* sink : sinks_) {
     ++begun_;
     if (!sink->Begin(info)) {

@@ -9,18 +9,8 @@
 //   pass until it answers kEnded (or Stop);
 //   blocking, for a thread or a tool:  Run (or Start, then Follow), with a
 //   stop flag polled before each read and a progress call after each block.
-//
-// One rule for each way a run ends, on every path (session/README.md):
-//   complete      nothing sent; link kept, board ready
-//   stopped       stop command, link closed: the next start identifies again
-//   refused       link kept, board not ready: the next start identifies again
-//   read error    stop command, link kept, board ready
-//   stalled       no result for StallWait: as a read error
-//   pulled cable  a read error whose stop cannot be sent: link closed
-//   sink failed   stop command, link kept, board ready
-// A stop command that cannot be sent always closes the link.
-//
-// One thread drives an Acquisition; it owns the board while it does.
+// How each end leaves the board is one rule for every path (Run_end.h,
+// session/README.md). One thread drives an Acquisition and owns the board.
 #pragma once
 
 #include <array>
@@ -66,37 +56,29 @@ class Acquisition {
   Acquisition(const Acquisition&) = delete;
   Acquisition& operator=(const Acquisition&) = delete;
 
-  // Opens the link and identifies the board. Nothing when it is ready; else
-  // the failure, with the link closed.
+  // Opens the link and identifies the board; else the failure, link closed.
   std::optional<RunEnd> Connect();
-  // Connects first unless the board is ready, sends the settings in the
-  // board's order and the first start command, then Begin to each sink.
-  // Nothing when the run is under way; else how it ended (a selection outside
-  // its list is refused without a word to the board). The sinks are not
-  // owned and must outlive the run.
+  // Connects unless the board is ready, sends the settings and the first
+  // start command, then Begin to each sink (not owned). Nothing while the run
+  // goes on; else how it ended (a selection outside its list never goes out).
   std::optional<RunEnd> Start(const Plan& plan, std::vector<Sink*> sinks);
-  // One look at the link: one block of results to the sinks, or nothing yet.
-  // Never waits.
+  // One look at the link, never waiting: a block to the sinks, or nothing yet.
   Pass Step();
   // Stop command, link closed; the sinks hear kStopped.
   void Stop();
-  // Start, then steps until the run ends. stop is polled before each read,
-  // progress called after each block; passes without a block let the event
-  // host run (and time pass).
+  // Start, then steps until the end: stop polled before each read, progress
+  // after each block, the event host run on passes without one.
   RunEnd Run(const Plan& plan, std::vector<Sink*> sinks, const std::function<bool()>& stop = {},
              const std::function<void()>& progress = {});
   // The same for a run already started.
   RunEnd Follow(const std::function<bool()>& stop = {}, const std::function<void()>& progress = {});
-  // Stop command and link closed, with no run in progress (a tool that ends
-  // before its run starts).
+  // Stop command and link closed, with no run in progress.
   void Release();
 
   // How long a run may go without a result before it counts as stalled: two
   // seconds beyond the time two blocks take to arrive.
   static Clock::Duration StallWait(int spsSel);
-  // How often a stepwise run should be looked at: about twice per block, so a
-  // block waits at most half its own time, never more often than each 1 ms
-  // and at least every 50 ms.
+  // How often to look at a stepwise run: twice per block (1 … 50 ms).
   static int PollIntervalMs(int spsSel);
 
   // Connected and identified, with no refused setting since.

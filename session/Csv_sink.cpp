@@ -9,6 +9,9 @@
 
 namespace velqoris {
 
+namespace {
+
+// The note line before the rows of start command `start` (2, 3, …).
 std::string GapNote(int start, double seconds) {
   char text[160];
   std::snprintf(
@@ -17,6 +20,8 @@ std::string GapNote(int start, double seconds) {
       start, seconds);
   return text;
 }
+
+}  // namespace
 
 bool CsvSink::Begin(const RunInfo& run) {
   gain_ = run.settings.Gain;

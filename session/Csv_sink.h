@@ -35,7 +35,4 @@ class CsvSink final : public Sink {
   std::int32_t gain_ = 1;
 };
 
-// The note line before the rows of start command `start` (2, 3, …).
-std::string GapNote(int start, double seconds);
-
 }  // namespace velqoris

@@ -1,5 +1,4 @@
-// The tool's option checks name the least results a sweep setting takes here;
-// the run itself is session/Acquisition with a session/Run_buffer.
+// The tool's option checks name the least results a sweep setting takes here.
 #pragma once
 
 #include "session/Run_buffer.h"

@@ -69,32 +69,18 @@ void Recording::Body(std::int64_t total) {
     TADC board(device_, host_);
     Acquisition acquisition(board, clock_, host_);
     CsvSink csv(path_, clock_);
-    StatsSink stats;
-    acquisition_ = &acquisition;
-    stats_ = &stats;
     end =
-        acquisition.Run({settings_, total}, {&csv, &stats, this}, [this] { return stop_.load(); });
+        acquisition.Run({settings_, total}, {&csv, &stats_, this}, [this] { return stop_.load(); });
     const std::lock_guard<std::mutex> lock(mutex_);
     progress_.written = acquisition.ReadCount();
-    progress_.stats[0] = stats.Stats(0);
-    progress_.stats[1] = stats.Stats(1);
-    progress_.startCommands = acquisition.StartCommands();
-    progress_.gaps = acquisition.Gaps().size();
-    acquisition_ = nullptr;
-    stats_ = nullptr;
+    progress_.stats[0] = stats_.Stats(0);
+    progress_.stats[1] = stats_.Stats(1);
   }
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     progress_.end = end;
   }
   ended_ = true;
-}
-
-bool Recording::Begin(const RunInfo& run) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  progress_.boardName = run.boardName;
-  progress_.boardVersion = run.boardVersion;
-  return true;
 }
 
 bool Recording::Take(const velqoris::Block& block) {
@@ -110,10 +96,8 @@ bool Recording::Take(const velqoris::Block& block) {
     waiting_.erase(waiting_.begin());
   }
   progress_.written = block.first + block.count;
-  progress_.stats[0] = stats_->Stats(0);
-  progress_.stats[1] = stats_->Stats(1);
-  progress_.startCommands = acquisition_->StartCommands();
-  progress_.gaps = acquisition_->Gaps().size();
+  progress_.stats[0] = stats_.Stats(0);
+  progress_.stats[1] = stats_.Stats(1);
   return true;
 }
 

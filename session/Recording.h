@@ -41,10 +41,6 @@ class Recording : private Sink {
     std::int64_t written = 0;
     std::int64_t total = 0;
     RunningStats stats[2];
-    int startCommands = 0;
-    std::size_t gaps = 0;
-    std::string boardName;
-    std::string boardVersion;
     RunEnd end = RunEnd::kNotEnded;
   };
 
@@ -84,7 +80,6 @@ class Recording : private Sink {
  private:
   void Body(std::int64_t total);
   // The hand-over to the window, after the file's and the statistics' sinks.
-  bool Begin(const RunInfo& run) override;
   bool Take(const velqoris::Block& block) override;
 
   d2xx::Api& device_;
@@ -95,9 +90,7 @@ class Recording : private Sink {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};
-  // The thread's own, while it runs.
-  const Acquisition* acquisition_ = nullptr;
-  const StatsSink* stats_ = nullptr;
+  StatsSink stats_;  // the thread's own
   mutable std::mutex mutex_;
   Progress progress_;
   std::vector<Block> waiting_;

@@ -1,17 +1,11 @@
-// What a run feeds: every destination of results (the data on display, a log
-// file, statistics, the recording's hand-over to the window, one sweep
-// setting, and later a remote client or another file format) is a Sink that
-// session/Acquisition calls in the order the sinks were given, on the thread
-// that drives the run. A sink never talks to the board; limits, stops, stalls
-// and errors are the acquisition's alone.
-//
-// A sink sees, for one run:
-//   Begin once the board has accepted the settings and the first start command;
-//   Take for every block, in order, none lost or repeated;
-//   Gap before the first block of each chained start command after the first;
-//   End once, with how the run ended (also after its own Begin refused).
-// Take and Begin answer false when the sink cannot go on (a full disk): the
-// run then ends with RunEnd::kSinkFailed and Failure()'s words.
+// What a run feeds: every destination of results (the data on display, a
+// file, statistics, the window's hand-over, a sweep setting, a remote client)
+// is a Sink, called by session/Acquisition in the order given, on the thread
+// that drives the run; limits, stops and errors are the acquisition's alone.
+// Per run: Begin once the board has started; Take for every block, in order;
+// Gap before each later start command's first block; End once (also after a
+// refused Begin). Begin or Take answering false (a full disk) ends the run as
+// RunEnd::kSinkFailed, in Failure()'s words.
 #pragma once
 
 #include <cstdint>
