@@ -34,15 +34,16 @@ bool Parse(std::string_view text, T& value) {
   return ec == std::errc() && ptr == end;
 }
 
-// time_s as the log writes it ("12.345678"): the digits as one integer and a
-// power of ten, several times faster than a general parse; anything else
-// (a sign, an exponent, more digits) goes the general way.
-bool ParseSeconds(std::string_view text, double& value) {
+// time_s and µV as the log writes them ("12.345678", "-3.27845716"): the
+// digits as one integer and a power of ten, several times faster than a
+// general parse; anything else (an exponent, more digits) goes the general way.
+bool ParseDecimal(std::string_view text, double& value) {
   static constexpr double kPowers[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   std::int64_t mantissa = 0;
   int digits = 0;
   int decimals = -1;
-  for (const char c : text) {
+  const bool negative = text.starts_with('-');
+  for (const char c : text.substr(negative ? 1 : 0)) {
     if (c >= '0' && c <= '9') {
       if (++digits > 17) return Parse(text, value);
       mantissa = mantissa * 10 + (c - '0');
@@ -55,6 +56,7 @@ bool ParseSeconds(std::string_view text, double& value) {
   }
   if (digits == 0 || decimals > 9) return Parse(text, value);
   value = static_cast<double>(mantissa) / kPowers[decimals < 0 ? 0 : decimals];
+  if (negative) value = -value;
   return true;
 }
 
@@ -131,6 +133,8 @@ void LogCsvParser::Feed(std::string_view chunk) {
 void LogCsvParser::Line(std::string_view line) {
   ++lineNumber_;
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // A UTF-8 byte-order mark, as some editors save a CSV.
+  if (lineNumber_ == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
   const std::string_view text = Trim(line);
   if (text.empty()) return;
   if (text.front() == '#') {
@@ -144,7 +148,9 @@ void LogCsvParser::Line(std::string_view line) {
   const bool ok = haveHeader_ ? Row(text) : Header(text);
   if (!ok) {
     failed_ = true;
-    result_.status = haveHeader_ ? LogReadStatus::kBadLine : LogReadStatus::kNotALog;
+    result_.status = checks_.Failed()
+                         ? LogReadStatus::kInconsistent
+                         : (haveHeader_ ? LogReadStatus::kBadLine : LogReadStatus::kNotALog);
     result_.line = lineNumber_;
   }
 }
@@ -241,7 +247,9 @@ bool LogCsvParser::Row(std::string_view line) {
                ? Trim(fields[static_cast<std::size_t>(column)])
                : std::string_view{};
   };
-  if (!ParseSeconds(field(timeColumn_), t) || !std::isfinite(t)) return false;
+  if (!ParseDecimal(field(timeColumn_), t) || !std::isfinite(t)) return false;
+  if (!checks_.TimeFollows(rows_ > 0 ? std::optional(lastTime_) : std::nullopt, t, lineNumber_))
+    return false;
   for (int ch = 0; ch < 2; ++ch) {
     if (codeColumn_[ch] < 0) continue;
     if (!Parse(field(codeColumn_[ch]), code[ch])) return false;
@@ -272,19 +280,24 @@ bool LogCsvParser::Row(std::string_view line) {
   for (int ch = 0; ch < 2; ++ch) {
     if (codeColumn_[ch] < 0) continue;
     result_.record.codes[ch].push_back(code[ch]);
-    const double offset = static_cast<double>(code[ch]) - kMidScaleCode;
-    if (uvColumn_[ch] >= 0 && std::fabs(offset) > std::fabs(gainOffset_[ch])) {
-      double uv = 0.0;
-      if (Parse(field(uvColumn_[ch]), uv)) {
-        gainOffset_[ch] = offset;
-        gainMicrovolts_[ch] = uv;
-      }
+    // Without a stated gain, every row's µV goes into the gain's fit.
+    double uv = 0.0;
+    if (!result_.record.gain && uvColumn_[ch] >= 0 && ParseDecimal(field(uvColumn_[ch]), uv) &&
+        std::isfinite(uv)) {
+      checks_.CodeAndMicrovolts(code[ch], uv);
     }
   }
   lastTime_ = t;
   ++rows_;
   rowBytes_ += line.size() + 1;
   return true;
+}
+
+LogReadResult LogCsvParser::Refused() {
+  result_.status = LogReadStatus::kInconsistent;
+  result_.fault = checks_.Fault();
+  result_.record = LogRecord{};
+  return std::move(result_);
 }
 
 LogReadResult LogCsvParser::Finish() {
@@ -296,6 +309,7 @@ LogReadResult LogCsvParser::Finish() {
   }
   if (failed_) {
     result_.record = LogRecord{};
+    result_.fault = checks_.Fault();
     return std::move(result_);
   }
   if (!haveHeader_) {
@@ -308,24 +322,23 @@ LogReadResult LogCsvParser::Finish() {
     return std::move(result_);
   }
   LogRecord& r = result_.record;
+  std::optional<double> timeRate;
+  if (firstStretchRows_ > 1 && firstStretchEnd_ > firstTime_) {
+    timeRate = static_cast<double>(firstStretchRows_ - 1) / (firstStretchEnd_ - firstTime_);
+  }
   if (settingsRate_) {
     r.rateSps = *settingsRate_;
-  } else if (firstStretchRows_ > 1 && firstStretchEnd_ > firstTime_) {
-    r.rateSps = Snap(static_cast<double>(firstStretchRows_ - 1) / (firstStretchEnd_ - firstTime_),
-                     kDataRates, 0.005);
+  } else if (timeRate) {
+    r.rateSps = Snap(*timeRate, kDataRates, kRateTolerance);
+  }
+  if ((settingsRate_ && !checks_.RateAgrees(*settingsRate_, timeRate)) ||
+      (r.gain && !checks_.GainListed(*r.gain))) {
+    return Refused();
   }
   for (std::size_t i = 0; i < r.gaps.size(); ++i) {
     r.gaps[i].seconds = std::max(0.0, gapSpans_[i] - (r.rateSps > 0.0 ? 1.0 / r.rateSps : 0.0));
   }
-  if (!r.gain) {
-    for (int ch = 0; ch < 2 && !r.gain; ++ch) {
-      // µV = offset × 2500000 / 8388607 / gain; at least 1000 codes from mid-scale for 0.1 %.
-      if (std::fabs(gainOffset_[ch]) < 1000.0 || gainMicrovolts_[ch] == 0.0) continue;
-      const double g = gainOffset_[ch] * 2500000.0 / 8388607.0 / gainMicrovolts_[ch];
-      const double snapped = Snap(g, kGains, 0.01);
-      if (snapped != g) r.gain = static_cast<int>(snapped);
-    }
-  }
+  if (!r.gain) r.gain = checks_.GainFromRows();
   return std::move(result_);
 }
 
@@ -369,7 +382,7 @@ LogReadResult ReadDataFile(const std::string& path) {
 
 LogReadResult ReadLogFile(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
-  if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
+  if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
   std::uint64_t size = 0;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
     const long end = std::ftell(file.get());
@@ -387,7 +400,7 @@ LogReadResult ReadLogFile(const std::string& path) {
     parser.Feed(std::string_view(buffer.data(), got));
     got = std::fread(buffer.data(), 1, buffer.size(), file.get());
   }
-  if (std::ferror(file.get())) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
+  if (std::ferror(file.get())) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
   return parser.Finish();
 }
 
@@ -406,6 +419,8 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
       return "データがありません: " + path;
     case LogReadStatus::kBadDataFile:
       return "データファイルの内容が正しくありません: " + path;
+    case LogReadStatus::kInconsistent:
+      return LogFaultText(r.fault) + ": " + path;
   }
   return {};
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "records/Log_record.h"
+#include "session/Log_checks.h"
 
 namespace velqoris {
 
@@ -19,12 +20,14 @@ enum class LogReadStatus {
   kBadLine,  // a row that is not numbers where numbers belong
   kNoData,   // a valid file without results
   kBadDataFile,
+  kInconsistent,  // rows or settings that contradict each other (LogFault)
 };
 
 struct LogReadResult {
   LogReadStatus status = LogReadStatus::kOk;
   std::int64_t line = 0;  // the offending line (kBadLine, kNotALog)
   LogRecord record;
+  LogFault fault;  // kInconsistent: what contradicts what
 };
 
 // The CSV parser, fed in chunks of any size.
@@ -40,6 +43,7 @@ class LogCsvParser {
   void SettingsLine(std::string_view text);
   bool Header(std::string_view line);
   bool Row(std::string_view line);
+  LogReadResult Refused();
 
   LogReadResult result_;
   std::string carry_;  // a line split between two chunks
@@ -60,9 +64,7 @@ class LogCsvParser {
   std::int64_t firstStretchRows_ = 0;
   double firstStretchEnd_ = 0.0;
   std::optional<double> settingsRate_;
-  // The row furthest from mid-scale per channel: its code and µV give the gain.
-  double gainOffset_[2] = {0.0, 0.0};
-  double gainMicrovolts_[2] = {0.0, 0.0};
+  LogChecks checks_;
   std::vector<double> gapSpans_;  // time from the row before each gap to the one after
 };
 
