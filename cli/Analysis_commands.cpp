@@ -117,6 +117,7 @@ bool IsLogCsv(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string first;
   std::getline(in, first);
+  if (first.starts_with("\xEF\xBB\xBF")) first.erase(0, 3);  // a byte-order mark
   return first.starts_with("#") || first.starts_with("sample,");
 }
 
