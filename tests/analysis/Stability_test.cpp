@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/Averaged_figures.h"
+#include "analysis/Figure_rows.h"
+
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -252,6 +255,30 @@ INSTANTIATE_TEST_SUITE_P(Tones, BandPeakToPeak,
                          ::testing::Values(BandCase{1.0, 1000.0, 1990.0, 2010.0},
                                            BandCase{0.01, 100000.0, 0.0, 2020.0},
                                            BandCase{100.0, 100000.0, 0.0, 21.0}));
+
+// A minute at 4800 sps: 64000-point segments, 0.075 Hz bins. 50 Hz lies
+// between bins and has its level; 60 Hz, absent, has the bound it lies below.
+TEST(AveragedFigures, MainsLinesOfALogHaveTheirLevelOrBound) {
+  const int n = 288000;
+  const double rate = 4800.0, pickup = 30.0;
+  auto v = White(n, 20.0);
+  for (int i = 0; i < n; ++i)
+    v[static_cast<std::size_t>(i)] += pickup * std::sin(2 * std::numbers::pi * 50.0 * i / rate + 1.0);
+  const auto codes = Codes(v);
+  const auto a = AnalyzeStability(codes.data(), n, rate, 1, {}, 0);
+  ASSERT_EQ(a.spectrum.segmentLength, 64000);
+  const auto f = analysis::AveragedFigures(a.spectrum);
+  ASSERT_TRUE(f.Mains50Dbfs());
+  EXPECT_NEAR(*f.Mains50Dbfs(), 20 * std::log10(pickup / 8388607.0), 0.3);
+  EXPECT_FALSE(f.Mains60Dbfs());
+  ASSERT_TRUE(f.Mains60BoundDbfs());
+  EXPECT_LT(*f.Mains60BoundDbfs(), *f.Mains50Dbfs() - 10.0);
+  // The 100 Hz line (50 × 2) is absent too.
+  EXPECT_FALSE(f.mains50[1].Dbfs());
+  for (const auto& row : analysis::SpectrumFigureRows(analysis::AsSpectrum(a.spectrum, 1), f)) {
+    EXPECT_EQ(row.value.find("直流"), std::string::npos) << row.label;
+  }
+}
 
 }  // namespace
 }  // namespace velqoris::testing
