@@ -226,6 +226,50 @@ TEST(WelchSpectrum, FindsAKnownFlickerCorner) {
   }
 }
 
+struct CornerCase {
+  const char* name;
+  double corner;     // 1/f corner of the noise (0: white only)
+  double sineCodes;  // a slow sine at 0.05 Hz (0: none)
+  double mainsCodes; // 50 Hz pickup (0: none)
+};
+
+class FlickerCorner : public ::testing::TestWithParam<CornerCase> {};
+
+// A line is not 1/f noise: a slow sine alone gives no corner; a real corner
+// comes out within two of its stated standard errors beside a line.
+TEST_P(FlickerCorner, LinesAreLeftOutAndTheCornerKeepsItsUncertainty) {
+  const CornerCase& c = GetParam();
+  const int n = 1 << 20;
+  const double rate = 1000.0;
+  auto v = c.corner > 0.0 ? Flicker(n, rate, 20.0, c.corner) : White(n, 20.0);
+  for (int i = 0; i < n; ++i) {
+    const double t = i / rate;
+    v[static_cast<std::size_t>(i)] += c.sineCodes * std::sin(2 * std::numbers::pi * 0.05 * t) +
+                                      c.mainsCodes * std::sin(2 * std::numbers::pi * 50.0 * t);
+  }
+  const auto codes = Codes(v);
+  const auto a = AnalyzeStability(codes.data(), n, rate, 1, {}, 0);
+  const double white = 20.0 * std::sqrt(2.0 / rate);
+  ASSERT_TRUE(a.spectrum.whiteCodesRtHz) << c.name;
+  EXPECT_NEAR(*a.spectrum.whiteCodesRtHz, white, 0.05 * white) << c.name;
+  if (c.corner == 0.0) {
+    EXPECT_FALSE(a.spectrum.flickerCornerHz) << c.name << ": " << *a.spectrum.flickerCornerHz;
+    EXPECT_EQ(a.spectrum.cornerHiddenBelowHz.has_value(), c.sineCodes > 0.0) << c.name;
+    return;
+  }
+  ASSERT_TRUE(a.spectrum.flickerCornerHz && a.spectrum.flickerCornerErrorHz) << c.name;
+  EXPECT_NEAR(*a.spectrum.flickerCornerHz, c.corner, 2.0 * *a.spectrum.flickerCornerErrorHz)
+      << c.name << " ± " << *a.spectrum.flickerCornerErrorHz;
+  EXPECT_LT(*a.spectrum.flickerCornerErrorHz, 0.2 * c.corner) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FlickerCorner,
+                         ::testing::Values(CornerCase{"slow sine alone", 0.0, 1e5, 0.0},
+                                           CornerCase{"mains alone", 0.0, 0.0, 500.0},
+                                           CornerCase{"flicker", 2.0, 0.0, 0.0},
+                                           CornerCase{"flicker and mains", 2.0, 0.0, 500.0},
+                                           CornerCase{"flicker and slow sine", 20.0, 1e5, 0.0}));
+
 struct BandCase {
   double hz;
   double amplitude;
