@@ -32,10 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto a = analysis::AnalyzeStability(r.record, ch);
     for (const auto& p : a.allan.points) {
       if (!std::isfinite(p.codes) || p.terms < analysis::kMinAllanTerms) __builtin_trap();
+      // A 1σ interval around the deviation, never an empty or inverted one.
+      if (!(p.edf >= 1.0) || !(p.lowFraction < 1.0) || !(p.highFraction > 1.0)) __builtin_trap();
     }
     if (a.drift) RequireFinite(a.drift->microvoltsPerHour);
     RequireFinite(a.spectrum.whiteNvRtHz);
     RequireFinite(a.spectrum.flickerCornerHz);
+    RequireFinite(a.spectrum.flickerCornerErrorHz);
     analysis::StabilityFigureRows(a);
   }
   return 0;
