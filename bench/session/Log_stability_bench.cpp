@@ -30,6 +30,10 @@ std::string WriteLog(std::int64_t rows, bool twoChannels) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   std::mt19937_64 rng(7);
   std::normal_distribution<double> noise(0.0, 30.0);
+  // The settings lines as the log command writes them.
+  std::fputs("# rate_sps: 4800\n# gain: 128\n# filter: sinc4\n# chop: off\n# buffer: off\n", f);
+  std::fputs(twoChannels ? "# channels: ch0,ch1\n" : "# channels: ch0\n", f);
+  std::fputs("# board: VELQORIS / 1.00\n# start: 2026-12-08T13:05:00+09:00\n", f);
   std::fputs(twoChannels ? "sample,time_s,ch0_code,ch0_uV,ch1_code,ch1_uV\n"
                          : "sample,time_s,ch0_code,ch0_uV\n",
              f);

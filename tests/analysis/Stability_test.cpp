@@ -114,6 +114,48 @@ TEST(AllanDeviation, WhiteNoiseFallsAndDriftRisesWithAMinimumBetween) {
   EXPECT_TRUE(m == 256 || m == 512) << m;
 }
 
+// On a flicker floor the deviation is flat: the reported minimum must not
+// be the low draw of the last τ, which rests on a handful of differences.
+TEST(AllanDeviation, TheMinimumComesFromAveragingTimesWithEnoughDegreesOfFreedom) {
+  const int n = 1 << 16;
+  const auto codes = Codes(Flicker(n, 100.0, 20.0, 50.0));
+  const auto a = AnalyzeStability(codes.data(), n, 100.0, 1, {}, 0);
+  ASSERT_TRUE(a.allan.minimum);
+  const auto& p = a.allan.points[*a.allan.minimum];
+  EXPECT_GE(p.edf, analysis::kMinimumEdf);
+  EXPECT_LT(*a.allan.minimum + 1, a.allan.points.size()) << "not the last τ";
+  for (const auto& q : a.allan.points) {
+    if (q.edf >= analysis::kMinimumEdf) {
+      EXPECT_GE(q.codes, p.codes);
+    }
+  }
+}
+
+// Samples over range are the converter clipping: a few are left out (the
+// figures of the rest stand), more than 1 % leave the channel without figures.
+TEST(StabilityOverRange, AFewAreLeftOutMoreRefuseTheFigures) {
+  const int n = 40000;
+  auto clean = Codes(White(n, 30.0));
+  const auto reference = AnalyzeStability(clean.data(), n, 100.0, 128, {}, 0);
+  auto spoilt = clean;
+  for (int i : {0, 777, 20001, n - 1}) spoilt[static_cast<std::size_t>(i)] = i % 2 ? 16777215 : -5;
+  const auto a = AnalyzeStability(spoilt.data(), n, 100.0, 128, {}, 0);
+  EXPECT_EQ(a.overRange, 4);
+  EXPECT_FALSE(a.overRangeRefused);
+  ASSERT_EQ(a.allan.points.size(), reference.allan.points.size());
+  // τ0: one term in 10000 lost, the deviation as before (a clipped code would put it at 10⁶).
+  EXPECT_NEAR(a.allan.points[0].codes, reference.allan.points[0].codes,
+              0.01 * reference.allan.points[0].codes);
+  EXPECT_NEAR(*a.spectrum.whiteCodesRtHz, *reference.spectrum.whiteCodesRtHz,
+              0.02 * *reference.spectrum.whiteCodesRtHz);
+  for (int i = 0; i < n; i += 90) spoilt[static_cast<std::size_t>(i)] = 0;
+  const auto refused = AnalyzeStability(spoilt.data(), n, 100.0, 128, {}, 0);
+  EXPECT_TRUE(refused.overRangeRefused);
+  EXPECT_GT(refused.overRange, n / 100);
+  EXPECT_TRUE(refused.allan.points.empty());
+  EXPECT_FALSE(refused.drift);
+}
+
 // ---- gaps and short records ------------------------------------------------
 
 TEST(StabilityGaps, DriftOnTheTimeGridStaysExactAcrossGaps) {
