@@ -86,6 +86,20 @@ double WholeRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32
   return (acc[0] + acc[1]) + (acc[2] + acc[3]);
 }
 
+// Σ (B/cb − A/ca)² over a run where all three ends lie in stretches and
+// the windows' counts do not change.
+double PartialRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2,
+                  std::int64_t len, std::int64_t& a, std::int64_t& b, double ra, double rb) {
+  double acc[2] = {0.0, 0.0};
+  for (std::int64_t i = 0; i < len; ++i) {
+    const double d = static_cast<double>(b) * rb - static_cast<double>(a) * ra;
+    acc[i & 1] += d * d;
+    a += std::int64_t{x1[i]} - x0[i];
+    b += std::int64_t{x2[i]} - x1[i];
+  }
+  return acc[0] + acc[1];
+}
+
 // Every term of the overlapping estimator at m: windows [p, p + m) and
 // [p + m, p + 2m) for every p where both are usable. A window missing up to
 // 1 % of its positions (m − ⌊m/100⌋ results) still averages well; whole
@@ -119,6 +133,22 @@ Squares SquaredDifferences(const std::int32_t* codes, const SampleGrid& grid, st
       whole += WholeRun(c0.Codes(), c1.Codes(), c2.Codes(), len, a, d);
       b = a + d;
       terms += len;
+    } else if (in0 && in1 && in2) {
+      // The counts stay as they are (a gap inside a window, not at its ends):
+      // usable or not for the whole run, each mean a product with 1 / count.
+      if (ca >= need && cb >= need && ca > 0 && cb > 0) {
+        partial += PartialRun(c0.Codes(), c1.Codes(), c2.Codes(), len, a, b,
+                              1.0 / static_cast<double>(ca), 1.0 / static_cast<double>(cb));
+        terms += len;
+      } else {
+        const std::int32_t* x0 = c0.Codes();
+        const std::int32_t* x1 = c1.Codes();
+        const std::int32_t* x2 = c2.Codes();
+        for (std::int64_t i = 0; i < len; ++i) {
+          a += std::int64_t{x1[i]} - x0[i];
+          b += std::int64_t{x2[i]} - x1[i];
+        }
+      }
     } else {
       const std::int32_t* x0 = in0 ? c0.Codes() : nullptr;
       const std::int32_t* x1 = in1 ? c1.Codes() : nullptr;
@@ -211,6 +241,8 @@ class NoiseType {
   int joined_ = 0;
 };
 
+constexpr std::int64_t kIdentifyMost = std::int64_t{1} << 20;
+
 // The non-overlapping averages of every octave m = 2^k in one pass: each
 // level's pair of blocks makes one block of the next (sums and counts go up).
 class Pyramid {
@@ -220,9 +252,10 @@ class Pyramid {
     for (std::size_t level = 0; level < levels_.size(); ++level) {
       Level& l = levels_[level];
       const std::int64_t m = std::int64_t{1} << level;
-      if (count > 0 && count >= m - m / 100) {
+      // A million averages pin the type down; more would only cost time.
+      if (l.type.Count() < kIdentifyMost && count > 0 && count >= m - m / 100) {
         l.type.Add(static_cast<double>(sum) / static_cast<double>(count));
-      } else {
+      } else if (l.type.Count() < kIdentifyMost) {
         l.type.Break();
       }
       if (!l.half) {

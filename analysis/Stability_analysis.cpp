@@ -1,6 +1,7 @@
 #include "analysis/Stability_analysis.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "analysis/Code_scale.h"
 #include "analysis/Sample_grid.h"
@@ -77,6 +78,23 @@ StabilityAnalysis AnalyzeStability(const LogRecord& record, int channel) {
   const auto& codes = record.codes[ch];
   return AnalyzeStability(codes.data(), static_cast<std::int64_t>(codes.size()), record.rateSps,
                           record.gain, record.gaps, ch);
+}
+
+std::vector<StabilityAnalysis> AnalyzeStabilityChannels(const LogRecord& record,
+                                                        std::optional<int> channel) {
+  std::vector<int> wanted;
+  for (int ch = 0; ch < 2; ++ch) {
+    if (record.HasChannel(ch) && (!channel || *channel == ch)) wanted.push_back(ch);
+  }
+  std::vector<StabilityAnalysis> result(wanted.size());
+  if (wanted.size() == 2) {
+    std::thread second([&] { result[1] = AnalyzeStability(record, wanted[1]); });
+    result[0] = AnalyzeStability(record, wanted[0]);
+    second.join();
+  } else if (wanted.size() == 1) {
+    result[0] = AnalyzeStability(record, wanted[0]);
+  }
+  return result;
 }
 
 }  // namespace velqoris::analysis

@@ -45,4 +45,9 @@ StabilityAnalysis AnalyzeStability(const std::int32_t* codes, std::int64_t count
                                    int channel);
 StabilityAnalysis AnalyzeStability(const LogRecord& record, int channel);
 
+// Every channel the record holds (or only `channel`), CH0 first: the two
+// channels side by side on two threads, each reading only its own codes.
+std::vector<StabilityAnalysis> AnalyzeStabilityChannels(const LogRecord& record,
+                                                        std::optional<int> channel = std::nullopt);
+
 }  // namespace velqoris::analysis

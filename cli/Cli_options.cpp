@@ -491,7 +491,9 @@ std::string HelpText(Command command) {
              "  ログの途切れ ('#' の行) は時間軸の欠けとして扱います。\n"
              "  --channel 0|1   解析するチャネル (既定: ファイルにあるすべて)\n"
              "  --png OUT.png   アラン偏差 (両対数) と平均化スペクトルを PNG に書き出します\n"
-             "  --csv OUT.csv   アラン偏差の表 (tau_s, adev_uV, adev_nV, terms, error_nV)\n"
+             "  --csv OUT.csv   アラン偏差の表: channel, tau_s, adev_codes, adev_low_codes,\n"
+             "                  adev_high_codes, adev_uV, adev_nV, adev_low_nV, adev_high_nV,\n"
+             "                  terms, edf, noise_alpha (low/high は 1σ の範囲、edf は等価自由度)\n"
              "  --json          結果を JSON で出力します (求まらない値は null)\n";
   }
   return UsageText();

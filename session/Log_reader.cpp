@@ -107,6 +107,17 @@ LogCsvParser::LogCsvParser(std::uint64_t sizeHint) : sizeHint_(sizeHint) {}
 
 void LogCsvParser::Feed(std::string_view chunk) {
   while (!chunk.empty() && !failed_) {
+    if (haveHeader_ && carry_.empty() && chunk.front() != '#') {
+      // Rows as the log writes them, scanned in place; anything else below.
+      RowValues v;
+      const char* start = chunk.data();
+      if (const char* next = ScanLogRow(start, start + chunk.size(), columns_, v)) {
+        ++lineNumber_;
+        if (!Accept(v, static_cast<std::size_t>(next - start))) Fail();
+        chunk.remove_prefix(static_cast<std::size_t>(next - start));
+        continue;
+      }
+    }
     const std::size_t newline = chunk.find('\n');
     if (newline == std::string_view::npos) {
       carry_.append(chunk);
@@ -146,13 +157,15 @@ void LogCsvParser::Line(std::string_view line) {
     return;
   }
   const bool ok = haveHeader_ ? Row(text) : Header(text);
-  if (!ok) {
-    failed_ = true;
-    result_.status = checks_.Failed()
-                         ? LogReadStatus::kInconsistent
-                         : (haveHeader_ ? LogReadStatus::kBadLine : LogReadStatus::kNotALog);
-    result_.line = lineNumber_;
-  }
+  if (!ok) Fail();
+}
+
+void LogCsvParser::Fail() {
+  failed_ = true;
+  result_.status = checks_.Failed()
+                       ? LogReadStatus::kInconsistent
+                       : (haveHeader_ ? LogReadStatus::kBadLine : LogReadStatus::kNotALog);
+  result_.line = lineNumber_;
 }
 
 // Settings lines are read by their words, in English or Japanese, several to
@@ -216,22 +229,22 @@ bool LogCsvParser::Header(std::string_view line) {
     const std::size_t comma = line.find(',', start);
     const std::string_view name =
         Trim(line.substr(start, comma == std::string_view::npos ? comma : comma - start));
-    if (name == "time_s") timeColumn_ = i;
-    if (name == "ch0_code") codeColumn_[0] = i;
-    if (name == "ch1_code") codeColumn_[1] = i;
-    if (name == "ch0_uV") uvColumn_[0] = i;
-    if (name == "ch1_uV") uvColumn_[1] = i;
+    if (name == "time_s") columns_.time = i;
+    if (name == "ch0_code") columns_.code[0] = i;
+    if (name == "ch1_code") columns_.code[1] = i;
+    // µV only to find the gain the settings lines do not give.
+    if (name == "ch0_uV" && !result_.record.gain) columns_.microvolts[0] = i;
+    if (name == "ch1_uV" && !result_.record.gain) columns_.microvolts[1] = i;
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
-  if (timeColumn_ < 0 || (codeColumn_[0] < 0 && codeColumn_[1] < 0)) return false;
+  if (columns_.time < 0 || (columns_.code[0] < 0 && columns_.code[1] < 0)) return false;
   haveHeader_ = true;
   return true;
 }
 
 bool LogCsvParser::Row(std::string_view line) {
-  double t = 0.0;
-  std::int32_t code[2] = {0, 0};
+  RowValues v;
   // The fields in one pass: split once, look each column up by index.
   std::array<std::string_view, 8> fields{};
   std::size_t count = 0;
@@ -247,20 +260,29 @@ bool LogCsvParser::Row(std::string_view line) {
                ? Trim(fields[static_cast<std::size_t>(column)])
                : std::string_view{};
   };
-  if (!ParseDecimal(field(timeColumn_), t) || !std::isfinite(t)) return false;
+  if (!ParseDecimal(field(columns_.time), v.seconds)) return false;
+  for (int ch = 0; ch < 2; ++ch) {
+    if (columns_.code[ch] < 0) continue;
+    if (!Parse(field(columns_.code[ch]), v.code[ch])) return false;
+    // A µV field that is not a number only leaves the row out of the gain's fit.
+    v.hasMicrovolts[ch] = columns_.microvolts[ch] >= 0 &&
+                          ParseDecimal(field(columns_.microvolts[ch]), v.microvolts[ch]);
+  }
+  return Accept(v, line.size() + 1);
+}
+
+bool LogCsvParser::Accept(const RowValues& v, std::size_t bytes) {
+  const double t = v.seconds;
+  if (!std::isfinite(t)) return false;
   if (!checks_.TimeFollows(rows_ > 0 ? std::optional(lastTime_) : std::nullopt, t, lineNumber_))
     return false;
-  for (int ch = 0; ch < 2; ++ch) {
-    if (codeColumn_[ch] < 0) continue;
-    if (!Parse(field(codeColumn_[ch]), code[ch])) return false;
-  }
   if (rows_ == 0) {
     for (int ch = 0; ch < 2; ++ch) {
-      if (codeColumn_[ch] < 0) continue;
-      auto& codes = result_.record.codes[ch];
+      if (columns_.code[ch] < 0) continue;
       // Reserved once from the first row's length: no doubling peak on a long log.
-      if (sizeHint_ > 0)
-        codes.reserve(static_cast<std::size_t>(sizeHint_ / (line.size() + 1) + 16));
+      if (sizeHint_ > 0) {
+        result_.record.codes[ch].reserve(static_cast<std::size_t>(sizeHint_ / bytes + 16));
+      }
     }
     firstTime_ = t;
   } else {
@@ -278,18 +300,15 @@ bool LogCsvParser::Row(std::string_view line) {
     firstStretchEnd_ = t;
   }
   for (int ch = 0; ch < 2; ++ch) {
-    if (codeColumn_[ch] < 0) continue;
-    result_.record.codes[ch].push_back(code[ch]);
+    if (columns_.code[ch] < 0) continue;
+    result_.record.codes[ch].push_back(v.code[ch]);
     // Without a stated gain, every row's µV goes into the gain's fit.
-    double uv = 0.0;
-    if (!result_.record.gain && uvColumn_[ch] >= 0 && ParseDecimal(field(uvColumn_[ch]), uv) &&
-        std::isfinite(uv)) {
-      checks_.CodeAndMicrovolts(code[ch], uv);
+    if (v.hasMicrovolts[ch] && !result_.record.gain && std::isfinite(v.microvolts[ch])) {
+      checks_.CodeAndMicrovolts(v.code[ch], v.microvolts[ch]);
     }
   }
   lastTime_ = t;
   ++rows_;
-  rowBytes_ += line.size() + 1;
   return true;
 }
 

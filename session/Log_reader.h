@@ -10,6 +10,7 @@
 
 #include "records/Log_record.h"
 #include "session/Log_checks.h"
+#include "session/Log_row_scan.h"
 
 namespace velqoris {
 
@@ -43,6 +44,8 @@ class LogCsvParser {
   void SettingsLine(std::string_view text);
   bool Header(std::string_view line);
   bool Row(std::string_view line);
+  bool Accept(const RowValues& v, std::size_t bytes);
+  void Fail();
   LogReadResult Refused();
 
   LogReadResult result_;
@@ -51,11 +54,8 @@ class LogCsvParser {
   std::int64_t lineNumber_ = 0;
   bool failed_ = false;
   bool haveHeader_ = false;
-  int timeColumn_ = -1;
-  int codeColumn_[2] = {-1, -1};
-  int uvColumn_[2] = {-1, -1};
+  RowColumns columns_;  // µV columns only while no settings line gives the gain
   std::int64_t rows_ = 0;
-  std::uint64_t rowBytes_ = 0;
   bool gapPending_ = false;
   double firstTime_ = 0.0;
   double lastTime_ = 0.0;
