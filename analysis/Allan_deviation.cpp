@@ -25,7 +25,9 @@ class Cursor {
     return Present() ? s_[k_].gridStart + s_[k_].length - q_ : s_[k_].gridStart - q_;
   }
   // The codes from here on (Present() only).
-  const std::int32_t* Codes() const { return codes_ + s_[k_].sampleStart + (q_ - s_[k_].gridStart); }
+  const std::int32_t* Codes() const {
+    return codes_ + s_[k_].sampleStart + (q_ - s_[k_].gridStart);
+  }
   void Advance(std::int64_t steps) {
     q_ += steps;
     Settle();
@@ -294,11 +296,12 @@ double AllanEdf(double n, double m, int alpha) {
       edf = (n + 1.0) * (n - 2.0 * m) / (2.0 * (n - m));
       break;
     case 1:
-      edf = std::exp(std::sqrt(std::log((n - 1.0) / (2.0 * m)) *
-                               std::log((2.0 * m + 1.0) * (n - 1.0) / 4.0)));
+      edf = std::exp(
+          std::sqrt(std::log((n - 1.0) / (2.0 * m)) * std::log((2.0 * m + 1.0) * (n - 1.0) / 4.0)));
       break;
     case 0:
-      edf = (3.0 * (n - 1.0) / (2.0 * m) - 2.0 * (n - 2.0) / n) * (4.0 * m * m / (4.0 * m * m + 5.0));
+      edf =
+          (3.0 * (n - 1.0) / (2.0 * m) - 2.0 * (n - 2.0) / n) * (4.0 * m * m / (4.0 * m * m + 5.0));
       break;
     case -1:
       edf = m == 1.0 ? 2.0 * (n - 2.0) * (n - 2.0) / (2.3 * n - 4.9)

@@ -157,7 +157,8 @@ std::optional<CornerFit> FitFlickerCorner(const std::vector<double>& psd, double
   const double covWA = inverse[0][1] * scale;
   if (x[1] > 0.0 && x[1] > kSignificance * std::sqrt(std::max(varA, 0.0))) {
     const double corner = x[1] / x[0];
-    const double relative = varA / (x[1] * x[1]) + varW / (x[0] * x[0]) - 2.0 * covWA / (x[0] * x[1]);
+    const double relative =
+        varA / (x[1] * x[1]) + varW / (x[0] * x[0]) - 2.0 * covWA / (x[0] * x[1]);
     fit.cornerHz = corner;
     fit.cornerErrorHz = corner * std::sqrt(std::max(relative, 0.0));
   }

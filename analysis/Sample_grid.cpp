@@ -38,8 +38,7 @@ SampleGrid::SampleGrid(std::int64_t count, const std::vector<LogGap>& gaps, doub
       sample = nextExcluded + 1;
       continue;
     }
-    const double periods =
-        rateSps > 0.0 && gaps[g].seconds > 0.0 ? gaps[g].seconds * rateSps : 0.0;
+    const double periods = rateSps > 0.0 && gaps[g].seconds > 0.0 ? gaps[g].seconds * rateSps : 0.0;
     // Beyond this the grid would outgrow any record; such a log is not one record.
     const auto missing = static_cast<std::int64_t>(std::llround(std::min(periods, 1e12)));
     ++g;

@@ -97,8 +97,7 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
   const auto& al = a.allan;
   if (al.minimum) {
     const AllanPoint& p = al.points[*al.minimum];
-    rows.push_back({"アラン偏差の最小値 (1σ)",
-                    WithInterval(p.nanovolts.value_or(p.codes), p),
+    rows.push_back({"アラン偏差の最小値 (1σ)", WithInterval(p.nanovolts.value_or(p.codes), p),
                     p.nanovolts ? "nV" : "digit"});
     rows.push_back({"最小となる平均化時間 τ", Digits(p.tauSeconds), "s"});
   } else {
@@ -125,11 +124,11 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
 std::vector<FigureRow> AllanTableRows(const StabilityAnalysis& a) {
   std::vector<FigureRow> rows;
   for (const AllanPoint& p : a.allan.points) {
-    rows.push_back({"τ = " + Digits(p.tauSeconds) + " s",
-                    WithInterval(p.nanovolts.value_or(p.codes), p) +
-                        (p.nanovolts ? " nV" : " digit"),
-                    "(" + std::to_string(p.terms) + " 項, 自由度 " + Digits(p.edf) + ", " +
-                        NoiseTypeName(p.alpha) + ")"});
+    rows.push_back(
+        {"τ = " + Digits(p.tauSeconds) + " s",
+         WithInterval(p.nanovolts.value_or(p.codes), p) + (p.nanovolts ? " nV" : " digit"),
+         "(" + std::to_string(p.terms) + " 項, 自由度 " + Digits(p.edf) + ", " +
+             NoiseTypeName(p.alpha) + ")"});
   }
   return rows;
 }

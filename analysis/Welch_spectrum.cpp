@@ -107,7 +107,8 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* codes, const SampleGrid& 
   for (std::size_t k = 0; k < bins; ++k) {
     w.psdCodes[k] = sum[k] / static_cast<double>(w.segments) / w.binHz;
   }
-  const auto fit = FitFlickerCorner(w.psdCodes, w.binHz, w.segments, WelchSpectrum::kFirstUsableBin);
+  const auto fit =
+      FitFlickerCorner(w.psdCodes, w.binHz, w.segments, WelchSpectrum::kFirstUsableBin);
   if (!fit) return w;
   w.whiteCodesRtHz = std::sqrt(fit->whitePsd);
   if (nanovoltsPerCode) w.whiteNvRtHz = *w.whiteCodesRtHz * *nanovoltsPerCode;

@@ -75,8 +75,7 @@ std::string AllanJson(const analysis::AllanDeviation& allan) {
   std::string s = "[";
   for (std::size_t i = 0; i < allan.points.size(); ++i) {
     const auto& p = allan.points[i];
-    std::vector<std::string> f = {Key("tau_s", Number(p.tauSeconds)),
-                                  Key("m", std::to_string(p.m)),
+    std::vector<std::string> f = {Key("tau_s", Number(p.tauSeconds)), Key("m", std::to_string(p.m)),
                                   Key("adev_uV", Number(p.microvolts))};
     const auto d = Deviation("adev", p);
     f.insert(f.end(), d.begin(), d.end());
@@ -130,10 +129,9 @@ std::string StabilityChannelJson(const analysis::StabilityAnalysis& a) {
       Key("gaps", std::to_string(a.gaps.size())),
       Key("gap_seconds", Number(a.GapSeconds())),
       Key("figures_refused", refused),
-      Key("excluded",
-          Object({Key("over_range_samples", std::to_string(a.overRange)),
-                  Key("longest_stretch_only", Bool(a.longestStretchOnly)),
-                  Key("line_bins", std::to_string(w.lineBins))})),
+      Key("excluded", Object({Key("over_range_samples", std::to_string(a.overRange)),
+                              Key("longest_stretch_only", Bool(a.longestStretchOnly)),
+                              Key("line_bins", std::to_string(w.lineBins))})),
       Key("drift_uV_per_hour", Number(drift(&analysis::DriftFit::microvoltsPerHour))),
       Key("drift_stderr_uV_per_hour", Number(drift(&analysis::DriftFit::stderrMicrovoltsPerHour))),
       Key("drift_codes_per_hour", d ? Number(d->codesPerHour) : "null"),

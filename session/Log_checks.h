@@ -53,7 +53,7 @@ class LogChecks {
 
  private:
   LogFault fault_;
-  double offsetSquares_ = 0.0;  // Σ offset²
+  double offsetSquares_ = 0.0;          // Σ offset²
   double offsetTimesMicrovolts_ = 0.0;  // Σ offset × µV
 };
 

@@ -73,7 +73,10 @@ void ReadAndAnalyze(benchmark::State& state, std::int64_t rows, bool twoChannels
 }
 
 void BM_OneStartCommandLog(benchmark::State& state) { ReadAndAnalyze(state, 1048575, false); }
-BENCHMARK(BM_OneStartCommandLog)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_OneStartCommandLog)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // The analysis alone of one hour at 4800 sps, one channel, from memory.
 void BM_AnalyzeOneHourChannel(benchmark::State& state) {

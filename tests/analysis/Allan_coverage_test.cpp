@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <complex>
+#include <string>
 #include <vector>
 
 #include "analysis/Allan_deviation.h"
@@ -34,10 +35,12 @@ std::vector<std::int32_t> Record(Noise noise, std::uint64_t seed) {
     for (int k = 1; k < kLength / 2; ++k) {
       const double a = 1.0 / std::sqrt(static_cast<double>(k));
       spectrum[static_cast<std::size_t>(k)] = {a * s.Gaussian(), a * s.Gaussian()};
-      spectrum[static_cast<std::size_t>(kLength - k)] = std::conj(spectrum[static_cast<std::size_t>(k)]);
+      spectrum[static_cast<std::size_t>(kLength - k)] =
+          std::conj(spectrum[static_cast<std::size_t>(k)]);
     }
     analysis::Fft(kLength).Forward(spectrum.data(), out.data());
-    for (int i = 0; i < kLength; ++i) v[static_cast<std::size_t>(i)] = 300.0 * out[static_cast<std::size_t>(i)].real();
+    for (int i = 0; i < kLength; ++i)
+      v[static_cast<std::size_t>(i)] = 300.0 * out[static_cast<std::size_t>(i)].real();
   } else {
     double walk = 0.0;
     for (double& x : v) {
@@ -47,7 +50,8 @@ std::vector<std::int32_t> Record(Noise noise, std::uint64_t seed) {
   }
   std::vector<std::int32_t> codes(kLength);
   for (int i = 0; i < kLength; ++i)
-    codes[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(std::lround(8388608.0 + v[static_cast<std::size_t>(i)]));
+    codes[static_cast<std::size_t>(i)] =
+        static_cast<std::int32_t>(std::lround(8388608.0 + v[static_cast<std::size_t>(i)]));
   return codes;
 }
 
@@ -99,6 +103,7 @@ TEST_P(AllanErrorBars, HoldTheTrueDeviationTwoTimesInThree) {
     }
   }
   const double share = static_cast<double>(inside) / total;
+  RecordProperty("coverage", std::to_string(share));
   EXPECT_NEAR(share, 0.6827, 0.05) << inside << " of " << total;
 }
 

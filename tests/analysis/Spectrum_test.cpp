@@ -301,7 +301,8 @@ double LargestNoiseLine(const std::vector<std::int32_t>& codes, const std::vecto
   std::vector<double> r(codes.size());
   for (int i = 0; i < n; ++i) {
     double v = 8388608.0;
-    for (const Tone& t : tones) v += t.amplitude * std::sin(2 * std::numbers::pi * t.bins * i / n + t.phase);
+    for (const Tone& t : tones)
+      v += t.amplitude * std::sin(2 * std::numbers::pi * t.bins * i / n + t.phase);
     r[static_cast<std::size_t>(i)] = codes[static_cast<std::size_t>(i)] - v;
   }
   double largest = 0.0;
@@ -322,9 +323,9 @@ struct EdgeCase {
   double toneBins;
   double toneCodes;
   double sigma;
-  int nyquistOrder;       // the harmonic that lands on half the rate
-  double nyquistCodes;    // its amplitude as it shows, ±a alternating (0: none)
-  int dcOrder;            // a harmonic that lands on DC (0: none)
+  int nyquistOrder;     // the harmonic that lands on half the rate
+  double nyquistCodes;  // its amplitude as it shows, ±a alternating (0: none)
+  int dcOrder;          // a harmonic that lands on DC (0: none)
 };
 
 class LinesOnTheEdges : public ::testing::TestWithParam<EdgeCase> {};

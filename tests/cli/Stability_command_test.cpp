@@ -52,11 +52,24 @@ TEST(StabilityCommand, JsonKeysAndFiguresOfAnExactDrift) {
       RunCli({"stability", log, "--json", "--csv", dir.Path("a.csv"), "--png", dir.Path("a.png")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // m = 1 … 512 ≤ 4000/4: ten averaging times.
-  std::vector<std::string> expected = {
-      "channels", "channel", "n", "rate_sps", "gain", "duration_s", "gaps", "gap_seconds",
-      "figures_refused", "excluded", "over_range_samples", "longest_stretch_only", "line_bins",
-      "drift_uV_per_hour", "drift_stderr_uV_per_hour", "drift_codes_per_hour",
-      "drift_stderr_codes_per_hour", "adev"};
+  std::vector<std::string> expected = {"channels",
+                                       "channel",
+                                       "n",
+                                       "rate_sps",
+                                       "gain",
+                                       "duration_s",
+                                       "gaps",
+                                       "gap_seconds",
+                                       "figures_refused",
+                                       "excluded",
+                                       "over_range_samples",
+                                       "longest_stretch_only",
+                                       "line_bins",
+                                       "drift_uV_per_hour",
+                                       "drift_stderr_uV_per_hour",
+                                       "drift_codes_per_hour",
+                                       "drift_stderr_codes_per_hour",
+                                       "adev"};
   const std::vector<std::string> deviation = {"adev_codes", "adev_low_codes", "adev_high_codes",
                                               "adev_nV",    "adev_low_nV",    "adev_high_nV"};
   for (int i = 0; i < 10; ++i) {
@@ -66,13 +79,13 @@ TEST(StabilityCommand, JsonKeysAndFiguresOfAnExactDrift) {
   }
   expected.insert(expected.end(), {"adev_min_nV", "tau_at_min_s", "adev_min", "tau_s"});
   expected.insert(expected.end(), deviation.begin(), deviation.end());
-  expected.insert(expected.end(),
-                  {"edf", "white_density_nV_rtHz", "white_density_codes_rtHz", "flicker_corner_hz",
-                   "flicker_corner_err_hz", "corner_hidden_below_hz", "spectrum_segment_length",
-                   "spectrum_segments", "spectrum_bin_hz", "noise_0p1_10hz_rms_nV",
-                   "noise_0p1_10hz_rms_codes", "noise_0p1_10hz_pp_nV", "noise_0p1_10hz_pp_codes",
-                   "noise_0p1_10hz_pp_mean_nV", "noise_0p1_10hz_pp_mean_codes",
-                   "noise_0p1_10hz_pp_windows"});
+  expected.insert(
+      expected.end(),
+      {"edf", "white_density_nV_rtHz", "white_density_codes_rtHz", "flicker_corner_hz",
+       "flicker_corner_err_hz", "corner_hidden_below_hz", "spectrum_segment_length",
+       "spectrum_segments", "spectrum_bin_hz", "noise_0p1_10hz_rms_nV", "noise_0p1_10hz_rms_codes",
+       "noise_0p1_10hz_pp_nV", "noise_0p1_10hz_pp_codes", "noise_0p1_10hz_pp_mean_nV",
+       "noise_0p1_10hz_pp_mean_codes", "noise_0p1_10hz_pp_windows"});
   EXPECT_EQ(Keys(r.out), expected) << r.out;
   const double uvPerCode = 2500000.0 / 8388607.0;
   // JSON numbers carry 10 significant digits.

@@ -30,7 +30,8 @@ std::string Log(int rows, double rate, int gain, bool twoChannels, int gapAt = 0
     std::snprintf(row, sizeof row, "%d,%.6f,%d,%.9g", i + 1, t0 + i / rate, code, uv);
     s += row;
     if (twoChannels) {
-      std::snprintf(row, sizeof row, ",%d,%.9g", code - 10000, uv - 10000 * 2500000.0 / 8388607.0 / gain);
+      std::snprintf(row, sizeof row, ",%d,%.9g", code - 10000,
+                    uv - 10000 * 2500000.0 / 8388607.0 / gain);
       s += row;
     }
     s += "\n";
@@ -199,6 +200,39 @@ INSTANTIATE_TEST_SUITE_P(
                                "sample,time_s,ch0_code,ch0_uV\n1,0,8388608,0\n2,0.1,8388608,0\n",
                                std::nullopt},
                       GainCase{"stated gain wins", "# gain: 16\n" + Quiet(50, 10.0, 8), 16}));
+
+// Rows in the log's own form are scanned in place; rows in any other form
+// go the general way. Fed whole (in place) or a byte at a time (the general
+// way), a file reads the same.
+TEST(LogCsv, RowsReadTheSameScannedInPlaceOrSplit) {
+  const std::string header = "sample,time_s,ch0_code,ch0_uV,ch1_code,ch1_uV\n";
+  const std::vector<std::string> rows = {
+      "1,0.000000,8388708,29.8023228,8388508,-29.8023228\n",
+      "2,0.010000,8388709,2.98e1,8388507,-3.0e1\r\n",    // exponents, CRLF
+      "3, 0.020000 ,8388710 ,30.4,8388506,-30.4\n",      // spaces
+      "4,0.030000,-5,-2500002.98,16777300,2500027.4\n",  // outside the code range
+      "# 開始コマンド 2 回目\n",                         // a gap note
+      "5,0.540000,8388711,30.69,8388505,-30.69\n",
+      "6,0.550000,8388712,30.99,8388504\n"};  // µV of CH1 missing
+  std::string good = header;
+  for (std::size_t i = 0; i + 1 < rows.size(); ++i) good += rows[i];
+  const LogReadResult whole = ReadInChunks(good, good.size());
+  const LogReadResult bytes = ReadInChunks(good, 1);
+  ASSERT_EQ(whole.status, LogReadStatus::kOk);
+  ASSERT_EQ(bytes.status, LogReadStatus::kOk);
+  const std::vector<std::int32_t> ch0 = {8388708, 8388709, 8388710, -5, 8388711};
+  EXPECT_EQ(whole.record.codes[0], ch0);
+  EXPECT_EQ(bytes.record.codes[0], ch0);
+  EXPECT_EQ(whole.record.codes[1], bytes.record.codes[1]);
+  ASSERT_EQ(whole.record.gaps.size(), 1u);
+  EXPECT_EQ(whole.record.gaps[0].before, 4);
+  EXPECT_EQ(whole.record.gain, bytes.record.gain);
+  const std::string bad = good + rows.back();
+  for (std::size_t chunk : {bad.size(), std::size_t{1}}) {
+    const LogReadResult r = ReadInChunks(bad, chunk);
+    EXPECT_EQ(r.status, LogReadStatus::kOk) << "a missing µV field only leaves the fit";
+  }
+}
 
 TEST(LogCsv, AByteOrderMarkIsNoObstacle) {
   for (const std::string& text : {"\xEF\xBB\xBF" + kSettings + Log(50, 4800.0, 32, false),
