@@ -44,7 +44,8 @@ inline constexpr double kMinimumEdf = 10.0;
 // for power-law noise, as the frequency-stability handbooks give them).
 double AllanEdf(double phasePoints, double m, int alpha);
 
-// The codes on their grid (grid.Stretches() index into codes).
+// The codes on their grid (grid.Stretches() index into codes), each within
+// 0 … 16777215 (AnalyzeStability leaves codes over range out of the grid).
 // microvoltsPerCode absent: deviations in codes only.
 AllanDeviation ComputeAllanDeviation(const std::int32_t* codes, const SampleGrid& grid,
                                      double rateSps, std::optional<double> microvoltsPerCode);
