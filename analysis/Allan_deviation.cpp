@@ -136,8 +136,11 @@ double PartialRun(const std::int32_t* x0, const std::int32_t* x1, const std::int
 // windows sum integer differences and are divided by m² once at the end.
 Squares SquaredDifferences(const std::int32_t* codes, const SampleGrid& grid, std::int64_t m) {
   const std::int64_t last = grid.Positions() - 2 * m;  // the last term's first position
-  auto [a, ca] = RangeSum(grid, codes, 0, m);
-  auto [b, cb] = RangeSum(grid, codes, m, 2 * m);
+  // Plain variables, not bindings: the term below captures them.
+  const auto first = RangeSum(grid, codes, 0, m);
+  const auto second = RangeSum(grid, codes, m, 2 * m);
+  std::int64_t a = first.first, ca = first.second;
+  std::int64_t b = second.first, cb = second.second;
   const std::int64_t need = m - m / 100;
   double whole = 0.0;
   double partial = 0.0;

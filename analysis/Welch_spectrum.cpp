@@ -17,18 +17,24 @@ namespace {
 constexpr double kLowestHz = 0.1;
 constexpr int kMinSegment = 16;
 
-// Removes the least-squares line of a segment in place.
-void RemoveLine(std::vector<double>& v) {
-  const double n = static_cast<double>(v.size());
-  const double mid = (n - 1.0) / 2.0;
+// A segment's least-squares line, from its codes in one pass (Σ (i − mid) = 0,
+// so Σ (i − mid) y needs no mean first).
+struct SegmentLine {
   double mean = 0.0;
+  double slope = 0.0;
+};
+
+SegmentLine FitSegmentLine(const std::int32_t* v, std::size_t size) {
+  const auto n = static_cast<double>(size);
+  const double mid = (n - 1.0) / 2.0;
+  std::int64_t sum = 0;
   double sxy = 0.0;
-  for (std::size_t i = 0; i < v.size(); ++i) mean += v[i];
-  mean /= n;
-  for (std::size_t i = 0; i < v.size(); ++i) sxy += (static_cast<double>(i) - mid) * (v[i] - mean);
+  for (std::size_t i = 0; i < size; ++i) {
+    sum += v[i] - kMidScaleCode;
+    sxy += (static_cast<double>(i) - mid) * CodeOffset(v[i]);
+  }
   const double sxx = n * (n * n - 1.0) / 12.0;
-  const double slope = sxx > 0.0 ? sxy / sxx : 0.0;
-  for (std::size_t i = 0; i < v.size(); ++i) v[i] -= mean + slope * (static_cast<double>(i) - mid);
+  return {static_cast<double>(sum) / n, sxx > 0.0 ? sxy / sxx : 0.0};
 }
 
 }  // namespace
@@ -74,27 +80,30 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* codes, const SampleGrid& 
   double s2 = 0.0;
   for (double c : hann) s2 += c * c;
   const auto n = static_cast<std::size_t>(length);
-  std::vector<double> a(n);
-  std::vector<double> b(n);
   std::vector<std::complex<double>> in(n);
   std::vector<std::complex<double>> out(n);
   const Fft fft(length);
-  const auto prepare = [&](const std::int32_t* v, std::vector<double>& x) {
-    for (std::size_t i = 0; i < n; ++i) x[i] = CodeOffset(v[i]);
-    RemoveLine(x);
-    for (std::size_t i = 0; i < n; ++i) x[i] *= hann[i];
-  };
+  const double mid = (static_cast<double>(n) - 1.0) / 2.0;
   // Two real segments in one complex transform: z = a + i b gives
   // A_k = (Z_k + conj Z_{n−k}) / 2 and B_k = (Z_k − conj Z_{n−k}) / 2i.
+  // Each segment less its line, windowed, straight from its codes.
   for (std::size_t j = 0; j < starts.size(); j += 2) {
-    const bool pair = j + 1 < starts.size();
-    prepare(starts[j], a);
-    if (pair) {
-      prepare(starts[j + 1], b);
+    const std::int32_t* va = starts[j];
+    const SegmentLine la = FitSegmentLine(va, n);
+    if (j + 1 < starts.size()) {
+      const std::int32_t* vb = starts[j + 1];
+      const SegmentLine lb = FitSegmentLine(vb, n);
+      for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) - mid;
+        in[i] = {(CodeOffset(va[i]) - la.mean - la.slope * t) * hann[i],
+                 (CodeOffset(vb[i]) - lb.mean - lb.slope * t) * hann[i]};
+      }
     } else {
-      std::fill(b.begin(), b.end(), 0.0);
+      for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) - mid;
+        in[i] = {(CodeOffset(va[i]) - la.mean - la.slope * t) * hann[i], 0.0};
+      }
     }
-    for (std::size_t i = 0; i < n; ++i) in[i] = {a[i], b[i]};
     fft.Forward(in.data(), out.data());
     for (std::size_t k = 0; k < bins; ++k) {
       const std::complex<double> z = out[k];
