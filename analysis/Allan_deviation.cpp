@@ -97,8 +97,8 @@ double WholeRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32
     accLo = _mm_add_pd(accLo, _mm_mul_pd(lo, lo));
     accHi = _mm_add_pd(accHi, _mm_mul_pd(hi, hi));
     dv = _mm_add_pd(dv, _mm_cvtepi32_pd(_mm_shuffle_epi32(running, 0xFF)));
-    steps = _mm_add_pd(steps, _mm_add_pd(_mm_cvtepi32_pd(step),
-                                         _mm_cvtepi32_pd(_mm_unpackhi_epi64(step, step))));
+    steps = _mm_add_pd(
+        steps, _mm_add_pd(_mm_cvtepi32_pd(step), _mm_cvtepi32_pd(_mm_unpackhi_epi64(step, step))));
   }
   double lanes[2];
   _mm_storeu_pd(lanes, _mm_add_pd(accLo, accHi));

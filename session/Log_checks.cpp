@@ -37,6 +37,15 @@ void LogChecks::CodeAndMicrovolts(std::int32_t code, double microvolts) {
   offsetTimesMicrovolts_ += offset * microvolts;
 }
 
+void LogChecks::Join(const LogChecks& later, std::int64_t lines) {
+  offsetSquares_ += later.offsetSquares_;
+  offsetTimesMicrovolts_ += later.offsetTimesMicrovolts_;
+  if (!Failed() && later.Failed()) {
+    fault_ = later.fault_;
+    if (fault_.line > 0) fault_.line += lines;
+  }
+}
+
 bool LogChecks::RateAgrees(double stated, std::optional<double> fromTime) {
   if (!fromTime || std::fabs(*fromTime - stated) <= kRateTolerance * stated) return true;
   fault_ = {LogFault::Kind::kRateMismatch, 0, stated, *fromTime, 0.0};

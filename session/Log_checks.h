@@ -38,6 +38,9 @@ class LogChecks {
   bool TimeFollows(std::optional<double> previous, double seconds, std::int64_t line);
   // A row's code and µV, for the gain when the settings lines give none.
   void CodeAndMicrovolts(std::int32_t code, double microvolts);
+  // The rows another LogChecks saw (a later part of the same file); its
+  // fault, if any, with its line moved on by `lines`.
+  void Join(const LogChecks& later, std::int64_t lines);
 
   // After the last row: the stated rate against the rate time_s gives, the
   // stated gain against the board's table. False, with the fault kept, when

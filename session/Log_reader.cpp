@@ -6,7 +6,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 #include "datafile/Myfile.h"
 #include "datafile/Utf8_path.h"
@@ -151,6 +153,8 @@ void LogCsvParser::Line(std::string_view line) {
   if (text.front() == '#') {
     if (rows_ > 0) {
       gapPending_ = true;
+    } else if (continuation_) {
+      gapBeforeFirstRow_ = true;
     } else {
       SettingsLine(text.substr(1));
     }
@@ -285,9 +289,10 @@ bool LogCsvParser::Accept(const RowValues& v, std::size_t bytes) {
       }
     }
     firstTime_ = t;
+    firstRowLine_ = lineNumber_;
   } else {
     const double dt = t - lastTime_;
-    if (rows_ == 1) firstPeriod_ = dt;
+    if (rows_ == 1 && !continuation_) firstPeriod_ = dt;
     const bool jump = firstPeriod_ > 0.0 && dt > 1.5 * firstPeriod_;
     if (gapPending_ || jump) {
       result_.record.gaps.push_back({rows_, 0.0});
@@ -295,7 +300,7 @@ bool LogCsvParser::Accept(const RowValues& v, std::size_t bytes) {
     }
   }
   gapPending_ = false;
-  if (result_.record.gaps.empty() && rows_ < kRateRows) {
+  if (!continuation_ && result_.record.gaps.empty() && rows_ < kRateRows) {
     firstStretchRows_ = rows_ + 1;
     firstStretchEnd_ = t;
   }
@@ -319,13 +324,70 @@ LogReadResult LogCsvParser::Refused() {
   return std::move(result_);
 }
 
-LogReadResult LogCsvParser::Finish() {
+void LogCsvParser::FlushCarry() {
   if (!failed_ && !carry_.empty()) {
     // The last line without its newline is still a whole row when it parses.
     const std::string line = std::move(carry_);
     carry_.clear();
     Line(line);
   }
+}
+
+LogCsvParser LogCsvParser::Continuation(std::uint64_t sizeHint) const {
+  LogCsvParser later(sizeHint);
+  later.continuation_ = true;
+  later.haveHeader_ = true;
+  later.columns_ = columns_;
+  later.result_.record.gain = result_.record.gain;
+  later.firstPeriod_ = firstPeriod_;
+  return later;
+}
+
+void LogCsvParser::Join(LogCsvParser&& later) {
+  later.FlushCarry();
+  if (failed_) return;  // the earlier fault comes first in the file
+  const std::int64_t lines = lineNumber_;
+  checks_.Join(later.checks_, lines);
+  if (later.failed_) {
+    failed_ = true;
+    result_.status = later.result_.status;
+    result_.line = lines + later.result_.line;
+    return;
+  }
+  lineNumber_ += later.lineNumber_;
+  if (later.rows_ == 0) {
+    gapPending_ = gapPending_ || later.gapBeforeFirstRow_;
+    return;
+  }
+  // The seam: the later part's first row must follow this part's last one.
+  const std::optional<double> before = rows_ > 0 ? std::optional(lastTime_) : std::nullopt;
+  if (!checks_.TimeFollows(before, later.firstTime_, lines + later.firstRowLine_)) {
+    failed_ = true;
+    result_.status = LogReadStatus::kInconsistent;
+    result_.line = lines + later.firstRowLine_;
+    return;
+  }
+  LogRecord& r = result_.record;
+  const double dt = later.firstTime_ - lastTime_;
+  if (gapPending_ || later.gapBeforeFirstRow_ || (firstPeriod_ > 0.0 && dt > 1.5 * firstPeriod_)) {
+    r.gaps.push_back({rows_, 0.0});
+    gapSpans_.push_back(dt);
+  }
+  for (const LogGap& g : later.result_.record.gaps) r.gaps.push_back({g.before + rows_, 0.0});
+  gapSpans_.insert(gapSpans_.end(), later.gapSpans_.begin(), later.gapSpans_.end());
+  // Channel by channel, each later half let go at once: memory grows by one half at a time.
+  for (int ch = 0; ch < 2; ++ch) {
+    auto& codes = later.result_.record.codes[ch];
+    r.codes[ch].insert(r.codes[ch].end(), codes.begin(), codes.end());
+    std::vector<std::int32_t>().swap(codes);
+  }
+  gapPending_ = later.gapPending_;
+  lastTime_ = later.lastTime_;
+  rows_ += later.rows_;
+}
+
+LogReadResult LogCsvParser::Finish() {
+  FlushCarry();
   if (failed_) {
     result_.record = LogRecord{};
     result_.fault = checks_.Fault();
@@ -399,7 +461,40 @@ LogReadResult ReadDataFile(const std::string& path) {
 
 }  // namespace
 
-LogReadResult ReadLogFile(const std::string& path) {
+namespace {
+
+// Feeds the bytes [from, to) of a file to a parser.
+bool FeedRange(std::FILE* file, std::uint64_t from, std::uint64_t to, LogCsvParser& parser) {
+  if (std::fseek(file, static_cast<long>(from), SEEK_SET) != 0) return false;
+  std::vector<char> buffer(1 << 20);
+  for (std::uint64_t at = from; at < to;) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), to - at));
+    const std::size_t got = std::fread(buffer.data(), 1, want, file);
+    if (got == 0) return !std::ferror(file);
+    parser.Feed(std::string_view(buffer.data(), got));
+    at += got;
+  }
+  return !std::ferror(file);
+}
+
+// The first position after a newline at or beyond `from`; `size` when none.
+std::uint64_t LineStart(std::FILE* file, std::uint64_t from, std::uint64_t size) {
+  if (std::fseek(file, static_cast<long>(from), SEEK_SET) != 0) return size;
+  std::vector<char> buffer(1 << 16);
+  for (std::uint64_t at = from; at < size;) {
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+    if (got == 0) return size;
+    const void* newline = std::memchr(buffer.data(), '\n', got);
+    if (newline != nullptr)
+      return at + static_cast<std::uint64_t>(static_cast<const char*>(newline) - buffer.data()) + 1;
+    at += got;
+  }
+  return size;
+}
+
+}  // namespace
+
+LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
   if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
   std::uint64_t size = 0;
@@ -408,16 +503,35 @@ LogReadResult ReadLogFile(const std::string& path) {
     if (end > 0) size = static_cast<std::uint64_t>(end);
     std::fseek(file.get(), 0, SEEK_SET);
   }
+  // A first look: enough for a data file's identification, or for a log's
+  // header and first rows before its halves are shared out.
   std::vector<char> buffer(1 << 20);
-  std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+  std::size_t got = std::fread(buffer.data(), 1, 1 << 12, file.get());
   if (std::string_view(buffer.data(), got).starts_with(kDataFileId)) {
     file.reset();
     return ReadDataFile(path);
   }
   LogCsvParser parser(size);
-  while (got > 0) {
+  parser.Feed(std::string_view(buffer.data(), got));
+  std::uint64_t read = got;
+  // A long log: the second half on a thread of its own, from a line's start.
+  if (size >= twoThreadBytes && read < size / 2 && parser.CanContinue()) {
+    const std::uint64_t half = LineStart(file.get(), size / 2, size);
+    std::unique_ptr<std::FILE, FileCloser> second(OpenUtf8(path, "rb"));
+    if (second && half < size) {
+      LogCsvParser later = parser.Continuation(size - half);
+      bool laterRead = false;
+      std::thread thread([&] { laterRead = FeedRange(second.get(), half, size, later); });
+      const bool firstRead = FeedRange(file.get(), read, half, parser);
+      thread.join();
+      if (!firstRead || !laterRead) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
+      parser.Join(std::move(later));
+      return parser.Finish();
+    }
+    std::fseek(file.get(), static_cast<long>(read), SEEK_SET);
+  }
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
     parser.Feed(std::string_view(buffer.data(), got));
-    got = std::fread(buffer.data(), 1, buffer.size(), file.get());
   }
   if (std::ferror(file.get())) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
   return parser.Finish();

@@ -39,12 +39,21 @@ class LogCsvParser {
   void Feed(std::string_view chunk);
   LogReadResult Finish();
 
+  // A long file read by two threads: once this parser has its header and two
+  // rows, Continuation() parses the rows of a later part of the file (a '#'
+  // before its first row is a gap there, not settings), and Join() appends
+  // them, as if this parser had read on.
+  bool CanContinue() const { return haveHeader_ && !failed_ && rows_ >= 2; }
+  LogCsvParser Continuation(std::uint64_t sizeHint) const;
+  void Join(LogCsvParser&& later);
+
  private:
   void Line(std::string_view line);
   void SettingsLine(std::string_view text);
   bool Header(std::string_view line);
   bool Row(std::string_view line);
   bool Accept(const RowValues& v, std::size_t bytes);
+  void FlushCarry();
   void Fail();
   LogReadResult Refused();
 
@@ -66,10 +75,16 @@ class LogCsvParser {
   std::optional<double> settingsRate_;
   LogChecks checks_;
   std::vector<double> gapSpans_;  // time from the row before each gap to the one after
+  bool continuation_ = false;     // parses a later part of a file (Continuation)
+  bool gapBeforeFirstRow_ = false;
+  std::int64_t firstRowLine_ = 0;
 };
 
+// A CSV this long is read by two threads, each half of it.
+inline constexpr std::uint64_t kTwoThreadBytes = 64ull << 20;
+
 // A log CSV or, by its identification line, a .DTA file.
-LogReadResult ReadLogFile(const std::string& path);
+LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes = kTwoThreadBytes);
 
 // The Japanese text of a failed read.
 std::string LogReadMessage(const LogReadResult& result, const std::string& path);

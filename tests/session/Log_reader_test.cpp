@@ -257,6 +257,44 @@ TEST(LogCsv, SettingsLinesAreKept) {
   EXPECT_EQ(r.startTime, "2026-12-08T10:00:00+09:00");
 }
 
+// A long log is read by two threads, each half of the file; what they read
+// must be what one thread reads: gaps (a '#' note or a jump in time_s) near
+// the seam, a fault in the second half with its line, a last line without
+// its newline.
+TEST(LogFile, TwoThreadsReadWhatOneReads) {
+  const std::string path = ::testing::TempDir() + "log_reader_halves.csv";
+  std::vector<std::string> texts;
+  for (int gapAt = 395; gapAt <= 405; ++gapAt)
+    texts.push_back(Log(800, 100.0, 8, true, gapAt, 2.0));
+  std::string backwards = Log(800, 100.0, 8, false);
+  backwards.insert(backwards.rfind("700,"), "699,5.000000,8393607,1\n");
+  texts.push_back(backwards);
+  std::string unfinished = Quiet(900, 100.0, 64);
+  unfinished.pop_back();
+  texts.push_back(unfinished);
+  for (const std::string& text : texts) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    const LogReadResult one = ReadLogFile(path, ~std::uint64_t{0});
+    const LogReadResult two = ReadLogFile(path, 1);
+    ASSERT_EQ(two.status, one.status);
+    EXPECT_EQ(two.line, one.line);
+    EXPECT_EQ(two.fault.line, one.fault.line);
+    EXPECT_EQ(two.record.codes[0], one.record.codes[0]);
+    EXPECT_EQ(two.record.codes[1], one.record.codes[1]);
+    EXPECT_EQ(two.record.gain, one.record.gain);
+    EXPECT_EQ(two.record.rateSps, one.record.rateSps);
+    ASSERT_EQ(two.record.gaps.size(), one.record.gaps.size());
+    for (std::size_t g = 0; g < one.record.gaps.size(); ++g) {
+      EXPECT_EQ(two.record.gaps[g].before, one.record.gaps[g].before);
+      EXPECT_DOUBLE_EQ(two.record.gaps[g].seconds, one.record.gaps[g].seconds);
+    }
+  }
+  EXPECT_EQ(ReadLogFile(path, 1).record.codes[0].size(), 900u);
+  std::remove(path.c_str());
+}
+
 TEST(LogFile, ReadsADataFileAndRefusesWhatCannotBeOpened) {
   const std::string path = ::testing::TempDir() + "log_reader_test.DTA";
   std::vector<std::int32_t> codes = {8388600, 8388610, 8388620};
