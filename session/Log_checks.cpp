@@ -6,6 +6,9 @@
 #include "analysis/Code_scale.h"
 #include "records/Measure_settings.h"
 
+// CodeOffset and MicrovoltsPerCode, the program's code conversion.
+using namespace velqoris::analysis;
+
 namespace velqoris {
 
 namespace {
@@ -32,7 +35,7 @@ bool LogChecks::TimeFollows(std::optional<double> previous, double seconds, std:
 }
 
 void LogChecks::CodeAndMicrovolts(std::int32_t code, double microvolts) {
-  const double offset = analysis::CodeOffset(code);
+  const double offset = CodeOffset(code);
   offsetSquares_ += offset * offset;
   offsetTimesMicrovolts_ += offset * microvolts;
 }
@@ -63,7 +66,7 @@ bool LogChecks::GainListed(int stated) {
 std::optional<int> LogChecks::GainFromRows() const {
   if (!(offsetSquares_ > 0.0) || offsetTimesMicrovolts_ == 0.0) return std::nullopt;
   // µV per code = MicrovoltsPerCode(1) / gain.
-  const double gain = analysis::MicrovoltsPerCode(1) * offsetSquares_ / offsetTimesMicrovolts_;
+  const double gain = MicrovoltsPerCode(1) * offsetSquares_ / offsetTimesMicrovolts_;
   for (int g : kGains) {
     if (std::fabs(gain - g) <= kGainTolerance * g) return g;
   }
