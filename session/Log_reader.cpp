@@ -109,7 +109,9 @@ LogCsvParser::LogCsvParser(std::uint64_t sizeHint) : sizeHint_(sizeHint) {}
 
 void LogCsvParser::Feed(std::string_view chunk) {
   while (!chunk.empty() && !failed_) {
-    if (haveHeader_ && carry_.empty() && chunk.front() != '#') {
+    // (A line the general parser trims or takes for a note is not for the scan.)
+    if (haveHeader_ && carry_.empty() && chunk.front() != '#' && chunk.front() != ' ' &&
+        chunk.front() != '\t') {
       // Rows as the log writes them, scanned in place; anything else below.
       RowValues v;
       const char* start = chunk.data();
@@ -147,7 +149,9 @@ void LogCsvParser::Line(std::string_view line) {
   ++lineNumber_;
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   // A UTF-8 byte-order mark, as some editors save a CSV.
-  if (lineNumber_ == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+  if (lineNumber_ == 1 && !continuation_ && line.starts_with("\xEF\xBB\xBF")) {
+    line.remove_prefix(3);
+  }
   const std::string_view text = Trim(line);
   if (text.empty()) return;
   if (text.front() == '#') {
@@ -250,7 +254,7 @@ bool LogCsvParser::Header(std::string_view line) {
 bool LogCsvParser::Row(std::string_view line) {
   RowValues v;
   // The fields in one pass: split once, look each column up by index.
-  std::array<std::string_view, 8> fields{};
+  std::array<std::string_view, 16> fields{};  // as many as the header may name
   std::size_t count = 0;
   std::size_t start = 0;
   while (count < fields.size()) {
@@ -347,6 +351,16 @@ void LogCsvParser::Join(LogCsvParser&& later) {
   later.FlushCarry();
   if (failed_) return;  // the earlier fault comes first in the file
   const std::int64_t lines = lineNumber_;
+  // The seam first: the later part's first row must follow this part's last
+  // one, and comes before anything the later part found after it.
+  const std::optional<double> before = rows_ > 0 ? std::optional(lastTime_) : std::nullopt;
+  if (later.rows_ > 0 &&
+      !checks_.TimeFollows(before, later.firstTime_, lines + later.firstRowLine_)) {
+    failed_ = true;
+    result_.status = LogReadStatus::kInconsistent;
+    result_.line = lines + later.firstRowLine_;
+    return;
+  }
   checks_.Join(later.checks_, lines);
   if (later.failed_) {
     failed_ = true;
@@ -357,14 +371,6 @@ void LogCsvParser::Join(LogCsvParser&& later) {
   lineNumber_ += later.lineNumber_;
   if (later.rows_ == 0) {
     gapPending_ = gapPending_ || later.gapBeforeFirstRow_;
-    return;
-  }
-  // The seam: the later part's first row must follow this part's last one.
-  const std::optional<double> before = rows_ > 0 ? std::optional(lastTime_) : std::nullopt;
-  if (!checks_.TimeFollows(before, later.firstTime_, lines + later.firstRowLine_)) {
-    failed_ = true;
-    result_.status = LogReadStatus::kInconsistent;
-    result_.line = lines + later.firstRowLine_;
     return;
   }
   LogRecord& r = result_.record;
