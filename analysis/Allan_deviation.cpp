@@ -120,14 +120,31 @@ double WholeRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32
 // the windows' counts do not change.
 double PartialRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2,
                   std::int64_t len, std::int64_t& a, std::int64_t& b, double ra, double rb) {
-  double acc[2] = {0.0, 0.0};
-  for (std::int64_t i = 0; i < len; ++i) {
-    const double d = static_cast<double>(b) * rb - static_cast<double>(a) * ra;
-    acc[i & 1] += d * d;
-    a += std::int64_t{x1[i]} - x0[i];
-    b += std::int64_t{x2[i]} - x1[i];
+  // a and b in double (exact below 2^53), two sums kept in registers.
+  auto da = static_cast<double>(a);
+  auto db = static_cast<double>(b);
+  double even = 0.0;
+  double odd = 0.0;
+  std::int64_t i = 0;
+  for (; i + 2 <= len; i += 2) {
+    const double d0 = db * rb - da * ra;
+    even += d0 * d0;
+    da += x1[i] - x0[i];
+    db += x2[i] - x1[i];
+    const double d1 = db * rb - da * ra;
+    odd += d1 * d1;
+    da += x1[i + 1] - x0[i + 1];
+    db += x2[i + 1] - x1[i + 1];
   }
-  return acc[0] + acc[1];
+  for (; i < len; ++i) {
+    const double d = db * rb - da * ra;
+    even += d * d;
+    da += x1[i] - x0[i];
+    db += x2[i] - x1[i];
+  }
+  a = static_cast<std::int64_t>(da);
+  b = static_cast<std::int64_t>(db);
+  return even + odd;
 }
 
 // Every term of the overlapping estimator at m: windows [p, p + m) and
