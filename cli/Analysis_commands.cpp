@@ -117,6 +117,7 @@ bool IsLogCsv(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string first;
   std::getline(in, first);
+  if (first.starts_with("\xEF\xBB\xBF")) first.erase(0, 3);  // a byte-order mark
   return first.starts_with("#") || first.starts_with("sample,");
 }
 
@@ -165,11 +166,8 @@ int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
 int RunStability(const Options& options, std::ostream& out, std::ostream& err) {
   LogReadResult log;
   if (const int code = LoadLog(log, options, err); code != kExitOk) return code;
-  std::vector<analysis::StabilityAnalysis> channels;
-  for (int ch = 0; ch < 2; ++ch) {
-    if (options.logChannel >= 0 && options.logChannel != ch) continue;
-    if (log.record.HasChannel(ch)) channels.push_back(analysis::AnalyzeStability(log.record, ch));
-  }
+  const std::vector<analysis::StabilityAnalysis> channels = analysis::AnalyzeStabilityChannels(
+      log.record, options.logChannel >= 0 ? std::optional(options.logChannel) : std::nullopt);
   if (channels.empty()) {
     err << "CH" << options.logChannel << " のデータがありません: " << options.file << '\n';
     return kExitBadFile;

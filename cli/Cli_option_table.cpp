@@ -311,7 +311,10 @@ const std::vector<OptionSpec>& OptionSpecs() {
             Shown::kRequired),
         Own(kSweep, "設定ごとの結果を CSV に書き込みます"), Unsaid(kExport, Shown::kRequired),
         Own(kSpectrum, "ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] を書き出します"),
-        Own(kStability, "アラン偏差の表 (tau_s, adev_uV, adev_nV, terms, error_nV)")}},
+        Own(kStability,
+            "アラン偏差の表: channel, tau_s, adev_codes, adev_low_codes, adev_high_codes, "
+            "adev_uV, adev_nV, adev_low_nV, adev_high_nV, terms, edf, noise_alpha "
+            "(low/high は 1σ の範囲、edf は等価自由度)")}},
       {"--force",
        "",
        [](O& o, S, S) {

@@ -4,9 +4,10 @@
 # <windows.h> without its min and max macros.
 add_compile_definitions(NOMINMAX)
 
-# KissFFT is a header-only template: Debian's header serves, without the rest of /usr/include.
+# KissFFT and Boost.Math are header-only: Debian's headers serve, without the rest of /usr/include.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-headers)
 file(CREATE_LINK /usr/include/kissfft ${CMAKE_BINARY_DIR}/host-headers/kissfft SYMBOLIC)
+file(CREATE_LINK /usr/include/boost ${CMAKE_BINARY_DIR}/host-headers/boost SYMBOLIC)
 include_directories(SYSTEM ${CMAKE_BINARY_DIR}/host-headers)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -50,11 +50,11 @@ void LogLogView::paintEvent(QPaintEvent*) {
   for (const LogLogSeries& s : series_) {
     for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {
       if (!(s.x[i] > 0.0) || !(s.y[i] > 0.0)) continue;
-      const double e = i < s.error.size() ? s.error[i] : 0.0;
+      const bool bar = i < s.low.size() && i < s.high.size();
       xLo = std::min(xLo, s.x[i]);
       xHi = std::max(xHi, s.x[i]);
-      yLo = std::min(yLo, s.y[i] - e > 0.0 ? s.y[i] - e : s.y[i]);
-      yHi = std::max(yHi, s.y[i] + e);
+      yLo = std::min(yLo, bar && s.low[i] > 0.0 ? s.low[i] : s.y[i]);
+      yHi = std::max(yHi, bar ? std::max(s.high[i], s.y[i]) : s.y[i]);
     }
   }
   if (level_ && level_->value > 0.0) {
@@ -141,10 +141,10 @@ void LogLogView::paintEvent(QPaintEvent*) {
       path.elementCount() == 0 ? path.moveTo(point) : path.lineTo(point);
       if (!s.points) continue;
       p.drawEllipse(point, 3.0, 3.0);
-      if (i < s.error.size() && s.error[i] > 0.0) {
-        const double lo = s.y[i] - s.error[i];
+      if (i < s.low.size() && i < s.high.size() && s.high[i] > s.low[i]) {
+        const double lo = s.low[i];
         p.drawLine(QPointF(point.x(), toY(lo > 0.0 ? lo : yLo * 1e-3)),
-                   QPointF(point.x(), toY(s.y[i] + s.error[i])));
+                   QPointF(point.x(), toY(s.high[i])));
       }
     }
     p.setBrush(Qt::NoBrush);

@@ -15,7 +15,10 @@ namespace velqoris {
 struct LogLogSeries {
   std::vector<double> x;
   std::vector<double> y;
-  std::vector<double> error;  // empty, or ± per point (same units as y)
+  // Empty, or each point's error bar from low to high (same units as y):
+  // a confidence interval need not lie symmetrically about the point.
+  std::vector<double> low;
+  std::vector<double> high;
   QColor colour{0, 70, 170};
   bool points = false;  // markers at each point, else a line
 };

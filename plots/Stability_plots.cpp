@@ -28,7 +28,8 @@ void ShowAllanDeviation(LogLogView& view, const analysis::StabilityAnalysis& a) 
     const double v = p.nanovolts ? *p.nanovolts : p.codes;
     s.x.push_back(p.tauSeconds);
     s.y.push_back(v);
-    s.error.push_back(v * p.errorFraction);
+    s.low.push_back(v * p.lowFraction);
+    s.high.push_back(v * p.highFraction);
   }
   const bool nv = a.allan.points.front().nanovolts.has_value();
   std::optional<LogLogMark> minimum;
