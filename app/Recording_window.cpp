@@ -20,6 +20,7 @@
 #include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
+#include "message/Message_text.h"
 #include "plots/Strip_chart_view.h"
 #include "status/Status_text.h"
 #include "units/Microvolts.h"
@@ -187,8 +188,9 @@ bool RecordingWindow::StartRecording() {
   pause_ = RecordingPause(settings_.spsSel);
   recording_ = std::make_unique<Recording>(device_, clock_, host_);
   if (!recording_->Start(path, settings_, total)) {
+    const int error = recording_->StartError();
     recording_.reset();
-    status_->setText(Text("CSV ファイルに書き込めませんでした: ") + QString::fromStdString(path));
+    status_->setText(QString::fromStdString(OutputNotWrittenMessage("CSV", path, error)));
     return false;
   }
   reported_ = false;
@@ -277,10 +279,11 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = Text(BoardErrorText(kBoardText));
       break;
     case Recording::End::kReadError:
-      text = Text(kMeasureErrorText);
+      text = Text(p.boardGone ? kBoardGoneText : kMeasureErrorText);
       break;
     case Recording::End::kWriteError:
-      text = Text("CSV ファイルに書き込めませんでした");
+      text = QString::fromStdString(
+          OutputNotWrittenMessage("CSV", recording_->Path(), p.writeError));
       break;
   }
   text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");

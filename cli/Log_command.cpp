@@ -7,6 +7,8 @@
 #include <string>
 
 #include "analysis/Figure_rows.h"
+#include "datafile/Free_space.h"
+#include "datafile/Utf8_path.h"
 #include "board/Ad7190.h"
 #include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
@@ -16,8 +18,10 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "message/Message_text.h"
 #include "session/Csv_log.h"
 #include "session/Held_data.h"
+#include "session/Log_end.h"
 #include "session/Log_header.h"
 #include "session/Log_run.h"
 #include "session/Measurement.h"
@@ -39,11 +43,12 @@ std::int64_t LogTotal(const Options& options) {
   return std::max<std::int64_t>(n, 1);
 }
 
-void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ostream& out) {
+// The statistics of the rows in the file.
+void PrintStats(const CsvLog& csv, const MeasureSettings& s, bool volt, std::ostream& out) {
   const double uvPerCode = MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
-    const RunningStats& st = log.Stats(ch);
+    const RunningStats& st = csv.Stats(ch);
     if (st.Count() == 0) {
       out << "CH" << ch << " : データがありません\n";
       continue;
@@ -87,7 +92,17 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
         << " までです)\n";
     return kExitUsage;
   }
-  if (const std::string refusal = OutputRefusal(options.csv, options.force); !refusal.empty()) {
+  std::string refusal = OutputRefusal(options.csv, options.force);
+  // The whole log must fit: a full disk would end it part-way. A file it
+  // overwrites is emptied first, so its room counts.
+  if (refusal.empty()) {
+    std::uint64_t need = LogCsvBytes(total, options.settings.CHSel == 2 ? 2 : 1);
+    std::error_code ec;
+    const std::uint64_t old = std::filesystem::file_size(PathFromUtf8(options.csv), ec);
+    if (!ec) need -= std::min(need, old);
+    refusal = SpaceRefusal(options.csv, need);
+  }
+  if (!refusal.empty()) {
     err << refusal << '\n';
     return kExitOutput;
   }
@@ -103,7 +118,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
                                      std::chrono::system_clock::now());
   if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now(), header)) {
     run.ReleaseBoard();
-    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+    err << OutputNotWrittenMessage("CSV", options.csv, csv.Error()) << '\n';
     return kExitOutput;
   }
   LogRun log(run, session.board, s, clock, session.host, csv);
@@ -116,7 +131,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
                     TimeLeftText(log.TimeLeft()));
   });
   progress.Finish();
-  const bool closed = csv.Close();
+  const bool closed = FinishLog(csv, log, outcome);
 
   int code = kExitOk;
   switch (outcome) {
@@ -132,19 +147,20 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
       code = kExitRun;
       break;
     case LogRun::Outcome::kReadError:
-      err << kMeasureErrorText << '\n';
+      err << (log.BoardGone() ? kBoardGoneText : kMeasureErrorText) << '\n';
       code = kExitRun;
       break;
     case LogRun::Outcome::kWriteError:
       break;
   }
   if (!closed || outcome == LogRun::Outcome::kWriteError) {
-    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+    err << OutputNotWrittenMessage("CSV", options.csv, csv.Error()) << '\n'
+        << "(ファイルにある " << csv.RowsInFile() << " 件は欠けのない行です)\n";
     code = kExitOutput;
   } else {
-    err << "CSV ファイルに " << log.Written() << " 件書き込みました: " << options.csv << '\n';
+    err << "CSV ファイルに " << csv.RowsInFile() << " 件書き込みました: " << options.csv << '\n';
   }
-  PrintStats(log, s, options.volt, out);
+  PrintStats(csv, s, options.volt, out);
   PrintGaps(log, out);
   out << std::flush;
   return code;

@@ -9,9 +9,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "datafile/Free_space.h"
+#include "datafile/Replacing_file.h"
 #include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 
@@ -88,21 +89,29 @@ std::string OutputRefusal(const std::string& path, bool force) {
   return error == 0 ? std::string() : NotWritten(error, path);
 }
 
-bool CanWrite(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path name = PathFromUtf8(path);
-  if (std::filesystem::exists(name, ec)) {
-    // Appending nothing leaves the file as it is.
-    std::ofstream probe(name, std::ios::binary | std::ios::app);
-    return probe.is_open();
+std::string SpaceRefusal(const std::string& path, std::uint64_t bytes) {
+  const auto free = FreeSpaceFor(path);
+  if (!free || *free >= bytes) return {};
+  return SpaceShortMessage(path, bytes, *free);
+}
+
+bool OutputsAllowed(const std::vector<std::string>& outputs, bool force, std::ostream& err) {
+  for (const std::string& path : outputs) {
+    if (path.empty()) continue;
+    if (const std::string refusal = OutputRefusal(path, force); !refusal.empty()) {
+      err << refusal << '\n';
+      return false;
+    }
   }
-  bool created = false;
-  {
-    std::ofstream probe(name, std::ios::binary | std::ios::trunc);
-    created = probe.is_open();
-  }
-  if (created) std::filesystem::remove(name, ec);
-  return created;
+  return true;
+}
+
+bool WriteOutputFile(std::string_view kind, const std::string& path, std::string_view bytes,
+                     std::ostream& err) {
+  const int error = ReplaceWholeFile(path, bytes);
+  if (error == 0) return true;
+  err << OutputNotWrittenMessage(kind, path, error) << '\n';
+  return false;
 }
 
 }  // namespace velqoris::cli

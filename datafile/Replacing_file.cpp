@@ -188,6 +188,12 @@ bool ReplacingFile::Commit() {
   return true;
 }
 
+int ReplaceWholeFile(const std::string& path, std::string_view bytes) {
+  ReplacingFile file(path);
+  if (file.Open() && file.Write(bytes) && file.Commit()) return 0;
+  return file.Error() != 0 ? file.Error() : EIO;
+}
+
 void ReplacingFile::Discard() {
   if (fd_ >= 0) {
     CloseFile(fd_);

@@ -37,4 +37,8 @@ class ReplacingFile {
   int error_ = 0;
 };
 
+// Writes a whole file through a ReplacingFile: 0, or the errno of the first
+// failure (EIO when the system gave none), with the old file as it was.
+int ReplaceWholeFile(const std::string& path, std::string_view bytes);
+
 }  // namespace velqoris

@@ -1,5 +1,6 @@
 #include "message/Message_text.h"
 
+#include <cerrno>
 #include <system_error>
 
 namespace velqoris {
@@ -30,7 +31,10 @@ std::string BoardNoResponseMessage(std::string_view boardName) {
   return Join(boardName, " が応答しませんでした");
 }
 
-std::string SystemReason(int error) { return std::generic_category().message(error); }
+std::string SystemReason(int error) {
+  if (error == EISDIR) return std::string(kFolderMessage);
+  return std::generic_category().message(error);
+}
 
 std::string FileFaultMessage(const FileFault& fault, std::string_view path) {
   const auto withReason = [&](std::string text) {
@@ -41,14 +45,37 @@ std::string FileFaultMessage(const FileFault& fault, std::string_view path) {
     case FileFault::Kind::NotFound:
       return Join(kFileNotFoundMessage, Join(": ", path));
     case FileFault::Kind::NotReadable:
+      if (fault.error == EISDIR) return Join(kFolderMessage, Join(": ", path));
       return withReason(Join(kFileNotReadMessage, Join(": ", path)));
+    case FileFault::Kind::NotRegular:
+      return Join(kNotRegularMessage, Join(": ", path));
     case FileFault::Kind::NotWritten:
       return withReason(std::string(kSaveFailedMessage));
     case FileFault::Kind::BadContents:
+      if (path.empty()) break;
+      if (fault.line > 0) {
+        return Join(kBadDataFileMessage, Join(": ", path)) + " (" + std::to_string(fault.line) +
+               " 行目)";
+      }
+      return Join(kBadDataFileMessage, Join(": ", path));
     case FileFault::Kind::None:
       break;
   }
   return std::string(kBadDataFileMessage);
+}
+
+std::string SpaceShortMessage(std::string_view path, std::uint64_t needed, std::uint64_t free) {
+  // The need rounded up, the room down: never "1 MB needed, 1 MB free".
+  const std::string need = std::to_string((needed + (1u << 20) - 1) >> 20);
+  const std::string room = std::to_string(free >> 20);
+  return Join("ディスクの空きが足りません: ", path) + " (必要 約 " + need + " MB、空き " + room +
+         " MB)";
+}
+
+std::string OutputNotWrittenMessage(std::string_view kind, std::string_view path, int error) {
+  std::string text = Join(kind, Join(" ファイルに書き込めませんでした: ", path));
+  if (error != 0) text += ": " + SystemReason(error);
+  return text;
 }
 
 std::string CutToChars(std::string_view text, std::size_t maxChars) {

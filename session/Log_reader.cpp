@@ -10,7 +10,8 @@
 #include <utility>
 
 #include "datafile/Myfile.h"
-#include "datafile/Utf8_path.h"
+#include "datafile/Regular_file.h"
+#include "message/Message_text.h"
 #include "records/Measure_settings.h"
 #include "session/Log_header.h"
 #include "units/Microvolts.h"
@@ -298,10 +299,16 @@ bool LogCsvParser::Row(std::string_view line) {
 
 LogReadResult LogCsvParser::Finish() {
   if (!failed_ && !carry_.empty()) {
-    // The last line without its newline is still a whole row when it parses.
     const std::string line = std::move(carry_);
     carry_.clear();
-    Line(line);
+    // A row without its line end is where a writer stopped: its fields may be
+    // cut ("8388" of "8388608") and still parse, so it is left out.
+    const std::string_view text = Trim(line);
+    if (haveHeader_ && !text.empty() && text.front() != '#') {
+      result_.cutLine = lineNumber_ + 1;
+    } else {
+      Line(line);
+    }
   }
   if (failed_) {
     result_.record = LogRecord{};
@@ -360,6 +367,8 @@ LogReadResult ReadDataFile(const std::string& path) {
   TmyFile file([](const std::string&) { return false; });
   if (!file.LoadData(path, &settings, &buffers[0], &buffers[1])) {
     result.status = LogReadStatus::kBadDataFile;
+    result.fault = file.LastFault();
+    result.line = file.LastFault().line;
     return result;
   }
   LogRecord& r = result.record;
@@ -378,14 +387,15 @@ LogReadResult ReadDataFile(const std::string& path) {
 }  // namespace
 
 LogReadResult ReadLogFile(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
-  if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
-  std::uint64_t size = 0;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long end = std::ftell(file.get());
-    if (end > 0) size = static_cast<std::uint64_t>(end);
-    std::fseek(file.get(), 0, SEEK_SET);
+  const OpenedFile opened = OpenRegularFile(path);
+  if (opened.stream == nullptr) {
+    LogReadResult failed;
+    failed.status = LogReadStatus::kCannotOpen;
+    failed.fault = opened.fault;
+    return failed;
   }
+  std::unique_ptr<std::FILE, FileCloser> file(opened.stream);
+  const std::uint64_t size = opened.size;
   std::vector<char> buffer(1 << 20);
   std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
   if (std::string_view(buffer.data(), got).starts_with(kDataFileId)) {
@@ -397,7 +407,12 @@ LogReadResult ReadLogFile(const std::string& path) {
     parser.Feed(std::string_view(buffer.data(), got));
     got = std::fread(buffer.data(), 1, buffer.size(), file.get());
   }
-  if (std::ferror(file.get())) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
+  if (std::ferror(file.get())) {
+    LogReadResult failed;
+    failed.status = LogReadStatus::kCannotOpen;
+    failed.fault = {FileFault::Kind::NotReadable, EIO};
+    return failed;
+  }
   return parser.Finish();
 }
 
@@ -406,6 +421,7 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kOk:
       return {};
     case LogReadStatus::kCannotOpen:
+      if (r.fault.kind != FileFault::Kind::None) return FileFaultMessage(r.fault, path);
       return "ファイルを読めませんでした: " + path;
     case LogReadStatus::kNotALog:
       return "ログの CSV ファイルでもデータファイルでもありません: " + path;
@@ -415,9 +431,17 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kNoData:
       return "データがありません: " + path;
     case LogReadStatus::kBadDataFile:
-      return "データファイルの内容が正しくありません: " + path;
+      if (r.fault.kind != FileFault::Kind::BadContents) return FileFaultMessage(r.fault, path);
+      return "データファイルの内容が正しくありません: " + path +
+             (r.line > 0 ? " (" + std::to_string(r.line) + " 行目)" : std::string());
   }
   return {};
+}
+
+std::string CutRowNote(const LogReadResult& r) {
+  if (r.cutLine == 0) return {};
+  return "最後の行 (" + std::to_string(r.cutLine) +
+         " 行目) は途中で切れていたため読みませんでした (書き込み中に止まったログ)";
 }
 
 }  // namespace velqoris

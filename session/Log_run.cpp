@@ -76,7 +76,8 @@ LogRun::Outcome LogRun::Run(std::int64_t total, const std::function<bool()>& sto
       const auto status =
           reader.Read(static_cast<int>(std::min<std::int64_t>(block, count - read)));
       if (status == BlockReader::Status::kError) {
-        board_.StopConversion();
+        // A stop that cannot go out means the board went away.
+        boardGone_ = !board_.StopConversion();
         return Outcome::kReadError;
       }
       if (status == BlockReader::Status::kBlock) {

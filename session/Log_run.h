@@ -59,6 +59,8 @@ class LogRun {
   const std::vector<double>& Gaps() const { return gaps_; }
   int StartCommands() const { return starts_; }
   std::int32_t LatestCode(int channel) const { return latest_[channel == 1 ? 1 : 0]; }
+  // After kReadError: the board went away (a pulled cable), not just one read.
+  bool BoardGone() const { return boardGone_; }
 
  private:
   bool Start(std::int32_t count);
@@ -78,6 +80,7 @@ class LogRun {
   std::int32_t latest_[2] = {0, 0};
   std::vector<double> gaps_;
   int starts_ = 0;
+  bool boardGone_ = false;
   BlockListener listener_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "board/Ad7190.h"
+#include "session/Log_end.h"
 #include "session/Log_header.h"
 #include "session/Run_data.h"
 #include "status/Status_text.h"
@@ -29,7 +30,10 @@ bool Recording::Start(const std::string& path, const MeasureSettings& settings,
   if (thread_.joinable()) return false;
   settings_ = settings;
   path_ = path;
-  if (!csv_.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) return false;
+  if (!csv_.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) {
+    startError_ = csv_.Error();
+    return false;
+  }
   stop_ = false;
   ended_ = false;
   progress_ = Progress{};
@@ -61,10 +65,16 @@ void Recording::Body(std::int64_t total) {
   // The board object closes the device when it goes: only then may the
   // window hear that the recording has ended and open the device again.
   const End end = Log(total);
-  csv_.Close();
+  // Still open only when the board never answered: the file says why it ends there.
+  csv_.Finish(LogEndLine(LogEnd::kBoardError, std::chrono::system_clock::now()));
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     progress_.end = end;
+    // What is in the file, not what was read.
+    progress_.written = csv_.RowsInFile();
+    progress_.stats[0] = csv_.Stats(0);
+    progress_.stats[1] = csv_.Stats(1);
+    progress_.writeError = csv_.Error();
   }
   ended_ = true;
 }
@@ -123,6 +133,12 @@ Recording::End Recording::Log(std::int64_t total) {
   const auto outcome = log.Run(
       total, [this] { return stop_.load(); }, progress);
   progress();
+  FinishLog(csv_, log, outcome);
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    progress_.boardGone = log.BoardGone();
+  }
+  if (csv_.Failed()) return End::kWriteError;
   switch (outcome) {
     case LogRun::Outcome::kComplete:
       return End::kComplete;

@@ -56,6 +56,9 @@ class Recording {
     std::string boardName;
     std::string boardVersion;
     End end = End::kRunning;
+    // Once ended: errno of a failed CSV write, and whether the board went away.
+    int writeError = 0;
+    bool boardGone = false;
   };
 
   // Results of both channels as one read delivered them (a channel not
@@ -86,6 +89,8 @@ class Recording {
   Progress Snapshot() const;
   const MeasureSettings& Settings() const { return settings_; }
   const std::string& Path() const { return path_; }
+  // errno when Start could not create the file.
+  int StartError() const { return startError_; }
 
   // Results that may wait for the window before the oldest are dropped (the
   // file keeps them): a window that stalls never makes the memory grow.
@@ -101,6 +106,7 @@ class Recording {
   MeasureSettings settings_;
   std::string path_;
   CsvLog csv_;
+  int startError_ = 0;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};
