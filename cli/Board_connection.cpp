@@ -42,8 +42,16 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
 
 }  // namespace
 
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock) {
-  if (!options.virtualBoard) return OpenUsbBackend(BoardChoice{options.device, {}});
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock,
+                                      BoardProbe* probe) {
+  if (!options.virtualBoard) {
+    BoardChoice choice;
+    choice.serial = options.device;
+    // Every board is asked, so that the tool can say which answered; the first is used.
+    choice.choose = [](const std::vector<std::string>& serials) { return serials.front(); };
+    if (probe != nullptr) choice.report = [probe](const BoardProbe& found) { *probe = found; };
+    return OpenUsbBackend(choice);
+  }
   auto board = std::make_unique<VirtualBoard>(clock);
   ApplyFault(*board, options.virtualFault);
   for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
@@ -54,7 +62,10 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
 }
 
 BoardSession::BoardSession(const Options& options)
-    : device(OpenDevice(options, clock)), host(clock), board(*device, host), run(board, held.data) {
+    : device(OpenDevice(options, clock, &probe)),
+      host(clock),
+      board(*device, host),
+      run(board, held.data) {
   held.data.Settings = options.settings;
   held.data.Settings.Gain = DerivedGain(options.settings.GainSel);
 }
@@ -62,7 +73,13 @@ BoardSession::BoardSession(const Options& options)
 std::optional<int> BoardSession::Connect(std::ostream& out, std::ostream& err) {
   InstallStopHandler();
   const auto connected = run.ConnectBoard();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
+  if (connected != Measurement::ConnectResult::kOk) {
+    const int code = ReportConnectFailure(connected, err);
+    if (const std::string found = BoardSearchMessage(probe); !found.empty()) err << found << '\n';
+    return code;
+  }
+  if (const std::string several = SeveralBoardsMessage(probe); !several.empty())
+    err << several << '\n';
   out << PairText(run.BoardName(), run.BoardVersion()) << '\n' << std::flush;
   return std::nullopt;
 }

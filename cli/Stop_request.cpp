@@ -4,6 +4,7 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <initializer_list>
 #endif
 
 namespace velqoris::cli {

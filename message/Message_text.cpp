@@ -1,5 +1,6 @@
 #include "message/Message_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -29,6 +30,42 @@ std::string BoardNotFoundMessage(std::string_view boardName) {
 
 std::string BoardNoResponseMessage(std::string_view boardName) {
   return Join(boardName, " が応答しませんでした");
+}
+
+namespace {
+
+std::string Serials(const std::vector<std::string>& serials) {
+  std::string text;
+  for (const std::string& s : serials) {
+    if (!text.empty()) text += ", ";
+    text += s.empty() ? "(番号なし)" : s;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string BoardSearchMessage(const BoardProbe& probe) {
+  if (!probe.done) return {};
+  if (probe.chips.empty()) return "FTDI のチップが見つかりませんでした";
+  if (!probe.asked.empty() &&
+      std::find(probe.chips.begin(), probe.chips.end(), probe.asked) == probe.chips.end()) {
+    return "シリアル番号 " + probe.asked + " のチップはありません (接続されているチップ: " +
+           Serials(probe.chips) + ")";
+  }
+  if (!probe.boards.empty()) return {};
+  std::string text = "VELQORIS として応答したチップはありません (";
+  if (!probe.silent.empty()) text += "応答しなかったチップ: " + Serials(probe.silent);
+  if (!probe.silent.empty() && !probe.inUse.empty()) text += "; ";
+  if (!probe.inUse.empty())
+    text += "他のプログラムが使用中のため調べなかったチップ: " + Serials(probe.inUse);
+  return text + ")";
+}
+
+std::string SeveralBoardsMessage(const BoardProbe& probe) {
+  if (probe.boards.size() < 2 || probe.chosen.empty()) return {};
+  return "VELQORIS として応答したボード: " + Serials(probe.boards) + " (" + probe.chosen +
+         " を使います。--device で選べます)";
 }
 
 std::string SystemReason(int error) {
@@ -62,6 +99,12 @@ std::string FileFaultMessage(const FileFault& fault, std::string_view path) {
       break;
   }
   return std::string(kBadDataFileMessage);
+}
+
+std::string HistoryNotKeptMessage(const FileFault& fault) {
+  std::string text = "履歴に保存できませんでした";
+  if (fault.error != 0) text += ": " + SystemReason(fault.error);
+  return text;
 }
 
 std::string SpaceShortMessage(std::string_view path, std::uint64_t needed, std::uint64_t free) {

@@ -7,12 +7,24 @@
 #include <string_view>
 
 #include "datafile/File_fault.h"
+#include "records/Board_probe.h"
 
 namespace velqoris {
 
 std::string FatalMemoryMessage(std::string_view detail);  // prefix + detail, no separator
 std::string BoardNotFoundMessage(std::string_view boardName);
 std::string BoardNoResponseMessage(std::string_view boardName);
+
+// Why no board was taken, from what the search found; "" when there was no
+// search by serial number (the vendor library, the virtual board):
+//   no chip:            "FTDI のチップが見つかりませんでした"
+//   an unknown serial:  "シリアル番号 S のチップはありません (接続されているチップ: A, B)"
+//   no board answered:  "VELQORIS として応答したチップはありません (応答しなかったチップ: A;
+//                        他のプログラムが使用中のため調べなかったチップ: B)"
+std::string BoardSearchMessage(const BoardProbe& probe);
+// Several boards answered: "VELQORIS として応答したボード: A, B (A を使います。--device で選べます)";
+// "" for one board or none.
+std::string SeveralBoardsMessage(const BoardProbe& probe);
 
 inline constexpr std::string_view kSaveFailedMessage = "データ保存できませんでした";
 inline constexpr std::string_view kBadDataFileMessage =
@@ -35,6 +47,9 @@ std::string SystemReason(int error);
 //   NotWritten:  "データ保存できませんでした: REASON" (or the text alone; a
 //                folder: "データ保存できませんでした: ファイルではなくフォルダです")
 std::string FileFaultMessage(const FileFault& fault, std::string_view path);
+
+// A run the window could not keep in the history: "履歴に保存できませんでした: REASON".
+std::string HistoryNotKeptMessage(const FileFault& fault);
 
 // A long run refused before it starts: "ディスクの空きが足りません: PATH (必要 約 N MB、空き M MB)".
 std::string SpaceShortMessage(std::string_view path, std::uint64_t needed, std::uint64_t free);
