@@ -40,7 +40,7 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
 
 int RunExport(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.csv}, err)) return kExitOutput;
-  if (!OutputsAllowed({options.csv}, options.force, err)) return kExitOutput;
+  if (!OutputsAllowed({{"CSV", options.csv}}, options.force, err)) return kExitOutput;
   HeldData held;
   if (!held.Load(options.file)) return BadFile(held, options.file, err);
   if (!held.data.HasData()) return NoData(options.file, err);

@@ -16,7 +16,7 @@ namespace velqoris::cli {
 
 int RunPlot(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png}, err)) return kExitOutput;
-  if (!OutputsAllowed({options.png}, options.force, err)) return kExitOutput;
+  if (!OutputsAllowed({{"PNG", options.png}}, options.force, err)) return kExitOutput;
   HeldData held;
   if (!held.Load(options.file)) {
     err << FileFaultMessage(held.fault, options.file) << '\n';
