@@ -17,6 +17,7 @@
 
 #include "board/Sleeping_event_host.h"
 
+#include "datafile/Free_space.h"
 #include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
@@ -175,13 +176,24 @@ bool RecordingWindow::StartRecording() {
       !dialogs::AskYesNo(TmyFile::OverwriteQuestion(path), "確認")) {
     return false;
   }
-  if (recording_) recording_->Join();
-  if (hooks_.releaseDevice) hooks_.releaseDevice();
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());
   const int seconds = duration_->currentData().toInt();
   // The log's own rule: the duration at the nominal rate, at least one result.
   const std::int64_t total = seconds == 0 ? Recording::kUntilStopped
                                           : std::max<std::int64_t>(std::llround(seconds * rate), 1);
+  // The disk must hold a timed recording whole; one until stopped is warned
+  // about when less than an hour fits (it ends on a whole row when it fills).
+  const int channels = settings_.CHSel == 2 ? 2 : 1;
+  const auto rows = seconds == 0 ? std::llround(3600 * rate) : total;
+  const std::uint64_t needed = LogCsvBytes(rows, channels);
+  const auto free = FreeSpaceFor(path);
+  const bool shortOfRoom = free && *free < needed;
+  if (shortOfRoom && seconds != 0) {
+    status_->setText(QString::fromStdString(SpaceShortMessage(path, needed, *free)));
+    return false;
+  }
+  if (recording_) recording_->Join();
+  if (hooks_.releaseDevice) hooks_.releaseDevice();
   history_ = std::make_unique<TStripHistory>(
       static_cast<std::int64_t>(rate * kSpans[std::size(kSpans) - 1]));
   // Set before the thread starts; only the thread reads it then.
@@ -199,6 +211,10 @@ bool RecordingWindow::StartRecording() {
   }
   stop_->setEnabled(true);
   status_->setText(Text(kMeasuringText));
+  if (shortOfRoom) {
+    status_->setText(Text(kMeasuringText) + Text("　1 時間分の空きがありません: ") +
+                     QString::fromStdString(SpaceShortMessage(path, needed, *free)));
+  }
   if (hooks_.recordingChanged) hooks_.recordingChanged(true);
   timer_.start();
   Refresh();
@@ -282,8 +298,8 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = Text(p.boardGone ? kBoardGoneText : kMeasureErrorText);
       break;
     case Recording::End::kWriteError:
-      text = QString::fromStdString(
-          OutputNotWrittenMessage("CSV", recording_->Path(), p.writeError));
+      text =
+          QString::fromStdString(OutputNotWrittenMessage("CSV", recording_->Path(), p.writeError));
       break;
   }
   text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");

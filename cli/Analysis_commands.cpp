@@ -6,9 +6,9 @@
 #include <QString>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string_view>
-#include <optional>
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Spectrum.h"
@@ -90,7 +90,8 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
 // Loads the file; the exit code when it cannot be analysed (nothing written then).
 int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
-  if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err)) return kExitOutput;
+  if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err))
+    return kExitOutput;
   if (!held.Load(options.file)) {
     err << FileFaultMessage(held.fault, options.file) << '\n';
     return kExitBadFile;
@@ -102,7 +103,8 @@ int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
 // A log CSV read whole; the exit code when it cannot be (nothing written then).
 int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
-  if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err)) return kExitOutput;
+  if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err))
+    return kExitOutput;
   log = ReadLogFile(options.file);
   if (log.status != LogReadStatus::kOk) {
     err << LogReadMessage(log, options.file) << '\n';

@@ -7,8 +7,6 @@
 #include <string>
 
 #include "analysis/Figure_rows.h"
-#include "datafile/Free_space.h"
-#include "datafile/Utf8_path.h"
 #include "board/Ad7190.h"
 #include "board/Sleeping_event_host.h"
 #include "cli/Board_connection.h"
@@ -18,6 +16,8 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "datafile/Free_space.h"
+#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 #include "session/Csv_log.h"
 #include "session/Held_data.h"

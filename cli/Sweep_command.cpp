@@ -77,7 +77,8 @@ int WritePng(const SweepRun& sweep, const std::string& path, std::ostream& err) 
 int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   const SweepPlan plan = PlanOf(options);
   // The files come at the end; a path they cannot have is found before the sweep.
-  if (!OutputsAllowed({{"CSV", options.csv}, {"PNG", options.png}}, options.force, err)) return kExitOutput;
+  if (!OutputsAllowed({{"CSV", options.csv}, {"PNG", options.png}}, options.force, err))
+    return kExitOutput;
   // The rows gather beside the old file, which they replace once the sweep ends.
   std::optional<ReplacingFile> csv;
   if (!options.csv.empty()) {

@@ -110,8 +110,7 @@ std::string Target(std::string path) {
 // it is: renaming a file over it would destroy it. -1 for anything else.
 int OpenSpecial(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
-    return -1;
+  if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return -1;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
   return fd >= 0 ? fd : -2;
 }

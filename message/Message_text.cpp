@@ -50,8 +50,8 @@ std::string BoardSearchMessage(const BoardProbe& probe) {
   if (probe.chips.empty()) return "FTDI のチップが見つかりませんでした";
   if (!probe.asked.empty() &&
       std::find(probe.chips.begin(), probe.chips.end(), probe.asked) == probe.chips.end()) {
-    return "シリアル番号 " + probe.asked + " のチップはありません (接続されているチップ: " +
-           Serials(probe.chips) + ")";
+    return "シリアル番号 " + probe.asked +
+           " のチップはありません (接続されているチップ: " + Serials(probe.chips) + ")";
   }
   if (!probe.boards.empty()) return {};
   std::string text = "VELQORIS として応答したチップはありません (";

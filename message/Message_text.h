@@ -22,7 +22,8 @@ std::string BoardNoResponseMessage(std::string_view boardName);
 //   no board answered:  "VELQORIS として応答したチップはありません (応答しなかったチップ: A;
 //                        他のプログラムが使用中のため調べなかったチップ: B)"
 std::string BoardSearchMessage(const BoardProbe& probe);
-// Several boards answered: "VELQORIS として応答したボード: A, B (A を使います。--device で選べます)";
+// Several boards answered: "VELQORIS として応答したボード: A, B (A を使います。--device
+// で選べます)";
 // "" for one board or none.
 std::string SeveralBoardsMessage(const BoardProbe& probe);
 
@@ -51,7 +52,8 @@ std::string FileFaultMessage(const FileFault& fault, std::string_view path);
 // A run the window could not keep in the history: "履歴に保存できませんでした: REASON".
 std::string HistoryNotKeptMessage(const FileFault& fault);
 
-// A long run refused before it starts: "ディスクの空きが足りません: PATH (必要 約 N MB、空き M MB)".
+// A long run refused before it starts: "ディスクの空きが足りません: PATH (必要 約 N MB、空き M
+// MB)".
 std::string SpaceShortMessage(std::string_view path, std::uint64_t needed, std::uint64_t free);
 
 // An output file of a command that was not written: "KIND ファイルに書き込めませんでした: PATH",

@@ -181,8 +181,9 @@ bool PlotExplorer::SavePng(const QString& path, int* error) const {
 bool PlotExplorer::SaveCsv(const QString& path, int* error) const {
   if (!exports_.csv) return false;
   const QByteArray bytes = exports_.csv().toUtf8();
-  const int failed = ReplaceWholeFile(
-      path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  const int failed =
+      ReplaceWholeFile(path.toStdString(),
+                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   if (error != nullptr) *error = failed;
   return failed == 0;
 }

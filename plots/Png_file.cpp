@@ -14,8 +14,8 @@ bool SavePng(const QImage& image, const std::string& path, int* error) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
-  const int failed =
-      ReplaceWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  const int failed = ReplaceWholeFile(
+      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   if (error != nullptr) *error = failed;
   return failed == 0;
 }

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -252,8 +252,8 @@ TEST(LibftdiChipTest, AChipAnotherProgramHoldsIsLeftAloneAndTheSearchIsReported)
   struct Case {
     const char* name;
     bool adapterHeld;
-    int boards;          // boards after the adapter: 0, 1 or 2
-    const char* asked;   // --device
+    int boards;         // boards after the adapter: 0, 1 or 2
+    const char* asked;  // --device
     bool opened;
     std::vector<std::string> inUse, silent, answered;
   };

@@ -86,18 +86,15 @@ TEST(CliFaultTable, AFullDiskLosesNothingThatWasThereAndSaysWhy) {
   TempDir dir;
   const std::string run = SaveRunFile(dir.Path("run.DTA"), 10000);
   const std::string log = dir.Path("log.csv");
-  ASSERT_EQ(RunCli({"log", "--virtual", "--rate", "4800", "--count", "4000", "--csv", log}).exitCode,
-            0);
+  ASSERT_EQ(
+      RunCli({"log", "--virtual", "--rate", "4800", "--count", "4000", "--csv", log}).exitCode, 0);
   const struct {
     const char* kind;
     std::vector<std::string> args;  // the output goes last
   } writers[] = {
-      {"CSV", {"export", run, "--csv"}},
-      {"CSV", {"spectrum", run, "--csv"}},
-      {"CSV", {"stability", log, "--csv"}},
-      {"PNG", {"plot", run, "--png"}},
-      {"PNG", {"analyze", run, "--png"}},
-      {"PNG", {"stability", log, "--png"}},
+      {"CSV", {"export", run, "--csv"}},    {"CSV", {"spectrum", run, "--csv"}},
+      {"CSV", {"stability", log, "--csv"}}, {"PNG", {"plot", run, "--png"}},
+      {"PNG", {"analyze", run, "--png"}},   {"PNG", {"stability", log, "--png"}},
   };
   const std::string old = disk.Path("old.out");
   { std::ofstream(old) << "the old file\n"; }
@@ -117,10 +114,11 @@ TEST(CliFaultTable, AFullDiskLosesNothingThatWasThereAndSaysWhy) {
   const CliResult measure = RunCli({"measure", "--virtual", "--rate", "4800", "--count", "10000",
                                     "--out", disk.Path("run.DTA")});
   EXPECT_EQ(measure.exitCode, 5);
-  EXPECT_TRUE(Has(measure.err, "ディスクの空きが足りません: " + disk.Path("run.DTA"))) << measure.err;
+  EXPECT_TRUE(Has(measure.err, "ディスクの空きが足りません: " + disk.Path("run.DTA")))
+      << measure.err;
   EXPECT_EQ(measure.out, "");
-  const CliResult tooLong = RunCli({"log", "--virtual", "--rate", "4800", "--duration", "10m",
-                                    "--csv", disk.Path("long.csv")});
+  const CliResult tooLong = RunCli(
+      {"log", "--virtual", "--rate", "4800", "--duration", "10m", "--csv", disk.Path("long.csv")});
   EXPECT_EQ(tooLong.exitCode, 5);
   EXPECT_TRUE(Has(tooLong.err, "ディスクの空きが足りません")) << tooLong.err;
 }
@@ -144,8 +142,8 @@ TEST(CliFaultTable, ALogOnADiskThatFillsEndsOnAWholeRow) {
                });
     ASSERT_TRUE(filled);
     EXPECT_EQ(r.exitCode, 5) << r.err;
-    EXPECT_TRUE(Has(r.err, "CSV ファイルに書き込めませんでした: " + path +
-                               ": No space left on device"))
+    EXPECT_TRUE(
+        Has(r.err, "CSV ファイルに書き込めませんでした: " + path + ": No space left on device"))
         << r.err;
     const std::string text = ReadFile(path);
     ASSERT_FALSE(text.empty());
@@ -253,21 +251,35 @@ TEST(CliFaultTable, HostileInputsAreRefusedClearlyInBoundedTimeAndMemory) {
       {"FIFO", {"analyze", fifo}, 4, "通常のファイルではありません: " + fifo},
       {"FIFO log", {"stability", fifo}, 4, "通常のファイルではありません: " + fifo},
       {"device", {"analyze", "/dev/zero"}, 4, "通常のファイルではありません: /dev/zero"},
-      {"device, export", {"export", "/dev/zero", "--csv", dir.Path("x.csv")}, 4,
+      {"device, export",
+       {"export", "/dev/zero", "--csv", dir.Path("x.csv")},
+       4,
        "通常のファイルではありません: /dev/zero"},
       {"folder", {"stats", dir.Path("")}, 4, "ファイルではなくフォルダです: " + dir.Path("")},
       {"code out of range",
-       {"stats", write("range.DTA", good.substr(0, good.find("\nD:\r\n") + 5) +
-                                        "16777216\r\nDEND:\r\n")},
-       4, "(12 行目)"},
-      {"NUL", {"analyze", write("nul.DTA", std::string("VELQORIS_DataFile:\0\r\n", 21))}, 4,
+       {"stats",
+        write("range.DTA", good.substr(0, good.find("\nD:\r\n") + 5) + "16777216\r\nDEND:\r\n")},
+       4,
+       "(12 行目)"},
+      {"NUL",
+       {"analyze", write("nul.DTA", std::string("VELQORIS_DataFile:\0\r\n", 21))},
+       4,
        "データファイルの内容が正しくありませんでした: " + dir.Path("nul.DTA") + " (1 行目)"},
-      {"UTF-16", {"stats", write("u16.DTA", std::string("\xFF\xFEV\0E\0L\0Q\0\r\0\n\0", 14))}, 4,
+      {"UTF-16",
+       {"stats", write("u16.DTA", std::string("\xFF\xFEV\0E\0L\0Q\0\r\0\n\0", 14))},
+       4,
        "(1 行目)"},
-      {"long line in a log", {"stability", write("long.csv", log.substr(0, 40) + std::string(6 << 20, '9') + "\n")}, 4,
+      {"long line in a log",
+       {"stability", write("long.csv", log.substr(0, 40) + std::string(6 << 20, '9') + "\n")},
+       4,
        "ログの 2 行目が読めません"},
-      {"a 200 MB single line", {"analyze", big}, 4, "ログの CSV ファイルでもデータファイルでもありません"},
-      {"cut last row", {"stability", write("cut.csv", log + "2001,0.416875,83")}, 0,
+      {"a 200 MB single line",
+       {"analyze", big},
+       4,
+       "ログの CSV ファイルでもデータファイルでもありません"},
+      {"cut last row",
+       {"stability", write("cut.csv", log + "2001,0.416875,83")},
+       0,
        "最後の行 (2002 行目) は途中で切れていたため読みませんでした"},
   };
   for (const auto& c : cases) {

@@ -121,7 +121,8 @@ TEST(CliStatsTest, AFileThatIsNotCorrectIsExitFourForEveryFileCommand) {
       if (path == dir.Path("absent.DTA")) {
         EXPECT_EQ(r.err, "ファイルが見つかりません: " + path + "\n");
       } else {
-        EXPECT_EQ(r.err.rfind("データファイルの内容が正しくありませんでした: " + path + " (", 0), 0u)
+        EXPECT_EQ(r.err.rfind("データファイルの内容が正しくありませんでした: " + path + " (", 0),
+                  0u)
             << r.err;
         EXPECT_NE(r.err.find(" 行目)\n"), std::string::npos) << r.err;
       }

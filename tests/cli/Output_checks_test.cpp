@@ -105,7 +105,8 @@ TEST(CliOutputTest, AnOutputThatIsTheInputIsRefusedAndTheFileIsKept) {
   { std::ofstream(old) << "x\n"; }
   const CliResult kept = RunCli({"export", path, "--csv", old});
   EXPECT_EQ(kept.exitCode, 5);
-  EXPECT_EQ(kept.err, "ファイル：" + old + "があります。上書きしませんでした (--force で上書きします)\n");
+  EXPECT_EQ(kept.err,
+            "ファイル：" + old + "があります。上書きしませんでした (--force で上書きします)\n");
   EXPECT_EQ(ReadFile(old), "x\n");
   EXPECT_EQ(RunCli({"export", path, "--csv", old, "--force"}).exitCode, 0);
   EXPECT_EQ(Lines(ReadFile(old)).size(), 201u);

@@ -79,7 +79,7 @@ TEST_F(WindowRecordingTest, WritesTheFileTheCommandLineLogWrites) {
     f.push_back(line.substr(from));
     return f;
   };
-  std::map<std::string, std::string> microvolts;  // code → text, from the tool's file
+  std::map<std::string, std::string> microvolts;             // code → text, from the tool's file
   for (std::size_t i = kHead; i + 1 < theirs.size(); ++i) {  // the rows, not the end line
     const auto f = fields(theirs[i]);
     microvolts[f[2]] = f[3];

@@ -52,16 +52,17 @@ TEST_F(HostileFileTest, SpecialFilesAreRefusedAtOnceForWhatTheyAre) {
     Kind kind;
     int error;
   } cases[] = {
-      {fifo, Kind::NotRegular, 0},             // no writer: an open would wait for ever
-      {"/dev/zero", Kind::NotRegular, 0},      // never ends
-      {"/dev/urandom", Kind::NotRegular, 0},   // never ends either, and is no text
-      {PathOf(""), Kind::NotReadable, EISDIR}, // a folder, named as one
+      {fifo, Kind::NotRegular, 0},              // no writer: an open would wait for ever
+      {"/dev/zero", Kind::NotRegular, 0},       // never ends
+      {"/dev/urandom", Kind::NotRegular, 0},    // never ends either, and is no text
+      {PathOf(""), Kind::NotReadable, EISDIR},  // a folder, named as one
       {PathOf("missing.DTA"), Kind::NotFound, ENOENT},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     struct stat info {};
-    if (c.path.starts_with("/dev/") && (::stat(c.path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)))
+    if (c.path.starts_with("/dev/") &&
+        (::stat(c.path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)))
       continue;  // a machine whose device is something else
     const FileFault fault = Load(c.path);
     EXPECT_EQ(fault.kind, c.kind);
@@ -81,7 +82,11 @@ TEST_F(HostileFileTest, HostileContentsAreRefusedWithTheLineInBoundedMemory) {
     std::int64_t line;  // the line named; 0 = none
   } cases[] = {
       {"long line", head + "D:\n" + std::string(8 << 20, '7') + "\nDEND:\n", 12},
-      {"NUL in a code", head + std::string("D:\n88\0" "86\nDEND:\n", 13), 12},
+      {"NUL in a code",
+       head + std::string("D:\n88\0"
+                          "86\nDEND:\n",
+                          13),
+       12},
       {"cut before DEND:", head + "D:\n8388608\n83", 13},
       {"code above 24 bits", head + "D:\n8388608\n16777216\nDEND:\n", 13},
       {"UTF-16", std::string("\xFF\xFEV\0E\0L\0", 8), 1},

@@ -108,9 +108,10 @@ TEST(RunHistory, RotatesByWhatItWroteNotByNameOrClock) {
     std::ofstream(dir.Path("mixed/") + own) << "mine";
   }
   for (int run = 1; run <= 3; ++run) mixed.Keep(data, t0 + std::chrono::seconds(run));
-  EXPECT_EQ(Runs(dir.Path("mixed")),
-            (std::vector<std::string>{"2020-01-01_00-00-00.DTA", RunHistory::NameFor(t0 + std::chrono::seconds(3)),
-                                      "my-run.DTA"}));
+  EXPECT_EQ(
+      Runs(dir.Path("mixed")),
+      (std::vector<std::string>{"2020-01-01_00-00-00.DTA",
+                                RunHistory::NameFor(t0 + std::chrono::seconds(3)), "my-run.DTA"}));
   EXPECT_EQ(ReadFile(dir.Path("mixed/my-run.DTA")), "mine");
 }
 
@@ -123,8 +124,10 @@ TEST(RunHistory, AFolderWithoutARecordAdoptsOnlyRunNames) {
   const struct {
     const char* name;
     int minutesAgo;
-  } files[] = {{"2030-01-01_00-00-00.DTA", 30}, {"2020-01-01_00-00-00_2.DTA", 20},
-               {"notes.DTA", 90}, {"2025-13-01.DTA", 90}};
+  } files[] = {{"2030-01-01_00-00-00.DTA", 30},
+               {"2020-01-01_00-00-00_2.DTA", 20},
+               {"notes.DTA", 90},
+               {"2025-13-01.DTA", 90}};
   for (const auto& f : files) {
     const std::string path = dir.Path("old/") + f.name;
     std::ofstream(path) << "x";

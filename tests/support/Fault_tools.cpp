@@ -20,7 +20,8 @@ namespace velqoris::testing {
 
 SmallDisk::SmallDisk(int kilobytes) {
   std::random_device random;
-  const auto dir = std::filesystem::temp_directory_path() / ("velqoris-disk-" + std::to_string(random()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("velqoris-disk-" + std::to_string(random()));
   std::error_code ec;
   std::filesystem::create_directory(dir, ec);
   folder_ = dir.string();
