@@ -278,28 +278,32 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
   recording_->Join();
   QString text;
   switch (p.end) {
-    case Recording::End::kRunning:
-    case Recording::End::kComplete:
+    case RunEnd::kNotEnded:
+    case RunEnd::kComplete:
       text = Text(kMeasureEndText);
       break;
-    case Recording::End::kStopped:
+    case RunEnd::kStopped:
       text = Text(kMeasureStopText);
       break;
-    case Recording::End::kNotFound:
+    case RunEnd::kNoBoard:
+    case RunEnd::kOtherBoard:
       text = Text(BoardNotFoundText(kBoardText));
       break;
-    case Recording::End::kNoResponse:
+    case RunEnd::kNoAnswer:
       text = Text(BoardNoResponseText(kBoardText));
       break;
-    case Recording::End::kStartError:
+    case RunEnd::kRefused:
       text = Text(BoardErrorText(kBoardText));
       break;
-    case Recording::End::kReadError:
-      text = Text(p.boardGone ? kBoardGoneText : kMeasureErrorText);
+    case RunEnd::kReadError:
+    case RunEnd::kStalled:
+      text = Text(kMeasureErrorText);
       break;
-    case Recording::End::kWriteError:
-      text =
-          QString::fromStdString(OutputNotWrittenMessage("CSV", recording_->Path(), p.writeError));
+    case RunEnd::kPulledCable:
+      text = Text(kBoardGoneText);
+      break;
+    case RunEnd::kSinkFailed:
+      text = QString::fromStdString(p.failure);
       break;
   }
   text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");

@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "cli/Duration_text.h"
-#include "session/Measurement.h"
+#include "session/Run_buffer.h"
 #include "virtualboard/Signal_options.h"
 #include "virtualboard/Slow_noise_options.h"
 
@@ -214,7 +214,7 @@ const std::vector<OptionSpec>& OptionSpecs() {
       // A sweep's figures need the ten results a measurement keeps at the least.
       {"--count",
        "N",
-       [](O& o, S n, S v) { return RunCount(o, n, v, Measurement::kMinKept); },
+       [](O& o, S n, S v) { return RunCount(o, n, v, RunBuffer::kMinKept); },
        {Own(kSweep,
             "設定ごとのデータ数 (10 以上、既定 1000、最大 " + std::to_string(kMaxRunCount) + ")")}},
       {"--duration",

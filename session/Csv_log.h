@@ -1,6 +1,6 @@
 // The CSV file of a log, written as results arrive. Rows collect in memory
-// and go to the file whole, at least once a second (and whenever a megabyte
-// is waiting), so a crash or a pulled cable loses at most the last second.
+// and go to the file whole every half second (and whenever a megabyte is
+// waiting), so a crash or a pulled cable loses at most the last second.
 // A write that fails part-way (a full disk) leaves the file cut back to its
 // last whole row; the rows counted, and their statistics, are those in the
 // file. Memory stays the same however long the log.

@@ -2,63 +2,47 @@
 
 #include <cerrno>
 
-#include "session/Csv_log.h"
 #include "session/Log_header.h"
 
 namespace velqoris {
 
-LogEnd WriteFailureEnd(int error) {
+namespace {
+
+const char* WriteFailureReason(int error) {
 #ifdef EDQUOT
-  if (error == EDQUOT) return LogEnd::kDiskFull;
+  if (error == EDQUOT) return "disk full";
 #endif
-  return error == ENOSPC || error == EFBIG ? LogEnd::kDiskFull : LogEnd::kWriteError;
+  return error == ENOSPC || error == EFBIG ? "disk full" : "write error";
 }
 
-std::string LogEndLine(LogEnd end, std::chrono::system_clock::time_point at) {
-  const char* reason = "finished";
+const char* RunEndReason(RunEnd end) {
   switch (end) {
-    case LogEnd::kFinished:
-      break;
-    case LogEnd::kStopped:
-      reason = "stopped";
-      break;
-    case LogEnd::kBoardError:
-      reason = "board error";
-      break;
-    case LogEnd::kBoardGone:
-      reason = "board gone";
-      break;
-    case LogEnd::kDiskFull:
-      reason = "disk full";
-      break;
-    case LogEnd::kWriteError:
-      reason = "write error";
+    case RunEnd::kNotEnded:
+    case RunEnd::kComplete:
+      return "finished";
+    case RunEnd::kStopped:
+      return "stopped";
+    case RunEnd::kPulledCable:
+      return "board gone";
+    case RunEnd::kSinkFailed:
+      // Another sink than the file's failed.
+      return "write error";
+    case RunEnd::kNoBoard:
+    case RunEnd::kOtherBoard:
+    case RunEnd::kNoAnswer:
+    case RunEnd::kRefused:
+    case RunEnd::kReadError:
+    case RunEnd::kStalled:
       break;
   }
-  return std::string("end: ") + reason + ", " + Iso8601Local(at);
+  return "board error";
 }
 
-bool FinishLog(CsvLog& csv, const LogRun& log, LogRun::Outcome outcome) {
-  csv.Flush();
-  LogEnd end = LogEnd::kFinished;
-  switch (outcome) {
-    case LogRun::Outcome::kComplete:
-      break;
-    case LogRun::Outcome::kStopped:
-      end = LogEnd::kStopped;
-      break;
-    case LogRun::Outcome::kStartError:
-      end = LogEnd::kBoardError;
-      break;
-    case LogRun::Outcome::kReadError:
-      end = log.BoardGone() ? LogEnd::kBoardGone : LogEnd::kBoardError;
-      break;
-    case LogRun::Outcome::kWriteError:
-      end = LogEnd::kWriteError;
-      break;
-  }
-  if (csv.Failed()) end = WriteFailureEnd(csv.Error());
-  return csv.Finish(LogEndLine(end, std::chrono::system_clock::now()));
+}  // namespace
+
+std::string LogEndLine(RunEnd end, int writeError, std::chrono::system_clock::time_point at) {
+  const char* reason = writeError != 0 ? WriteFailureReason(writeError) : RunEndReason(end);
+  return std::string("end: ") + reason + ", " + Iso8601Local(at);
 }
 
 }  // namespace velqoris

@@ -8,10 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "session/Csv_log.h"
-#include "session/Log_end.h"
+#include "message/Message_text.h"
+#include "session/Csv_sink.h"
 #include "session/Log_reader.h"
-#include "session/Log_run.h"
 #include "tests/session/Long_run_fixture.h"
 #include "tests/support/Fault_tools.h"
 #include "tests/support/Temp_files.h"
@@ -21,10 +20,7 @@ namespace {
 
 constexpr int k4800 = 12;
 
-class LogFaultTest : public LongRunTest {
- protected:
-  CsvLog csv;
-};
+using LogFaultTest = LongRunTest;
 
 // Rows that are whole, numbered from 1 without a hole, and how many.
 std::int64_t WholeRows(const std::string& text) {
@@ -55,22 +51,19 @@ TEST_F(LogFaultTest, AFullDiskEndsTheLogOnAWholeRowWithTheRowsInTheFile) {
     disk.FillLeaving(static_cast<std::uint64_t>(leaveKb) * 1024 + 700);
     Connect(k4800, 2);
     const std::string path = disk.Path("log.csv");
-    if (!csv.Open(path, true, true, clock.Now(), {"rate_sps: 4800"})) {
-      EXPECT_EQ(csv.Error(), ENOSPC);  // not even the header fits
-      continue;
-    }
-    LogRun log(run, board, held.data.Settings, clock, host, csv);
-    EXPECT_EQ(log.Run(48000, {}, {}), LogRun::Outcome::kWriteError);
-    EXPECT_FALSE(FinishLog(csv, log, LogRun::Outcome::kWriteError));
-    EXPECT_EQ(csv.Error(), ENOSPC);
+    CsvSink csv(path, clock);
+    EXPECT_EQ(run.Run({settings, 48000}, {&csv}), RunEnd::kSinkFailed);
+    EXPECT_EQ(run.Result().failure, OutputNotWrittenMessage("CSV", path, ENOSPC));
+    run.Release();
     const std::string text = ReadFile(path);
-    ASSERT_FALSE(text.empty());
+    if (text.empty()) continue;  // not even the header fitted
     EXPECT_EQ(text.back(), '\n');
     const std::int64_t rows = WholeRows(text);
     EXPECT_EQ(csv.RowsInFile(), rows);
     EXPECT_EQ(csv.Stats(0).Count(), rows);
     EXPECT_EQ(csv.Stats(1).Count(), rows);
-    EXPECT_LT(rows, log.Written());
+    EXPECT_LE(rows, run.ReadCount());
+    EXPECT_LT(rows, 48000);
     // The end line is there when the cut-back row left room for it.
     if (text.find("# end:") != std::string::npos) {
       EXPECT_NE(text.find("# end: disk full, "), std::string::npos);
@@ -81,7 +74,6 @@ TEST_F(LogFaultTest, AFullDiskEndsTheLogOnAWholeRowWithTheRowsInTheFile) {
       EXPECT_EQ(read.record.Count(0), rows);
       EXPECT_EQ(read.cutLine, 0);
     }
-    run.ReleaseBoard();
   }
 }
 
@@ -89,41 +81,40 @@ TEST_F(LogFaultTest, TheLastLineSaysHowTheLogEnded) {
   TempDir dir;
   const struct {
     const char* name;
-    LogRun::Outcome outcome;
-    bool unplug;
-    const char* end;
+    RunEnd end;
+    const char* line;
   } cases[] = {
-      {"finished", LogRun::Outcome::kComplete, false, "# end: finished, "},
-      {"stopped", LogRun::Outcome::kStopped, false, "# end: stopped, "},
-      {"pulled cable", LogRun::Outcome::kReadError, true, "# end: board gone, "},
+      {"finished", RunEnd::kComplete, "# end: finished, "},
+      {"stopped", RunEnd::kStopped, "# end: stopped, "},
+      {"pulled cable", RunEnd::kPulledCable, "# end: board gone, "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Connect(k4800, 0);
     const std::string path = dir.Path(std::string(c.name) + ".csv");
-    ASSERT_TRUE(csv.Open(path, true, false, clock.Now()));
-    LogRun log(run, board, held.data.Settings, clock, host, csv);
-    const auto outcome = log.Run(
-        9600, [&] { return c.outcome == LogRun::Outcome::kStopped && log.Written() >= 4800; },
+    CsvSink csv(path, clock);
+    const RunEnd end = run.Run(
+        {settings, 9600}, {&csv},
+        [&] { return c.end == RunEnd::kStopped && run.ReadCount() >= 4800; },
         [&] {
-          if (c.unplug && log.Written() >= 4800) device.Unplug();
+          if (c.end == RunEnd::kPulledCable && run.ReadCount() >= 4800) device.Unplug();
         });
-    ASSERT_EQ(outcome, c.outcome);
-    EXPECT_TRUE(FinishLog(csv, log, outcome));
+    ASSERT_EQ(end, c.end);
+    EXPECT_FALSE(csv.Failed());
     const std::vector<std::string> lines = Lines(ReadFile(path));
     ASSERT_FALSE(lines.empty());
-    EXPECT_TRUE(lines.back().starts_with(c.end)) << lines.back();
-    EXPECT_EQ(csv.RowsInFile(), log.Written());
+    EXPECT_TRUE(lines.back().starts_with(c.line)) << lines.back();
+    EXPECT_EQ(csv.RowsInFile(), run.ReadCount());
     // Readers that skip '#' lines see the rows alone: no gap, nothing cut.
     const LogReadResult read = ReadLogFile(path);
     ASSERT_EQ(read.status, LogReadStatus::kOk);
-    EXPECT_EQ(read.record.Count(0), log.Written());
+    EXPECT_EQ(read.record.Count(0), run.ReadCount());
     EXPECT_TRUE(read.record.gaps.empty());
     EXPECT_EQ(read.cutLine, 0);
-    if (c.unplug) {
+    if (c.end == RunEnd::kPulledCable) {
       device.Plug();
     } else {
-      run.ReleaseBoard();
+      run.Release();
     }
   }
 }
