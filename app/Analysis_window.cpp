@@ -61,6 +61,8 @@ QString LogText(const LogAnalysis& log) {
       break;
     }
   }
+  // A row cut where its writer stopped was left out: said beside the figures.
+  if (!log.cutNote.empty()) parts << QString::fromStdString(log.cutNote);
   return Utf8Text("ログ: ") + QString::fromStdString(log.path) + Utf8Text("  /  ") +
          parts.join(Utf8Text("  /  ")) + Utf8Text("  (スペクトルは平均化、Hann 窓)");
 }

@@ -17,9 +17,11 @@
 
 #include "board/Sleeping_event_host.h"
 
+#include "datafile/Free_space.h"
 #include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
+#include "message/Message_text.h"
 #include "plots/Strip_chart_view.h"
 #include "status/Status_text.h"
 #include "units/Microvolts.h"
@@ -174,21 +176,33 @@ bool RecordingWindow::StartRecording() {
       !dialogs::AskYesNo(TmyFile::OverwriteQuestion(path), "確認")) {
     return false;
   }
-  if (recording_) recording_->Join();
-  if (hooks_.releaseDevice) hooks_.releaseDevice();
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());
   const int seconds = duration_->currentData().toInt();
   // The log's own rule: the duration at the nominal rate, at least one result.
   const std::int64_t total = seconds == 0 ? Recording::kUntilStopped
                                           : std::max<std::int64_t>(std::llround(seconds * rate), 1);
+  // The disk must hold a timed recording whole; one until stopped is warned
+  // about when less than an hour fits (it ends on a whole row when it fills).
+  const int channels = settings_.CHSel == 2 ? 2 : 1;
+  const auto rows = seconds == 0 ? std::llround(3600 * rate) : total;
+  const std::uint64_t needed = LogCsvBytes(rows, channels);
+  const auto free = FreeSpaceFor(path);
+  const bool shortOfRoom = free && *free < needed;
+  if (shortOfRoom && seconds != 0) {
+    status_->setText(QString::fromStdString(SpaceShortMessage(path, needed, *free)));
+    return false;
+  }
+  if (recording_) recording_->Join();
+  if (hooks_.releaseDevice) hooks_.releaseDevice();
   history_ = std::make_unique<TStripHistory>(
       static_cast<std::int64_t>(rate * kSpans[std::size(kSpans) - 1]));
   // Set before the thread starts; only the thread reads it then.
   pause_ = RecordingPause(settings_.spsSel);
   recording_ = std::make_unique<Recording>(device_, clock_, host_);
   if (!recording_->Start(path, settings_, total)) {
+    const int error = recording_->StartError();
     recording_.reset();
-    status_->setText(Text("CSV ファイルに書き込めませんでした: ") + QString::fromStdString(path));
+    status_->setText(QString::fromStdString(OutputNotWrittenMessage("CSV", path, error)));
     return false;
   }
   reported_ = false;
@@ -197,6 +211,10 @@ bool RecordingWindow::StartRecording() {
   }
   stop_->setEnabled(true);
   status_->setText(Text(kMeasuringText));
+  if (shortOfRoom) {
+    status_->setText(Text(kMeasuringText) + Text("　1 時間分の空きがありません: ") +
+                     QString::fromStdString(SpaceShortMessage(path, needed, *free)));
+  }
   if (hooks_.recordingChanged) hooks_.recordingChanged(true);
   timer_.start();
   Refresh();
@@ -278,12 +296,14 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = Text(BoardErrorText(kBoardText));
       break;
     case RunEnd::kReadError:
-    case RunEnd::kPulledCable:
     case RunEnd::kStalled:
       text = Text(kMeasureErrorText);
       break;
+    case RunEnd::kPulledCable:
+      text = Text(kBoardGoneText);
+      break;
     case RunEnd::kSinkFailed:
-      text = Text("CSV ファイルに書き込めませんでした");
+      text = QString::fromStdString(p.failure);
       break;
   }
   text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");

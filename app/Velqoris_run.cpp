@@ -152,8 +152,10 @@ void TFormMain::KeepInHistory() {
   // Never a question here: a run that cannot be kept is still on display.
   if (!history_->Keep(data_, std::chrono::system_clock::now()).empty()) return;
   if (history_->LastFault().kind == FileFault::Kind::None) return;
-  std::cerr << "VELQORIS: 履歴に保存できませんでした: " << history_->Folder() << ": "
-            << FileFaultMessage(history_->LastFault(), history_->Folder()) << '\n';
+  // Said where the run's end is said, with the reason; no box to answer.
+  const std::string notKept = HistoryNotKeptMessage(history_->LastFault());
+  Status_->SetPanelText(Status_->PanelText(1).toStdString() + "　" + notKept, 1);
+  std::cerr << "VELQORIS: " << notKept << ": " << history_->Folder() << '\n';
 }
 
 void TFormMain::StopRun() {

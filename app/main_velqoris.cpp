@@ -6,6 +6,8 @@
 int main() {
   // Several boards: the user picks one by its serial number when connecting.
   return velqoris::RunProgram([] {
-    return velqoris::OpenUsbBackend(velqoris::BoardChoice{{}, velqoris::ChooseBoardInWindow});
+    velqoris::BoardChoice choice;
+    choice.choose = velqoris::ChooseBoardInWindow;
+    return velqoris::OpenUsbBackend(choice);
   });
 }

@@ -32,7 +32,7 @@ std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
     auto board = [choice]() -> std::unique_ptr<UsbTransport> {
       std::string serial;
       auto transport = OpenBoard(
-          LibftdiTransport::ChipSerials(),
+          LibftdiTransport::Chips(choice.roots),
           [](int index) {
             return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index));
           },

@@ -43,8 +43,16 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
 
 }  // namespace
 
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock) {
-  if (!options.virtualBoard) return OpenUsbBackend(BoardChoice{options.device, {}});
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock,
+                                      BoardProbe* probe) {
+  if (!options.virtualBoard) {
+    BoardChoice choice;
+    choice.serial = options.device;
+    // Every board is asked, so that the tool can say which answered; the first is used.
+    choice.choose = [](const std::vector<std::string>& serials) { return serials.front(); };
+    if (probe != nullptr) choice.report = [probe](const BoardProbe& found) { *probe = found; };
+    return OpenUsbBackend(choice);
+  }
   auto board = std::make_unique<VirtualBoard>(clock);
   ApplyFault(*board, options.virtualFault);
   for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
@@ -55,7 +63,7 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
 }
 
 BoardSession::BoardSession(const Options& options)
-    : device(OpenDevice(options, clock)),
+    : device(OpenDevice(options, clock, &probe)),
       host(clock),
       board(*device, host),
       run(board, clock, host) {
@@ -65,7 +73,13 @@ BoardSession::BoardSession(const Options& options)
 
 std::optional<int> BoardSession::Connect(std::ostream& out, std::ostream& err) {
   InstallStopHandler();
-  if (const auto failed = run.Connect()) return ReportRunEnd(run.Result(), err);
+  if (run.Connect()) {
+    const int code = ReportRunEnd(run.Result(), err);
+    if (const std::string found = BoardSearchMessage(probe); !found.empty()) err << found << '\n';
+    return code;
+  }
+  if (const std::string several = SeveralBoardsMessage(probe); !several.empty())
+    err << several << '\n';
   out << PairText(run.BoardName(), run.BoardVersion()) << '\n' << std::flush;
   return std::nullopt;
 }
@@ -97,8 +111,10 @@ int ReportRunEnd(const RunResult& result, std::ostream& err) {
       err << kMeasureErrorText << " (開始コマンドが受け付けられませんでした)\n";
       return kExitRun;
     case RunEnd::kReadError:
-    case RunEnd::kPulledCable:
       err << kMeasureErrorText << '\n';
+      return kExitRun;
+    case RunEnd::kPulledCable:
+      err << kBoardGoneText << '\n';
       return kExitRun;
     case RunEnd::kStalled:
       err << kMeasureErrorText << " (" << kStallText << ")\n";

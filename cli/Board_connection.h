@@ -13,6 +13,7 @@
 #include "board/D2xx.h"
 #include "board/Sleeping_event_host.h"
 #include "cli/Cli_options.h"
+#include "records/Board_probe.h"
 #include "session/Acquisition.h"
 #include "session/Held_data.h"
 #include "session/Run_end.h"
@@ -25,7 +26,9 @@ inline constexpr const char* kStatusBoardText = "VELQORIS Board";
 
 // The virtual board on clock (with --virtual-fault and the test signal
 // options applied), else the USB backend.
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock);
+// `probe` receives what the search for a USB board found.
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock,
+                                      BoardProbe* probe = nullptr);
 
 // What a command that runs the board builds first, in this order: the device
 // on the steady clock, the link's event host, the board, the data held (with
@@ -40,6 +43,7 @@ struct BoardSession {
   std::optional<int> Connect(std::ostream& out, std::ostream& err);
 
   SteadyClock clock;
+  BoardProbe probe;
   std::unique_ptr<d2xx::Api> device;
   SleepingEventHost host;
   TADC board;

@@ -79,6 +79,9 @@ constexpr Command kMeasure = Command::kMeasure, kStats = Command::kStats, kPlot 
                   kSpectrum = Command::kSpectrum, kLog = Command::kLog, kSweep = Command::kSweep,
                   kStability = Command::kStability;
 
+constexpr const char* kForceHelp =
+    "既存の出力ファイルを上書きします (指定しなければ何も書かずに終わります)";
+
 OptionUse Own(Command c, std::string help, Shown shown = Shown::kOptional,
               bool orPrevious = false) {
   return {c, Described::kOwnText, std::move(help), shown, orPrevious};
@@ -321,8 +324,11 @@ const std::vector<OptionSpec>& OptionSpecs() {
          o.force = true;
          return Taken();
        },
+       // Every output that exists already stays unless asked.
        {Own(kMeasure, "既存のファイルを上書きします"),
-        Own(kLog, "既存の CSV ファイルを上書きします")}},
+        Own(kLog, "既存の CSV ファイルを上書きします"), Own(kPlot, kForceHelp),
+        Own(kExport, kForceHelp), Own(kSweep, kForceHelp), Own(kAnalyze, kForceHelp),
+        Own(kSpectrum, kForceHelp), Own(kStability, kForceHelp)}},
       {"--analyze",
        "",
        [](O& o, S, S) {
@@ -398,7 +404,10 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {kLog, "log", false, 21,
        "  長時間の測定結果を届いた順に CSV に書き込み (1 秒に 1 回以上書き出します)、\n"
        "  終わりに各チャネルのデータ数、平均値、最大値、最小値、pp値、標準偏差を表示します。\n",
-       "  Ctrl-C で測定を中止します (停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n"},
+       "  Ctrl-C (SIGTERM、SIGHUP も) で測定を中止します (停止コマンドを送り、ファイルを閉じ、\n"
+       "  統計を表示します)。CSV の最後の行 '# end: 理由, 時刻' が終わり方を示します:\n"
+       "  finished (最後まで)、stopped (中止)、board error / board gone (ボードのエラー / 切断)、\n"
+       "  disk full / write error (書き込めませんでした)。\n"},
       {kSweep, "sweep", false, 21,
        "  データレートとゲインの組ごとに 1 回測定し、RMS ノイズ [nV] とノイズフリー分解能\n"
        "  [bit] (6.6 × RMS から) の表を、行をデータレート、列をゲインとして表示します。\n"

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QMenu>
@@ -14,6 +13,12 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+
+#include "datafile/Replacing_file.h"
+#include "message/Message_box.h"
+#include "message/Message_text.h"
+#include "plots/Png_file.h"
 
 namespace velqoris {
 
@@ -169,14 +174,18 @@ bool PlotExplorer::CopyPlot() const {
   return true;
 }
 
-bool PlotExplorer::SavePng(const QString& path) const { return plot_.grab().save(path, "PNG"); }
+bool PlotExplorer::SavePng(const QString& path, int* error) const {
+  return velqoris::SavePng(plot_.grab().toImage(), path.toStdString(), error);
+}
 
-bool PlotExplorer::SaveCsv(const QString& path) const {
+bool PlotExplorer::SaveCsv(const QString& path, int* error) const {
   if (!exports_.csv) return false;
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   const QByteArray bytes = exports_.csv().toUtf8();
-  return file.write(bytes) == bytes.size() && file.flush();
+  const int failed =
+      ReplaceWholeFile(path.toStdString(),
+                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (error != nullptr) *error = failed;
+  return failed == 0;
 }
 
 void PlotExplorer::ContextMenu(QPoint at) {
@@ -191,13 +200,17 @@ void PlotExplorer::ContextMenu(QPoint at) {
   QAction* chosen = menu.exec(plot_.mapToGlobal(at));
   if (chosen == copy) CopyPlot();
   if (chosen == reset) Reset();
+  // A failed save says so, with the system's reason; the old file is as it was.
+  int error = 0;
   if (chosen == png) {
     const QString path = QFileDialog::getSaveFileName(&plot_, png->text(), {}, Text("PNG (*.png)"));
-    if (!path.isEmpty()) SavePng(path);
+    if (!path.isEmpty() && !SavePng(path, &error))
+      dialogs::ShowError(OutputNotWrittenMessage("PNG", path.toStdString(), error), "VELQORIS");
   }
   if (chosen == csv) {
     const QString path = QFileDialog::getSaveFileName(&plot_, csv->text(), {}, Text("CSV (*.csv)"));
-    if (!path.isEmpty()) SaveCsv(path);
+    if (!path.isEmpty() && !SaveCsv(path, &error))
+      dialogs::ShowError(OutputNotWrittenMessage("CSV", path.toStdString(), error), "VELQORIS");
   }
 }
 

@@ -59,8 +59,9 @@ class PlotExplorer : public QObject {
   void ZoomTo(QRect rectangle);
 
   bool CopyPlot() const;
-  bool SavePng(const QString& path) const;
-  bool SaveCsv(const QString& path) const;
+  // Each replaces the file whole; `error` receives the errno of a failed write.
+  bool SavePng(const QString& path, int* error = nullptr) const;
+  bool SaveCsv(const QString& path, int* error = nullptr) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -16,6 +16,7 @@ LogAnalysis AnalyzeLogFile(const std::string& path) {
     a.message = LogReadMessage(read, path);
     return a;
   }
+  a.cutNote = CutRowNote(read);
   const LogRecord& r = read.record;
   a.settings = SettingsOf(r);
   a.rateSps = r.rateSps;

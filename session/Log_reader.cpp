@@ -3,16 +3,19 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include "datafile/Myfile.h"
+#include "datafile/Regular_file.h"
 #include "datafile/Utf8_path.h"
+#include "message/Message_text.h"
 #include "records/Measure_settings.h"
 #include "session/Log_header.h"
 #include "units/Microvolts.h"
@@ -339,10 +342,16 @@ LogReadResult LogCsvParser::Refused() {
 
 void LogCsvParser::FlushCarry() {
   if (!failed_ && !carry_.empty()) {
-    // The last line without its newline is still a whole row when it parses.
     const std::string line = std::move(carry_);
     carry_.clear();
-    Line(line);
+    // A row without its line end is where a writer stopped: its fields may be
+    // cut ("8388" of "8388608") and still parse, so it is left out.
+    const std::string_view text = Trim(line);
+    if (haveHeader_ && !text.empty() && text.front() != '#') {
+      result_.cutLine = lineNumber_ + 1;
+    } else {
+      Line(line);
+    }
   }
 }
 
@@ -378,6 +387,7 @@ void LogCsvParser::Join(LogCsvParser&& later) {
     return;
   }
   lineNumber_ += later.lineNumber_;
+  if (later.result_.cutLine > 0) result_.cutLine = lines + later.result_.cutLine;
   if (later.rows_ == 0) {
     gapPending_ = gapPending_ || later.gapBeforeFirstRow_;
     return;
@@ -459,6 +469,8 @@ LogReadResult ReadDataFile(const std::string& path) {
   TmyFile file([](const std::string&) { return false; });
   if (!file.LoadData(path, &settings, &buffers[0], &buffers[1])) {
     result.status = LogReadStatus::kBadDataFile;
+    result.openFault = file.LastFault();
+    result.line = file.LastFault().line;
     return result;
   }
   LogRecord& r = result.record;
@@ -510,14 +522,15 @@ std::uint64_t LineStart(std::FILE* file, std::uint64_t from, std::uint64_t size)
 }  // namespace
 
 LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes) {
-  std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
-  if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
-  std::uint64_t size = 0;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long end = std::ftell(file.get());
-    if (end > 0) size = static_cast<std::uint64_t>(end);
-    std::fseek(file.get(), 0, SEEK_SET);
+  const OpenedFile opened = OpenRegularFile(path);
+  if (opened.stream == nullptr) {
+    LogReadResult failed;
+    failed.status = LogReadStatus::kCannotOpen;
+    failed.openFault = opened.fault;
+    return failed;
   }
+  std::unique_ptr<std::FILE, FileCloser> file(opened.stream);
+  const std::uint64_t size = opened.size;
   // A first look: enough for a data file's identification, or for a log's
   // header and first rows before its halves are shared out.
   std::vector<char> buffer(1 << 20);
@@ -539,7 +552,12 @@ LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes)
       std::thread thread([&] { laterRead = FeedRange(second.get(), half, size, later); });
       const bool firstRead = FeedRange(file.get(), read, half, parser);
       thread.join();
-      if (!firstRead || !laterRead) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
+      if (!firstRead || !laterRead) {
+        LogReadResult failed;
+        failed.status = LogReadStatus::kCannotOpen;
+        failed.openFault = {FileFault::Kind::NotReadable, EIO};
+        return failed;
+      }
       parser.Join(std::move(later));
       return parser.Finish();
     }
@@ -548,7 +566,12 @@ LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes)
   while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
     parser.Feed(std::string_view(buffer.data(), got));
   }
-  if (std::ferror(file.get())) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}, {}};
+  if (std::ferror(file.get())) {
+    LogReadResult failed;
+    failed.status = LogReadStatus::kCannotOpen;
+    failed.openFault = {FileFault::Kind::NotReadable, EIO};
+    return failed;
+  }
   return parser.Finish();
 }
 
@@ -557,6 +580,7 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kOk:
       return {};
     case LogReadStatus::kCannotOpen:
+      if (r.openFault.kind != FileFault::Kind::None) return FileFaultMessage(r.openFault, path);
       return "ファイルを読めませんでした: " + path;
     case LogReadStatus::kNotALog:
       return "ログの CSV ファイルでもデータファイルでもありません: " + path;
@@ -566,11 +590,19 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kNoData:
       return "データがありません: " + path;
     case LogReadStatus::kBadDataFile:
-      return "データファイルの内容が正しくありません: " + path;
+      if (r.openFault.kind != FileFault::Kind::BadContents) return FileFaultMessage(r.openFault, path);
+      return "データファイルの内容が正しくありません: " + path +
+             (r.line > 0 ? " (" + std::to_string(r.line) + " 行目)" : std::string());
     case LogReadStatus::kInconsistent:
       return LogFaultText(r.fault) + ": " + path;
   }
   return {};
+}
+
+std::string CutRowNote(const LogReadResult& r) {
+  if (r.cutLine == 0) return {};
+  return "最後の行 (" + std::to_string(r.cutLine) +
+         " 行目) は途中で切れていたため読みませんでした (書き込み中に止まったログ)";
 }
 
 }  // namespace velqoris

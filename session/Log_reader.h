@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "datafile/File_fault.h"
 #include "records/Log_record.h"
 #include "session/Log_checks.h"
 #include "session/Log_row_scan.h"
@@ -26,9 +27,14 @@ enum class LogReadStatus {
 
 struct LogReadResult {
   LogReadStatus status = LogReadStatus::kOk;
-  std::int64_t line = 0;  // the offending line (kBadLine, kNotALog)
+  std::int64_t line = 0;  // the offending line (kBadLine, kNotALog, kBadDataFile)
   LogRecord record;
   LogFault fault;  // kInconsistent: what contradicts what
+  // A last row without its line end (a writer stopped mid-row) is left out:
+  // its line number, 0 when the file ended on a whole row.
+  std::int64_t cutLine = 0;
+  // kCannotOpen: why (not found, a folder, not a regular file, the system's reason).
+  FileFault openFault;
 };
 
 // The CSV parser, fed in chunks of any size.
@@ -88,5 +94,7 @@ LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes 
 
 // The Japanese text of a failed read.
 std::string LogReadMessage(const LogReadResult& result, const std::string& path);
+// The note of a cut last row that was left out; "" when there was none.
+std::string CutRowNote(const LogReadResult& result);
 
 }  // namespace velqoris

@@ -153,7 +153,7 @@ TEST_F(CommandsTest, AFailedSaveSaysWhyAndLeavesTheCaption) {
     const char* text;
   } cases[] = {
       {Path("no/such/folder/run"), "データ保存できませんでした: No such file or directory"},
-      {Path("folder.DTA"), "データ保存できませんでした: Is a directory"},
+      {Path("folder.DTA"), "データ保存できませんでした: ファイルではなくフォルダです"},
   };
   for (const auto& c : cases) {
     boxes.clear();
@@ -188,8 +188,13 @@ TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
       boxes.clear();
       LoadFrom(path);
       ASSERT_EQ(boxes.size(), 1u);
-      EXPECT_EQ(boxes[0].text, path == bad ? "データファイルの内容が正しくありませんでした"
-                                           : "ファイルが見つかりません: " + path);
+      // The file is named, and the line the reader stopped at.
+      EXPECT_EQ(boxes[0].text.rfind(
+                    path == bad ? "データファイルの内容が正しくありませんでした: " + path + " ("
+                                : "ファイルが見つかりません: " + path,
+                    0),
+                0u)
+          << boxes[0].text;
       EXPECT_EQ(form->windowTitle(), title);
       EXPECT_EQ(PanelUtf8(1), afterLoad ? "" : panel1);  // never claims a load
       EXPECT_EQ(Panel(2), stats);
@@ -227,7 +232,9 @@ TEST_F(CommandsTest, ASelectionOutsideItsListIsAFailedLoad) {
     WriteFile(Path("odd.DTA"), bad[0], bad[1], bad[2], bad[3]);
     LoadFrom(Path("odd.DTA"));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした");
+    EXPECT_EQ(
+        boxes[0].text.rfind("データファイルの内容が正しくありませんでした: " + Path("odd.DTA"), 0),
+        0u);
     EXPECT_EQ(form->Data().Ch0.Count, 20);       // the earlier file stays on display
     EXPECT_EQ(form->Data().Settings.spsSel, 4);  // the controls and settings stay
     EXPECT_EQ(Combo(1)->currentText(), "60 sps");
@@ -384,28 +391,20 @@ TEST_F(CommandsTest, AFileWithoutSamplesShowsNoFigureOfEarlierData) {
   EXPECT_EQ(CountPixels(Bitmap(), kBlue), 0);
 }
 
-TEST_F(CommandsTest, TheLowestCodeShowsItsTrueFiguresInBothUnits) {
-  constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+// A code outside the converter's 24 bits is no result: the file is refused
+// with the line it was found on, and the data on display stays.
+TEST_F(CommandsTest, ACodeOutsideTheConvertersRangeIsAFailedLoad) {
+  ASSERT_TRUE(Measure(12, 0, 1));
+  const int count = form->Data().Ch0.Count;
   std::vector<std::array<std::int32_t, 2>> lines(20, {kMidScaleCode, kMidScaleCode});
-  lines[3] = {kLowest, kLowest};
+  lines[3] = {std::numeric_limits<std::int32_t>::min(), kMidScaleCode};
   WriteCodes(Path("lowest.DTA"), 2, 0, lines);
   LoadFrom(Path("lowest.DTA"));
-  ASSERT_TRUE(boxes.empty());
-  // Too long for its panel: the deviation loses its decimal, never a digit.
-  EXPECT_EQ(PanelUtf8(2),
-            "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
-            "469861472 digit");
-  EXPECT_EQ(form->Status()->PanelToolTip(2).toStdString(),
-            "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
-            "469861472.0 digit");
-  Action("MenuY_Volt")->trigger();
-  // (-2147483648 - 8388608) x 2500000 / 8388607 = -642500076.6... uV.
-  const float lowest = form->Graph()->CodeToMicrovolts(kLowest);
-  EXPECT_NEAR(lowest, -642500076.6, 64.0);
-  EXPECT_TRUE(Panel(2).startsWith(QString::fromUtf8("CH0 : 最大値：0[uV] / 最小値：-6425000")));
-  EXPECT_TRUE(Panel(2).contains(QString::fromUtf8("pp値：6425000"))) << PanelUtf8(2);
-  ClickStatusBar();
-  EXPECT_TRUE(Panel(2).startsWith(QString::fromUtf8("CH1 : 最大値：0[uV] / 最小値：-6425000")));
+  ASSERT_EQ(boxes.size(), 1u);
+  // Identification, settings block, "D:", three lines, then this one.
+  EXPECT_EQ(boxes[0].text,
+            "データファイルの内容が正しくありませんでした: " + Path("lowest.DTA") + " (15 行目)");
+  EXPECT_EQ(form->Data().Ch0.Count, count);
 }
 
 TEST_F(CommandsTest, APatternForANameIsNeverWritten) {
@@ -467,6 +466,19 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   EXPECT_EQ(form->Data().Ch0.Count, 10);
   EXPECT_EQ(form->windowTitle().toStdString(),
             "VELQORIS / v2.10 : " + history + "/" + names.last().toStdString());
+}
+
+// A run the history cannot keep is still on display, and the status bar says
+// why it was not kept, without a box to answer.
+TEST_F(CommandsTest, ARunTheHistoryCannotKeepIsSaidInTheStatusBar) {
+  { std::ofstream(Path("plain-file")) << "x"; }
+  FormOptions options;
+  options.historyFolder = Path("plain-file") + "/history";
+  Build(options);
+  ASSERT_TRUE(Measure(12, 0, 2));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(PanelUtf8(1), "計測終了しました　履歴に保存できませんでした: Not a directory");
+  EXPECT_GT(form->Data().Ch0.Count, 0);
 }
 
 }  // namespace
