@@ -21,8 +21,8 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 9>& Commands() {
-  static const std::array<CommandInfo, 9> commands = {{
+const std::array<CommandInfo, 10>& Commands() {
+  static const std::array<CommandInfo, 10> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
@@ -47,6 +47,12 @@ const std::array<CommandInfo, 9>& Commands() {
       {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
       {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
       {Command::kStability, "stability", {"--channel", "--png", "--csv"}, {"--json"}, true},
+      {Command::kServe,
+       "serve",
+       {"--port", "--listen", "--data-dir", "--device", "--virtual-fault", "--sine", "--mains",
+        "--drift", "--flicker"},
+       {"--virtual"},
+       false},
   }};
   return commands;
 }
@@ -236,7 +242,27 @@ bool Repeatable(const std::string& option) {
   return option == "--sine" || option == "--mains" || option == "--drift" || option == "--flicker";
 }
 
+// The options of serve; nullopt when the option is not one of them.
+std::optional<std::string> ApplyServeValue(Options& o, const std::string& option,
+                                           const std::string& value) {
+  if (option == "--port") {
+    const auto n = value == "0" ? std::optional<std::int64_t>(0) : PositiveNumber(value, 65535);
+    if (!n) return NotAllowed(option, value, "0 (空いているポート) から 65535 までの整数");
+    o.port = static_cast<int>(*n);
+  } else if (option == "--listen") {
+    if (value.empty()) return "--listen にアドレスがありません";
+    o.listen = value;
+  } else if (option == "--data-dir") {
+    if (value.empty()) return "--data-dir にフォルダ名がありません";
+    o.dataDir = value;
+  } else {
+    return std::nullopt;
+  }
+  return std::string();
+}
+
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
+  if (auto serve = ApplyServeValue(o, option, value)) return *serve;
   if (o.command == Command::kStability && option == "--channel") {
     if (value != "0" && value != "1") return NotAllowed(option, value, "0 (CH0), 1 (CH1)");
     o.logChannel = value == "0" ? 0 : 1;
@@ -282,7 +308,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
                 "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum, "
-                "log, sweep, stability");
+                "log, sweep, stability, serve");
   }
 
   ParseResult r;
@@ -378,6 +404,8 @@ std::string UsageText() {
          "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
          "                        [--csv OUT.csv] [--json]\n"
          "  velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv OUT.csv]\n"
+         "  velqoris-cli serve [--virtual | --device SERIAL] [--port 5025] [--listen ADDRESS]\n"
+         "                     [--data-dir DIR]\n"
          "  velqoris-cli COMMAND --help\n";
 }
 
@@ -493,6 +521,18 @@ std::string HelpText(Command command) {
              "  --png OUT.png   アラン偏差 (両対数) と平均化スペクトルを PNG に書き出します\n"
              "  --csv OUT.csv   アラン偏差の表 (tau_s, adev_uV, adev_nV, terms, error_nV)\n"
              "  --json          結果を JSON で出力します (求まらない値は null)\n";
+    case Command::kServe:
+      return "velqoris-cli serve [--virtual | --device SERIAL] [--port 5025] [--listen ADDRESS]\n"
+             "                   [--data-dir DIR]\n"
+             "  SCPI のコマンドを TCP で受け付ける計測器として動きます (1 行 1 メッセージ、LF 終わり)。\n"
+             "  待ち受けるアドレスを標準出力に VISA のリソース名で表示します。\n"
+             "  --port N         ポート番号 (既定 5025、0 で空いているポート)\n"
+             "  --listen ADDRESS 待ち受けるアドレス (既定 127.0.0.1)。ほかのアドレスでは、\n"
+             "                   そのポートに届く人は誰でも測定できます。ファイルのコマンドは\n"
+             "                   --data-dir の中に限られます\n"
+             "  --data-dir DIR   LOG:STARt のファイルを置くフォルダ (既定: 現在のフォルダ)\n"
+             "  --virtual, --device, --virtual-fault, --sine, --mains, --drift, --flicker は\n"
+             "  measure と同じです。Ctrl-C で終了します (測定中なら停止してから)。\n";
   }
   return UsageText();
 }

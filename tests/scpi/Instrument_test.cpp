@@ -240,7 +240,7 @@ TEST_F(InstrumentTest, LogsGoIntoTheDataFolderOnly) {
 TEST_F(InstrumentTest, HoldsAnswersBeyondTheRoomUntilContinued) {
   Ask("ROUT:CHAN 0;:SAMP:COUN 10000;:INIT");
   Complete(10000);
-  instrument.Input("FETC:CODE?;FETC:CODE?;FETC:CODE?", 1000);
+  instrument.Input("FETC:CODE?;CODE?;:FETC:CODE?", 1000);
   EXPECT_FALSE(instrument.Ready());
   const std::size_t first = instrument.TakeOutput().size();
   instrument.Continue(1000);
