@@ -47,6 +47,7 @@ void TFormMain::StartRun() {
       EnableControls();
       Status_->ShowBoardNotFound();
       --busy_;
+      RunEnded(scpi::RunEnd::kNotFound);
       return;
     }
   }
@@ -54,6 +55,7 @@ void TFormMain::StartRun() {
     EnableControls();
     Status_->ShowBoardError();
     --busy_;
+    RunEnded(scpi::RunEnd::kRefused);
     return;
   }
   if (data_.HasData()) Graph_->DrawAxes(VoltMode());
@@ -62,7 +64,7 @@ void TFormMain::StartRun() {
   MeasureBtn->setText(QString::fromUtf8(kStopCaption));
   Status_->ShowMeasuring();
   Status_->ShowStarting();
-  MeasureBtn->setEnabled(true);
+  MeasureBtn->setEnabled(!remoteHeld_);
   SetCaption("");
   --busy_;
   UpdateIdleTimer();
@@ -113,6 +115,7 @@ void TFormMain::MeasureStep() {
       MeasureBtn->setText(QString::fromUtf8(kStartCaption));
       EnableControls();
       AnalysisDataChanged();
+      RunEnded(scpi::RunEnd::kReadError);
       return;
   }
 }
@@ -128,6 +131,7 @@ void TFormMain::EndOfRun(int channelSel) {
   ShowStatsOfData(channelSel);
   KeepInHistory();
   AnalysisDataChanged();
+  RunEnded(scpi::RunEnd::kComplete);
 }
 
 void TFormMain::KeepInHistory() {
@@ -157,6 +161,7 @@ void TFormMain::StopRun() {
   AnalysisDataChanged();
   --busy_;
   UpdateIdleTimer();
+  RunEnded(scpi::RunEnd::kStopped);
 }
 
 void TFormMain::ShowStatsOfData(int channelSel) {

@@ -68,12 +68,13 @@ void ScpiServer::OnDisconnected() {
   gone->deleteLater();
   input_.clear();
   discarding_ = false;
-  instrument_.Disconnect();
+  disconnectWanted_ = true;
+  Pump();
   emit ClientChanged(false);
 }
 
 void ScpiServer::Resume() {
-  instrument_.Resume(limits_.outputBytes);
+  resumeWanted_ = true;
   Pump();
 }
 
@@ -111,6 +112,27 @@ bool ScpiServer::NextLine(QByteArray& line) {
 }
 
 void ScpiServer::Pump() {
+  if (pumping_) {
+    again_ = true;
+    return;
+  }
+  pumping_ = true;
+  do {
+    again_ = false;
+    if (disconnectWanted_) {
+      disconnectWanted_ = false;
+      instrument_.Disconnect();
+    }
+    if (resumeWanted_) {
+      resumeWanted_ = false;
+      instrument_.Resume(limits_.outputBytes);
+    }
+    PumpOnce();
+  } while (again_ || resumeWanted_ || disconnectWanted_);
+  pumping_ = false;
+}
+
+void ScpiServer::PumpOnce() {
   while (client_ != nullptr) {
     Send();
     if (static_cast<std::size_t>(client_->bytesToWrite()) > limits_.outputBytes) return;

@@ -59,7 +59,10 @@ class ScpiServer : public QObject {
  private:
   void OnNewConnection();
   void OnDisconnected();
+  // Guarded: a command that lets events run (the window's board waits) may
+  // bring the socket's signals back in; they are handled after it.
   void Pump();
+  void PumpOnce();
   bool NextLine(QByteArray& line);
   void Send();
 
@@ -69,6 +72,10 @@ class ScpiServer : public QObject {
   QTcpSocket* client_ = nullptr;
   QByteArray input_;
   bool discarding_ = false;  // the rest of an over-long line is dropped up to its LF
+  bool pumping_ = false;
+  bool again_ = false;
+  bool resumeWanted_ = false;
+  bool disconnectWanted_ = false;
 };
 
 }  // namespace velqoris::remote
