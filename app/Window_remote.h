@@ -25,9 +25,7 @@ class WindowAcquisition final : public scpi::Acquisition {
   void Start(const MeasureSettings& settings) override;
   void Abort() override;
   // Long logs belong to the window's recording, which the user starts.
-  bool StartLog(const std::string&, const MeasureSettings&, std::int64_t) override {
-    return false;
-  }
+  bool StartLog(const std::string&, const MeasureSettings&, std::int64_t) override { return false; }
   std::optional<scpi::RunEnd> TakeEnd() override;
   scpi::LogProgress Log() const override { return {}; }
   const RunData& Data() const override;

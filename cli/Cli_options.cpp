@@ -524,7 +524,8 @@ std::string HelpText(Command command) {
     case Command::kServe:
       return "velqoris-cli serve [--virtual | --device SERIAL] [--port 5025] [--listen ADDRESS]\n"
              "                   [--data-dir DIR]\n"
-             "  SCPI のコマンドを TCP で受け付ける計測器として動きます (1 行 1 メッセージ、LF 終わり)。\n"
+             "  SCPI のコマンドを TCP で受け付ける計測器として動きます (1 行 1 メッセージ、LF "
+             "終わり)。\n"
              "  待ち受けるアドレスを標準出力に VISA のリソース名で表示します。\n"
              "  --port N         ポート番号 (既定 5025、0 で空いているポート)\n"
              "  --listen ADDRESS 待ち受けるアドレス (既定 127.0.0.1)。ほかのアドレスでは、\n"

@@ -58,9 +58,9 @@ struct Options {
   std::vector<int> gainSels;    // sweep: indices of kGains, in the order given
   int logChannel = -1;          // stability: --channel 0|1; -1 every channel held
   // serve
-  int port = 5025;                  // 0: any free port
+  int port = 5025;                   // 0: any free port
   std::string listen = "127.0.0.1";  // the address listened on
-  std::string dataDir;              // where file commands write; beyond loopback, only there
+  std::string dataDir;               // where file commands write; beyond loopback, only there
 };
 
 // The most results one start command asks for (five hexadecimal digits).

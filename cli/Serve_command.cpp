@@ -62,8 +62,7 @@ int RunServe(const Options& options, std::ostream& out, std::ostream& err) {
     return kExitBoard;
   }
   if (files.confined) {
-    err << "注意: " << options.listen
-        << " で待ち受けます。このポートに届く人は誰でも測定できます。"
+    err << "注意: " << options.listen << " で待ち受けます。このポートに届く人は誰でも測定できます。"
         << (files.dataDir.empty() ? "ファイルのコマンドは使えません (--data-dir で許します)"
                                   : "ファイルは --data-dir の中だけに書きます")
         << '\n';

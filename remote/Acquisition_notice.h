@@ -14,7 +14,8 @@ class AcquisitionNotice : public QObject {
   using QObject::QObject;
   // Safe from any thread.
   void Post() {
-    QMetaObject::invokeMethod(this, [this] { emit Arrived(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { emit Arrived(); }, Qt::QueuedConnection);
   }
 
  signals:

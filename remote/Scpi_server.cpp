@@ -36,7 +36,8 @@ void ScpiServer::DropClient() {
 }
 
 std::size_t ScpiServer::PendingOutput() const {
-  const std::size_t socket = client_ != nullptr ? static_cast<std::size_t>(client_->bytesToWrite()) : 0;
+  const std::size_t socket =
+      client_ != nullptr ? static_cast<std::size_t>(client_->bytesToWrite()) : 0;
   return socket + instrument_.OutputSize();
 }
 

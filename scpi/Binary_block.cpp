@@ -1,6 +1,5 @@
 #include "scpi/Binary_block.h"
 
-
 namespace velqoris::scpi {
 
 void AppendInt32Block(std::string& out, std::span<const std::int32_t> values) {

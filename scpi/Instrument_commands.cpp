@@ -315,7 +315,8 @@ struct Commands {
     for (const HeldChannel& c : HeldChannels(in.acquisition_.Data())) {
       if (channel < 0 || c.channel == channel) held.push_back(c);
     }
-    if (held.empty()) in.Error(ScpiError::kDataStale, "CH" + std::to_string(channel) + " not measured");
+    if (held.empty())
+      in.Error(ScpiError::kDataStale, "CH" + std::to_string(channel) + " not measured");
     return held;
   }
   // Both channels go sample by sample: ch0, ch1, ch0, ch1, …
@@ -396,7 +397,8 @@ struct Commands {
       const CodeExtremes e = FindExtremes(c.codes, 0, c.count - 1);
       const float* uv = data.Microvolts(c.channel);
       float maxUv = uv[0], minUv = uv[0];
-      for (int i = 1; i < c.count; ++i) maxUv = std::max(maxUv, uv[i]), minUv = std::min(minUv, uv[i]);
+      for (int i = 1; i < c.count; ++i)
+        maxUv = std::max(maxUv, uv[i]), minUv = std::min(minUv, uv[i]);
       const bool ch0 = c.channel == 0;
       objects.push_back(analysis::JsonObject()
                             .Add("channel", c.channel)
@@ -456,7 +458,8 @@ struct Commands {
     if (!Take(in, StringParam(u.params[0]), name)) return Step::kDone;
     const auto path = ResolveFile(in.files_, name);
     if (!path) {
-      in.Error(ScpiError::kFileName, in.files_.confined ? "only names inside the data folder" : name);
+      in.Error(ScpiError::kFileName,
+               in.files_.confined ? "only names inside the data folder" : name);
       return Step::kDone;
     }
     if (!in.acquisition_.StartLog(*path, in.settings_, kUntilStopped)) {

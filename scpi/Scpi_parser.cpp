@@ -72,8 +72,10 @@ class Lexer {
 
   std::optional<std::string> Mnemonic() {
     if (AtEnd() || !IsAlpha(Peek())) {
-      if (AtEnd()) Fail(ScpiError::kSyntax, "mnemonic expected");
-      else FailAtHere(ScpiError::kSyntax);
+      if (AtEnd())
+        Fail(ScpiError::kSyntax, "mnemonic expected");
+      else
+        FailAtHere(ScpiError::kSyntax);
       return std::nullopt;
     }
     const std::size_t start = pos_;

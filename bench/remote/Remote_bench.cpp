@@ -88,13 +88,15 @@ class Client {
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<std::uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) throw std::runtime_error("connect");
+    if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
+      throw std::runtime_error("connect");
     int one = 1;
     setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   }
   ~Client() { close(fd_); }
   void Send(const std::string& s) {
-    if (write(fd_, s.data(), s.size()) != static_cast<ssize_t>(s.size())) throw std::runtime_error("write");
+    if (write(fd_, s.data(), s.size()) != static_cast<ssize_t>(s.size()))
+      throw std::runtime_error("write");
   }
   std::string Line() {
     while (true) {

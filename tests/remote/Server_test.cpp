@@ -35,9 +35,8 @@ class ServerTest : public ::testing::Test {
     auto c = std::make_unique<QTcpSocket>();
     c->connectToHost(QHostAddress::LocalHost, server.Port());
     // A refused client may be closed again before this looks.
-    EXPECT_TRUE(Until([&] {
-      return c->state() == QAbstractSocket::ConnectedState || c->bytesAvailable() > 0;
-    }));
+    EXPECT_TRUE(Until(
+        [&] { return c->state() == QAbstractSocket::ConnectedState || c->bytesAvailable() > 0; }));
     return c;
   }
   static std::string Line(QTcpSocket& c) {

@@ -83,14 +83,22 @@ struct SettingCase {
 
 TEST_F(InstrumentTest, TakesEachSettingFromTheBoardsTables) {
   const SettingCase cases[] = {
-      {"SAMP:RATE 4800", "SAMP:RATE?", "4800"},   {"SAMP:RATE MIN", "SAMP:RATE?", "5"},
-      {"SAMPLE:RATE max", "SAMP:RATE?", "4800"},  {"SAMP:COUN 10000", "SAMP:COUN?", "10000"},
-      {"SAMP:COUN MIN", "SAMP:COUN?", "100"},     {"ROUT:CHAN 2", "ROUT:CHAN?", "2"},
-      {"VOLT:RANG 0.3", "VOLT:RANG?", "0.3125"},  {"SENS:VOLT:RANG MIN", "VOLT:RANG?", "0.01953125"},
-      {"VOLT:RANG 2.5", "VOLT:RANG?", "2.5"},     {"SENS:FILT SINC3", "FILT?", "SINC3"},
-      {"CHOP ON", "CHOP?", "1"},                  {"SENS:CHOP 0", "CHOP?", "0"},
-      {"INP:BUFF 1", "INP:BUFF?", "1"},           {"FORM INT,32", "FORM?", "INT,32"},
-      {"FORM:DATA INTEGER", "FORM?", "INT,32"},   {"FORM ASCII", "FORM?", "ASC"},
+      {"SAMP:RATE 4800", "SAMP:RATE?", "4800"},
+      {"SAMP:RATE MIN", "SAMP:RATE?", "5"},
+      {"SAMPLE:RATE max", "SAMP:RATE?", "4800"},
+      {"SAMP:COUN 10000", "SAMP:COUN?", "10000"},
+      {"SAMP:COUN MIN", "SAMP:COUN?", "100"},
+      {"ROUT:CHAN 2", "ROUT:CHAN?", "2"},
+      {"VOLT:RANG 0.3", "VOLT:RANG?", "0.3125"},
+      {"SENS:VOLT:RANG MIN", "VOLT:RANG?", "0.01953125"},
+      {"VOLT:RANG 2.5", "VOLT:RANG?", "2.5"},
+      {"SENS:FILT SINC3", "FILT?", "SINC3"},
+      {"CHOP ON", "CHOP?", "1"},
+      {"SENS:CHOP 0", "CHOP?", "0"},
+      {"INP:BUFF 1", "INP:BUFF?", "1"},
+      {"FORM INT,32", "FORM?", "INT,32"},
+      {"FORM:DATA INTEGER", "FORM?", "INT,32"},
+      {"FORM ASCII", "FORM?", "ASC"},
   };
   for (const SettingCase& c : cases) {
     EXPECT_EQ(Ask(c.set), "") << c.set;
@@ -106,13 +114,27 @@ struct RefusedCase {
 
 TEST_F(InstrumentTest, RefusesWrongValuesAndChangesNothing) {
   const RefusedCase cases[] = {
-      {"SAMP:RATE 4000", "-222"},     {"SAMP:COUN 300", "-222"},   {"ROUT:CHAN 3", "-222"},
-      {"VOLT:RANG 3", "-222"},        {"VOLT:RANG 0", "-222"},     {"FILT SINC5", "-224"},
-      {"CHOP MAYBE", "-224"},         {"SAMP:RATE FAST", "-224"},  {"SAMP:RATE \"10\"", "-104"},
-      {"FILT 3", "-104"},             {"SAMP:RATE", "-109"},       {"*IDN? 1", "-108"},
-      {"FORM INT,16", "-222"},        {"FORM ASC,32", "-108"},     {"NOPE:RATE 10", "-113"},
-      {"SAMP:RATE? 1", "-108"},       {"LOG:STAR 5", "-104"},      {"LOG:STAR \"../x.csv\"", "-257"},
-      {"LOG:STAR \"/etc/x.csv\"", "-257"}, {"FETC?", "-230"},      {"FETC:CODE? CH2", "-224"},
+      {"SAMP:RATE 4000", "-222"},
+      {"SAMP:COUN 300", "-222"},
+      {"ROUT:CHAN 3", "-222"},
+      {"VOLT:RANG 3", "-222"},
+      {"VOLT:RANG 0", "-222"},
+      {"FILT SINC5", "-224"},
+      {"CHOP MAYBE", "-224"},
+      {"SAMP:RATE FAST", "-224"},
+      {"SAMP:RATE \"10\"", "-104"},
+      {"FILT 3", "-104"},
+      {"SAMP:RATE", "-109"},
+      {"*IDN? 1", "-108"},
+      {"FORM INT,16", "-222"},
+      {"FORM ASC,32", "-108"},
+      {"NOPE:RATE 10", "-113"},
+      {"SAMP:RATE? 1", "-108"},
+      {"LOG:STAR 5", "-104"},
+      {"LOG:STAR \"../x.csv\"", "-257"},
+      {"LOG:STAR \"/etc/x.csv\"", "-257"},
+      {"FETC?", "-230"},
+      {"FETC:CODE? CH2", "-224"},
       {"*ESE 256", "-222"},
   };
   for (const RefusedCase& c : cases) {

@@ -100,8 +100,10 @@ TEST(ScpiParser, EachSyntaxFaultHasItsErrorAndStopsTheLine) {
 
 TEST(HeaderMatch, TakesTheShortOrTheLongFormAndOptionalNodes) {
   const auto pattern = PatternNodes("[SENSe:]VOLTage:RANGe");
-  const std::vector<std::vector<std::string>> yes = {
-      {"SENS", "VOLT", "RANG"}, {"SENSE", "VOLTAGE", "RANGE"}, {"VOLT", "RANG"}, {"VOLTAGE", "RANG"}};
+  const std::vector<std::vector<std::string>> yes = {{"SENS", "VOLT", "RANG"},
+                                                     {"SENSE", "VOLTAGE", "RANGE"},
+                                                     {"VOLT", "RANG"},
+                                                     {"VOLTAGE", "RANG"}};
   const std::vector<std::vector<std::string>> no = {
       {"SEN", "VOLT", "RANG"}, {"SENS", "VOLTA", "RANG"}, {"VOLT"}, {"RANG"}, {"SENS", "RANG"}};
   for (const auto& p : yes) EXPECT_TRUE(MatchesPattern(pattern, p)) << p.back();
