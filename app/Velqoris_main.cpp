@@ -127,14 +127,14 @@ void TFormMain::BuildMenus() {
   History1 = Data1->addAction(Text("履歴を開く..."));
   History1->setObjectName("History1");
   QObject::connect(History1, &QAction::triggered, this, [this] { History1Click(); });
-  Data1->addSeparator();
-  Record1 = Data1->addAction(Text("連続記録..."));
-  Record1->setObjectName("Record1");
-  QObject::connect(Record1, &QAction::triggered, this, [this] { Record1Click(); });
   Remote1 = Data1->addAction(Text("リモート制御"));
   Remote1->setObjectName("Remote1");
   Remote1->setCheckable(true);
   QObject::connect(Remote1, &QAction::triggered, this, [this] { Remote1Click(); });
+  Data1->addSeparator();
+  Record1 = Data1->addAction(Text("連続記録..."));
+  Record1->setObjectName("Record1");
+  QObject::connect(Record1, &QAction::triggered, this, [this] { Record1Click(); });
 
   MenuY = MainMenu1->addMenu(Text("Y軸表示"));
   MenuY->setObjectName("MenuY");

@@ -10,20 +10,11 @@
 #include "datafile/Utf8_path.h"
 #include "session/Run_history.h"
 #include "tests/app/Window_fixture.h"
+#include "tests/support/Event_wait.h"
 #include "tests/support/Temp_files.h"
 
 namespace velqoris::testing {
 namespace {
-
-bool Until(const std::function<bool()>& pred, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 class RemoteWindowTest : public WindowTest {
  protected:

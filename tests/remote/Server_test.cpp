@@ -10,6 +10,7 @@
 #include "board/Clock.h"
 #include "remote/Acquisition_notice.h"
 #include "remote/Scpi_server.h"
+#include "tests/support/Event_wait.h"
 #include "scpi/Session_acquisition.h"
 #include "tests/scpi/Fake_acquisition.h"
 #include "virtualboard/Virtual_board.h"
@@ -17,16 +18,7 @@
 namespace velqoris::remote {
 namespace {
 
-// Runs the event loop until pred holds, at most ms.
-bool Until(const std::function<bool()>& pred, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using testing::Until;
 
 class ServerTest : public ::testing::Test {
  protected:
