@@ -10,9 +10,9 @@
 #include "board/Clock.h"
 #include "remote/Acquisition_notice.h"
 #include "remote/Scpi_server.h"
-#include "tests/support/Event_wait.h"
 #include "scpi/Session_acquisition.h"
 #include "tests/scpi/Fake_acquisition.h"
+#include "tests/support/Event_wait.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris::remote {
