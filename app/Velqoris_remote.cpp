@@ -48,21 +48,15 @@ void TFormMain::SetRemoteHeld(bool held) {
   if (run_ != nullptr && run_->IsMeasuring()) MeasureBtn->setEnabled(!held);
 }
 
-void TFormMain::StartRemoteRun(const MeasureSettings& settings) {
-  if (!constructed_ || busy_ || recording_ || run_->IsMeasuring()) {
-    RunEnded(scpi::RunEnd::kRefused);
-    return;
-  }
+bool TFormMain::StartRemoteRun(const MeasureSettings& settings) {
+  if (!constructed_ || busy_ || recording_ || runState_ != RunState::kIdle) return false;
   SettingsToControls(settings);
   StartRun();
+  return true;
 }
 
 void TFormMain::StopRemoteRun() {
   if (constructed_ && run_->IsMeasuring()) StopRun();
-}
-
-void TFormMain::RunEnded(scpi::RunEnd end) {
-  if (remote_ != nullptr) remote_->RunEnded(end);
 }
 
 }  // namespace velqoris

@@ -13,13 +13,27 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
-void WindowAcquisition::Start(const MeasureSettings& settings) { form_.StartRemoteRun(settings); }
+WindowAcquisition::WindowAcquisition(TFormMain& form, std::function<void()> notify)
+    : form_(form), notify_(std::move(notify)) {
+  state_ = QObject::connect(&form, &TFormMain::RunStateChanged, [this](TFormMain::RunState state) {
+    if (state == TFormMain::RunState::kStarting) running_ = true;
+    if (state != TFormMain::RunState::kIdle || !running_) return;
+    running_ = false;
+    Ended(form_.Run()->Result().end);
+  });
+}
+
+WindowAcquisition::~WindowAcquisition() { QObject::disconnect(state_); }
+
+void WindowAcquisition::Start(const MeasureSettings& settings) {
+  if (!form_.StartRemoteRun(settings)) Ended(RunEnd::kRefused);
+}
 
 void WindowAcquisition::Abort() { form_.StopRemoteRun(); }
 
-std::optional<scpi::RunEnd> WindowAcquisition::TakeEnd() {
+std::optional<RunEnd> WindowAcquisition::TakeEnd() {
   if (ends_.empty()) return std::nullopt;
-  const scpi::RunEnd end = ends_.front();
+  const RunEnd end = ends_.front();
   ends_.pop_front();
   return end;
 }
@@ -31,7 +45,7 @@ scpi::BoardIdentity WindowAcquisition::Identity() const {
   return {form_.Run()->BoardName(), form_.Run()->BoardVersion(), std::string(1, '0')};
 }
 
-void WindowAcquisition::Ended(scpi::RunEnd end) {
+void WindowAcquisition::Ended(RunEnd end) {
   ends_.push_back(end);
   notify_();
 }

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <QLabel>
+#include <QMetaObject>
 #include <QPushButton>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "remote/Scpi_server.h"
@@ -17,26 +19,29 @@ namespace velqoris {
 
 class TFormMain;
 
-// The window's run as the instrument's acquisition; ends come from the window.
+// The window's run as the instrument's acquisition: every run the window
+// starts (a client's or the user's) ends when its run state returns to idle.
 class WindowAcquisition final : public scpi::Acquisition {
  public:
-  WindowAcquisition(TFormMain& form, std::function<void()> notify)
-      : form_(form), notify_(std::move(notify)) {}
+  WindowAcquisition(TFormMain& form, std::function<void()> notify);
+  ~WindowAcquisition() override;
   void Start(const MeasureSettings& settings) override;
   void Abort() override;
   // Long logs belong to the window's recording, which the user starts.
   bool StartLog(const std::string&, const MeasureSettings&, std::int64_t) override { return false; }
-  std::optional<scpi::RunEnd> TakeEnd() override;
+  std::optional<RunEnd> TakeEnd() override;
   scpi::LogProgress Log() const override { return {}; }
   const RunData& Data() const override;
   scpi::BoardIdentity Identity() const override;
-  // The window's run ended (any way).
-  void Ended(scpi::RunEnd end);
 
  private:
+  void Ended(RunEnd end);
+
   TFormMain& form_;
   std::function<void()> notify_;
-  std::deque<scpi::RunEnd> ends_;
+  bool running_ = false;
+  std::deque<RunEnd> ends_;
+  QMetaObject::Connection state_;
 };
 
 class WindowRemote {
@@ -47,7 +52,6 @@ class WindowRemote {
   bool Listening() const { return server_.IsListening(); }
   quint16 Port() const { return server_.Port(); }
   bool ClientHolds() const { return server_.HasClient(); }
-  void RunEnded(scpi::RunEnd end) { acquisition_.Ended(end); }
   void TakeControlBack() { server_.DropClient(); }
 
  private:

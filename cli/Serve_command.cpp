@@ -44,8 +44,8 @@ int RunServe(const Options& options, std::ostream& out, std::ostream& err) {
   scpi::SessionAcquisition acquisition(*device, clock, SerialOf(options),
                                        [&notice] { notice.Post(); });
   InstallStopHandler();
-  const auto connected = acquisition.Connect();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
+  if (const auto failed = acquisition.Connect())
+    return ReportRunEnd(RunResult{*failed, 0, 0, {}}, err);
   const scpi::BoardIdentity id = acquisition.Identity();
   out << PairText(id.name, id.version) << '\n';
 

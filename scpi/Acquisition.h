@@ -11,18 +11,9 @@
 
 #include "records/Measure_settings.h"
 #include "session/Run_data.h"
+#include "session/Run_end.h"
 
 namespace velqoris::scpi {
-
-enum class RunEnd {
-  kComplete,
-  kStopped,     // aborted: the data hold what came (nothing below the kept minimum)
-  kNotFound,    // no board, or one that named itself otherwise
-  kNoResponse,  // the board did not answer
-  kRefused,     // a setting or the start command was refused
-  kReadError,   // a read failed: a pulled cable, a bad frame
-  kWriteError,  // the log's file could not be written
-};
 
 struct BoardIdentity {
   std::string name;     // empty until a board was identified

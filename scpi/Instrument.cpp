@@ -86,23 +86,29 @@ void Instrument::TakeEnds() {
     if (opcArmed_) status_.SetEvent(StatusRegisters::kOperationComplete);
     opcArmed_ = false;
     switch (*end) {
+      case RunEnd::kNotEnded:
       case RunEnd::kComplete:
       case RunEnd::kStopped:
         hasData_ = !wasLog && acquisition_.Data().HasData();
         break;
-      case RunEnd::kNotFound:
+      case RunEnd::kNoBoard:
+      case RunEnd::kOtherBoard:
         Error(ScpiError::kHardwareMissing, "VELQORIS board not found");
         break;
-      case RunEnd::kNoResponse:
+      case RunEnd::kNoAnswer:
         Error(ScpiError::kHardware, "the board did not answer");
         break;
       case RunEnd::kRefused:
         Error(ScpiError::kHardware, "the board refused a setting");
         break;
       case RunEnd::kReadError:
+      case RunEnd::kPulledCable:
         Error(ScpiError::kHardware, "read error; the run ended");
         break;
-      case RunEnd::kWriteError:
+      case RunEnd::kStalled:
+        Error(ScpiError::kHardware, "no results came; the run ended");
+        break;
+      case RunEnd::kSinkFailed:
         Error(ScpiError::kMassStorage, "the log file could not be written");
         break;
     }

@@ -1,45 +1,25 @@
 #include "scpi/Session_acquisition.h"
 
+#include <chrono>
 #include <future>
+
+#include "session/Csv_log.h"
+#include "session/Csv_sink.h"
+#include "session/Recording.h"
+#include "session/Stats_sink.h"
 
 namespace velqoris::scpi {
 
-namespace {
-
-RunEnd EndOf(Recording::End end) {
-  switch (end) {
-    case Recording::End::kRunning:
-    case Recording::End::kComplete:
-      return RunEnd::kComplete;
-    case Recording::End::kStopped:
-      return RunEnd::kStopped;
-    case Recording::End::kNotFound:
-      return RunEnd::kNotFound;
-    case Recording::End::kNoResponse:
-      return RunEnd::kNoResponse;
-    case Recording::End::kStartError:
-      return RunEnd::kRefused;
-    case Recording::End::kReadError:
-      return RunEnd::kReadError;
-    case Recording::End::kWriteError:
-      return RunEnd::kWriteError;
-  }
-  return RunEnd::kReadError;
-}
-
-}  // namespace
-
 SessionAcquisition::SessionAcquisition(d2xx::Api& device, const Clock& clock, std::string serial,
                                        std::function<void()> notify)
-    : device_(device),
-      clock_(clock),
+    : clock_(clock),
       notify_(std::move(notify)),
       host_(clock,
             [this] {
               std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds_.load()));
             }),
       board_(device, host_),
-      measurement_(board_, data_) {
+      core_(board_, clock, host_) {
   identity_.serial = std::move(serial);
   worker_ = std::thread([this] { Body(); });
 }
@@ -74,23 +54,23 @@ void SessionAcquisition::Body() {
     }
     job();
   }
-  if (measurement_.IsBoardReady()) measurement_.ReleaseBoard();
+  if (core_.IsBoardReady()) core_.Release();
 }
 
-void SessionAcquisition::Remember(Measurement::ConnectResult result) {
-  if (result != Measurement::ConnectResult::kOk) return;
+void SessionAcquisition::Remember() {
+  if (!core_.IsBoardReady()) return;
   std::lock_guard lock(mutex_);
-  identity_.name = measurement_.BoardName();
-  identity_.version = measurement_.BoardVersion();
+  identity_.name = core_.BoardName();
+  identity_.version = core_.BoardVersion();
 }
 
-Measurement::ConnectResult SessionAcquisition::Connect() {
-  std::promise<Measurement::ConnectResult> answer;
+std::optional<RunEnd> SessionAcquisition::Connect() {
+  std::promise<std::optional<RunEnd>> answer;
   auto result = answer.get_future();
   Post([&] {
-    const auto r = measurement_.ConnectBoard();
-    Remember(r);
-    answer.set_value(r);
+    const auto failed = core_.Connect();
+    Remember();
+    answer.set_value(failed);
   });
   return result.get();
 }
@@ -101,43 +81,14 @@ void SessionAcquisition::Start(const MeasureSettings& settings) {
 }
 
 RunEnd SessionAcquisition::Run(const MeasureSettings& settings) {
-  if (!measurement_.IsBoardReady()) {
-    const auto connected = measurement_.ConnectBoard();
-    Remember(connected);
-    if (connected == Measurement::ConnectResult::kNoResponse) return RunEnd::kNoResponse;
-    if (connected != Measurement::ConnectResult::kOk) return RunEnd::kNotFound;
-  }
-  if (!measurement_.SetupBoard(settings)) return RunEnd::kRefused;
-  measurement_.BeginRun(settings);
   pauseMicroseconds_ = RecordingPause(settings.spsSel).count();
-  RunEnd end = RunEnd::kComplete;
-  bool running = true;
-  while (running) {
-    if (abort_) {
-      measurement_.StopRun();
-      end = RunEnd::kStopped;
-      break;
-    }
-    switch (measurement_.MeasureStep()) {
-      case Measurement::StepResult::kWaiting:
-        host_.ProcessEvents();
-        break;
-      case Measurement::StepResult::kProgress:
-        break;
-      case Measurement::StepResult::kIdle:
-      case Measurement::StepResult::kComplete:
-        running = false;
-        break;
-      case Measurement::StepResult::kError:
-        end = RunEnd::kReadError;
-        running = false;
-        break;
-    }
-  }
+  const RunEnd end = core_.Run({settings, DataCount(settings.DataCountSel).value_or(0)}, {&buffer_},
+                               [this] { return abort_.load(); });
   pauseMicroseconds_ = 200;
-  if (data_.HasData()) {
-    measurement_.ConvertAll();
-    measurement_.CalcStats();
+  Remember();
+  if (buffer_.Kept()) {
+    data_.ConvertAll();
+    data_.CalcStats();
   }
   return end;
 }
@@ -146,33 +97,43 @@ bool SessionAcquisition::StartLog(const std::string& path, const MeasureSettings
                                   std::int64_t total) {
   abort_ = false;
   std::promise<bool> answer;
-  auto started = answer.get_future();
-  Post([&, settings, total] {
-    // The recording connects on its own thread: this link is closed first.
-    if (measurement_.IsBoardReady()) measurement_.ReleaseBoard();
+  auto created = answer.get_future();
+  Post([&, path, settings, total] {
+    // Created now to know it can be written; the sink writes it afresh with
+    // the settings lines once the board has started.
+    {
+      CsvLog probe;
+      if (!probe.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) {
+        answer.set_value(false);
+        return;
+      }
+    }
     data_.DropData();
-    auto recording = std::make_unique<Recording>(device_, clock_, host_);
-    const bool ok = recording->Start(path, settings, total);
     {
       std::lock_guard lock(mutex_);
-      recording_ = std::move(recording);
+      logPath_ = path;
     }
-    answer.set_value(ok);
-    if (ok) Logging(*recording_);
+    logWritten_ = 0;
+    logActive_ = true;
+    answer.set_value(true);
+    Ended(Logging(path, settings, total));
   });
-  return started.get();
+  return created.get();
 }
 
-void SessionAcquisition::Logging(Recording& recording) {
-  while (!recording.Ended()) {
-    std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return abort_.load(); });
-    lock.unlock();
-    if (abort_) recording.Stop();
-  }
-  recording.Join();
-  const RunEnd end = EndOf(recording.Snapshot().end);
-  Ended(end);
+RunEnd SessionAcquisition::Logging(const std::string& path, const MeasureSettings& settings,
+                                   std::int64_t total) {
+  CsvSink csv(path, clock_);
+  StatsSink stats;
+  pauseMicroseconds_ = RecordingPause(settings.spsSel).count();
+  const RunEnd end = core_.Run(
+      {settings, total}, {&csv, &stats}, [this] { return abort_.load(); },
+      [this] { logWritten_ = core_.ReadCount(); });
+  pauseMicroseconds_ = 200;
+  Remember();
+  logWritten_ = core_.ReadCount();
+  logActive_ = false;
+  return end;
 }
 
 void SessionAcquisition::Abort() {
@@ -198,14 +159,7 @@ std::optional<RunEnd> SessionAcquisition::TakeEnd() {
 
 LogProgress SessionAcquisition::Log() const {
   std::lock_guard lock(mutex_);
-  LogProgress p;
-  if (recording_) {
-    const Recording::Progress snapshot = recording_->Snapshot();
-    p.active = snapshot.end == Recording::End::kRunning;
-    p.written = snapshot.written;
-    p.path = recording_->Path();
-  }
-  return p;
+  return {logActive_.load(), logWritten_.load(), logPath_};
 }
 
 BoardIdentity SessionAcquisition::Identity() const {

@@ -1,17 +1,19 @@
 // The acquisition of a front end without a window (velqoris-cli serve): the
-// board's run (session/Measurement) and long log (session/Recording) on a
-// worker thread of its own, which alone uses the device. The server's thread
-// only posts requests and takes finished runs; notify is called on the
-// worker thread after each end.
+// acquisition core (session/Acquisition) on a worker thread of its own, which
+// alone uses the device. A run goes into the data on display (Run_buffer), a
+// log into its CSV and running statistics (Csv_sink, Stats_sink). The
+// server's thread only posts requests and takes finished runs; notify is
+// called on the worker thread after each end.
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "board/Ad7190.h"
@@ -19,8 +21,8 @@
 #include "board/D2xx.h"
 #include "board/Sleeping_event_host.h"
 #include "scpi/Acquisition.h"
-#include "session/Measurement.h"
-#include "session/Recording.h"
+#include "session/Acquisition.h"
+#include "session/Run_buffer.h"
 
 namespace velqoris::scpi {
 
@@ -33,8 +35,9 @@ class SessionAcquisition final : public Acquisition {
   SessionAcquisition(const SessionAcquisition&) = delete;
   SessionAcquisition& operator=(const SessionAcquisition&) = delete;
 
-  // Connects and identifies the board, waiting for the answer.
-  Measurement::ConnectResult Connect();
+  // Connects and identifies the board, waiting for the answer; nullopt when
+  // it answered as it should.
+  std::optional<RunEnd> Connect();
 
   void Start(const MeasureSettings& settings) override;
   void Abort() override;
@@ -49,26 +52,28 @@ class SessionAcquisition final : public Acquisition {
   void Post(std::function<void()> job);
   void Body();
   RunEnd Run(const MeasureSettings& settings);
-  void Logging(Recording& recording);
+  RunEnd Logging(const std::string& path, const MeasureSettings& settings, std::int64_t total);
   void Ended(RunEnd end);
-  void Remember(Measurement::ConnectResult result);
+  void Remember();
 
-  d2xx::Api& device_;
   const Clock& clock_;
   std::function<void()> notify_;
   // How long the worker's event host pauses between looks at the link.
   std::atomic<std::int64_t> pauseMicroseconds_{200};
   SleepingEventHost host_;
   TADC board_;
+  velqoris::Acquisition core_;
   RunData data_;
-  Measurement measurement_;
-  std::unique_ptr<Recording> recording_;
+  RunBuffer buffer_{data_};
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;
   std::deque<RunEnd> ends_;
   BoardIdentity identity_;
+  std::string logPath_;
+  std::atomic<bool> logActive_{false};
+  std::atomic<std::int64_t> logWritten_{0};
   bool quit_ = false;
   std::atomic<bool> abort_{false};
   std::thread worker_;

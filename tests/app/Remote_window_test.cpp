@@ -66,6 +66,31 @@ TEST_F(RemoteWindowTest, AClientRunsTheWindowsRunWhileTheControlsAreGrey) {
   EXPECT_FALSE(Utf8PathExists(dir.Path("remote-control")));
 }
 
+// The window's run state returning to idle is the client's end of the run,
+// however it ended.
+TEST_F(RemoteWindowTest, AClientsRunThatFailsQueuesItsErrorAndLeavesTheWindowIdle) {
+  Action("Remote1")->trigger();
+  QTcpSocket client;
+  client.connectToHost(QHostAddress::LocalHost, form->Remote()->Port());
+  ASSERT_TRUE(Until([&] { return form->Remote()->ClientHolds(); }));
+  const struct {
+    std::function<void(BoardFaults&)> fault;
+    const char* error;
+  } cases[] = {{[](BoardFaults& f) { f.openFails = true; }, "-241"},
+               {[](BoardFaults& f) { f.readErrorAfter = 30; }, "-240"}};
+  for (const auto& c : cases) {
+    board.Faults() = BoardFaults{};
+    c.fault(board.Faults());
+    client.write("SAMP:RATE 4800;COUN 1000;:READ?;:SYST:ERR?;*CLS\n");
+    ASSERT_TRUE(
+        Until([&] { return form->State() != TFormMain::RunState::kIdle || client.canReadLine(); }));
+    ASSERT_TRUE(RunToEnd(ms(20)));
+    ASSERT_TRUE(Until([&] { return client.canReadLine(); }));
+    EXPECT_EQ(client.readLine().left(4).toStdString(), c.error);
+    EXPECT_EQ(form->State(), TFormMain::RunState::kIdle);
+  }
+}
+
 TEST_F(RemoteWindowTest, IsOnAtStartWhenItWasLeftOn) {
   Action("Remote1")->trigger();
   FormOptions o;

@@ -78,7 +78,7 @@ TEST_F(ServerTest, GarbageAndNulBytesGetErrorsNotACrash) {
 
 TEST_F(ServerTest, AClientThatDoesNotReadCannotGrowTheServersMemory) {
   instrument.Input("INIT");
-  acquisition.Finish(scpi::RunEnd::kComplete, 10000);
+  acquisition.Finish(RunEnd::kComplete, 10000);
   instrument.Resume();
   auto c = Client();
   c->setReadBufferSize(1);

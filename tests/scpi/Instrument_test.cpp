@@ -205,10 +205,10 @@ TEST_F(InstrumentTest, CommandsNeedingAnIdleBoardAreRefusedDuringARun) {
 }
 
 TEST_F(InstrumentTest, FailedRunsQueueTheirHardwareError) {
-  const std::pair<RunEnd, const char*> cases[] = {{RunEnd::kNotFound, "-241"},
-                                                  {RunEnd::kNoResponse, "-240"},
-                                                  {RunEnd::kRefused, "-240"},
-                                                  {RunEnd::kReadError, "-240"}};
+  const std::pair<RunEnd, const char*> cases[] = {
+      {RunEnd::kNoBoard, "-241"}, {RunEnd::kOtherBoard, "-241"}, {RunEnd::kNoAnswer, "-240"},
+      {RunEnd::kRefused, "-240"}, {RunEnd::kReadError, "-240"},  {RunEnd::kPulledCable, "-240"},
+      {RunEnd::kStalled, "-240"}, {RunEnd::kSinkFailed, "-250"}};
   for (const auto& [end, error] : cases) {
     instrument.Input("INIT;*OPC?");
     acquisition.Finish(end);

@@ -46,7 +46,7 @@ class SessionAcquisitionTest : public ::testing::Test {
 };
 
 TEST_F(SessionAcquisitionTest, RunsWithTheGivenSettingsAndHoldsConvertedData) {
-  ASSERT_EQ(acquisition.Connect(), Measurement::ConnectResult::kOk);
+  ASSERT_EQ(acquisition.Connect(), std::nullopt);
   EXPECT_EQ(acquisition.Identity().name, "VELQORIS");
   acquisition.Start(Settings(12, 0, 2));  // 4800 sps, 100, both
   EXPECT_EQ(WaitEnd(), RunEnd::kComplete);
@@ -64,13 +64,13 @@ TEST_F(SessionAcquisitionTest, AnAbortStopsTheBoardAndKeepsWhatCame) {
   EXPECT_EQ(WaitEnd(), RunEnd::kStopped);
   EXPECT_FALSE(board.Running());
   EXPECT_FALSE(board.IsOpen());
-  EXPECT_GE(acquisition.Data().Ch0.Count, Measurement::kMinKept);
+  EXPECT_GE(acquisition.Data().Ch0.Count, RunBuffer::kMinKept);
 }
 
-TEST_F(SessionAcquisitionTest, AMissingBoardEndsTheRunAsNotFound) {
+TEST_F(SessionAcquisitionTest, AMissingBoardEndsTheRunAsNoBoard) {
   board.Faults().openFails = true;
   acquisition.Start(Settings(12, 0, 0));
-  EXPECT_EQ(WaitEnd(), RunEnd::kNotFound);
+  EXPECT_EQ(WaitEnd(), RunEnd::kNoBoard);
   EXPECT_FALSE(acquisition.Data().HasData());
 }
 
