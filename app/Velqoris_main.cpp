@@ -21,8 +21,10 @@
 #include "app/Analysis_window.h"
 #include "app/Qt_event_host.h"
 #include "app/Recording_window.h"
+#include "app/Window_remote.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "graph/Graph_2ch.h"
 #include "graph/Graph_navigator.h"
 #include "graph/Paint_box.h"
@@ -130,6 +132,10 @@ void TFormMain::BuildMenus() {
   History1 = Data1->addAction(Text("履歴を開く..."));
   History1->setObjectName("History1");
   QObject::connect(History1, &QAction::triggered, this, [this] { History1Click(); });
+  Remote1 = Data1->addAction(Text("リモート制御"));
+  Remote1->setObjectName("Remote1");
+  Remote1->setCheckable(true);
+  QObject::connect(Remote1, &QAction::triggered, this, [this] { Remote1Click(); });
   Data1->addSeparator();
   Record1 = Data1->addAction(Text("連続記録..."));
   Record1->setObjectName("Record1");
@@ -393,10 +399,12 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
 void TFormMain::FormCreate() {
   UpdateIdleTimer();
   SetCaption("");
+  if (Utf8PathExists(RemoteSwitchFile())) SetRemote(true);
 }
 
 void TFormMain::FormDestroy() {
   idleTimer_.stop();
+  remote_.reset();
   delete recorder_;
   recorder_ = nullptr;
   delete analysis_;
@@ -519,8 +527,7 @@ MeasureSettings TFormMain::ControlsToSettings() const {
   return s;
 }
 
-void TFormMain::SettingsToControls() {
-  const MeasureSettings& s = data_.Settings;
+void TFormMain::SettingsToControls(const MeasureSettings& s) {
   ComboBox1->setCurrentIndex(s.spsSel);
   ComboBox2->setCurrentIndex(s.DataCountSel);
   ComboBox3->setCurrentIndex(s.CHSel);
@@ -542,6 +549,14 @@ void TFormMain::SetControlsEnabled(bool enabled) {
   }
   // While a recording holds the device no run can start.
   if (recording_) MeasureBtn->setEnabled(false);
+  // While a remote client holds control, as an instrument shows REM.
+  if (remoteHeld_) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4,
+                                                      Sinc3_RB, Sinc4_RB, BUFON_RB, BUFOFF_RB,
+                                                      CHOPON_RB, CHOPOFF_RB, MeasureBtn}) {
+      w->setEnabled(false);
+    }
+  }
 }
 
 void TFormMain::NoiseAnalysis1Click() {

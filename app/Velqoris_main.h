@@ -43,6 +43,7 @@ class TmyFile;
 class TmyMessage;
 class TmyStatus;
 class RunHistory;
+class WindowRemote;
 
 // Pixels a combo box of that size has for its item's text, and the width of
 // its widest item in its font.
@@ -64,6 +65,10 @@ struct FormOptions {
   std::string failCreation;
   // Where every run with results is kept; empty: the user's history folder.
   std::string historyFolder;
+  // The file whose presence remembers that リモート制御 is on; empty: in the
+  // user data folder. The port it listens on (0: any free port).
+  std::string remoteSwitchFile;
+  int remotePort = 5025;
 };
 
 class TFormMain : public QWidget {
@@ -111,6 +116,16 @@ class TFormMain : public QWidget {
   void MenuY_SecondsClick();
   void MenuY_RangeStatsClick();
   void Record1Click();
+  // データ → リモート制御: on (listening on loopback) or off, remembered.
+  void Remote1Click();
+  // A remote client's run, as the measure button starts and stops it; false
+  // when the window is busy with a run, a recording or a dialog.
+  bool StartRemoteRun(const MeasureSettings& settings);
+  void StopRemoteRun();
+  // A client holds control: the measurement controls are grey.
+  void SetRemoteHeld(bool held);
+  // Null while リモート制御 is off.
+  WindowRemote* Remote() const { return remote_.get(); }
 
   // Read-only views of the state, for the program's tools and for tests.
   const RunData& Data() const { return data_; }
@@ -173,7 +188,8 @@ class TFormMain : public QWidget {
   void SetCaption(const std::string& text);
   // The settings the controls show; Settings takes them when a run starts.
   MeasureSettings ControlsToSettings() const;
-  void SettingsToControls();
+  void SettingsToControls() { SettingsToControls(data_.Settings); }
+  void SettingsToControls(const MeasureSettings& s);
   void DisableControls();
   void EnableControls();
   void SetControlsEnabled(bool enabled);
@@ -197,6 +213,8 @@ class TFormMain : public QWidget {
   // The status bar's tooltip follows the part of the data in view.
   void ViewChanged();
   void RecordingChanged(bool recording);
+  std::string RemoteSwitchFile() const;
+  void SetRemote(bool on);
 
   FormOptions options_;
   d2xx::Api& device_;
@@ -253,6 +271,7 @@ class TFormMain : public QWidget {
   QAction* MenuY_Seconds = nullptr;
   QAction* MenuY_RangeStats = nullptr;
   QAction* Record1 = nullptr;
+  QAction* Remote1 = nullptr;
   QMenu* Analysis1 = nullptr;
   QAction* NoiseAnalysis1 = nullptr;
   QWidget* client_ = nullptr;
@@ -270,6 +289,10 @@ class TFormMain : public QWidget {
   QPushButton* MeasureBtn = nullptr;
   QPushButton* QuitBtn = nullptr;
   QStatusBar* StatusBar1 = nullptr;
+
+  bool remoteHeld_ = false;
+  // Goes first: it reads the run and the data, and lives in the status bar.
+  std::unique_ptr<WindowRemote> remote_;
 };
 
 }  // namespace velqoris

@@ -59,7 +59,7 @@ void TFormMain::StartRun() {
   SetRunState(RunState::kMeasuring);
   Status_->ShowMeasuring();
   Status_->ShowStarting();
-  MeasureBtn->setEnabled(true);
+  MeasureBtn->setEnabled(!remoteHeld_);
   SetCaption("");
   --busy_;
   UpdateIdleTimer();

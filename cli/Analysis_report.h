@@ -21,8 +21,4 @@ std::string NoiseJson(const std::vector<HeldChannel>& channels, const MeasureSet
 std::string SpectrumText(const RunData& data, analysis::SpectrumWindow window);
 std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window);
 
-// The object of one channel: the keys scripts rely on, newer ones after them.
-std::string NoiseChannelJson(int channel, const analysis::NoiseFigures& figures);
-std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& analysis);
-
 }  // namespace velqoris::cli

@@ -56,6 +56,8 @@ int RunCommand(const velqoris::cli::Options& o) {
       return RunSpectrum(o, std::cout, std::cerr);
     case Command::kStability:
       return RunStability(o, std::cout, std::cerr);
+    case Command::kServe:
+      return RunServe(o, std::cout, std::cerr);
   }
   return kExitUsage;
 }

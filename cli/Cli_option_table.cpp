@@ -77,7 +77,7 @@ std::optional<std::vector<int>> IndexList(const std::array<int, N>& table,
 constexpr Command kMeasure = Command::kMeasure, kStats = Command::kStats, kPlot = Command::kPlot,
                   kExport = Command::kExport, kAnalyze = Command::kAnalyze,
                   kSpectrum = Command::kSpectrum, kLog = Command::kLog, kSweep = Command::kSweep,
-                  kStability = Command::kStability;
+                  kStability = Command::kStability, kServe = Command::kServe;
 
 constexpr const char* kForceHelp =
     "既存の出力ファイルを上書きします (指定しなければ何も書かずに終わります)";
@@ -179,7 +179,8 @@ const std::vector<OptionSpec>& OptionSpecs() {
          o.virtualBoard = true;
          return Taken();
        },
-       {Own(kMeasure, "仮想ボードで測定します (実時間)"), AsMeasure(kLog), AsMeasure(kSweep)}},
+       {Own(kMeasure, "仮想ボードで測定します (実時間)"), AsMeasure(kLog), AsMeasure(kSweep),
+        AsMeasure(kServe)}},
       {"--device",
        "SERIAL",
        [](O& o, S, S v) {
@@ -189,7 +190,35 @@ const std::vector<OptionSpec>& OptionSpecs() {
        },
        {Own(kMeasure, "使うボードの USB シリアル番号 (既定: 応答した最初のボード)",
             Shown::kOptional, true),
-        AsMeasure(kLog, true), AsMeasure(kSweep, true)}},
+        AsMeasure(kLog, true), AsMeasure(kSweep, true), AsMeasure(kServe, true)}},
+      {"--port",
+       "N",
+       [](O& o, S n, S v) {
+         const auto port = v == "0" ? std::optional<std::int64_t>(0) : PositiveNumber(v, 65535);
+         if (!port) return NotAllowed(n, v, "0 (空いているポート) から 65535 までの整数");
+         o.port = static_cast<int>(*port);
+         return Taken();
+       },
+       {Own(kServe, "ポート番号 (既定 5025、0 で空いているポート)")}},
+      {"--listen",
+       "ADDRESS",
+       [](O& o, S, S v) {
+         if (v.empty()) return std::string("--listen にアドレスがありません");
+         o.listen = v;
+         return Taken();
+       },
+       {Own(kServe,
+            "待ち受けるアドレス (既定 127.0.0.1)。ほかのアドレスでは、\n"
+            "そのポートに届く人は誰でも測定できます。ファイルのコマンドは\n"
+            "--data-dir の中に限られます")}},
+      {"--data-dir",
+       "DIR",
+       [](O& o, S, S v) {
+         if (v.empty()) return std::string("--data-dir にフォルダ名がありません");
+         o.dataDir = v;
+         return Taken();
+       },
+       {Own(kServe, "LOG:STARt のファイルを置くフォルダ (既定: 現在のフォルダ)")}},
       {"--rates",
        "LIST|all",
        [](O& o, S n, S v) { return ChoiceList<kDataRates>(o.rateSels, n, v); },
@@ -339,25 +368,25 @@ const std::vector<OptionSpec>& OptionSpecs() {
       {std::string(kSineOptionText.name),
        std::string(kSineOptionText.hint),
        [](O& o, S, S v) { return Signal(o.sines, ParseSineOption(v)); },
-       {Own(kMeasure, std::string(kSineOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kSineOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       {std::string(kMainsOptionText.name),
        std::string(kMainsOptionText.hint),
        [](O& o, S, S v) { return Signal(o.mains, ParseMainsOption(v)); },
-       {Own(kMeasure, std::string(kMainsOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kMainsOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       {std::string(kDriftOptionText.name),
        std::string(kDriftOptionText.hint),
        [](O& o, S, S v) { return Signal(o.drifts, ParseDriftOption(v)); },
-       {Own(kMeasure, std::string(kDriftOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kDriftOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       {std::string(kFlickerOptionText.name),
        std::string(kFlickerOptionText.hint),
        [](O& o, S, S v) { return Signal(o.flickers, ParseFlickerOption(v)); },
-       {Own(kMeasure, std::string(kFlickerOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kFlickerOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       // A way to try the error paths: in the help, not in the usage lines.
@@ -374,7 +403,8 @@ const std::vector<OptionSpec>& OptionSpecs() {
        {Own(kMeasure, "仮想ボードの故障を試します: " + JoinValues(VirtualFaultNames()),
             Shown::kHidden),
         {kLog, Described::kAsMeasure, {}, Shown::kHidden, false},
-        {kSweep, Described::kAsMeasure, {}, Shown::kHidden, false}},
+        {kSweep, Described::kAsMeasure, {}, Shown::kHidden, false},
+        {kServe, Described::kAsMeasure, {}, Shown::kHidden, false}},
        false,
        true},
       {"--json",
@@ -429,6 +459,11 @@ const std::vector<CommandSpec>& CommandSpecs() {
        "  1/f コーナー周波数、0.1〜10 Hz ノイズ (RMS と 10 秒ごとの p-p)。\n"
        "  ログの途切れ ('#' の行) は時間軸の欠けとして扱います。\n",
        ""},
+      {kServe, "serve", false, 17,
+       "  SCPI のコマンドを TCP で受け付ける計測器として動きます (1 行 1 メッセージ、LF "
+       "終わり)。\n"
+       "  待ち受けるアドレスを標準出力に VISA のリソース名で表示します。\n",
+       "  Ctrl-C で終了します (測定中なら停止してから)。\n"},
   };
   return commands;
 }

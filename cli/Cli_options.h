@@ -23,7 +23,8 @@ enum class Command {
   kSpectrum,
   kLog,
   kSweep,
-  kStability
+  kStability,
+  kServe
 };
 
 struct Options {
@@ -57,6 +58,10 @@ struct Options {
   std::vector<int> rateSels;    // sweep: indices of kDataRates, in the order given
   std::vector<int> gainSels;    // sweep: indices of kGains, in the order given
   int logChannel = -1;          // stability: --channel 0|1; -1 every channel held
+  // serve
+  int port = 5025;                   // 0: any free port
+  std::string listen = "127.0.0.1";  // the address listened on
+  std::string dataDir;               // where file commands write; beyond loopback, only there
 };
 
 // The most results one start command asks for (five hexadecimal digits).

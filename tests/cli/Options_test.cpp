@@ -94,6 +94,9 @@ const UsageError kUsageErrors[] = {
     {{"measure", "--buffer", "yes"}, "選べる値: on, off"},
     {{"measure", "--chop", ""}, "選べる値: on, off"},
     {{"spectrum", "f.DTA", "--window", "flattop"}, "rect, hann, blackman-harris"},
+    {{"serve", "--port", "65536"}, "0 (空いているポート) から 65535 までの整数"},
+    {{"serve", "--port", "-1"}, "65535 までの整数"},
+    {{"serve", "--listen", ""}, "アドレスがありません"},
     // Misused commands and options.
     {{}, ""},
     {{"measur"}, ""},
