@@ -3,11 +3,19 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include "plots/Csv_text.h"
+
 namespace velqoris {
 
 namespace {
 
 constexpr int kSentenceLength = 16;
+constexpr int kLabelRole = Qt::UserRole + 1;
+
+QString Cell(const QTableWidget& table, int row, int column) {
+  const QTableWidgetItem* item = table.item(row, column);
+  return item != nullptr ? item->text() : QString();
+}
 
 }  // namespace
 
@@ -39,6 +47,7 @@ void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>
       auto* note = new QTableWidgetItem(QString::fromStdString(r.label + ": " + r.value));
       note->setToolTip(note->text());
       note->setData(Qt::UserRole, QString::fromStdString(r.value));
+      note->setData(kLabelRole, QString::fromStdString(r.label));
       table.setItem(i, 0, note);
       table.setItem(i, 1, new QTableWidgetItem(QString::fromStdString(r.value)));
       table.setItem(i, 2, new QTableWidgetItem(QString()));
@@ -61,35 +70,46 @@ void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>
                          2 * table.frameWidth() + 2);
 }
 
-QString FigureTableText(const QTableWidget& table, bool csv) {
-  const auto field = [csv](QString text) {
-    if (csv && (text.contains(',') || text.contains('"') || text.contains('\n'))) {
-      text = '"' + text.replace('"', QStringLiteral("\"\"")) + '"';
-    }
-    return text;
-  };
-  const QChar separator = csv ? QChar(',') : QChar('\t');
+QString FigureTableText(const QTableWidget& table) {
   QString text;
   QStringList cells;
   for (int c = 0; c < table.columnCount(); ++c) {
     const QTableWidgetItem* h = table.horizontalHeaderItem(c);
-    cells << field(h != nullptr ? h->text() : QString());
+    cells << (h != nullptr ? h->text() : QString());
   }
-  text += cells.join(separator) + '\n';
+  text += cells.join('\t') + '\n';
   for (int r = 0; r < table.rowCount(); ++r) {
     cells.clear();
-    for (int c = 0; c < table.columnCount(); ++c) {
-      const QTableWidgetItem* item = table.item(r, c);
-      cells << field(item != nullptr ? item->text() : QString());
+    for (int c = 0; c < table.columnCount(); ++c) cells << Cell(table, r, c);
+    text += cells.join('\t') + '\n';
+  }
+  return text;
+}
+
+QString FigureTableCsv(const QTableWidget& table) {
+  QString text = CsvRow({QString::fromUtf8("項目"), QString::fromUtf8("値"),
+                         QString::fromUtf8("単位"), QString::fromUtf8("理由")});
+  for (int r = 0; r < table.rowCount(); ++r) {
+    const QTableWidgetItem* first = table.item(r, 0);
+    const QVariant label = first != nullptr ? first->data(kLabelRole) : QVariant();
+    const QString value = Cell(table, r, 1).trimmed();
+    bool number = false;
+    (void)value.toDouble(&number);
+    // A figure that is not a number leaves its cell empty and says why.
+    QString reason;
+    if (!number) {
+      reason =
+          value == QString::fromUtf8(analysis::kAbsentValue) ? QString::fromUtf8("値なし") : value;
     }
-    text += cells.join(separator) + '\n';
+    text += CsvRow({label.isValid() ? label.toString() : Cell(table, r, 0),
+                    number ? value : QString(), Cell(table, r, 2), reason});
   }
   return text;
 }
 
 PlotExplorer::Exports FigureExports(const QTableWidget& table) {
-  return {[&table] { return FigureTableText(table, false); },
-          [&table] { return FigureTableText(table, true); }};
+  return {
+      [&table] { return FigureTableText(table); }, [&table] { return FigureTableCsv(table); }, {}};
 }
 
 }  // namespace velqoris

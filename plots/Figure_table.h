@@ -17,9 +17,11 @@ namespace velqoris {
 QTableWidget* MakeFigureTable(QWidget* parent, const char* name);
 void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows);
 
-// The table with its header as text: tab-separated (for the clipboard), or
-// as CSV with fields quoted where they need it.
-QString FigureTableText(const QTableWidget& table, bool csv);
+// The table with its header as tab-separated text (for the clipboard).
+QString FigureTableText(const QTableWidget& table);
+// The figures as CSV: 項目, 値 as a plain number (empty when the figure is
+// not a number), 単位, and 理由 saying why a value is empty.
+QString FigureTableCsv(const QTableWidget& table);
 // Copy, PNG and CSV of a plot with the figures of its table.
 PlotExplorer::Exports FigureExports(const QTableWidget& table);
 

@@ -9,6 +9,7 @@
 
 #include "analysis/Code_scale.h"
 #include "graph/Number_pattern.h"
+#include "plots/Csv_text.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
@@ -27,6 +28,21 @@ HistogramView::HistogramView(QWidget* parent) : QWidget(parent) {
   setObjectName("HistogramView");
   setAttribute(Qt::WA_OpaquePaintEvent);
   explorer_ = new PlotExplorer(*this);
+  explorer_->SetCurve([this] { return CurveCsv(); });
+}
+
+QString HistogramView::CurveCsv() const {
+  QString text = CsvRow({Utf8Text("コード (下端)"), Utf8Text("コード (上端)"),
+                         Utf8Text("中心 (µV)"), Utf8Text("度数")});
+  for (int bin = 0; has_ && bin < histogram_.Bins(); ++bin) {
+    const std::int64_t low = histogram_.firstCode + bin * histogram_.codesPerBin;
+    const double centre = 0.5 * static_cast<double>(2 * low + histogram_.codesPerBin - 1);
+    text += CsvRow(
+        {QString::number(low), QString::number(low + histogram_.codesPerBin - 1),
+         microvoltsPerCode_ ? CsvNumber((centre - kMidScaleCode) * *microvoltsPerCode_) : QString(),
+         QString::number(histogram_.counts[static_cast<std::size_t>(bin)])});
+  }
+  return text;
 }
 
 QString HistogramView::ReadoutAt(double axisValue) const {

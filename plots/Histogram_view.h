@@ -29,6 +29,8 @@ class HistogramView : public QWidget {
   PlotExplorer& Explorer() const { return *explorer_; }
   // The cursor label at an axis value: code (and µV), and the count of its bin.
   QString ReadoutAt(double axisValue) const;
+  // Every bin as CSV: its first and last code, centre in µV when known, count.
+  QString CurveCsv() const;
 
   QSize sizeHint() const override { return {420, 260}; }
   QSize minimumSizeHint() const override { return {240, 160}; }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graph/Number_pattern.h"
+#include "plots/Csv_text.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
@@ -27,6 +28,20 @@ SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
   setObjectName("SpectrumView");
   setAttribute(Qt::WA_OpaquePaintEvent);
   explorer_ = new PlotExplorer(*this);
+  explorer_->SetCurve([this] { return CurveCsv(); });
+}
+
+QString SpectrumView::CurveCsv() const {
+  QString text = CsvRow({spectrum_.binHz ? Utf8Text("周波数 (Hz)") : Utf8Text("ビン"),
+                         Utf8Text("振幅 (dBFS)"), Utf8Text("ノイズ密度 (nV/√Hz)")});
+  for (int bin = 0; has_ && bin < spectrum_.Bins(); ++bin) {
+    const auto k = static_cast<std::size_t>(bin);
+    text += CsvRow(
+        {CsvNumber(Frequency(bin)),
+         k < spectrum_.dbfs.size() ? CsvNumber(spectrum_.dbfs[k]) : QString(),
+         k < spectrum_.densityNvRtHz.size() ? CsvNumber(spectrum_.densityNvRtHz[k]) : QString()});
+  }
+  return text;
 }
 
 QString SpectrumView::ReadoutAt(double frequency) const {

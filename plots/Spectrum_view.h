@@ -31,6 +31,8 @@ class SpectrumView : public QWidget {
   PlotExplorer& Explorer() const { return *explorer_; }
   // The cursor label at a frequency: the nearest bin's frequency and level.
   QString ReadoutAt(double frequency) const;
+  // Every bin as CSV: frequency, dBFS and nV/√Hz (empty where unknown).
+  QString CurveCsv() const;
 
   QSize sizeHint() const override { return {420, 260}; }
   QSize minimumSizeHint() const override { return {240, 160}; }

@@ -16,6 +16,7 @@ constexpr double kPointsPerDecade = 60.0;
 }  // namespace
 
 void ShowAllanDeviation(LogLogView& view, const analysis::StabilityAnalysis& a) {
+  view.SetXEnd(0);
   if (a.allan.points.empty()) {
     view.Clear(a.rateSps > 0.0
                    ? Utf8Text("平均化時間ごとの項が 4 つ以上になるだけのデータがありません")
@@ -67,6 +68,8 @@ void ShowAveragedSpectrum(LogLogView& view, const analysis::StabilityAnalysis& a
     k = end;
   }
   const bool nv = w.nanovoltsPerCode.has_value();
+  // The last bin is the Nyquist frequency: the axis ends there.
+  view.SetXEnd(w.binHz * static_cast<double>(bins - 1));
   std::optional<LogLogMark> white;
   const auto level = nv ? w.whiteNvRtHz : w.whiteCodesRtHz;
   if (level) {
