@@ -29,6 +29,9 @@
 #include "message/Message_box.h"
 #include "message/Mymessage.h"
 #include "plots/Window_font.h"
+#include "session/Block_reader.h"
+#include "session/Held_data.h"
+#include "session/Live_window.h"
 #include "session/Run_history.h"
 #include "session/Stats_line.h"
 #include "status/Mystatus.h"
@@ -125,6 +128,9 @@ void TFormMain::BuildMenus() {
   History1 = Data1->addAction(Text("履歴を開く..."));
   History1->setObjectName("History1");
   QObject::connect(History1, &QAction::triggered, this, [this] { History1Click(); });
+  LiveView1 = Data1->addAction(Text("連続表示"));
+  LiveView1->setObjectName("LiveView1");
+  QObject::connect(LiveView1, &QAction::triggered, this, [this] { LiveView1Click(); });
   Data1->addSeparator();
   Record1 = Data1->addAction(Text("連続記録..."));
   Record1->setObjectName("Record1");
@@ -149,6 +155,8 @@ void TFormMain::BuildMenus() {
   MenuY_RangeStats->setObjectName("MenuY_RangeStats");
   QObject::connect(MenuY_RangeStats, &QAction::triggered, this,
                    [this] { MenuY_RangeStatsClick(); });
+  BuildViewMenus();
+  BuildReferenceMenu();
 
   Analysis1 = MainMenu1->addMenu(Text("解析"));
   Analysis1->setObjectName("Analysis1");
@@ -341,6 +349,9 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
                                               YLabels, XLabels);
         Navigator_ = std::make_unique<TGraphNavigator>(
             *PaintBox1, *Graph_, [this] { return VoltMode(); }, [this] { ViewChanged(); });
+        Navigator_->SetCursorExtra(
+            [this](std::int64_t a, std::int64_t b) { return StatsLinesBetween(a, b); });
+        Navigator_->SetNote([this] { return ReferenceLines(); });
       })) {
     return false;
   }
@@ -449,6 +460,7 @@ void TFormMain::IdleHandler() {
   if (busy_ > 0 || !constructed_) return;
   ++busy_;
   if (run_->IsMeasuring()) MeasureStep();
+  if (liveOn_) LiveStep();
   if (fFirstIdle) {
     fFirstIdle = false;
     MeasureBtn->setFocus();
@@ -468,7 +480,7 @@ void TFormMain::UpdateIdleTimer() {
   int interval = -1;
   if (fFirstIdle || fResizePending) {
     interval = 0;
-  } else if (run_ && run_->IsMeasuring()) {
+  } else if (run_ && (run_->IsMeasuring() || liveOn_)) {
     interval = run_->PollIntervalMs();
   }
   idleInterval_ = interval;
@@ -531,7 +543,10 @@ void TFormMain::SetControlsEnabled(bool enabled) {
 
 void TFormMain::NoiseAnalysis1Click() {
   if (!constructed_) return;
-  if (analysis_ == nullptr) analysis_ = new AnalysisWindow(data_, this);
+  if (analysis_ == nullptr) {
+    analysis_ = new AnalysisWindow(data_, this);
+    analysis_->SetReference(reference_ ? &reference_->data : nullptr);
+  }
   analysis_->DataChanged(VoltMode());
   analysis_->show();
   analysis_->raise();
@@ -540,6 +555,7 @@ void TFormMain::NoiseAnalysis1Click() {
 
 void TFormMain::AnalysisDataChanged() {
   if (analysis_ != nullptr) analysis_->DataChanged(VoltMode());
+  ViewChanged();
 }
 
 void TFormMain::QuitBtnClick() { close(); }

@@ -25,6 +25,7 @@ constexpr const char* kStopCaption = "測定停止";
 
 void TFormMain::MeasureBtnClick() {
   if (!constructed_) return;
+  if (LiveRunning()) return StopLive(false);
   const QString caption = MeasureBtn->text();
   if (caption == QString::fromUtf8(kStartCaption)) {
     StartRun();

@@ -38,12 +38,48 @@ TGraph_2CH::TGraph_2CH(TPaintBox& paintBox, SampleBuffer& ch0, SampleBuffer& ch1
       PaneScale1(NoSamples, Visible1, settings),
       PanePlot0(Shown0, NoSamples, settings, PaneScale0, {kGrid, kChannel0, kChannel1}),
       PanePlot1(NoSamples, Shown1, settings, PaneScale1, {kGrid, kChannel0, kChannel1}),
+      RefPlot(Ref0, Ref1, settings, VisibleScale, {kGrid, kReference0, kReference1}),
+      RefPane0(Ref0, NoSamples, settings, PaneScale0, {kGrid, kReference0, kReference1}),
+      RefPane1(NoSamples, Ref1, settings, PaneScale1, {kGrid, kReference0, kReference1}),
       EventPump([] { QCoreApplication::processEvents(); }) {
   if (yLabels[0] != nullptr) LabelPalette = yLabels[0]->palette();
   Layout();
 }
 
 void TGraph_2CH::SetChannelShown(int channel, bool shown) { Shown2[channel == 0 ? 0 : 1] = shown; }
+
+void TGraph_2CH::SetReference(const SampleBuffer* ch0, const SampleBuffer* ch1) {
+  RefHeld0 = ch0 != nullptr ? *ch0 : SampleBuffer{};
+  RefHeld1 = ch1 != nullptr ? *ch1 : SampleBuffer{};
+}
+
+void TGraph_2CH::HoldReference(TAxisScale& scale) const {
+  const auto first = ViewRange.First();
+  const auto last = first + ViewRange.Span();
+  bool any = false;
+  std::int32_t maxCode = scale.MaxCode, minCode = scale.MinCode;
+  float maxUV = scale.MaxUV, minUV = scale.MinUV;
+  for (const SampleBuffer* b : {&Ref0, &Ref1}) {
+    const auto to = std::min<std::int64_t>(last, HeldSamples(*b) - 1);
+    for (auto i = first; i <= to; ++i) {
+      any = true;
+      maxCode = std::max(maxCode, b->Codes[i]);
+      minCode = std::min(minCode, b->Codes[i]);
+      if (b->Microvolts == nullptr) continue;
+      maxUV = std::max(maxUV, b->Microvolts[i]);
+      minUV = std::min(minUV, b->Microvolts[i]);
+    }
+  }
+  if (!any) return;
+  scale.MaxCode = maxCode;
+  scale.MinCode = minCode;
+  scale.MaxUV = maxUV;
+  scale.MinUV = minUV;
+  scale.CodeSpan = scale.PickCodeSpan(maxCode, minCode);
+  scale.CodeBottom = scale.PickCodeBottom(scale.CodeSpan);
+  scale.UVSpan = scale.PickUVSpan(minUV, maxUV);
+  scale.UVBottom = scale.PickUVBottom(scale.UVSpan);
+}
 
 bool TGraph_2CH::TwoPanes() const {
   return PerChannel && Shown2[0] && Shown2[1] && HeldSamples(Ch0) >= 10 && HeldSamples(Ch1) >= 10;
@@ -203,12 +239,15 @@ void TGraph_2CH::DrawZoomed(bool voltMode) {
   Visible1 = Shown2[1] ? VisibleSamples(1) : SampleBuffer{};
   Shown0 = Shown2[0] ? Ch0 : SampleBuffer{};
   Shown1 = Shown2[1] ? Ch1 : SampleBuffer{};
+  Ref0 = Shown2[0] ? RefHeld0 : SampleBuffer{};
+  Ref1 = Shown2[1] ? RefHeld1 : SampleBuffer{};
   if (TwoPanes()) {
     DrawPanes(voltMode);
     return;
   }
   ColourYLabels(11);
   VisibleScale.ScaleAll();
+  HoldReference(VisibleScale);
   LabelTexts labels;
   if (ViewRange.ManualY()) {
     // The chosen axis as it is: labels and traces on the same exact values.
@@ -229,8 +268,9 @@ void TGraph_2CH::DrawZoomed(bool voltMode) {
       XAxisTexts(ViewRange.First(), ViewRange.Span(), SamplesPerSecond(Settings), SecondsAxis);
   SetXLabelTexts(texts.first, texts.second);
   DrawVerticalGrid();
-  ShownPlot.PlotWindowed(View(), voltMode,
-                         {ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span});
+  const PlotWindow window{ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span};
+  RefPlot.PlotWindowed(View(), voltMode, window);
+  ShownPlot.PlotWindowed(View(), voltMode, window);
   CopyToPaintBox();
 }
 
@@ -315,7 +355,7 @@ void TGraph_2CH::DrawAll(bool voltMode) {
   } else {
     ViewRange.SetValueLimits(Scale.MinCode, Scale.MaxCode);
   }
-  const bool designed = Shown2[0] && Shown2[1] && !PerChannel;
+  const bool designed = Shown2[0] && Shown2[1] && !PerChannel && !HasReference();
   if ((ViewRange.Zoomed() || !designed) && !Scale.BothEmpty()) {
     DrawZoomed(voltMode);
     return;

@@ -55,6 +55,10 @@ class TGraph_2CH {
   bool PerChannelAxes() const { return PerChannel; }
   // Both shown channels hold data and each has its own half.
   bool TwoPanes() const;
+  // A reference run drawn behind the data in muted colours, sample for sample
+  // (null: none); the value axis holds both. The buffers must outlive it.
+  void SetReference(const SampleBuffer* ch0, const SampleBuffer* ch1);
+  bool HasReference() const { return RefHeld0.Count > 0 || RefHeld1.Count > 0; }
   // X labels in seconds from the data rate instead of sample numbers.
   void SetSecondsAxis(bool seconds) { SecondsAxis = seconds; }
   bool SecondsAxisShown() const { return SecondsAxis; }
@@ -89,6 +93,8 @@ class TGraph_2CH {
   static constexpr QRgb kGrid = 0xFF808080;
   static constexpr QRgb kChannel0 = 0xFFFF0000;
   static constexpr QRgb kChannel1 = 0xFF0000FF;
+  static constexpr QRgb kReference0 = 0xFFF0B4B4;
+  static constexpr QRgb kReference1 = 0xFFB4B4F0;
 
  private:
   enum class Column { Code, CodeBlock, Volt };
@@ -108,6 +114,8 @@ class TGraph_2CH {
   void DrawZoomed(bool voltMode);
   void DrawPanes(bool voltMode);
   void ColourYLabels(int fromCh1);
+  // Widens a scaling so that it holds the reference's visible values too.
+  void HoldReference(TAxisScale& scale) const;
 
   SampleBuffer& Ch0;
   SampleBuffer& Ch1;
@@ -132,6 +140,9 @@ class TGraph_2CH {
   TTracePlot ShownPlot;
   TAxisScale PaneScale0, PaneScale1;
   TTracePlot PanePlot0, PanePlot1;
+  // The reference: all its samples, and those of its shown channels.
+  SampleBuffer RefHeld0, RefHeld1, Ref0, Ref1;
+  TTracePlot RefPlot, RefPane0, RefPane1;
   bool Shown2[2] = {true, true};
   bool PerChannel = false;
   QPalette LabelPalette;

@@ -261,6 +261,7 @@ void TGraphNavigator::PaintOverlay(QPainter& painter) {
     painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
     painter.drawRect(QRect(pressed_, dragged_).normalized().translated(1, 1));
   }
+  PaintNote(painter);
   PaintCursors(painter);
   if (!pointerIn || *cursor_ < 1 || *cursor_ >= bitmap.width() - 1) return;
   const auto reading = graph_.ReadAt(*cursor_);
@@ -313,6 +314,28 @@ void TGraphNavigator::PaintCursors(QPainter& painter) {
     painter.setPen(i < 2 && lines[i][0] == 'B' ? kCursorColours[1]
                    : i == 0                    ? kCursorColours[0]
                                                : QColor(Qt::black));
+    painter.drawText(box.left() + 4,
+                     box.top() + 3 + static_cast<int>(i) * metrics.height() + metrics.ascent(),
+                     QString::fromStdString(lines[i]));
+  }
+}
+
+void TGraphNavigator::PaintNote(QPainter& painter) {
+  if (!note_) return;
+  const std::vector<std::string> lines = note_();
+  if (lines.empty()) return;
+  const QFontMetrics metrics(painter.font());
+  int width = 0;
+  for (const std::string& line : lines) {
+    width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line)));
+  }
+  const int height = static_cast<int>(lines.size()) * metrics.height() + 6;
+  const QRect box(4, graph_.Bitmap().height() - height - 4, width + 8, height);
+  painter.fillRect(box, QColor(255, 255, 255, 215));
+  painter.setPen(QColor(150, 150, 150));
+  painter.drawRect(box);
+  painter.setPen(QColor(90, 90, 90));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     painter.drawText(box.left() + 4,
                      box.top() + 3 + static_cast<int>(i) * metrics.height() + metrics.ascent(),
                      QString::fromStdString(lines[i]));

@@ -51,6 +51,9 @@ class TGraphNavigator : public QObject {
   void SetCursorExtra(std::function<std::vector<std::string>(std::int64_t, std::int64_t)> extra) {
     extra_ = std::move(extra);
   }
+  // Lines shown at the bottom left of the plot while there are any (the
+  // reference run's statistics).
+  void SetNote(std::function<std::vector<std::string>()> note) { note_ = std::move(note); }
   // Told when a cursor was placed, moved or removed.
   void SetCursorsChanged(std::function<void()> changed) { cursorsChanged_ = std::move(changed); }
 
@@ -61,6 +64,7 @@ class TGraphNavigator : public QObject {
   void Redraw();
   void PaintOverlay(QPainter& painter);
   void PaintCursors(QPainter& painter);
+  void PaintNote(QPainter& painter);
   // The sample nearest a bitmap column, kept inside the held samples.
   std::optional<std::int64_t> SampleAt(int column) const;
   // The standing cursor whose line is within a few pixels of a column.
@@ -80,6 +84,7 @@ class TGraphNavigator : public QObject {
   bool moved_ = false;
   std::function<std::vector<std::string>(std::int64_t, std::int64_t)> extra_;
   std::function<void()> cursorsChanged_;
+  std::function<std::vector<std::string>()> note_;
   QPoint pressed_;
   QPoint dragged_;
   TViewRange pressedRange_;

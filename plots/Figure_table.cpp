@@ -37,8 +37,29 @@ QTableWidget* MakeFigureTable(QWidget* parent, const char* name) {
   return table;
 }
 
-void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows) {
+// The difference of two figures' texts with the value's decimals; empty
+// unless both are numbers.
+QString Difference(const QString& value, const QString& reference) {
+  bool a = false, b = false;
+  const double v = value.trimmed().toDouble(&a);
+  const double r = reference.trimmed().toDouble(&b);
+  if (!a || !b) return {};
+  const auto point = value.indexOf('.');
+  const int decimals = point < 0 ? 0 : static_cast<int>(value.trimmed().size() - point - 1);
+  return QString::number(v - r, 'f', decimals);
+}
+
+void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows,
+                     const std::vector<analysis::FigureRow>* reference) {
   table.clearSpans();
+  table.setColumnCount(reference != nullptr ? 5 : 3);
+  if (reference != nullptr) {
+    table.setHorizontalHeaderLabels({QString::fromUtf8("項目"), QString::fromUtf8("値"),
+                                     QString::fromUtf8("単位"), QString::fromUtf8("参照"),
+                                     QString::fromUtf8("差")});
+    table.horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    table.horizontalHeader()->setSectionResizeMode(4, QHeaderView::ResizeToContents);
+  }
   table.setRowCount(static_cast<int>(rows.size()));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const analysis::FigureRow& r = rows[static_cast<std::size_t>(i)];
@@ -63,6 +84,18 @@ void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>
     table.setItem(i, 0, label);
     table.setItem(i, 1, value);
     table.setItem(i, 2, unit);
+    if (reference == nullptr) continue;
+    // The reference's figure of the same label, and the difference.
+    QString theirs;
+    for (const analysis::FigureRow& other : *reference) {
+      if (other.label == r.label) theirs = QString::fromStdString(other.value);
+    }
+    auto* ref = new QTableWidgetItem(theirs);
+    auto* diff = new QTableWidgetItem(Difference(value->text(), theirs));
+    ref->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    diff->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table.setItem(i, 3, ref);
+    table.setItem(i, 4, diff);
   }
   // All rows in sight: the figures are read together, down to the last.
   const int rowsHeight = table.verticalHeader()->length();
@@ -87,8 +120,11 @@ QString FigureTableText(const QTableWidget& table) {
 }
 
 QString FigureTableCsv(const QTableWidget& table) {
-  QString text = CsvRow({QString::fromUtf8("項目"), QString::fromUtf8("値"),
-                         QString::fromUtf8("単位"), QString::fromUtf8("理由")});
+  const bool compared = table.columnCount() >= 5;
+  QStringList header{QString::fromUtf8("項目"), QString::fromUtf8("値"), QString::fromUtf8("単位"),
+                     QString::fromUtf8("理由")};
+  if (compared) header << QString::fromUtf8("参照") << QString::fromUtf8("差");
+  QString text = CsvRow(header);
   for (int r = 0; r < table.rowCount(); ++r) {
     const QTableWidgetItem* first = table.item(r, 0);
     const QVariant label = first != nullptr ? first->data(kLabelRole) : QVariant();
@@ -101,8 +137,15 @@ QString FigureTableCsv(const QTableWidget& table) {
       reason =
           value == QString::fromUtf8(analysis::kAbsentValue) ? QString::fromUtf8("値なし") : value;
     }
-    text += CsvRow({label.isValid() ? label.toString() : Cell(table, r, 0),
-                    number ? value : QString(), Cell(table, r, 2), reason});
+    QStringList row{label.isValid() ? label.toString() : Cell(table, r, 0),
+                    number ? value : QString(), Cell(table, r, 2), reason};
+    if (compared) {
+      bool numeric = false;
+      const QString theirs = Cell(table, r, 3).trimmed();
+      (void)theirs.toDouble(&numeric);
+      row << (numeric ? theirs : QString()) << Cell(table, r, 4);
+    }
+    text += CsvRow(row);
   }
   return text;
 }

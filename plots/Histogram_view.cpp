@@ -18,6 +18,7 @@ namespace velqoris {
 namespace {
 
 const QColor kBarFill(150, 180, 220);
+const QColor kReference(150, 150, 150);
 const QColor kBarEdge(70, 100, 150);
 const QColor kCurve(220, 0, 0);
 const QColor kGrid(225, 225, 225);
@@ -68,6 +69,11 @@ void HistogramView::SetHistogram(const analysis::Histogram& histogram,
   microvoltsPerCode_ = microvoltsPerCode;
   voltMode_ = voltMode;
   has_ = histogram.Bins() > 0;
+  update();
+}
+
+void HistogramView::SetReference(std::optional<analysis::Histogram> reference) {
+  reference_ = std::move(reference);
   update();
 }
 
@@ -178,6 +184,23 @@ void HistogramView::paintEvent(QPaintEvent*) {
     const double right = px(AxisValue(h.UpperEdge(i)));
     p.drawRect(QRectF(left, py(h.counts[i]), std::max(1.0, right - left),
                       area.bottom() - py(h.counts[i])));
+  }
+
+  // The reference's outline, its counts as if it held as many samples.
+  if (reference_ && reference_->Bins() > 0 && reference_->total > 0) {
+    const analysis::Histogram& r = *reference_;
+    const double scale = static_cast<double>(h.total) / r.total;
+    QPainterPath outline;
+    outline.moveTo(px(AxisValue(r.LowerEdge(0))), py(0));
+    for (int i = 0; i < r.Bins(); ++i) {
+      const double y = py(r.counts[static_cast<std::size_t>(i)] * scale);
+      outline.lineTo(px(AxisValue(r.LowerEdge(i))), y);
+      outline.lineTo(px(AxisValue(r.UpperEdge(i))), y);
+    }
+    outline.lineTo(px(AxisValue(r.UpperEdge(r.Bins() - 1))), py(0));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kReference, 1.5));
+    p.drawPath(outline);
   }
 
   // The normal curve, sampled every two pixels.

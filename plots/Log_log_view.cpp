@@ -206,7 +206,9 @@ void LogLogView::paintEvent(QPaintEvent*) {
     labelPlaces_.push_back(ClearPlace(candidates, curves, labelPlaces_));
     p.drawText(labelPlaces_.back(), Qt::AlignCenter, xMark_->text);
   }
-  for (const LogLogSeries& s : series_) {
+  // The first series over the others (a reference behind the data).
+  for (auto it = series_.rbegin(); it != series_.rend(); ++it) {
+    const LogLogSeries& s = *it;
     p.setPen(QPen(s.colour, s.points ? 1.5 : 1.0));
     QPainterPath path;
     for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {

@@ -18,6 +18,7 @@ namespace velqoris {
 namespace {
 
 const QColor kTrace(0, 70, 170);
+const QColor kReference(175, 175, 175);
 const QColor kTone(220, 0, 0);
 const QColor kMains(0, 140, 0);
 const QColor kGrid(225, 225, 225);
@@ -61,6 +62,11 @@ void SpectrumView::SetSpectrum(const analysis::Spectrum& spectrum,
   spectrum_ = spectrum;
   figures_ = figures;
   has_ = spectrum.Bins() > 1;
+  update();
+}
+
+void SpectrumView::SetReference(std::optional<analysis::Spectrum> reference) {
+  reference_ = std::move(reference);
   update();
 }
 
@@ -222,8 +228,20 @@ void SpectrumView::paintEvent(QPaintEvent*) {
                Qt::AlignCenter, xText(xTicks.values[i], xTicks.decimals));
   }
 
-  // The trace: every bin, so no peak is lost between pixels.
+  // The reference behind, bin by bin at its own frequencies.
   p.setClipRect(area.adjusted(0, -1, 1, 1));
+  if (reference_ && reference_->binHz) {
+    const auto& values =
+        scale_ == SpectrumScale::kDbfs ? reference_->dbfs : reference_->densityNvRtHz;
+    QPainterPath behind;
+    for (std::size_t k = logFrequency_ ? 1 : 0; k < values.size(); ++k) {
+      const QPointF point(toX(static_cast<double>(k) * *reference_->binHz), toY(values[k]));
+      behind.elementCount() == 0 ? behind.moveTo(point) : behind.lineTo(point);
+    }
+    p.setPen(QPen(kReference, 1));
+    p.drawPath(behind);
+  }
+  // The trace: every bin, so no peak is lost between pixels.
   QPainterPath trace;
   for (int k = logFrequency_ ? firstBin : 0; k < bins; ++k) {
     const QPointF point(toX(Frequency(k)), toY(Value(k)));
