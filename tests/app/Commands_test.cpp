@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <thread>
 
 #include "app/History_dialog.h"
 #include "tests/app/Window_fixture.h"
@@ -466,8 +468,10 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   Action("History1")->trigger();
   HistoryDialog* dialog = form->HistoryWindow();
   ASSERT_NE(dialog, nullptr);
-  for (int i = 0; i < 500 && !dialog->Listed(); ++i) {
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  // The list is read on a thread of its own and handed over through the event loop.
+  for (int i = 0; i < 1000 && !dialog->Listed(); ++i) {
+    QApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ASSERT_TRUE(dialog->Listed());
   ASSERT_EQ(dialog->Runs().size(), 2u);

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QTableWidget>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Analysis_window.h"
@@ -125,9 +127,12 @@ TEST_F(ReferenceTest, ChosenFromTheHistory) {
   Action("ReferenceHistory1")->trigger();
   HistoryDialog* dialog = form->ReferenceDialog();
   ASSERT_NE(dialog, nullptr);
-  for (int i = 0; i < 500 && !dialog->Listed(); ++i) {
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  // The list is read on a thread of its own and handed over through the event loop.
+  for (int i = 0; i < 1000 && !dialog->Listed(); ++i) {
+    QApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  ASSERT_TRUE(dialog->Listed());
   ASSERT_EQ(dialog->Runs().size(), 2u);
   dialog->OpenRow(1);  // the older: 100 results
   const auto lines = form->ReferenceLines();
