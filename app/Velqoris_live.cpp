@@ -30,7 +30,8 @@ constexpr const char* kStopCaption = "測定停止";
 bool TFormMain::LiveRunning() const { return liveOn_; }
 
 void TFormMain::LiveView1Click() {
-  if (!constructed_ || busy_ > 0 || run_->IsMeasuring()) return;
+  // A recording holds the device, and a run the board.
+  if (!constructed_ || busy_ > 0 || run_->IsMeasuring() || recording_) return;
   if (liveOn_) {
     StopLive(false);
   } else {
@@ -61,6 +62,7 @@ void TFormMain::StartLive() {
   liveDrawn_ = 0;
   liveOn_ = true;
   rangeStatsLine_.clear();
+  fStatCH0 = next.CHSel != 1;
   // The data on display is the live view's from now on.
   data_.DropData();
   data_.Settings = live_->Settings();
@@ -81,10 +83,13 @@ void TFormMain::StartLive() {
 
 void TFormMain::LiveStep() {
   const MeasureSettings& s = live_->Settings();
-  const int wanted = ReadBlock(s.spsSel).value_or(1);
+  const int block = ReadBlock(s.spsSel).value_or(1);
   // Catch up with what is waiting, a bounded number of blocks per look.
   for (int i = 0; i < 64; ++i) {
-    const BlockReader::Status status = liveReader_->Read(wanted);
+    // The start command's last block may be shorter: a block arrives whole or not at all.
+    const auto left = Measurement::kMaxStartCount - liveSegment_;
+    const BlockReader::Status status =
+        liveReader_->Read(static_cast<int>(std::min<std::int64_t>(block, left)));
     if (status == BlockReader::Status::kError) {
       StopLive(true);
       return;
@@ -134,10 +139,13 @@ void TFormMain::StopLive(bool error) {
     data_.DropData();
     Graph_->DrawEmpty(VoltMode());
     Status_->ShowMeasureError();
-  } else if (live_->Held() >= Measurement::kMinKept) {
-    // The results on screen become the data on display, as a stopped run's.
-    DrawLive();
+  } else if (liveDrawn_ > 0 &&
+             std::max(data_.Ch0.Count, data_.Ch1.Count) >= Measurement::kMinKept) {
+    // The results on screen (not those read since) become the data on
+    // display, as a stopped run's.
+    Graph_->DrawAll(VoltMode());
     Status_->ShowMeasureStop();
+    ShowStatsOfData(data_.Settings.CHSel);
     KeepInHistory();
   } else {
     data_.DropData();

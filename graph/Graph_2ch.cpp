@@ -262,16 +262,20 @@ void TGraph_2CH::DrawZoomed(bool voltMode) {
     labels = voltMode ? VisibleScale.VoltLabels() : VisibleScale.CodeLabels();
   }
   PlaceYLabels(labels, voltMode ? Column::Volt : Column::Code);
+  DrawViewFrame();
+  const PlotWindow window{ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span};
+  RefPlot.PlotWindowed(View(), voltMode, window);
+  ShownPlot.PlotWindowed(View(), voltMode, window);
+  CopyToPaintBox();
+}
+
+void TGraph_2CH::DrawViewFrame() {
   ClearBitmap();
   DrawHorizontalGrid();
   const auto texts =
       XAxisTexts(ViewRange.First(), ViewRange.Span(), SamplesPerSecond(Settings), SecondsAxis);
   SetXLabelTexts(texts.first, texts.second);
   DrawVerticalGrid();
-  const PlotWindow window{ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span};
-  RefPlot.PlotWindowed(View(), voltMode, window);
-  ShownPlot.PlotWindowed(View(), voltMode, window);
-  CopyToPaintBox();
 }
 
 void TGraph_2CH::DrawPanes(bool voltMode) {
@@ -291,12 +295,7 @@ void TGraph_2CH::DrawPanes(bool voltMode) {
   for (std::size_t i = 0; i < 6; ++i) labels[5 + i] = lower[2 * i];
   PlaceYLabels(labels, voltMode ? Column::Volt : Column::Code);
   ColourYLabels(5);
-  ClearBitmap();
-  DrawHorizontalGrid();
-  const auto texts =
-      XAxisTexts(ViewRange.First(), ViewRange.Span(), SamplesPerSecond(Settings), SecondsAxis);
-  SetXLabelTexts(texts.first, texts.second);
-  DrawVerticalGrid();
+  DrawViewFrame();
   PixelView whole = View();
   if (whole.bits != nullptr) {
     const int middle = static_cast<int>((whole.height - 1) * 0.5);

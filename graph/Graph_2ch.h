@@ -113,6 +113,8 @@ class TGraph_2CH {
   void SetXLabels();
   void DrawZoomed(bool voltMode);
   void DrawPanes(bool voltMode);
+  // Grid and X labels of the positions in view.
+  void DrawViewFrame();
   void ColourYLabels(int fromCh1);
   // Widens a scaling so that it holds the reference's visible values too.
   void HoldReference(TAxisScale& scale) const;

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include <algorithm>
+
 #include "plots/Csv_text.h"
 
 namespace velqoris {
@@ -85,10 +87,16 @@ void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>
     table.setItem(i, 1, value);
     table.setItem(i, 2, unit);
     if (reference == nullptr) continue;
-    // The reference's figure of the same label, and the difference.
+    // The reference's figure of the same label and unit (the n-th of them
+    // for the n-th such row here), and the difference.
+    const auto same = [&r](const analysis::FigureRow& o) {
+      return o.label == r.label && o.unit == r.unit;
+    };
+    const auto nth = std::count_if(rows.begin(), rows.begin() + i, same);
     QString theirs;
+    std::ptrdiff_t seen = 0;
     for (const analysis::FigureRow& other : *reference) {
-      if (other.label == r.label) theirs = QString::fromStdString(other.value);
+      if (same(other) && seen++ == nth) theirs = QString::fromStdString(other.value);
     }
     auto* ref = new QTableWidgetItem(theirs);
     auto* diff = new QTableWidgetItem(Difference(value->text(), theirs));

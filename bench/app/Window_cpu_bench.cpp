@@ -16,6 +16,7 @@
 
 #include "app/Velqoris_application.h"
 #include "app/Velqoris_main.h"
+#include "bench/Resident_memory.h"
 #include "board/Clock.h"
 #include "virtualboard/Virtual_board.h"
 
@@ -88,15 +89,20 @@ void BM_BareOneMillisecondTimer(benchmark::State& state) {
 }
 BENCHMARK(BM_BareOneMillisecondTimer)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void BM_WindowRun4800TwoChannels(benchmark::State& state) {
-  SteadyClock clock;
-  VirtualBoard board(clock);
-  TFormMain form(board);
+// The window shown and settled, set to 4800 sps, 10000 results, both channels.
+void ShowAt4800TwoChannels(TFormMain& form) {
   form.show();
   Spin(300, [] { return false; });
   form.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(12);
   form.findChild<QComboBox*>("ComboBox2")->setCurrentIndex(6);
   form.findChild<QComboBox*>("ComboBox3")->setCurrentIndex(2);
+}
+
+void BM_WindowRun4800TwoChannels(benchmark::State& state) {
+  SteadyClock clock;
+  VirtualBoard board(clock);
+  TFormMain form(board);
+  ShowAt4800TwoChannels(form);
   for (auto _ : state) {
     const double cpu0 = CpuSeconds();
     const double user0 = UserSeconds();
@@ -115,24 +121,11 @@ BENCHMARK(BM_WindowRun4800TwoChannels)->Iterations(1)->Unit(benchmark::kMillisec
 // The live view (データ → 連続表示) at 4800 sps on both channels with 10000
 // results on screen: CPU share over ten seconds (target under 5 % of a core)
 // and the resident memory before and after.
-long ResidentKilobytes() {
-  long pages = 0, resident = 0;
-  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return resident * 4;
-}
-
 void BM_WindowLiveView4800TwoChannels(benchmark::State& state) {
   SteadyClock clock;
   VirtualBoard board(clock);
   TFormMain form(board);
-  form.show();
-  Spin(300, [] { return false; });
-  form.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(12);
-  form.findChild<QComboBox*>("ComboBox2")->setCurrentIndex(6);
-  form.findChild<QComboBox*>("ComboBox3")->setCurrentIndex(2);
+  ShowAt4800TwoChannels(form);
   for (auto _ : state) {
     form.LiveView1Click();
     Spin(2000, [] { return false; });  // the window fills

@@ -8,20 +8,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/Resident_memory.h"
 #include "session/Live_window.h"
 #include "session/Run_data.h"
 
 namespace velqoris {
 namespace {
-
-long ResidentKilobytes() {
-  long pages = 0, resident = 0;
-  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return resident * 4;
-}
 
 void BM_LiveWindowHour(benchmark::State& state) {
   MeasureSettings settings;

@@ -10,7 +10,6 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "graph/Number_pattern.h"
 #include "graph/Paint_box.h"
 #include "graph/Sample_axis.h"
+#include "tests/app/Run_file_reading.h"
 #include "tests/app/Window_fixture.h"
 #include "virtualboard/Signal_options.h"
 
@@ -112,27 +112,12 @@ TEST_F(BenchToolsTest, TheRectangleZoomShowsTheRectangle) {
   EXPECT_NEAR(after.bottom, before.bottom + before.span * (1 - 150 / height), 1e-6);
 }
 
-std::vector<std::pair<std::int32_t, std::int32_t>> ReadPairs(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
-  std::string line;
-  bool data = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "D:") data = true;
-    if (line == "DEND:" || !data || line == "D:") continue;
-    const auto comma = line.find(',');
-    pairs.emplace_back(std::stoi(line.substr(0, comma)), std::stoi(line.substr(comma + 1)));
-  }
-  return pairs;
-}
-
 TEST_F(BenchToolsTest, TwoCursorsReadTheSavedFile) {
   ASSERT_TRUE(Measure(6, 3, 2));  // 200 sps, 1000 samples, both channels
   const std::string path = QDir::tempPath().toStdString() + "/velqoris-cursors.DTA";
   files->answers.push_back(path);
   Action("Save1")->trigger();
-  const auto file = ReadPairs(path);
+  const auto file = DataFileLines(path);
   std::remove(path.c_str());
   ASSERT_EQ(file.size(), 1000u);
   TGraphNavigator& nav = *form->Navigator();

@@ -1,18 +1,15 @@
 // Save, load, clear and the unit switch through the window's menus.
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <fstream>
 #include <limits>
 #include <sstream>
-#include <thread>
 
-#include "app/History_dialog.h"
+#include "tests/app/Run_file_reading.h"
 #include "tests/app/Window_fixture.h"
 
 namespace velqoris::testing {
@@ -468,12 +465,7 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   Action("History1")->trigger();
   HistoryDialog* dialog = form->HistoryWindow();
   ASSERT_NE(dialog, nullptr);
-  // The list is read on a thread of its own and handed over through the event loop.
-  for (int i = 0; i < 1000 && !dialog->Listed(); ++i) {
-    QApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_TRUE(dialog->Listed());
+  ASSERT_TRUE(WaitForList(*dialog));
   ASSERT_EQ(dialog->Runs().size(), 2u);
   const RunSummary newest = dialog->Runs()[0];
   EXPECT_EQ(newest.path, history + "/" + names.last().toStdString());

@@ -8,30 +8,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/Analysis_window.h"
 #include "session/Live_window.h"
+#include "tests/app/Run_file_reading.h"
 #include "tests/app/Window_fixture.h"
 
 namespace velqoris::testing {
 namespace {
-
-std::vector<std::int32_t> FileCodes(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::int32_t> codes;
-  std::string line;
-  bool data = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "DEND:") break;
-    if (data) codes.push_back(std::stoi(line));
-    if (line == "D:") data = true;
-  }
-  return codes;
-}
 
 // The status line's codes statistics, computed here as the status line defines them.
 std::string CodeStatsLine(const std::vector<std::int32_t>& k) {
@@ -78,6 +64,7 @@ TEST_F(LiveViewTest, RunsUntilStoppedAndTheResultsOnScreenBecomeTheData) {
   EXPECT_EQ(PanelUtf8(1), "計測中止しました");
   ASSERT_EQ(form->Data().Ch0.Count, 1000);
   const std::vector<std::int32_t> kept(form->Data().Codes(0), form->Data().Codes(0) + 1000);
+  EXPECT_EQ(kept, onScreen);  // not a result more or less than the picture showed
   EXPECT_EQ(PanelUtf8(2), CodeStatsLine(kept));
   // Saved, the file holds exactly those results, and so does the history.
   const std::string path = QDir::tempPath().toStdString() + "/velqoris-live.DTA";
@@ -92,6 +79,27 @@ TEST_F(LiveViewTest, RunsUntilStoppedAndTheResultsOnScreenBecomeTheData) {
   // The board was let go: an ordinary run identifies it again and runs.
   ASSERT_TRUE(Measure(12, 0, 0));
   EXPECT_EQ(form->Data().Ch0.Count, 100);
+}
+
+// One start command asks for at most 1,048,575 results: the live view goes
+// on with the next one, and the picture keeps the latest results.
+TEST_F(LiveViewTest, GoesOnPastOneStartCommand) {
+  Choose(12, 0, 0);  // 4800 sps, 100 on screen, CH0
+  Action("LiveView1")->trigger();
+  const auto starts = [&] {
+    int n = 0;
+    for (const auto& c : board.Commands()) n += !c.empty() && c[0] == 'A' ? 1 : 0;
+    return n;
+  };
+  EXPECT_EQ(starts(), 1);
+  // 240 s of virtual time: more than the 218 s one start command lasts.
+  for (int i = 0; i < 480 && form->LiveRunning(); ++i) Pass(ms(500));
+  ASSERT_TRUE(form->LiveRunning());
+  EXPECT_EQ(starts(), 2);
+  EXPECT_EQ(form->Data().Ch0.Count, 100);
+  Press();
+  EXPECT_EQ(form->Data().Ch0.Count, 100);
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(LiveViewTest, StoppedBeforeTenResultsKeepsNothing) {

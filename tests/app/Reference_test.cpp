@@ -7,12 +7,9 @@
 #include <QDir>
 #include <QTableWidget>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/Analysis_window.h"
@@ -21,25 +18,12 @@
 #include "plots/Histogram_view.h"
 #include "plots/Log_log_view.h"
 #include "plots/Spectrum_view.h"
+#include "tests/app/Run_file_reading.h"
 #include "tests/app/Window_fixture.h"
 #include "virtualboard/Signal_options.h"
 
 namespace velqoris::testing {
 namespace {
-
-std::vector<std::int32_t> FileCodes(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::int32_t> codes;
-  std::string line;
-  bool data = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "DEND:") break;
-    if (data) codes.push_back(std::stoi(line));
-    if (line == "D:") data = true;
-  }
-  return codes;
-}
 
 class ReferenceTest : public WindowTest {
  protected:
@@ -127,12 +111,7 @@ TEST_F(ReferenceTest, ChosenFromTheHistory) {
   Action("ReferenceHistory1")->trigger();
   HistoryDialog* dialog = form->ReferenceDialog();
   ASSERT_NE(dialog, nullptr);
-  // The list is read on a thread of its own and handed over through the event loop.
-  for (int i = 0; i < 1000 && !dialog->Listed(); ++i) {
-    QApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_TRUE(dialog->Listed());
+  ASSERT_TRUE(WaitForList(*dialog));
   ASSERT_EQ(dialog->Runs().size(), 2u);
   dialog->OpenRow(1);  // the older: 100 results
   const auto lines = form->ReferenceLines();

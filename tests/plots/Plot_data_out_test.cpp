@@ -175,6 +175,27 @@ TEST_F(PlotDataOutTest, FiguresCsvIsNumericWithTheReasonApart) {
   delete table;
 }
 
+// Compared with a reference: each figure beside the reference's of the same
+// label and unit (a label may come twice, in two units) and their difference.
+TEST_F(PlotDataOutTest, FiguresBesideTheReferencesWithTheirDifference) {
+  QTableWidget* table = MakeFigureTable(nullptr, "T");
+  const std::vector<analysis::FigureRow> ours = {
+      {"ドリフト", "974.0", "uV/時"}, {"ドリフト", "3268", "digit/時"}, {"SNR", "—", "dB"}};
+  const std::vector<analysis::FigureRow> theirs = {
+      {"SNR", "71.3", "dB"}, {"ドリフト", "-87", "digit/時"}, {"ドリフト", "-26.5", "uV/時"}};
+  FillFigureTable(*table, ours, &theirs);
+  QWidget plot;
+  PlotExplorer explorer(plot, FigureExports(*table));
+  const Rows rows = WrittenAndRead(explorer, false);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"項目", "値", "単位", "理由", "参照", "差"}));
+  EXPECT_EQ(rows[1],
+            (std::vector<std::string>{"ドリフト", "974.0", "uV/時", "", "-26.5", "1000.5"}));
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"ドリフト", "3268", "digit/時", "", "-87", "3355"}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"SNR", "", "dB", "値なし", "71.3", ""}));
+  delete table;
+}
+
 // A navigation fault: the minimum and white-level labels were drawn over the
 // curves. Cases put the curve where the label used to go.
 struct LabelCase {
