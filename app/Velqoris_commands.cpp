@@ -72,15 +72,15 @@ void TFormMain::LoadPath(const std::string& path) {
   if (LoadRun(*File_, *chosen, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
-    run_->ConvertAll();
+    data_.ConvertAll();
     if (data_.HasData()) {
       Graph_->DrawAll(VoltMode());
-      run_->CalcStats();
+      data_.CalcStats();
     } else {
       // A file without samples: the empty graph, and no figure of earlier data.
       Graph_->DrawEmpty(VoltMode());
     }
-    MeasureBtn->setText(QString::fromUtf8("測定開始"));
+    SetRunState(RunState::kIdle);
     Status_->ShowFileLoaded();
     if (data_.HasData()) {
       ShowStatsOfData(ch);

@@ -29,7 +29,6 @@
 #include "message/Message_box.h"
 #include "message/Mymessage.h"
 #include "plots/Window_font.h"
-#include "session/Block_reader.h"
 #include "session/Held_data.h"
 #include "session/Live_window.h"
 #include "session/Run_history.h"
@@ -41,6 +40,7 @@ namespace velqoris {
 namespace {
 
 constexpr const char* kStartCaption = "測定開始";
+constexpr const char* kStopCaption = "測定停止";
 constexpr const char* kProgramCaption = "VELQORIS / v2.10";
 constexpr const char* kBoardText = "VELQORIS Board";
 
@@ -86,6 +86,10 @@ TFormMain::TFormMain(d2xx::Api& device, FormOptions options, QWidget* parent)
   setFixedSize(kClientWidth, kClientHeight + menuHeight);
   move(359, 187);
 
+  QObject::connect(this, &TFormMain::RunStateChanged, this, [this](RunState state) {
+    const bool idle = state == RunState::kIdle || state == RunState::kStarting;
+    MeasureBtn->setText(Text(idle ? kStartCaption : kStopCaption));
+  });
   idleTimer_.setSingleShot(false);
   QObject::connect(&idleTimer_, &QTimer::timeout, this, [this] { IdleHandler(); });
 
@@ -334,7 +338,16 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
           host = ownHost_.get();
         }
         Board_ = std::make_unique<TADC>(device, *host);
-        run_ = std::make_unique<Measurement>(*Board_, data_);
+        const Clock* clock = options_.runClock;
+        if (clock == nullptr) {
+          ownClock_ = std::make_unique<SteadyClock>();
+          clock = ownClock_.get();
+        }
+        run_ = std::make_unique<Acquisition>(*Board_, *clock, *host);
+        // The old grid stays, without traces, until the new run draws.
+        buffer_ = std::make_unique<RunBuffer>(data_, [this] {
+          if (data_.HasData()) Graph_->DrawAxes(VoltMode());
+        });
       })) {
     return false;
   }
@@ -359,7 +372,7 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
   history_ = std::make_unique<RunHistory>(
       options_.historyFolder.empty() ? RunHistory::DefaultFolder() : options_.historyFolder);
 
-  MeasureBtn->setText(Text(kStartCaption));
+  SetRunState(RunState::kIdle);
   ComboBox1->setCurrentIndex(1);
   ComboBox2->setCurrentIndex(3);
   ComboBox3->setCurrentIndex(0);
@@ -400,6 +413,7 @@ void TFormMain::FormDestroy() {
   analysis_ = nullptr;
   Message_.reset();
   Status_.reset();
+  buffer_.reset();
   run_.reset();
   Board_.reset();
   File_.reset();
@@ -459,8 +473,12 @@ void TFormMain::PlaceStatusBar() {
 void TFormMain::IdleHandler() {
   if (busy_ > 0 || !constructed_) return;
   ++busy_;
-  if (run_->IsMeasuring()) MeasureStep();
-  if (liveOn_) LiveStep();
+  // The live view steps the acquisition itself.
+  if (liveOn_) {
+    LiveStep();
+  } else if (run_->IsMeasuring()) {
+    MeasureStep();
+  }
   if (fFirstIdle) {
     fFirstIdle = false;
     MeasureBtn->setFocus();
@@ -480,8 +498,9 @@ void TFormMain::UpdateIdleTimer() {
   int interval = -1;
   if (fFirstIdle || fResizePending) {
     interval = 0;
-  } else if (run_ && (run_->IsMeasuring() || liveOn_)) {
-    interval = run_->PollIntervalMs();
+  } else if (run_ && run_->IsMeasuring()) {
+    // A run, or the live view.
+    interval = Acquisition::PollIntervalMs(run_->Settings().spsSel);
   }
   idleInterval_ = interval;
   if (!options_.idleTimer) return;

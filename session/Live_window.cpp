@@ -27,6 +27,12 @@ void LiveWindow::Take(const std::int32_t* ch0, const std::int32_t* ch1, int coun
   received_ += count;
 }
 
+bool LiveWindow::Take(const Block& block) {
+  Take(block.Has(0) ? block.codes[0].data() : nullptr,
+       block.Has(1) ? block.codes[1].data() : nullptr, block.count);
+  return true;
+}
+
 void LiveWindow::CopyTo(RunData& data) const {
   data.ResetBuffers();
   data.Settings = settings_;

@@ -1,8 +1,7 @@
 // The live view's samples: the last N results of each measured channel of a
 // run that goes on until stopped, in a ring of fixed size (memory stays flat
 // however long it runs), copied oldest first into the data on display for
-// each picture and for good when the view stops. Fed block by block, so any
-// source of blocks (the window's reader, the acquisition's sinks) can feed it.
+// each picture and for good when the view stops. A sink of the acquisition.
 #pragma once
 
 #include <algorithm>
@@ -10,17 +9,19 @@
 #include <vector>
 
 #include "records/Measure_settings.h"
+#include "session/Sink.h"
 
 namespace velqoris {
 
 class RunData;
 
-class LiveWindow {
+class LiveWindow final : public Sink {
  public:
   // A new run at these settings keeping its last `size` results (1 … kSampleCapacity).
   void Reset(const MeasureSettings& settings, int size);
   // One block; a channel the run does not measure passes null.
   void Take(const std::int32_t* ch0, const std::int32_t* ch1, int count);
+  bool Take(const Block& block) override;
 
   int Size() const { return size_; }
   // Results in the window (up to Size()) and received since Reset.
