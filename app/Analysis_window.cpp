@@ -282,6 +282,12 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
   return page;
 }
 
+int AnalysisWindow::ReferenceCount(int channel) const {
+  if (reference_ == nullptr) return 0;
+  const bool held = channel == 0 ? reference_->fCH0Data : reference_->fCH1Data;
+  return held ? HeldCount(channel == 0 ? reference_->Ch0 : reference_->Ch1) : 0;
+}
+
 analysis::SpectrumWindow AnalysisWindow::ChosenWindow() const {
   const int i = windowCombo_->currentIndex();
   return i >= 0 && i < static_cast<int>(kWindows.size()) ? kWindows[static_cast<std::size_t>(i)]
@@ -314,6 +320,12 @@ void AnalysisWindow::RunStarted() {
   ShowChannels();
 }
 
+void AnalysisWindow::SetReference(const RunData* reference) {
+  reference_ = reference;
+  stale_ = true;
+  if (isVisible() && !measuring_ && !log_) Refresh();
+}
+
 void AnalysisWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (stale_ && !measuring_ && !log_) Refresh();
@@ -339,6 +351,16 @@ void AnalysisWindow::Recompute() {
           buffers[ch]->Codes, counts_[ch], analysis::RateOfSettings(data_.Settings).value_or(0.0),
           analysis::GainOfSettings(data_.Settings), {}, static_cast<int>(ch));
     }
+    c.refNoise.reset();
+    c.refStability.reset();
+    const int theirs = ReferenceCount(static_cast<int>(ch));
+    if (counts_[ch] > 0 && theirs > 0) {
+      const std::int32_t* codes = reference_->Codes(static_cast<int>(ch));
+      c.refNoise = analysis::AnalyzeChannelNoise(codes, theirs, reference_->Settings);
+      c.refStability = analysis::AnalyzeStability(
+          codes, theirs, analysis::RateOfSettings(reference_->Settings).value_or(0.0),
+          analysis::GainOfSettings(reference_->Settings), {}, static_cast<int>(ch));
+    }
   }
   ComputeSpectra();
 }
@@ -350,9 +372,14 @@ void AnalysisWindow::ComputeSpectra() {
   for (std::size_t ch = 0; ch < 2; ++ch) {
     Channel& c = channels_[ch];
     c.spectrumAnalysis.reset();
+    c.refSpectrum.reset();
     if (counts_[ch] > 0) {
       c.spectrumAnalysis =
           analysis::AnalyzeChannelSpectrum(buffers[ch]->Codes, counts_[ch], data_.Settings, window);
+    }
+    if (const int theirs = ReferenceCount(static_cast<int>(ch)); counts_[ch] > 0 && theirs > 0) {
+      c.refSpectrum = analysis::AnalyzeChannelSpectrum(reference_->Codes(static_cast<int>(ch)),
+                                                       theirs, reference_->Settings, window);
     }
   }
 }
@@ -378,7 +405,11 @@ void AnalysisWindow::ShowChannels() {
   }
   ShowHistograms();
   ShowSpectra();
-  stabilityPage_->Show({Stability(0), Stability(1)});
+  const auto theirs = [this](std::size_t ch) {
+    const auto& r = channels_[ch].refStability;
+    return !log_ && r ? &*r : nullptr;
+  };
+  stabilityPage_->Show({Stability(0), Stability(1)}, {theirs(0), theirs(1)});
 }
 
 void AnalysisWindow::ShowHistograms() {
@@ -387,9 +418,14 @@ void AnalysisWindow::ShowHistograms() {
   const std::optional<double> uvPerCode =
       gain ? std::optional<double>(MicrovoltsPerCode(*gain)) : std::nullopt;
   for (Channel& c : channels_) {
+    const bool compared = !log_ && c.refNoise.has_value();
+    c.histogram->SetReference(compared ? std::optional(c.refNoise->histogram) : std::nullopt);
     if (c.noise) {
       c.histogram->SetHistogram(c.noise->histogram, uvPerCode, voltMode_);
-      FillFigureTable(*c.noiseTable, analysis::NoiseFigureRows(c.noise->figures));
+      const auto theirs =
+          compared ? std::optional(analysis::NoiseFigureRows(c.refNoise->figures)) : std::nullopt;
+      FillFigureTable(*c.noiseTable, analysis::NoiseFigureRows(c.noise->figures),
+                      theirs ? &*theirs : nullptr);
     } else {
       c.histogram->Clear();
       c.noiseTable->setRowCount(0);
@@ -400,10 +436,17 @@ void AnalysisWindow::ShowHistograms() {
 
 void AnalysisWindow::ShowSpectra() {
   for (Channel& c : channels_) {
+    const bool compared = !log_ && c.refSpectrum.has_value();
+    c.spectrum->SetReference(compared ? std::optional(c.refSpectrum->spectrum) : std::nullopt);
     if (c.spectrumAnalysis) {
       c.spectrum->SetSpectrum(c.spectrumAnalysis->spectrum, c.spectrumAnalysis->figures);
-      FillFigureTable(*c.spectrumTable, analysis::SpectrumFigureRows(c.spectrumAnalysis->spectrum,
-                                                                     c.spectrumAnalysis->figures));
+      const auto theirs = compared ? std::optional(analysis::SpectrumFigureRows(
+                                         c.refSpectrum->spectrum, c.refSpectrum->figures))
+                                   : std::nullopt;
+      FillFigureTable(
+          *c.spectrumTable,
+          analysis::SpectrumFigureRows(c.spectrumAnalysis->spectrum, c.spectrumAnalysis->figures),
+          theirs ? &*theirs : nullptr);
     } else {
       c.spectrum->Clear();
       c.spectrumTable->setRowCount(0);

@@ -1,5 +1,6 @@
 #include "app/Recording_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 
 #include "board/Sleeping_event_host.h"
 
+#include "app/Recording_settings.h"
 #include "datafile/Free_space.h"
 #include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
@@ -91,6 +93,11 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
   for (const int s : kSpans) span_->addItem(DurationText(s), s);
   span_->setCurrentIndex(1);
   form->addWidget(span_, 1, 3);
+  perChannel_ = new QCheckBox(Text("CH ごとに縦軸"), this);
+  perChannel_->setObjectName("RecordPerChannel");
+  form->addWidget(perChannel_, 1, 4);
+  settingsPanel_ = new RecordingSettings(this);
+  form->addWidget(settingsPanel_, 2, 0, 1, 5);
   layout->addLayout(form);
 
   chart_ = new StripChartView(this);
@@ -126,6 +133,7 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
     if (recording_ && hooks_.openInAnalysis) hooks_.openInAnalysis(recording_->Path());
   });
   QObject::connect(span_, &QComboBox::currentIndexChanged, this, [this](int) { Refresh(); });
+  QObject::connect(perChannel_, &QCheckBox::toggled, this, [this](bool) { Refresh(); });
   timer_.setInterval(200);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
   resize(680, 520);
@@ -140,8 +148,15 @@ RecordingWindow::~RecordingWindow() {
 }
 
 void RecordingWindow::SetSettings(const MeasureSettings& settings, bool voltMode) {
-  if (IsRecording()) return;
-  settings_ = settings;
+  voltMode_ = voltMode;
+  if (!IsRecording()) {
+    settings_ = settings;
+    settingsPanel_->Set(settings);
+  }
+  Refresh();
+}
+
+void RecordingWindow::SetVoltMode(bool voltMode) {
   voltMode_ = voltMode;
   Refresh();
 }
@@ -176,6 +191,7 @@ bool RecordingWindow::StartRecording() {
       !dialogs::AskYesNo(TmyFile::OverwriteQuestion(path), "確認")) {
     return false;
   }
+  settings_ = settingsPanel_->Get();
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());
   const int seconds = duration_->currentData().toInt();
   // The log's own rule: the duration at the nominal rate, at least one result.
@@ -206,7 +222,8 @@ bool RecordingWindow::StartRecording() {
     return false;
   }
   reported_ = false;
-  for (QWidget* w : std::initializer_list<QWidget*>{start_, browse_, file_, duration_, open_}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{start_, browse_, file_, duration_, open_, settingsPanel_}) {
     w->setEnabled(false);
   }
   stop_->setEnabled(true);
@@ -240,6 +257,7 @@ void RecordingWindow::Poll() {
 void RecordingWindow::Refresh() {
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());
   const int spanSeconds = span_->currentData().toInt();
+  chart_->SetPerChannel(perChannel_->isChecked());
   chart_->Show(history_.get(), static_cast<std::int64_t>(spanSeconds * rate),
                DurationText(spanSeconds), voltMode_, GainOf(settings_.GainSel).value_or(1));
   if (!recording_) return;
@@ -308,7 +326,8 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
   }
   text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");
   status_->setText(text);
-  for (QWidget* w : std::initializer_list<QWidget*>{start_, browse_, file_, duration_}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{start_, browse_, file_, duration_, settingsPanel_}) {
     w->setEnabled(true);
   }
   stop_->setEnabled(false);

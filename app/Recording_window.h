@@ -22,6 +22,7 @@
 #include "records/Measure_settings.h"
 #include "session/Recording.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,6 +30,7 @@ class QPushButton;
 
 namespace velqoris {
 
+class RecordingSettings;
 class StripChartView;
 
 class RecordingWindow : public QDialog {
@@ -55,8 +57,11 @@ class RecordingWindow : public QDialog {
                   EventHost* host = nullptr, QWidget* parent = nullptr);
   ~RecordingWindow() override;
 
-  // The settings of the next recording and the unit of its figures.
+  // The settings of the next recording (shown, and changeable here) and the
+  // unit of its figures; the unit follows the main window even while recording.
   void SetSettings(const MeasureSettings& settings, bool voltMode);
+  void SetVoltMode(bool voltMode);
+  RecordingSettings* SettingsPanel() const { return settingsPanel_; }
 
   // Starts with the chosen file and duration; false (and a message) when it cannot.
   bool StartRecording();
@@ -99,6 +104,8 @@ class RecordingWindow : public QDialog {
   QPushButton* browse_ = nullptr;
   QComboBox* duration_ = nullptr;
   QComboBox* span_ = nullptr;
+  RecordingSettings* settingsPanel_ = nullptr;
+  QCheckBox* perChannel_ = nullptr;
   StripChartView* chart_ = nullptr;
   QLabel* time_ = nullptr;
   QLabel* count_ = nullptr;

@@ -2,6 +2,8 @@
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
 
+#include "app/History_dialog.h"
+#include "app/Recording_window.h"
 #include "app/Velqoris_main.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
@@ -40,13 +42,29 @@ void TFormMain::Save1Click() {
 void TFormMain::Load1Click() { LoadFrom({"データファイル (*.DTA)", "*.DTA", {}}); }
 
 void TFormMain::History1Click() {
-  LoadFrom({"データファイル (*.DTA)", "*.DTA", history_->Folder()});
+  if (!constructed_) return;
+  if (historyDialog_ == nullptr) {
+    HistoryDialog::Hooks hooks;
+    hooks.open = [this](const std::string& path) { LoadPath(path); };
+    hooks.browse = [this] { LoadFrom({"データファイル (*.DTA)", "*.DTA", history_->Folder()}); };
+    historyDialog_ = new HistoryDialog(history_->Folder(), std::move(hooks), this);
+  }
+  historyDialog_->Refresh(VoltMode());
+  historyDialog_->show();
+  historyDialog_->raise();
 }
 
 void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (!constructed_) return;
   const auto chosen = dialogs_->OpenFileName(this, request);
   if (!chosen || chosen->empty()) return;
+  LoadPath(*chosen);
+}
+
+void TFormMain::LoadPath(const std::string& path) {
+  // Nothing may replace the data of a run while it comes in.
+  if (!constructed_ || run_->IsMeasuring() || busy_ > 0) return;
+  const std::optional<std::string> chosen = path;
   setFocus();
   DisableControls();
   // Other data: the designed view again.
@@ -106,6 +124,7 @@ void TFormMain::MenuY_VoltClick() {
   if (ch == 0 && data_.fCH0Data) ShowStats(0);
   if (ch == 1 && data_.fCH1Data) ShowStats(1);
   if (ch == 2 && data_.fCH0Data && data_.fCH1Data) ShowStats(fStatCH0 ? 0 : 1);
+  if (recorder_ != nullptr) recorder_->SetVoltMode(VoltMode());
   AnalysisDataChanged();
 }
 

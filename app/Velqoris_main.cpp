@@ -31,6 +31,8 @@
 #include "message/Message_box.h"
 #include "message/Mymessage.h"
 #include "plots/Window_font.h"
+#include "session/Held_data.h"
+#include "session/Live_window.h"
 #include "session/Run_history.h"
 #include "session/Stats_line.h"
 #include "status/Mystatus.h"
@@ -136,6 +138,9 @@ void TFormMain::BuildMenus() {
   Remote1->setObjectName("Remote1");
   Remote1->setCheckable(true);
   QObject::connect(Remote1, &QAction::triggered, this, [this] { Remote1Click(); });
+  LiveView1 = Data1->addAction(Text("連続表示"));
+  LiveView1->setObjectName("LiveView1");
+  QObject::connect(LiveView1, &QAction::triggered, this, [this] { LiveView1Click(); });
   Data1->addSeparator();
   Record1 = Data1->addAction(Text("連続記録..."));
   Record1->setObjectName("Record1");
@@ -160,6 +165,8 @@ void TFormMain::BuildMenus() {
   MenuY_RangeStats->setObjectName("MenuY_RangeStats");
   QObject::connect(MenuY_RangeStats, &QAction::triggered, this,
                    [this] { MenuY_RangeStatsClick(); });
+  BuildViewMenus();
+  BuildReferenceMenu();
 
   Analysis1 = MainMenu1->addMenu(Text("解析"));
   Analysis1->setObjectName("Analysis1");
@@ -361,6 +368,9 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
                                               YLabels, XLabels);
         Navigator_ = std::make_unique<TGraphNavigator>(
             *PaintBox1, *Graph_, [this] { return VoltMode(); }, [this] { ViewChanged(); });
+        Navigator_->SetCursorExtra(
+            [this](std::int64_t a, std::int64_t b) { return StatsLinesBetween(a, b); });
+        Navigator_->SetNote([this] { return ReferenceLines(); });
       })) {
     return false;
   }
@@ -471,7 +481,12 @@ void TFormMain::PlaceStatusBar() {
 void TFormMain::IdleHandler() {
   if (busy_ > 0 || !constructed_) return;
   ++busy_;
-  if (run_->IsMeasuring()) MeasureStep();
+  // The live view steps the acquisition itself.
+  if (liveOn_) {
+    LiveStep();
+  } else if (run_->IsMeasuring()) {
+    MeasureStep();
+  }
   if (fFirstIdle) {
     fFirstIdle = false;
     MeasureBtn->setFocus();
@@ -492,6 +507,7 @@ void TFormMain::UpdateIdleTimer() {
   if (fFirstIdle || fResizePending) {
     interval = 0;
   } else if (run_ && run_->IsMeasuring()) {
+    // A run, or the live view.
     interval = Acquisition::PollIntervalMs(run_->Settings().spsSel);
   }
   idleInterval_ = interval;
@@ -561,7 +577,10 @@ void TFormMain::SetControlsEnabled(bool enabled) {
 
 void TFormMain::NoiseAnalysis1Click() {
   if (!constructed_) return;
-  if (analysis_ == nullptr) analysis_ = new AnalysisWindow(data_, this);
+  if (analysis_ == nullptr) {
+    analysis_ = new AnalysisWindow(data_, this);
+    analysis_->SetReference(reference_ ? &reference_->data : nullptr);
+  }
   analysis_->DataChanged(VoltMode());
   analysis_->show();
   analysis_->raise();
@@ -570,6 +589,7 @@ void TFormMain::NoiseAnalysis1Click() {
 
 void TFormMain::AnalysisDataChanged() {
   if (analysis_ != nullptr) analysis_->DataChanged(VoltMode());
+  ViewChanged();
 }
 
 void TFormMain::QuitBtnClick() { close(); }

@@ -23,6 +23,7 @@ void TFormMain::SetRunState(RunState state) {
 
 void TFormMain::MeasureBtnClick() {
   if (!constructed_) return;
+  if (LiveRunning()) return StopLive(false);
   // Once the last results are in, the end-of-run redraw lets events run while
   // the caption still says stop; that run can no longer be stopped.
   if (runState_ == RunState::kIdle) {

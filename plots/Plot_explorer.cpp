@@ -20,6 +20,8 @@
 #include "message/Message_text.h"
 #include "plots/Png_file.h"
 
+#include "plots/Csv_text.h"
+
 namespace velqoris {
 
 namespace {
@@ -71,6 +73,11 @@ PlotExplorer::PlotExplorer(QWidget& plot, Exports exports)
 }
 
 PlotExplorer::~PlotExplorer() { plot_.removeEventFilter(this); }
+
+void PlotExplorer::SetExports(Exports exports) {
+  if (!exports.curve) exports.curve = std::move(exports_.curve);
+  exports_ = std::move(exports);
+}
 
 PlotSpan PlotExplorer::VisibleX(PlotSpan full, const QRect& area) {
   fullX_ = full;
@@ -179,13 +186,17 @@ bool PlotExplorer::SavePng(const QString& path, int* error) const {
 }
 
 bool PlotExplorer::SaveCsv(const QString& path, int* error) const {
-  if (!exports_.csv) return false;
-  const QByteArray bytes = exports_.csv().toUtf8();
-  const int failed =
-      ReplaceWholeFile(path.toStdString(),
-                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  if (error != nullptr) *error = failed;
-  return failed == 0;
+  return exports_.csv && WriteCsvFile(path.toStdString(), exports_.csv(), error);
+}
+
+bool PlotExplorer::CopyCurve() const {
+  if (!exports_.curve) return false;
+  QApplication::clipboard()->setText(exports_.curve());
+  return true;
+}
+
+bool PlotExplorer::SaveCurveCsv(const QString& path, int* error) const {
+  return exports_.curve && WriteCsvFile(path.toStdString(), exports_.curve(), error);
 }
 
 void PlotExplorer::ContextMenu(QPoint at) {
@@ -195,10 +206,20 @@ void PlotExplorer::ContextMenu(QPoint at) {
   QAction* csv = menu.addAction(Text("表を CSV で保存..."));
   csv->setEnabled(static_cast<bool>(exports_.csv));
   menu.addSeparator();
+  QAction* copyCurve = menu.addAction(Text("データをコピー"));
+  QAction* curveCsv = menu.addAction(Text("データを CSV で保存..."));
+  copyCurve->setEnabled(static_cast<bool>(exports_.curve));
+  curveCsv->setEnabled(static_cast<bool>(exports_.curve));
+  QAction* bom = menu.addAction(Text("CSV に BOM を付ける (Excel 用)"));
+  bom->setCheckable(true);
+  bom->setChecked(CsvByteOrderMark());
+  menu.addSeparator();
   QAction* reset = menu.addAction(Text("全体表示に戻す"));
   reset->setEnabled(Zoomed());
   QAction* chosen = menu.exec(plot_.mapToGlobal(at));
   if (chosen == copy) CopyPlot();
+  if (chosen == copyCurve) CopyCurve();
+  if (chosen == bom) SetCsvByteOrderMark(bom->isChecked());
   if (chosen == reset) Reset();
   // A failed save says so, with the system's reason; the old file is as it was.
   int error = 0;
@@ -207,9 +228,10 @@ void PlotExplorer::ContextMenu(QPoint at) {
     if (!path.isEmpty() && !SavePng(path, &error))
       dialogs::ShowError(OutputNotWrittenMessage("PNG", path.toStdString(), error), "VELQORIS");
   }
-  if (chosen == csv) {
-    const QString path = QFileDialog::getSaveFileName(&plot_, csv->text(), {}, Text("CSV (*.csv)"));
-    if (!path.isEmpty() && !SaveCsv(path, &error))
+  if (chosen == csv || chosen == curveCsv) {
+    const QString path =
+        QFileDialog::getSaveFileName(&plot_, chosen->text(), {}, Text("CSV (*.csv)"));
+    if (!path.isEmpty() && !(chosen == csv ? SaveCsv(path, &error) : SaveCurveCsv(path, &error)))
       dialogs::ShowError(OutputNotWrittenMessage("CSV", path.toStdString(), error), "VELQORIS");
   }
 }

@@ -9,6 +9,7 @@
 #include <limits>
 #include <sstream>
 
+#include "tests/app/Run_file_reading.h"
 #include "tests/app/Window_fixture.h"
 
 namespace velqoris::testing {
@@ -456,16 +457,33 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(QDir(QString::fromStdString(history)).entryList({".velqoris-*"}).size());
 
-  // The newest is the stopped run: ten CH0 results.
+  // The history dialog lists both, newest first (the stopped run: ten CH0
+  // results), each with its settings and the statistics its load then shows.
   const QStringList names =
       QDir(QString::fromStdString(history)).entryList({"*.DTA"}, QDir::Files, QDir::Name);
-  files->answers.push_back(history + "/" + names.last().toStdString());
   Action("History1")->trigger();
-  EXPECT_EQ(files->requests.back().folder, history);
+  HistoryDialog* dialog = form->HistoryWindow();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitForList(*dialog));
+  ASSERT_EQ(dialog->Runs().size(), 2u);
+  const RunSummary newest = dialog->Runs()[0];
+  EXPECT_EQ(newest.path, history + "/" + names.last().toStdString());
+  EXPECT_EQ(newest.count, 10);
+  EXPECT_EQ(SettingsSummary(newest.settings, newest.count),
+            "CH0 / 10 sps / 10 点 / ゲイン 1 / Sinc4 / BUF OFF / CHOP OFF");
+  EXPECT_EQ(dialog->Runs()[1].count, 100);
+  EXPECT_EQ(dialog->Runs()[1].codeLines.size(), 2u);
+  ASSERT_EQ(newest.codeLines.size(), 1u);
+  dialog->OpenRow(0);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(form->Data().Ch0.Count, 10);
-  EXPECT_EQ(form->windowTitle().toStdString(),
-            "VELQORIS / v2.10 : " + history + "/" + names.last().toStdString());
+  EXPECT_EQ(PanelUtf8(2), newest.codeLines[0]);
+  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + newest.path);
+  // ファイルを選ぶ... is the load dialog in the history folder.
+  files->answers.push_back(history + "/" + names.first().toStdString());
+  dialog->findChild<QPushButton*>("HistoryBrowse")->click();
+  EXPECT_EQ(files->requests.back().folder, history);
+  EXPECT_EQ(form->Data().Ch0.Count, 100);
 }
 
 // A run the history cannot keep is still on display, and the status bar says
