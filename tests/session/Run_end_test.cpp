@@ -268,6 +268,10 @@ TEST_P(RunEndTest, TheWindowsRunDropsItsResultsAndTheNextStartFollowsTheRule) {
 }
 
 TEST_P(RunEndTest, TheLogEndsWithTheRowsItRead) {
+#ifdef _WIN32
+  // No file-size limit to fill the disk with here; the CSV's own fault tests cover it.
+  if (rule.event == Event::kSinkFailure) GTEST_SKIP() << "no file-size limit on Windows";
+#endif
   TADC adc(rig->Device(), rig->Host());
   Acquisition run(adc, rig->Time(), rig->Host());
   const std::string path = dir.Path("log.csv");
@@ -302,6 +306,10 @@ TEST_P(RunEndTest, TheLogEndsWithTheRowsItRead) {
 }
 
 TEST_P(RunEndTest, TheRecordingEndsWithTheRowsItReadAndFreesTheDevice) {
+#ifdef _WIN32
+  // No file-size limit to fill the disk with here; the CSV's own fault tests cover it.
+  if (rule.event == Event::kSinkFailure) GTEST_SKIP() << "no file-size limit on Windows";
+#endif
   Recording recording(rig->Device(), rig->Time(), rig->Host());
   const std::string path = dir.Path("recording.csv");
   Arm();
