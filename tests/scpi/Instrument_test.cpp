@@ -1,7 +1,8 @@
 // The instrument over a fake acquisition: every header of the table in both
 // forms, settings and their errors, runs, waits, data formats and status.
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "scpi/Binary_block.h"
 #include "scpi/Instrument.h"
