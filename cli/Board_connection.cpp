@@ -75,9 +75,13 @@ int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err) {
     case Measurement::ConnectResult::kOtherName:
       err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintOtherName << '\n';
       break;
-    default:
-      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintNotFound << '\n';
+    default: {
+      // A driver that did not load is the cause, not the cable.
+      const std::string driver = DriverProblemNote();
+      err << BoardNotFoundMessage(kBoxBoardName) << '\n'
+          << (driver.empty() ? kHintNotFound : driver) << '\n';
       break;
+    }
   }
   return kExitBoard;
 }
