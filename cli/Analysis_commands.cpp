@@ -114,7 +114,7 @@ int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
 // A log begins with its settings lines or its header; anything else is taken
 // for a data file and read (and refused) as one.
 bool IsLogCsv(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   std::string first;
   std::getline(in, first);
   return first.starts_with("#") || first.starts_with("sample,");
@@ -176,7 +176,7 @@ int RunStability(const Options& options, std::ostream& out, std::ostream& err) {
   }
   out << (options.json ? StabilityJson(channels) : StabilityText(channels)) << std::flush;
   if (!options.csv.empty()) {
-    std::ofstream csv(options.csv, std::ios::binary | std::ios::trunc);
+    std::ofstream csv(PathFromUtf8(options.csv), std::ios::binary | std::ios::trunc);
     csv << AllanCsv(channels);
     csv.close();
     if (!csv) {

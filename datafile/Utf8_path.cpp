@@ -33,6 +33,13 @@ bool Utf8PathExists(const std::string& name) {
   return std::filesystem::exists(PathFromUtf8(name), error);
 }
 
+std::optional<std::uintmax_t> Utf8FileSize(const std::string& name) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(name), error);
+  if (error) return std::nullopt;
+  return size;
+}
+
 bool Utf8FileWritable(const std::string& name) {
 #ifdef _WIN32
   return ::_waccess(PathFromUtf8(name).c_str(), 2) == 0;

@@ -4,8 +4,10 @@
 // as it is.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace velqoris {
@@ -19,5 +21,7 @@ std::FILE* OpenUtf8(const std::string& name, const char* mode);
 bool Utf8PathExists(const std::string& name);
 // The file may be written (not read-only, not denied).
 bool Utf8FileWritable(const std::string& name);
+// The size of the file in bytes; nothing when there is no such file.
+std::optional<std::uintmax_t> Utf8FileSize(const std::string& name);
 
 }  // namespace velqoris
