@@ -1,7 +1,9 @@
 // The window's data and view commands: save, load, clear, the unit switch and
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
+#include <QTimer>
 
+#include "app/Recording_window.h"
 #include "app/Velqoris_main.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
@@ -47,11 +49,26 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (!constructed_) return;
   const auto chosen = dialogs_->OpenFileName(this, request);
   if (!chosen || chosen->empty()) return;
+  LoadFile(*chosen);
+}
+
+bool TFormMain::OpenDataFile(const std::string& path) {
+  if (!constructed_ || run_->IsMeasuring() || (recorder_ != nullptr && recorder_->IsRecording())) {
+    return false;
+  }
+  // From the event loop: a box about a bad file must not hold up the caller.
+  QTimer::singleShot(0, this, [this, path] {
+    if (!run_->IsMeasuring()) LoadFile(path);
+  });
+  return true;
+}
+
+void TFormMain::LoadFile(const std::string& path) {
   setFocus();
   DisableControls();
   // Other data: the designed view again.
   Graph_->Range().Reset();
-  if (LoadRun(*File_, *chosen, data_)) {
+  if (LoadRun(*File_, path, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
     run_->ConvertAll();
@@ -70,14 +87,14 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
       fStatCH0 = ch != 1;
       Status_->ClearInfo();
     }
-    SetCaption(*chosen);
+    SetCaption(path);
   } else {
     // The data on display, its settings, graph, statistics and caption stay
     // as they were; only the claim of an earlier load goes.
     if (Status_->PanelText(1) == QString::fromUtf8(kFileLoadedText.data())) {
       Status_->SetPanelText(std::string(), 1);
     }
-    Message_->ShowFileFault(File_->LastFault(), *chosen);
+    Message_->ShowFileFault(File_->LastFault(), path);
   }
   EnableControls();
   AnalysisDataChanged();

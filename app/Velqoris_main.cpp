@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "app/Analysis_window.h"
 #include "app/Qt_event_host.h"
 #include "app/Recording_window.h"
+#include "app/Window_placement.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
@@ -486,9 +488,10 @@ bool TFormMain::VoltMode() const { return MenuY_Volt->isChecked(); }
 
 void TFormMain::SetCaption(const std::string& text) {
   shownFile_ = text;
-  std::string caption = kProgramCaption;
-  if (!text.empty()) caption += " : " + text;
-  setWindowTitle(QString::fromStdString(caption));
+  QString caption = QString::fromUtf8(kProgramCaption);
+  // The path as the system writes it ("\\" on Windows).
+  if (!text.empty()) caption += " : " + QDir::toNativeSeparators(QString::fromStdString(text));
+  setWindowTitle(caption);
 }
 
 MeasureSettings TFormMain::ControlsToSettings() const {
@@ -533,9 +536,7 @@ void TFormMain::NoiseAnalysis1Click() {
   if (!constructed_) return;
   if (analysis_ == nullptr) analysis_ = new AnalysisWindow(data_, this);
   analysis_->DataChanged(VoltMode());
-  analysis_->show();
-  analysis_->raise();
-  analysis_->activateWindow();
+  ShowOnScreen(*analysis_);
 }
 
 void TFormMain::AnalysisDataChanged() {

@@ -1,11 +1,15 @@
-// velqoris: the main window on the board's USB link.
+// velqoris: the main window on the board's USB link; its one argument is a
+// data file to show (how a double-clicked .DTA arrives).
 #include "app/Board_chooser.h"
 #include "app/Program_entry.h"
 #include "board/Usb_backend.h"
 
-int main() {
+int main(int argc, char** argv) {
+  const auto file = velqoris::DataFileArgument(velqoris::ProgramArguments(argc, argv));
   // Several boards: the user picks one by its serial number when connecting.
-  return velqoris::RunProgram([] {
-    return velqoris::OpenUsbBackend(velqoris::BoardChoice{{}, velqoris::ChooseBoardInWindow});
-  });
+  return velqoris::RunProgram(
+      [] {
+        return velqoris::OpenUsbBackend(velqoris::BoardChoice{{}, velqoris::ChooseBoardInWindow});
+      },
+      file);
 }
