@@ -3,10 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "app/Single_instance.h"
 #include "app/Velqoris_application.h"
 #include "app/Velqoris_main.h"
@@ -60,22 +56,6 @@ int RunProgram(const DeviceFactory& openDevice, const std::optional<std::string>
     app.exec();
     return 0;
   });
-}
-
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
-#ifdef _WIN32
-  (void)argc;
-  (void)argv;
-  std::vector<std::string> args;
-  int count = 0;
-  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (wide == nullptr) return args;
-  for (int i = 1; i < count; ++i) args.push_back(QString::fromWCharArray(wide[i]).toStdString());
-  ::LocalFree(wide);
-  return args;
-#else
-  return std::vector<std::string>(argv + 1, argv + argc);
-#endif
 }
 
 std::optional<std::string> DataFileArgument(const std::vector<std::string>& args) {

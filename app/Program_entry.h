@@ -20,10 +20,6 @@ using DeviceFactory = std::function<std::unique_ptr<d2xx::Api>()>;
 int RunProgram(const DeviceFactory& openDevice,
                const std::optional<std::string>& dataFile = std::nullopt);
 
-// The process's arguments after the program's name, as UTF-8 (read as wide
-// characters on Windows, where argv holds the local code page).
-std::vector<std::string> ProgramArguments(int argc, char** argv);
-
 // The data file among the arguments: the first that is no option.
 std::optional<std::string> DataFileArgument(const std::vector<std::string>& args);
 

@@ -3,9 +3,10 @@
 #include "app/Board_chooser.h"
 #include "app/Program_entry.h"
 #include "board/Usb_backend.h"
+#include "datafile/Utf8_path.h"
 
 int main(int argc, char** argv) {
-  const auto file = velqoris::DataFileArgument(velqoris::ProgramArguments(argc, argv));
+  const auto file = velqoris::DataFileArgument(velqoris::Utf8Arguments(argc, argv));
   // Several boards: the user picks one by its serial number when connecting.
   return velqoris::RunProgram(
       [] {

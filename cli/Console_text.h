@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "datafile/Utf8_path.h"
+
 namespace velqoris::cli {
 
-// The arguments after the program's name, as UTF-8 text.
-std::vector<std::string> Utf8Arguments(int argc, char** argv);
+// The arguments after the program's name, as UTF-8 text (datafile/'s).
+using ::velqoris::Utf8Arguments;
 
 void PrepareConsole();
 

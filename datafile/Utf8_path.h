@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velqoris {
 
@@ -19,6 +20,10 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 std::FILE* OpenUtf8(const std::string& name, const char* mode);
 // Something (a file, a folder) has that name.
 bool Utf8PathExists(const std::string& name);
+// The process's arguments after the program's name, as UTF-8 (on Windows read
+// as wide characters: argv holds them in the local code page).
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
 // The file may be written (not read-only, not denied).
 bool Utf8FileWritable(const std::string& name);
 // The size of the file in bytes; nothing when there is no such file.

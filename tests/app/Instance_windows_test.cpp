@@ -118,28 +118,34 @@ HWND WindowOf(DWORD process, const wchar_t* title) {
   return found.window;
 }
 
+// Waits for a window of the process so titled, or for the process to end.
+HWND WaitForWindow(QProcess& p, const wchar_t* title) {
+  HWND found = nullptr;
+  WaitHandlingMessages([&] {
+    found = WindowOf(static_cast<DWORD>(p.processId()), title);
+    return found != nullptr || p.state() == QProcess::NotRunning;
+  });
+  return found;
+}
+
+// Starts a second copy on the Windows platform; its box, if it shows one.
+HWND StartSecondCopy(QProcess& second) {
+  StartDemo(second, QStringLiteral("windows"));
+  if (!second.waitForStarted(20000)) return nullptr;
+  return WaitForWindow(second, L"AD7190");
+}
+
 TEST(SecondCopyWindowsTest, TheFirstCopysMinimisedWindowComesForwardAndNoBoxShows) {
   QProcess first;
   StartDemo(first, QStringLiteral("windows"));
   ASSERT_TRUE(first.waitForStarted(20000));
-  const auto firstId = static_cast<DWORD>(first.processId());
-  HWND main = nullptr;
-  ASSERT_TRUE(WaitHandlingMessages([&] {
-    main = WindowOf(firstId, L"VELQORIS / v2.10");
-    return main != nullptr || first.state() == QProcess::NotRunning;
-  }));
+  HWND main = WaitForWindow(first, L"VELQORIS / v2.10");
   ASSERT_NE(main, nullptr) << "the first copy shows no window";
   ::ShowWindow(main, SW_MINIMIZE);
   ASSERT_TRUE(WaitHandlingMessages([&] { return ::IsIconic(main) != FALSE; }));
 
   QProcess second;
-  StartDemo(second, QStringLiteral("windows"));
-  ASSERT_TRUE(second.waitForStarted(20000));
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitHandlingMessages([&] {
-    box = WindowOf(static_cast<DWORD>(second.processId()), L"AD7190");
-    return box != nullptr || second.state() == QProcess::NotRunning;
-  }));
+  HWND box = StartSecondCopy(second);
   EXPECT_EQ(box, nullptr) << "a box where the window itself came forward";
   if (box != nullptr) ::PostMessageW(box, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitHandlingMessages([&] { return second.state() == QProcess::NotRunning; }));
@@ -153,13 +159,7 @@ TEST(SecondCopyWindowsTest, ACopyThatCannotBeReachedIsNamedInABox) {
   SingleInstance holder(QStringLiteral("AD7190"), QStringLiteral("elsewhere"));
   ASSERT_TRUE(holder.Acquire());
   QProcess second;
-  StartDemo(second, QStringLiteral("windows"));
-  ASSERT_TRUE(second.waitForStarted(20000));
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitHandlingMessages([&] {
-    box = WindowOf(static_cast<DWORD>(second.processId()), L"AD7190");
-    return box != nullptr || second.state() == QProcess::NotRunning;
-  }));
+  HWND box = StartSecondCopy(second);
   ASSERT_NE(box, nullptr) << "no box";
   ::PostMessageW(box, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitHandlingMessages([&] { return second.state() == QProcess::NotRunning; }));
