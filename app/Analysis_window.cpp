@@ -128,9 +128,11 @@ AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
   layout->addLayout(top);
   layout->addWidget(pages_, 1);
   // Both channels' plots and every figure row on a 1280 × 1024 screen.
-  resize(kDefaultWidth, kDefaultHeight);
+  resize(DefaultSize());
   Refresh();
 }
+
+QSize AnalysisWindow::DefaultSize() { return {kDefaultWidth, kDefaultHeight}; }
 
 AnalysisWindow::~AnalysisWindow() {
   // A log still being read is waited for; its result goes nowhere.

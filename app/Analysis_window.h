@@ -38,6 +38,8 @@ class AnalysisWindow : public QWidget {
  public:
   // data is the main window's data on display; it must outlive this window.
   AnalysisWindow(const RunData& data, QWidget* parent);
+  // The size it opens at where the screen has room (a smaller screen makes it smaller).
+  static QSize DefaultSize();
   ~AnalysisWindow() override;
 
   // The data on display, or its unit (voltMode true: microvolts), changed.

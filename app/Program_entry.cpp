@@ -1,9 +1,14 @@
 #include "app/Program_entry.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "app/Single_instance.h"
 #include "app/Velqoris_application.h"
 #include "app/Velqoris_main.h"
+#include "app/Window_placement.h"
 #include "message/Message_box.h"
+#include "message/Message_text.h"
 
 namespace velqoris {
 
@@ -11,9 +16,15 @@ namespace {
 
 constexpr const char* kLockName = "AD7190";
 
+// The copy that runs may have another working folder.
+std::string Absolute(const std::string& path) {
+  return QDir::fromNativeSeparators(QFileInfo(QString::fromStdString(path)).absoluteFilePath())
+      .toStdString();
+}
+
 }  // namespace
 
-int RunProgram(const DeviceFactory& openDevice) {
+int RunProgram(const DeviceFactory& openDevice, const std::optional<std::string>& dataFile) {
   // Qt is given no arguments of ours to read.
   static char programName[] = "velqoris";
   static char* argv[] = {programName, nullptr};
@@ -22,11 +33,12 @@ int RunProgram(const DeviceFactory& openDevice) {
 
   SingleInstance instance(QString::fromLatin1(kLockName));
   if (!instance.Acquire()) {
-    // The other copy's window of exactly this title, if it has one.
-    const QString title = QString::fromLatin1(kLockName);
-    if (instance.OtherHasWindow(title)) {
-      dialogs::ShowError("AD7190 はすでに起動しています", kLockName);
-      instance.RaiseOther(title);
+    // The running copy's window comes forward (with the file, if one was
+    // given); a copy that cannot be reached is named in a box instead.
+    const bool answered =
+        dataFile ? instance.OpenInOther(Absolute(*dataFile)) : instance.RaiseOther();
+    if (!answered) {
+      dialogs::ShowError(std::string(kAlreadyRunningMessage), std::string(kAlreadyRunningCaption));
     }
     return 1;
   }
@@ -37,10 +49,20 @@ int RunProgram(const DeviceFactory& openDevice) {
     std::unique_ptr<d2xx::Api> device = openDevice();
     TFormMain form(*device);
     if (!form.Constructed()) return 0;
-    form.show();
+    ShowOnScreen(form, FirstPlace::kAsMoved);
+    instance.ServeWindow(&form,
+                         [&form](const std::string& path) { return form.OpenDataFile(path); });
+    if (dataFile) form.OpenDataFile(Absolute(*dataFile));
     app.exec();
     return 0;
   });
+}
+
+std::optional<std::string> DataFileArgument(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    if (!a.empty() && a.front() != '-') return a;
+  }
+  return std::nullopt;
 }
 
 }  // namespace velqoris

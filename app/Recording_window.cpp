@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,14 +14,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <thread>
 
-#include "board/Sleeping_event_host.h"
-
+#include "app/Dialog_folder.h"
 #include "app/Recording_settings.h"
 #include "datafile/Free_space.h"
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
 #include "message/Message_text.h"
@@ -52,6 +51,11 @@ QString ClockText(double seconds) {
   return QString::fromLatin1(text);
 }
 
+// A path as the system writes it ("\\" on Windows).
+QString ShownPath(const std::string& utf8) {
+  return QDir::toNativeSeparators(QString::fromStdString(utf8));
+}
+
 QString FileSize(std::uintmax_t bytes) {
   if (bytes < 1024 * 1024) return QString::fromStdString(FormatFixed(bytes / 1024.0, 1)) + " KB";
   return QString::fromStdString(FormatFixed(bytes / 1048576.0, 1)) + " MB";
@@ -64,10 +68,9 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
     : QDialog(parent),
       device_(device),
       ownClock_(clock == nullptr ? std::make_unique<SteadyClock>() : nullptr),
-      ownHost_(host == nullptr ? std::make_unique<SleepingEventHost>(
-                                     clock != nullptr ? *clock : *ownClock_,
-                                     [this] { std::this_thread::sleep_for(pause_); })
-                               : nullptr),
+      ownHost_(host == nullptr
+                   ? std::make_unique<SleepingEventHost>(clock != nullptr ? *clock : *ownClock_)
+                   : nullptr),
       clock_(clock != nullptr ? *clock : *ownClock_),
       host_(host != nullptr ? *host : *ownHost_),
       hooks_(std::move(hooks)) {
@@ -105,6 +108,7 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
   layout->addWidget(chart_, 1);
   time_ = new QLabel(this);
   count_ = new QLabel(this);
+  count_->setObjectName("RecordCount");
   for (auto*& s : stats_) s = new QLabel(this);
   status_ = new QLabel(this);
   status_->setObjectName("RecordStatus");
@@ -166,12 +170,19 @@ void RecordingWindow::Browse() {
   if (hooks_.chooseFile) {
     path = hooks_.chooseFile(this);
   } else {
-    const QString chosen = QFileDialog::getSaveFileName(this, Text("連続記録"), file_->text(),
-                                                        Text("CSV ファイル (*.csv)"));
-    if (!chosen.isEmpty()) path = chosen.toStdString();
+    // In the folder of the file named, else where the dialogs opened last.
+    const QString start = file_->text().isEmpty()
+                              ? QString::fromStdString(SharedDialogFolder().Start())
+                              : file_->text();
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, Text("連続記録"), start, Text("CSV ファイル (*.csv)"));
+    if (!chosen.isEmpty()) {
+      path = QDir::fromNativeSeparators(chosen).toStdString();
+      SharedDialogFolder().Chosen(*path);
+    }
   }
   if (path) {
-    file_->setText(QString::fromStdString(*path));
+    file_->setText(ShownPath(*path));
     // The file dialog has asked about an existing file already.
     confirmed_ = true;
   }
@@ -182,13 +193,12 @@ bool RecordingWindow::IsRecording() const { return recording_ && !recording_->En
 bool RecordingWindow::StartRecording() {
   if (IsRecording()) return false;
   if (file_->text().isEmpty()) Browse();
-  std::string path = file_->text().toStdString();
+  std::string path = QDir::fromNativeSeparators(file_->text()).toStdString();
   if (path.empty()) return false;
-  if (std::filesystem::path(path).extension().empty()) path += ".csv";
-  file_->setText(QString::fromStdString(path));
-  std::error_code ec;
-  if (!confirmed_ && std::filesystem::exists(path, ec) &&
-      !dialogs::AskYesNo(TmyFile::OverwriteQuestion(path), "確認")) {
+  if (PathFromUtf8(path).extension().empty()) path += ".csv";
+  file_->setText(ShownPath(path));
+  if (!confirmed_ && Utf8PathExists(path) &&
+      !dialogs::AskYesNo(TmyFile::OverwriteQuestion(ShownPath(path).toStdString()), "確認")) {
     return false;
   }
   settings_ = settingsPanel_->Get();
@@ -213,12 +223,12 @@ bool RecordingWindow::StartRecording() {
   history_ = std::make_unique<TStripHistory>(
       static_cast<std::int64_t>(rate * kSpans[std::size(kSpans) - 1]));
   // Set before the thread starts; only the thread reads it then.
-  pause_ = RecordingPause(settings_.spsSel);
+  if (ownHost_) ownHost_->SetIdlePause(RecordingPause(settings_.spsSel));
   recording_ = std::make_unique<Recording>(device_, clock_, host_);
   if (!recording_->Start(path, settings_, total)) {
     const int error = recording_->StartError();
     recording_.reset();
-    status_->setText(QString::fromStdString(OutputNotWrittenMessage("CSV", path, error)));
+    status_->setText(QString::fromStdString(OutputNotWrittenMessage("CSV", ShownPath(path).toStdString(), error)));
     return false;
   }
   reported_ = false;
@@ -268,10 +278,9 @@ void RecordingWindow::Refresh() {
     times += Text("　残り時間 ") + ClockText(static_cast<double>(p.total - p.written) / rate);
   }
   time_->setText(times);
-  std::error_code ec;
-  const auto bytes = std::filesystem::file_size(recording_->Path(), ec);
+  const auto bytes = Utf8FileSize(recording_->Path());
   count_->setText(Text("データ数 ") + QString::number(p.written) + Text(" 件　ファイルサイズ ") +
-                  (ec ? QStringLiteral("-") : FileSize(bytes)));
+                  (bytes ? FileSize(*bytes) : QStringLiteral("-")));
   const double uvPerCode = MicrovoltsPerCode(GainOf(settings_.GainSel).value_or(1));
   for (int ch = 0; ch < 2; ++ch) {
     const auto& st = p.stats[ch];
@@ -304,9 +313,12 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = Text(kMeasureStopText);
       break;
     case RunEnd::kNoBoard:
-    case RunEnd::kOtherBoard:
+    case RunEnd::kOtherBoard: {
       text = Text(BoardNotFoundText(kBoardText));
+      const std::string driver = DriverProblemNote();
+      if (!driver.empty()) text += QStringLiteral(" ") + QString::fromStdString(driver);
       break;
+    }
     case RunEnd::kNoAnswer:
       text = Text(BoardNoResponseText(kBoardText));
       break;

@@ -18,6 +18,7 @@
 #include "board/Clock.h"
 #include "board/D2xx.h"
 #include "board/Event_host.h"
+#include "board/Sleeping_event_host.h"
 #include "graph/Strip_history.h"
 #include "records/Measure_settings.h"
 #include "session/Recording.h"
@@ -85,14 +86,12 @@ class RecordingWindow : public QDialog {
 
   d2xx::Api& device_;
   std::unique_ptr<Clock> ownClock_;
-  std::unique_ptr<EventHost> ownHost_;
+  std::unique_ptr<SleepingEventHost> ownHost_;
   const Clock& clock_;
   EventHost& host_;
   Hooks hooks_;
   MeasureSettings settings_;
   bool voltMode_ = false;
-  // How long the recording's own event host pauses (real time only).
-  std::chrono::microseconds pause_{1000};
   std::unique_ptr<Recording> recording_;
   std::unique_ptr<TStripHistory> history_;
   bool reported_ = true;

@@ -1,6 +1,7 @@
 // The window's data and view commands: save, load, clear, the unit switch and
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/History_dialog.h"
 #include "app/Recording_window.h"
@@ -45,7 +46,7 @@ void TFormMain::History1Click() {
   if (!constructed_) return;
   if (historyDialog_ == nullptr) {
     HistoryDialog::Hooks hooks;
-    hooks.open = [this](const std::string& path) { LoadPath(path); };
+    hooks.open = [this](const std::string& path) { LoadFile(path); };
     hooks.browse = [this] { LoadFrom({"データファイル (*.DTA)", "*.DTA", history_->Folder()}); };
     historyDialog_ = new HistoryDialog(history_->Folder(), std::move(hooks), this);
   }
@@ -58,18 +59,30 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (!constructed_) return;
   const auto chosen = dialogs_->OpenFileName(this, request);
   if (!chosen || chosen->empty()) return;
-  LoadPath(*chosen);
+  LoadFile(*chosen);
 }
 
-void TFormMain::LoadPath(const std::string& path) {
+bool TFormMain::OpenDataFile(const std::string& path) {
+  // Not while a run, a recording or a remote client holds the window.
+  if (!constructed_ || run_->IsMeasuring() || busy_ > 0 || remoteHeld_ ||
+      (recorder_ != nullptr && recorder_->IsRecording())) {
+    return false;
+  }
+  // From the event loop: a box about a bad file must not hold up the caller.
+  QTimer::singleShot(0, this, [this, path] {
+    if (!run_->IsMeasuring()) LoadFile(path);
+  });
+  return true;
+}
+
+void TFormMain::LoadFile(const std::string& path) {
   // Nothing may replace the data of a run while it comes in.
   if (!constructed_ || run_->IsMeasuring() || busy_ > 0) return;
-  const std::optional<std::string> chosen = path;
   setFocus();
   DisableControls();
   // Other data: the designed view again.
   Graph_->Range().Reset();
-  if (LoadRun(*File_, *chosen, data_)) {
+  if (LoadRun(*File_, path, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
     data_.ConvertAll();
@@ -88,14 +101,14 @@ void TFormMain::LoadPath(const std::string& path) {
       fStatCH0 = ch != 1;
       Status_->ClearInfo();
     }
-    SetCaption(*chosen);
+    SetCaption(path);
   } else {
     // The data on display, its settings, graph, statistics and caption stay
     // as they were; only the claim of an earlier load goes.
     if (Status_->PanelText(1) == QString::fromUtf8(kFileLoadedText.data())) {
       Status_->SetPanelText(std::string(), 1);
     }
-    Message_->ShowFileFault(File_->LastFault(), *chosen);
+    Message_->ShowFileFault(File_->LastFault(), path);
   }
   EnableControls();
   AnalysisDataChanged();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include "app/Qt_event_host.h"
 #include "app/Recording_window.h"
 #include "app/Window_remote.h"
+#include "app/Window_placement.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
 #include "datafile/Utf8_path.h"
@@ -525,9 +527,10 @@ bool TFormMain::VoltMode() const { return MenuY_Volt->isChecked(); }
 
 void TFormMain::SetCaption(const std::string& text) {
   shownFile_ = text;
-  std::string caption = kProgramCaption;
-  if (!text.empty()) caption += " : " + text;
-  setWindowTitle(QString::fromStdString(caption));
+  QString caption = QString::fromUtf8(kProgramCaption);
+  // The path as the system writes it ("\\" on Windows).
+  if (!text.empty()) caption += " : " + QDir::toNativeSeparators(QString::fromStdString(text));
+  setWindowTitle(caption);
 }
 
 MeasureSettings TFormMain::ControlsToSettings() const {
@@ -582,9 +585,7 @@ void TFormMain::NoiseAnalysis1Click() {
     analysis_->SetReference(reference_ ? &reference_->data : nullptr);
   }
   analysis_->DataChanged(VoltMode());
-  analysis_->show();
-  analysis_->raise();
-  analysis_->activateWindow();
+  ShowOnScreen(*analysis_);
 }
 
 void TFormMain::AnalysisDataChanged() {

@@ -111,6 +111,10 @@ class TFormMain : public QWidget {
   void DataClearClick();
   // データ → 履歴を開く...: the load dialog, opened in the history folder.
   void History1Click();
+  // Loads a data file as 読込み does after its dialog (a file given on the
+  // command line, or by a later copy), from the event loop; false, nothing
+  // done, while a run or a recording goes on.
+  bool OpenDataFile(const std::string& path);
   void MenuY_VoltClick();
   void StatusBar1Click();
   void NoiseAnalysis1Click();
@@ -230,7 +234,7 @@ class TFormMain : public QWidget {
   void AnalysisDataChanged();
   // A load through the dialog set up by `request`, or of that file.
   void LoadFrom(const FileDialogRequest& request);
-  void LoadPath(const std::string& path);
+  void LoadFile(const std::string& path);
   // Writes the data on display into the history folder (a run that just ended).
   void KeepInHistory();
   // The status bar's tooltip follows the part of the data in view.

@@ -12,6 +12,7 @@
 #include "app/Analysis_window.h"
 #include "app/Recording_window.h"
 #include "app/Velqoris_main.h"
+#include "app/Window_placement.h"
 #include "board/Ad7190.h"
 #include "graph/Axis_scale.h"
 #include "graph/Graph_2ch.h"
@@ -171,9 +172,7 @@ void TFormMain::Record1Click() {
     recorder_->setWindowFlag(Qt::Window);
   }
   recorder_->SetSettings(ControlsToSettings(), VoltMode());
-  recorder_->show();
-  recorder_->raise();
-  recorder_->activateWindow();
+  ShowOnScreen(*recorder_);
 }
 
 void TFormMain::RecordingChanged(bool recording) {

@@ -93,9 +93,13 @@ int ReportRunEnd(const RunResult& result, std::ostream& err) {
     case RunEnd::kStopped:
       err << kMeasureStopText << '\n';
       return kExitOk;
-    case RunEnd::kNoBoard:
-      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintNotFound << '\n';
+    case RunEnd::kNoBoard: {
+      // A driver that did not load is the cause, not the cable.
+      const std::string driver = DriverProblemNote();
+      err << BoardNotFoundMessage(kBoxBoardName) << '\n'
+          << (driver.empty() ? kHintNotFound : driver) << '\n';
       return kExitBoard;
+    }
     case RunEnd::kOtherBoard:
       err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintOtherName << '\n';
       return kExitBoard;

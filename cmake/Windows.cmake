@@ -35,3 +35,20 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-ru
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+# Each program's Windows resource: icon, version information and manifest
+# (packaging/windows). The version is the project's.
+function(velqoris_windows_resource target description)
+  set(program ${target})
+  set(major ${PROJECT_VERSION_MAJOR})
+  set(minor ${PROJECT_VERSION_MINOR})
+  set(version ${PROJECT_VERSION})
+  set(icon ${PROJECT_SOURCE_DIR}/packaging/windows/velqoris.ico)
+  set(manifest ${CMAKE_BINARY_DIR}/resources/${target}.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/velqoris.manifest ${manifest} @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/velqoris.rc.in
+                 ${CMAKE_BINARY_DIR}/resources/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+  set_property(SOURCE ${CMAKE_BINARY_DIR}/resources/${target}.rc APPEND PROPERTY
+               OBJECT_DEPENDS ${icon} ${manifest})
+endfunction()

@@ -68,6 +68,28 @@ std::string SeveralBoardsMessage(const BoardProbe& probe) {
          " を使います。--device で選べます)";
 }
 
+std::string DriverProblemText(Ftd2xxLibrary::LoadOutcome outcome) {
+  switch (outcome) {
+    case Ftd2xxLibrary::LoadOutcome::kMissing:
+      return "FTDI の D2XX ドライバ (FTD2XX.DLL) を読み込めませんでした。"
+             "FTDI 社のサイトから D2XX ドライバを入手してインストールしてください "
+             "(README.txt を参照)";
+    case Ftd2xxLibrary::LoadOutcome::kIncomplete:
+      return "FTD2XX.DLL に必要な関数がありません。"
+             "FTDI 社の D2XX ドライバを入れ直してください (README.txt を参照)";
+    default:
+      return std::string();
+  }
+}
+
+std::string DriverProblemNote() {
+#ifdef _WIN32
+  return DriverProblemText(Ftd2xxLibrary::LastLoad());
+#else
+  return std::string();
+#endif
+}
+
 std::string SystemReason(int error) {
   if (error == EISDIR) return std::string(kFolderMessage);
   return std::generic_category().message(error);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "board/Ftd2xx_library.h"
 #include "datafile/File_fault.h"
 #include "records/Board_probe.h"
 
@@ -26,6 +27,12 @@ std::string BoardSearchMessage(const BoardProbe& probe);
 // で選べます)";
 // "" for one board or none.
 std::string SeveralBoardsMessage(const BoardProbe& probe);
+// Why no board could be found when FTDI's D2XX library did not load
+// (missing, or without the functions the program calls); empty otherwise.
+std::string DriverProblemText(Ftd2xxLibrary::LoadOutcome outcome);
+// The same for this process on Windows, where that library is the board's
+// only way in; always empty elsewhere (libftdi1 comes first there).
+std::string DriverProblemNote();
 
 inline constexpr std::string_view kSaveFailedMessage = "データ保存できませんでした";
 inline constexpr std::string_view kBadDataFileMessage =

@@ -328,6 +328,10 @@ TEST_F(AnalysisWindowTest, TheDefaultSizeShowsEveryFigureRowUnderItsPlot) {
   ApplySignalOption(board.Signal(), std::get<SineOption>(ParseSineOption("1,100,1.0,-60,-70")));
   ApplySignalOption(board.Signal(), std::get<MainsOption>(ParseMainsOption("1,50,0.001")));
   AnalysisWindow* w = Open();
+  // As on a screen with room for it (the test's own screen may be smaller),
+  // once the window has been fitted to this one.
+  QCoreApplication::processEvents();
+  w->resize(AnalysisWindow::DefaultSize());
   ASSERT_TRUE(Measure(12, 6, 2));
   EXPECT_LE(w->width(), 1280 - 20);
   EXPECT_LE(w->height(), 1024 - 60);  // room for a title bar and a panel

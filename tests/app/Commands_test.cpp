@@ -36,6 +36,11 @@ class CommandsTest : public WindowTest {
     files->answers.push_back(path);
     Action("Load1")->trigger();
   }
+  // The caption naming a file, its path as the system writes it ("\\" on Windows).
+  static std::string CaptionWith(const std::string& path) {
+    return "VELQORIS / v2.10 : " +
+           QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+  }
   QTemporaryDir dir;
 };
 
@@ -56,7 +61,7 @@ TEST_F(CommandsTest, SaveAndLoadRoundTripThroughTheMenus) {
   EXPECT_TRUE(QFile::exists(QString::fromStdString(saved)));
   EXPECT_TRUE(form->SaveOK());
   EXPECT_EQ(PanelUtf8(1), "データファイルを保存しました");
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(saved));
 
   // Back to other controls and other data, then the file brings everything back.
   Action("DataClear")->trigger();
@@ -86,10 +91,10 @@ TEST_F(CommandsTest, SaveAndLoadRoundTripThroughTheMenus) {
   EXPECT_EQ(Panel(2), stats);
   EXPECT_TRUE(form->StatCH0());
   // The caption names the file whose data is on display.
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(saved));
   SaveAs(Path("copy"));
   LoadFrom(saved);
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(saved));
   EXPECT_TRUE(Combo(1)->isEnabled());
 }
 
@@ -164,7 +169,7 @@ TEST_F(CommandsTest, AFailedSaveSaysWhyAndLeavesTheCaption) {
     EXPECT_EQ(boxes[0].text, c.text);
     EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
     EXPECT_FALSE(form->SaveOK());
-    EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + Path("good.DTA"));
+    EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(Path("good.DTA")));
   }
 }
 
@@ -190,10 +195,12 @@ TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
       boxes.clear();
       LoadFrom(path);
       ASSERT_EQ(boxes.size(), 1u);
-      // The file is named, and the line the reader stopped at.
+      // The file is named as the system writes it, and the line the reader stopped at.
+      const std::string shown =
+          QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
       EXPECT_EQ(boxes[0].text.rfind(
-                    path == bad ? "データファイルの内容が正しくありませんでした: " + path + " ("
-                                : "ファイルが見つかりません: " + path,
+                    path == bad ? "データファイルの内容が正しくありませんでした: " + shown + " ("
+                                : "ファイルが見つかりません: " + shown,
                     0),
                 0u)
           << boxes[0].text;
@@ -481,7 +488,7 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(form->Data().Ch0.Count, 10);
   EXPECT_EQ(PanelUtf8(2), newest.codeLines[0]);
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + newest.path);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(newest.path));
   // ファイルを選ぶ... is the load dialog in the history folder.
   files->answers.push_back(history + "/" + names.first().toStdString());
   dialog->findChild<QPushButton*>("HistoryBrowse")->click();

@@ -92,6 +92,28 @@ TEST(MessageTexts, CatalogueOfTheProgramEntry) {
   EXPECT_EQ(FatalMemoryMessage("Z_Message"), "致命的なメモリエラーです:Z_Message");
 }
 
+TEST(MessageTexts, ADriverThatDidNotLoadIsNamed) {
+  using Outcome = Ftd2xxLibrary::LoadOutcome;
+  const struct {
+    Outcome outcome;
+    const char* part;  // null: no text
+  } cases[] = {
+      {Outcome::kMissing, "FTDI の D2XX ドライバ (FTD2XX.DLL) を読み込めませんでした"},
+      {Outcome::kIncomplete, "FTD2XX.DLL に必要な関数がありません"},
+      {Outcome::kLoaded, nullptr},
+      {Outcome::kNotTried, nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::string text = DriverProblemText(c.outcome);
+    if (c.part == nullptr) {
+      EXPECT_TRUE(text.empty()) << text;
+    } else {
+      EXPECT_NE(text.find(c.part), std::string::npos) << text;
+      EXPECT_NE(text.find("README.txt"), std::string::npos) << text;
+    }
+  }
+}
+
 TEST(MessageTexts, FileFaultsSayWhatHappened) {
   using Kind = FileFault::Kind;
   const struct {
