@@ -14,9 +14,11 @@ SessionAcquisition::SessionAcquisition(d2xx::Api& device, const Clock& clock, st
                                        std::function<void()> notify)
     : clock_(clock),
       notify_(std::move(notify)),
+      // Its own pause: short while a client waits on a reply, a fraction of a
+      // block while a run comes in.
       host_(clock,
-            [this] {
-              std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds_.load()));
+            [this](Clock::Duration) {
+              SleepFor(std::chrono::microseconds(pauseMicroseconds_.load()));
             }),
       board_(device, host_),
       core_(board_, clock, host_) {
