@@ -56,4 +56,12 @@ std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
   });
 }
 
+std::vector<std::string> CandidateBoardSerials() {
+#ifdef VELQORIS_HAVE_LIBFTDI
+  return LibftdiTransport::ChipSerials();
+#else
+  return {};
+#endif
+}
+
 }  // namespace velqoris

@@ -24,6 +24,7 @@
 #include "plots/Png_file.h"
 #include "plots/Stability_picture.h"
 #include "session/Held_data.h"
+#include "session/Log_analysis.h"
 #include "session/Log_reader.h"
 
 namespace velqoris::cli {
@@ -105,19 +106,35 @@ int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
 // A log CSV read whole; the exit code when it cannot be (nothing written then).
 int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
-  log = ReadLogFile(options.file);
+  log = ReadLogFile(options.file, options.device);
   if (log.status == LogReadStatus::kOk) return kExitOk;
   err << LogReadMessage(log, options.file) << '\n';
   return kExitBadFile;
 }
 
-// A log begins with its settings lines or its header; anything else is taken
-// for a data file and read (and refused) as one.
+// A log begins with its settings lines or its header, or is an HDF5 file;
+// anything else is taken for a data file and read (and refused) as one.
 bool IsLogCsv(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string first;
   std::getline(in, first);
-  return first.starts_with("#") || first.starts_with("sample,");
+  return first.starts_with("#") || first.starts_with("sample,") ||
+         first.starts_with("\x89HDF\r");
+}
+
+// spectrum on a log: the averaged spectrum of the whole log, as the analysis window's.
+int SpectrumLog(const Options& options, std::ostream& out, std::ostream& err) {
+  if (!options.png.empty() || !options.csv.empty()) {
+    err << "velqoris-cli: ログのスペクトルは表示だけです (--png と --csv はデータファイルに使えます)\n";
+    return kExitUsage;
+  }
+  const LogAnalysis log = AnalyzeLogFile(options.file, options.device);
+  if (log.status != LogReadStatus::kOk) {
+    err << log.message << '\n';
+    return kExitBadFile;
+  }
+  out << (options.json ? LogSpectrumJson(log) : LogSpectrumText(log)) << std::flush;
+  return kExitOk;
 }
 
 // analyze on a log: the noise figures and histogram of the whole log.
@@ -149,6 +166,7 @@ int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
 }
 
 int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
+  if (IsLogCsv(options.file)) return SpectrumLog(options, out, err);
   HeldData held;
   if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
   const RunData& data = held.data;

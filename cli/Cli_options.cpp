@@ -21,8 +21,8 @@ struct CommandInfo {
   bool takesFile;
 };
 
-const std::array<CommandInfo, 9>& Commands() {
-  static const std::array<CommandInfo, 9> commands = {{
+const std::array<CommandInfo, 11>& Commands() {
+  static const std::array<CommandInfo, 11> commands = {{
       {Command::kMeasure,
        "measure",
        {"--rate", "--count", "--channel", "--gain", "--filter", "--buffer", "--chop", "--out",
@@ -31,11 +31,12 @@ const std::array<CommandInfo, 9>& Commands() {
        false},
       {Command::kStats, "stats", {}, {"--volt"}, true},
       {Command::kPlot, "plot", {"--png"}, {"--volt"}, true},
-      {Command::kExport, "export", {"--csv"}, {}, true},
+      {Command::kExport, "export", {"--csv", "--device"}, {}, true},
       {Command::kLog,
        "log",
        {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
-        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker", "--device"},
+        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker", "--device",
+        "--h5", "--lp"},
        {"--virtual", "--volt", "--force"},
        false},
       {Command::kSweep,
@@ -44,9 +45,15 @@ const std::array<CommandInfo, 9>& Commands() {
         "--chop", "--csv", "--png", "--virtual-fault", "--device"},
        {"--virtual"},
        false},
-      {Command::kAnalyze, "analyze", {"--png"}, {"--volt", "--json"}, true},
-      {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv"}, {"--json"}, true},
-      {Command::kStability, "stability", {"--channel", "--png", "--csv"}, {"--json"}, true},
+      {Command::kAnalyze, "analyze", {"--png", "--device"}, {"--volt", "--json"}, true},
+      {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv", "--device"}, {"--json"}, true},
+      {Command::kStability,
+       "stability",
+       {"--channel", "--png", "--csv", "--device"},
+       {"--json"},
+       true},
+      {Command::kBoards, "boards", {}, {"--virtual"}, false},
+      {Command::kCompare, "compare", {"--png"}, {"--json"}, true},
   }};
   return commands;
 }
@@ -107,7 +114,8 @@ std::string ApplyMeasureValue(Options& o, const std::string& option, const std::
     (option == "--buffer" ? s.fBUF_ON : s.fCHOP_ON) = value == "on" ? 1 : 0;
   } else if (option == "--device") {
     if (value.empty()) return "--device にシリアル番号がありません";
-    o.device = value;
+    if (o.devices.empty()) o.device = value;
+    o.devices.push_back(value);
   } else if (option == "--out") {
     if (value.empty()) return "--out にファイル名がありません";
     o.out = value;
@@ -232,8 +240,10 @@ std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& opt
 }
 
 // Options that may be given more than once (one per channel).
-bool Repeatable(const std::string& option) {
-  return option == "--sine" || option == "--mains" || option == "--drift" || option == "--flicker";
+bool Repeatable(const std::string& option, Command command) {
+  return option == "--sine" || option == "--mains" || option == "--drift" ||
+         option == "--flicker" ||
+         (option == "--device" && command == Command::kLog);
 }
 
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
@@ -244,9 +254,10 @@ std::string ApplyValue(Options& o, const std::string& option, const std::string&
   }
   if (auto longRun = ApplyLongRunValue(o, option, value)) return *longRun;
   if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
-  if (option == "--png" || option == "--csv") {
+  if (option == "--png" || option == "--csv" || option == "--h5" || option == "--lp") {
     if (value.empty()) return option + " にファイル名がありません";
-    (option == "--png" ? o.png : o.csv) = value;
+    (option == "--png" ? o.png : option == "--csv" ? o.csv : option == "--h5" ? o.h5 : o.lp) =
+        value;
     return {};
   }
   return ApplyMeasureValue(o, option, value);
@@ -282,7 +293,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   if (info == nullptr) {
     return Fail("コマンド \"" + args[0] +
                 "\" はありません。使えるコマンド: measure, stats, plot, export, analyze, spectrum, "
-                "log, sweep, stability");
+                "log, sweep, stability, boards, compare");
   }
 
   ParseResult r;
@@ -298,8 +309,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (!info->takesFile)
         return Fail(std::string(info->name) + " にファイル名は要りません: " + arg);
-      if (!o.file.empty()) return Fail("ファイル名は一つだけです: " + arg);
-      o.file = arg;
+      if (!o.file.empty() && o.command != Command::kCompare)
+        return Fail("ファイル名は一つだけです: " + arg);
+      if (o.file.empty()) o.file = arg;
+      o.files.push_back(arg);
       continue;
     }
     std::optional<std::string> value;
@@ -309,7 +322,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (info->flags.count(arg) != 0) {
       if (value) return Fail(arg + " は値をとりません");
-      if (arg == "--virtual") o.virtualBoard = true;
+      if (arg == "--virtual") {
+        o.virtualBoard = true;
+        ++o.virtualBoards;
+      }
       if (arg == "--volt") o.volt = true;
       if (arg == "--force") o.force = true;
       if (arg == "--json") o.json = true;
@@ -323,7 +339,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) return Fail(arg + " に値がありません");
       value = args[++i];
     }
-    if (!seen.insert(arg).second && !Repeatable(arg)) return Fail(arg + " が二度指定されています");
+    if (!seen.insert(arg).second && !Repeatable(arg, o.command)) return Fail(arg + " が二度指定されています");
     if (std::string error = ApplyValue(o, arg, *value); !error.empty()) return Fail(error);
   }
   if (!o.help) {
@@ -336,7 +352,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       return Fail("export には --csv OUT.csv が要ります");
     }
     if (o.command == Command::kLog) {
-      if (o.csv.empty()) return Fail("log には --csv OUT.csv が要ります");
+      if (o.csv.empty() && o.h5.empty() && o.lp.empty())
+        return Fail("log には --csv OUT.csv、--h5 OUT.h5、--lp 送り先 のどれかが要ります");
+      if (o.virtualBoard && !o.devices.empty())
+        return Fail("--virtual と --device は一緒に使えません");
       if ((o.runCount == 0) == (o.durationMs == 0)) {
         return Fail("log には --count N か --duration 時間 のどちらか一つが要ります");
       }
@@ -378,6 +397,10 @@ std::string UsageText() {
          "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
          "                        [--csv OUT.csv] [--json]\n"
          "  velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv OUT.csv]\n"
+         "  velqoris-cli log ... [--h5 OUT.h5] [--lp -|FILE|udp://HOST:PORT] (--device, --virtual は"
+         "複数回可)\n"
+         "  velqoris-cli boards [--virtual ...]\n"
+         "  velqoris-cli compare FILE... [--png OUT.png] [--json]\n"
          "  velqoris-cli COMMAND --help\n";
 }
 
@@ -438,8 +461,25 @@ std::string HelpText(Command command) {
              "  --virtual, --rate, --channel, --gain, --filter, --buffer, --chop, --volt,\n"
              "  --virtual-fault, --sine, --mains, --drift, --flicker, --device は measure "
              "と同じです。\n"
+             "  --h5 OUT.h5          HDF5 にも書き込みます (ボードごとのグループ、強制終了しても\n"
+             "                       最後の書き出しまでのデータが残ります)\n"
+             "  --lp -|FILE|udp://HOST:PORT\n"
+             "                       1 秒ごとのチャネル別の要約 (平均、標準偏差、最小、最大、件数) を\n"
+             "                       時系列データベースの行プロトコルで送ります\n"
+             "  --device を複数回、または --virtual を複数回指定すると、各ボードを別々のスレッドで\n"
+             "  続けて開始します (ボード間でサンプルの時刻はそろいません)。CSV はボードごとに\n"
+             "  OUT_シリアル番号.csv に分かれます。\n"
              "  Ctrl-C で測定を中止します "
              "(停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n";
+    case Command::kBoards:
+      return "velqoris-cli boards [--virtual ...]\n"
+             "  応答したボードごとに USB シリアル番号とボード名・バージョンを表示します。\n"
+             "  --virtual を N 回指定すると N 枚の仮想ボード (V0001 から) を表示します。\n";
+    case Command::kCompare:
+      return "velqoris-cli compare FILE... [--png OUT.png] [--json]\n"
+             "  ログ (CSV、HDF5 のボードごと) とデータファイルのノイズの値を並べて表示します。\n"
+             "  --png OUT.png   スペクトルとアラン偏差を重ねて PNG に書き出します\n"
+             "  --json          結果を JSON で出力します\n";
     case Command::kSweep:
       return "velqoris-cli sweep [オプション]\n"
              "  データレートとゲインの組ごとに 1 回測定し、RMS ノイズ [nV] とノイズフリー分解能\n"

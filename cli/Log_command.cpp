@@ -14,6 +14,7 @@
 #include "cli/Cli_commands.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
+#include "cli/Log_report.h"
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
@@ -26,8 +27,6 @@
 #include "status/Status_text.h"
 
 namespace velqoris::cli {
-
-namespace {
 
 using analysis::Fixed;
 
@@ -79,9 +78,9 @@ void PrintGaps(const LogRun& log, std::ostream& out) {
       << Fixed(longest, 6) << " s、合計 " << Fixed(sum, 6) << " s\n";
 }
 
-}  // namespace
-
 int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  if (!options.h5.empty() || !options.lp.empty() || BoardCount(options) > 1)
+    return RunBoardLogs(options, out, err, errIsTerminal);
   const std::int64_t total = LogTotal(options);
   if (total > kMaxLogResults) {
     err << "velqoris-cli: 測定時間が長すぎます (データ数 " << total << " は " << kMaxLogResults

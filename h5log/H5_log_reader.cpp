@@ -105,7 +105,9 @@ class BoardReader {
   BoardReader(hid_t file, int index, H5ReadResult& result)
       : file_(file), name_(BoardGroupName(index)), result_(result) {}
 
-  bool Read(H5BoardLog& log) {
+  // False with the result's status set when the board could not be read;
+  // `skipped` when its serial is not the one asked for.
+  bool Read(H5BoardLog& log, const std::string& wanted, bool& skipped) {
     H5Handle group(H5Gopen2(file_, name_.c_str(), H5P_DEFAULT), H5Gclose);
     if (!group.Valid()) return Bad("");
     const hid_t g = group.get();
@@ -117,6 +119,8 @@ class BoardReader {
     const auto gain = ReadInt(g, kGainAttr);
     const auto committed = ReadInt(g, kCommittedAttr);
     if (!serial) return Bad(kSerialAttr);
+    skipped = !wanted.empty() && *serial != wanted;
+    if (skipped) return true;
     if (!line) return Bad(kBoardLineAttr);
     if (!start) return Bad(kStartAttr);
     if (!rate || !(*rate > 0.0 && *rate <= 1e6)) return Bad(kRateAttr);
@@ -197,7 +201,7 @@ bool HasHdf5Signature(const std::string& path) {
          std::memcmp(head, kSignature, sizeof head) == 0;
 }
 
-H5ReadResult ReadH5Log(const std::string& path, int board) {
+H5ReadResult ReadH5Log(const std::string& path, int board, const std::string& serial) {
   H5ReadResult result;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec) || !HasHdf5Signature(path)) {
@@ -226,9 +230,11 @@ H5ReadResult ReadH5Log(const std::string& path, int board) {
   try {
     for (int i = board < 0 ? 0 : board; i < (board < 0 ? *boards : board + 1); ++i) {
       H5BoardLog log;
-      if (!BoardReader(file.get(), i, result).Read(log)) return result;
-      result.boards.push_back(std::move(log));
+      bool skipped = false;
+      if (!BoardReader(file.get(), i, result).Read(log, serial, skipped)) return result;
+      if (!skipped) result.boards.push_back(std::move(log));
     }
+    if (result.boards.empty()) result.status = H5ReadStatus::kNoBoard;
   } catch (const std::bad_alloc&) {
     result.boards.clear();
     result.status = H5ReadStatus::kTooLarge;

@@ -40,8 +40,9 @@ struct H5ReadResult {
   std::vector<H5BoardLog> boards;
 };
 
-// board: the one board to read (its index), or -1 for every board.
-H5ReadResult ReadH5Log(const std::string& path, int board = -1);
+// board: the one board to read (its index), or -1 for every board; with a
+// serial number, only the boards of that serial.
+H5ReadResult ReadH5Log(const std::string& path, int board = -1, const std::string& serial = {});
 
 // The Japanese text of a failed read.
 std::string H5ReadMessage(const H5ReadResult& result, const std::string& path);

@@ -11,6 +11,9 @@
 #include "datafile/Myfile.h"
 #include "datafile/Utf8_path.h"
 #include "records/Measure_settings.h"
+#ifdef VELQORIS_HAVE_HDF5
+#include "session/H5_log_file.h"
+#endif
 
 namespace velqoris {
 
@@ -367,7 +370,12 @@ LogReadResult ReadDataFile(const std::string& path) {
 
 }  // namespace
 
-LogReadResult ReadLogFile(const std::string& path) {
+LogReadResult ReadLogFile(const std::string& path, const std::string& board) {
+#ifdef VELQORIS_HAVE_HDF5
+  if (h5log::HasHdf5Signature(path)) return ReadH5LogRecord(path, board);
+#else
+  (void)board;
+#endif
   std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
   if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
   std::uint64_t size = 0;
@@ -406,6 +414,8 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
       return "データがありません: " + path;
     case LogReadStatus::kBadDataFile:
       return "データファイルの内容が正しくありません: " + path;
+    case LogReadStatus::kBadHdf5:
+      return r.detail;
   }
   return {};
 }

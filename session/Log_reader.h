@@ -19,12 +19,14 @@ enum class LogReadStatus {
   kBadLine,  // a row that is not numbers where numbers belong
   kNoData,   // a valid file without results
   kBadDataFile,
+  kBadHdf5,  // an HDF5 file that is not a whole log: `detail` says what
 };
 
 struct LogReadResult {
   LogReadStatus status = LogReadStatus::kOk;
   std::int64_t line = 0;  // the offending line (kBadLine, kNotALog)
   LogRecord record;
+  std::string detail{};  // kBadHdf5: the reader's own text
 };
 
 // The CSV parser, fed in chunks of any size.
@@ -66,8 +68,11 @@ class LogCsvParser {
   std::vector<double> gapSpans_;  // time from the row before each gap to the one after
 };
 
-// A log CSV or, by its identification line, a .DTA file.
-LogReadResult ReadLogFile(const std::string& path);
+// A log CSV, by its identification line a .DTA file, or by its signature an
+// HDF5 log (its first board).
+// board: the serial number of the board to read from an HDF5 log (empty: the
+// first); other files hold one board.
+LogReadResult ReadLogFile(const std::string& path, const std::string& board = {});
 
 // The Japanese text of a failed read.
 std::string LogReadMessage(const LogReadResult& result, const std::string& path);

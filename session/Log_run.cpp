@@ -7,6 +7,7 @@
 
 #include "board/Ad7190.h"
 #include "graph/Axis_scale.h"
+#include "session/Log_gap_note.h"
 #include "session/Measurement.h"
 
 namespace velqoris {
@@ -14,15 +15,6 @@ namespace velqoris {
 namespace {
 
 double Seconds(Clock::Duration d) { return std::chrono::duration<double>(d).count(); }
-
-std::string GapNote(int start, double gap) {
-  char text[160];
-  std::snprintf(
-      text, sizeof text,
-      "開始コマンド %d 回目: 前の区間の最後の変換から %.6f s の空き (この間の変換値はありません)",
-      start, gap);
-  return text;
-}
 
 }  // namespace
 
@@ -67,6 +59,7 @@ LogRun::Outcome LogRun::Run(std::int64_t total, const std::function<bool()>& sto
       csv_.Note(GapNote(starts_, gap));
     }
     const double segmentSeconds = Seconds(start - origin);
+    segmentSeconds_ = segmentSeconds;
     std::int64_t read = 0;
     while (read < count) {
       if (stop && stop()) {

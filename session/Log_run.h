@@ -58,6 +58,8 @@ class LogRun {
   // Seconds lost before each chained start command (one per chain link).
   const std::vector<double>& Gaps() const { return gaps_; }
   int StartCommands() const { return starts_; }
+  // The current start command's time from the first one, as the rows' time_s count it.
+  double SegmentStartSeconds() const { return segmentSeconds_; }
   std::int32_t LatestCode(int channel) const { return latest_[channel == 1 ? 1 : 0]; }
 
  private:
@@ -78,6 +80,7 @@ class LogRun {
   std::int32_t latest_[2] = {0, 0};
   std::vector<double> gaps_;
   int starts_ = 0;
+  double segmentSeconds_ = 0.0;
   BlockListener listener_;
 };
 
