@@ -23,6 +23,7 @@
 #include "session/Line_output.h"
 #include "session/Line_protocol.h"
 #include "session/Log_header.h"
+#include "session/Log_outputs.h"
 #include "status/Status_text.h"
 #include "virtualboard/Virtual_board.h"
 #ifdef VELQORIS_HAVE_HDF5
@@ -51,8 +52,8 @@ struct BoardLog {
   CsvLog csv;
   std::unique_ptr<LogRun> log;
   std::unique_ptr<SecondSummaries> summaries;
+  std::unique_ptr<LogOutputs> outputs;
   LogRun::Outcome outcome = LogRun::Outcome::kComplete;
-  std::size_t gapsSeen = 0;
 };
 
 // The outcome's words, as the log of one board says them; the exit code.
@@ -166,24 +167,14 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err,
           tags, s.CHSel != 1, s.CHSel != 0, startNs,
           [&out = *lines](const std::string& text) { out.Send(text); });
     }
-    b.log->SetBlockListener([&, i](const std::int32_t* c0, const std::int32_t* c1, int n) {
-      BoardLog& own = boards[static_cast<std::size_t>(i)];
-      const LogRun& log = *own.log;
-      const bool newGap = log.Gaps().size() > own.gapsSeen;
-      own.gapsSeen = log.Gaps().size();
-      if (own.summaries) {
-        if (newGap) own.summaries->Gap(log.Gaps().back());
-        own.summaries->Take(c0, c1, n);
-      }
 #ifdef VELQORIS_HAVE_HDF5
-      if (newGap) {
-        h5.Gap(i, {log.Written() - n, log.StartCommands(), log.Gaps().back(),
-                   log.SegmentStartSeconds()});
-      }
-      h5.Append(i, c0, c1, n);
-      h5.FlushIfDue(own.session->clock.Now());
+    h5log::H5LogWriter* writer = options.h5.empty() ? nullptr : &h5;
+#else
+    h5log::H5LogWriter* writer = nullptr;
 #endif
-    });
+    b.outputs = std::make_unique<LogOutputs>(*b.log, session.clock, i, writer, b.summaries.get());
+    b.log->SetBlockListener([&outputs = *b.outputs](const std::int32_t* c0, const std::int32_t* c1,
+                                                    int n) { outputs.Take(c0, c1, n); });
   }
 
   err << kMeasuringText << '\n' << std::flush;

@@ -59,7 +59,7 @@ struct H5BoardHeader {
   double microvoltsPerCode = 0.0;
 };
 
-// Samples per chunk: about a second, never tiny.
+// Samples per chunk: about a quarter second, never tiny.
 std::int64_t ChunkRows(double rateSps);
 
 }  // namespace velqoris::h5log

@@ -14,11 +14,8 @@ namespace {
 std::string Escape(std::string_view s, std::string_view special) {
   std::string out;
   out.reserve(s.size());
-  for (const char c : s) {
-    if (c == '\n' || c == '\r') {
-      out += ' ';
-      continue;
-    }
+  for (char c : s) {
+    if (c == '\n' || c == '\r') c = ' ';
     if (special.find(c) != std::string_view::npos) out += '\\';
     out += c;
   }
