@@ -118,14 +118,14 @@ bool IsLogCsv(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string first;
   std::getline(in, first);
-  return first.starts_with("#") || first.starts_with("sample,") ||
-         first.starts_with("\x89HDF\r");
+  return first.starts_with("#") || first.starts_with("sample,") || first.starts_with("\x89HDF\r");
 }
 
 // spectrum on a log: the averaged spectrum of the whole log, as the analysis window's.
 int SpectrumLog(const Options& options, std::ostream& out, std::ostream& err) {
   if (!options.png.empty() || !options.csv.empty()) {
-    err << "velqoris-cli: ログのスペクトルは表示だけです (--png と --csv はデータファイルに使えます)\n";
+    err << "velqoris-cli: ログのスペクトルは表示だけです (--png と --csv "
+           "はデータファイルに使えます)\n";
     return kExitUsage;
   }
   const LogAnalysis log = AnalyzeLogFile(options.file, options.device);

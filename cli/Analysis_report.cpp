@@ -191,7 +191,8 @@ std::string LogSpectrumText(const LogAnalysis& log) {
   for (int ch = 0; ch < 2; ++ch) {
     const auto& c = log.channels[static_cast<std::size_t>(ch)];
     if (!c) continue;
-    const HeldChannel held{ch, nullptr, static_cast<int>(std::min<std::int64_t>(c->count, 2147483647))};
+    const HeldChannel held{ch, nullptr,
+                           static_cast<int>(std::min<std::int64_t>(c->count, 2147483647))};
     text += Block(ChannelHeading(held, log.settings),
                   analysis::SpectrumFigureRows(c->spectrum.spectrum, c->spectrum.figures));
   }

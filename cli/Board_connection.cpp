@@ -73,7 +73,10 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
 }
 
 BoardSession::BoardSession(const Options& options, int boardIndex)
-    : device(OpenDevice(options, clock, boardIndex)), host(clock), board(*device, host), run(board, held.data) {
+    : device(OpenDevice(options, clock, boardIndex)),
+      host(clock),
+      board(*device, host),
+      run(board, held.data) {
   held.data.Settings = options.settings;
   held.data.Settings.Gain = DerivedGain(options.settings.GainSel);
 }

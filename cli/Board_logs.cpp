@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "cli/Board_connection.h"
+#include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
 #include "cli/Log_report.h"
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
-#include "cli/Duration_text.h"
 #include "cli/Stop_request.h"
 #include "session/Line_output.h"
 #include "session/Line_protocol.h"
@@ -43,7 +43,9 @@ std::string BoardCsvPath(const std::string& csv, const std::string& serial, int 
   return (p.parent_path() / (stem + p.extension().string())).string();
 }
 
-bool IsFileTarget(const std::string& lp) { return !lp.empty() && lp != "-" && !lp.starts_with("udp://"); }
+bool IsFileTarget(const std::string& lp) {
+  return !lp.empty() && lp != "-" && !lp.starts_with("udp://");
+}
 
 struct BoardLog {
   std::unique_ptr<BoardSession> session;
@@ -81,8 +83,7 @@ int ReportOutcome(const BoardLog& b, std::ostream& err) {
 
 }  // namespace
 
-int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err,
-                 bool errIsTerminal) {
+int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   const std::int64_t total = LogTotal(options);
   if (total > kMaxLogResults) {
     err << "velqoris-cli: 測定時間が長すぎます (データ数 " << total << " は " << kMaxLogResults
@@ -158,11 +159,10 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err,
       err << "CSV ファイルに書き込めませんでした: " << b.csvPath << '\n';
       return kExitOutput;
     }
-    b.log = std::make_unique<LogRun>(session.run, session.board, s, session.clock, session.host,
-                                     b.csv);
+    b.log =
+        std::make_unique<LogRun>(session.run, session.board, s, session.clock, session.host, b.csv);
     if (lines) {
-      const LineTags tags{b.serial, s.Gain,
-                          static_cast<double>(DataRate(s.spsSel).value_or(0))};
+      const LineTags tags{b.serial, s.Gain, static_cast<double>(DataRate(s.spsSel).value_or(0))};
       b.summaries = std::make_unique<SecondSummaries>(
           tags, s.CHSel != 1, s.CHSel != 0, startNs,
           [&out = *lines](const std::string& text) { out.Send(text); });

@@ -35,8 +35,8 @@ const std::array<CommandInfo, 11>& Commands() {
       {Command::kLog,
        "log",
        {"--rate", "--count", "--duration", "--channel", "--gain", "--filter", "--buffer", "--chop",
-        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker", "--device",
-        "--h5", "--lp"},
+        "--csv", "--virtual-fault", "--sine", "--mains", "--drift", "--flicker", "--device", "--h5",
+        "--lp"},
        {"--virtual", "--volt", "--force"},
        false},
       {Command::kSweep,
@@ -46,7 +46,11 @@ const std::array<CommandInfo, 11>& Commands() {
        {"--virtual"},
        false},
       {Command::kAnalyze, "analyze", {"--png", "--device"}, {"--volt", "--json"}, true},
-      {Command::kSpectrum, "spectrum", {"--window", "--png", "--csv", "--device"}, {"--json"}, true},
+      {Command::kSpectrum,
+       "spectrum",
+       {"--window", "--png", "--csv", "--device"},
+       {"--json"},
+       true},
       {Command::kStability,
        "stability",
        {"--channel", "--png", "--csv", "--device"},
@@ -242,8 +246,7 @@ std::optional<std::string> ApplyAnalysisValue(Options& o, const std::string& opt
 // Options that may be given more than once (one per channel).
 bool Repeatable(const std::string& option, Command command) {
   return option == "--sine" || option == "--mains" || option == "--drift" ||
-         option == "--flicker" ||
-         (option == "--device" && command == Command::kLog);
+         option == "--flicker" || (option == "--device" && command == Command::kLog);
 }
 
 std::string ApplyValue(Options& o, const std::string& option, const std::string& value) {
@@ -256,8 +259,10 @@ std::string ApplyValue(Options& o, const std::string& option, const std::string&
   if (auto error = ApplyAnalysisValue(o, option, value)) return *error;
   if (option == "--png" || option == "--csv" || option == "--h5" || option == "--lp") {
     if (value.empty()) return option + " にファイル名がありません";
-    (option == "--png" ? o.png : option == "--csv" ? o.csv : option == "--h5" ? o.h5 : o.lp) =
-        value;
+    (option == "--png"   ? o.png
+     : option == "--csv" ? o.csv
+     : option == "--h5"  ? o.h5
+                         : o.lp) = value;
     return {};
   }
   return ApplyMeasureValue(o, option, value);
@@ -339,7 +344,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) return Fail(arg + " に値がありません");
       value = args[++i];
     }
-    if (!seen.insert(arg).second && !Repeatable(arg, o.command)) return Fail(arg + " が二度指定されています");
+    if (!seen.insert(arg).second && !Repeatable(arg, o.command))
+      return Fail(arg + " が二度指定されています");
     if (std::string error = ApplyValue(o, arg, *value); !error.empty()) return Fail(error);
   }
   if (!o.help) {
@@ -397,7 +403,8 @@ std::string UsageText() {
          "  velqoris-cli spectrum FILE [--window rect|hann|blackman-harris] [--png OUT.png]\n"
          "                        [--csv OUT.csv] [--json]\n"
          "  velqoris-cli stability FILE [--channel 0|1] [--json] [--png OUT.png] [--csv OUT.csv]\n"
-         "  velqoris-cli log ... [--h5 OUT.h5] [--lp -|FILE|udp://HOST:PORT] (--device, --virtual は"
+         "  velqoris-cli log ... [--h5 OUT.h5] [--lp -|FILE|udp://HOST:PORT] (--device, --virtual "
+         "は"
          "複数回可)\n"
          "  velqoris-cli boards [--virtual ...]\n"
          "  velqoris-cli compare FILE... [--png OUT.png] [--json]\n"
@@ -464,9 +471,11 @@ std::string HelpText(Command command) {
              "  --h5 OUT.h5          HDF5 にも書き込みます (ボードごとのグループ、強制終了しても\n"
              "                       最後の書き出しまでのデータが残ります)\n"
              "  --lp -|FILE|udp://HOST:PORT\n"
-             "                       1 秒ごとのチャネル別の要約 (平均、標準偏差、最小、最大、件数) を\n"
+             "                       1 秒ごとのチャネル別の要約 (平均、標準偏差、最小、最大、件数) "
+             "を\n"
              "                       時系列データベースの行プロトコルで送ります\n"
-             "  --device を複数回、または --virtual を複数回指定すると、各ボードを別々のスレッドで\n"
+             "  --device を複数回、または --virtual "
+             "を複数回指定すると、各ボードを別々のスレッドで\n"
              "  続けて開始します (ボード間でサンプルの時刻はそろいません)。CSV はボードごとに\n"
              "  OUT_シリアル番号.csv に分かれます。\n"
              "  Ctrl-C で測定を中止します "

@@ -34,10 +34,10 @@ struct Options {
   // measure
   MeasureSettings settings;  // the window's defaults until an option says otherwise
   bool virtualBoard = false;
-  std::string device;        // --device: the board's USB serial number; empty: the first board
+  std::string device;  // --device: the board's USB serial number; empty: the first board
   std::vector<std::string> devices;  // log, measure: every --device, in the order given
   int virtualBoards = 0;             // how many times --virtual was given
-  std::string virtualFault;  // a fault of the virtual board to try the error paths with
+  std::string virtualFault;          // a fault of the virtual board to try the error paths with
   bool force = false;
   std::string out;
   // every command

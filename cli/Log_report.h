@@ -16,7 +16,6 @@ void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ost
 void PrintGaps(const LogRun& log, std::ostream& out);
 
 // Several boards, each on a thread of its own, and the HDF5 and line-protocol outputs.
-int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err,
-                 bool errIsTerminal);
+int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
 
 }  // namespace velqoris::cli

@@ -13,8 +13,7 @@ class H5Handle {
   H5Handle() = default;
   H5Handle(hid_t id, Closer close) : id_(id), close_(close) {}
   ~H5Handle() { Reset(); }
-  H5Handle(H5Handle&& o) noexcept
-      : id_(std::exchange(o.id_, H5I_INVALID_HID)), close_(o.close_) {}
+  H5Handle(H5Handle&& o) noexcept : id_(std::exchange(o.id_, H5I_INVALID_HID)), close_(o.close_) {}
   H5Handle& operator=(H5Handle&& o) noexcept {
     if (this != &o) {
       Reset();

@@ -38,7 +38,7 @@ inline constexpr const char* kGapsDataset = "gaps";
 
 // A row of the gaps table: the results missing before a start command.
 struct H5Gap {
-  std::int64_t firstSample = 0;  // index (from 0) of the first sample after the gap
+  std::int64_t firstSample = 0;   // index (from 0) of the first sample after the gap
   std::int32_t startCommand = 0;  // the start command's number, from 1
   double secondsLost = 0.0;       // time without results, beyond one sample period
   double startSeconds = 0.0;      // the start command's time from the log's first one
@@ -47,8 +47,8 @@ struct H5Gap {
 // What a board's group says about how it was taken.
 struct H5BoardHeader {
   std::string serial;
-  std::string boardLine;  // name and firmware as the status bar shows them
-  std::string start;      // ISO 8601 with the UTC offset
+  std::string boardLine;         // name and firmware as the status bar shows them
+  std::string start;             // ISO 8601 with the UTC offset
   std::int64_t startUnixNs = 0;  // the host's clock when the first start command went out
   double rateSps = 0.0;
   int gain = 1;

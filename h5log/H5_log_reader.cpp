@@ -96,8 +96,7 @@ H5Handle OpenLogFile(const std::string& path) {
   // only a reader of the same mode opens it then.
   H5Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
   if (file.Valid()) return file;
-  return H5Handle(H5Fopen(path.c_str(), H5F_ACC_RDONLY | H5F_ACC_SWMR_READ, H5P_DEFAULT),
-                  H5Fclose);
+  return H5Handle(H5Fopen(path.c_str(), H5F_ACC_RDONLY | H5F_ACC_SWMR_READ, H5P_DEFAULT), H5Fclose);
 }
 
 class BoardReader {
@@ -217,8 +216,8 @@ H5ReadResult ReadH5Log(const std::string& path, int board, const std::string& se
   const auto format = ReadText(file.get(), kFormatAttr);
   const auto version = ReadInt(file.get(), kFormatVersionAttr);
   const auto boards = ReadInt(file.get(), kBoardsAttr);
-  if (!format || *format != kFormatName || !version || *version < 1 ||
-      *version > kFormatVersion || !boards || *boards < 1 || *boards > 64) {
+  if (!format || *format != kFormatName || !version || *version < 1 || *version > kFormatVersion ||
+      !boards || *boards < 1 || *boards > 64) {
     result.status = H5ReadStatus::kNotALog;
     return result;
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace velqoris::h5log {
 
 void SilenceHdf5Errors() { H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); }
@@ -12,8 +11,7 @@ namespace {
 bool WriteAttribute(hid_t owner, const char* name, hid_t fileType, hid_t memType,
                     const void* value) {
   H5Handle space(H5Screate(H5S_SCALAR), H5Sclose);
-  H5Handle attr(H5Acreate2(owner, name, fileType, space.get(), H5P_DEFAULT, H5P_DEFAULT),
-                H5Aclose);
+  H5Handle attr(H5Acreate2(owner, name, fileType, space.get(), H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
   return attr.Valid() && H5Awrite(attr.get(), memType, value) >= 0;
 }
 
@@ -46,9 +44,8 @@ H5Handle CreateGrowing(hid_t group, const char* name, hid_t type, hsize_t chunk,
     H5Pset_scaleoffset(plist.get(), H5Z_SO_INT, H5Z_SO_INT_MINBITS_DEFAULT);
     H5Pset_deflate(plist.get(), 4);
   }
-  return H5Handle(
-      H5Dcreate2(group, name, type, space.get(), H5P_DEFAULT, plist.get(), H5P_DEFAULT),
-      H5Dclose);
+  return H5Handle(H5Dcreate2(group, name, type, space.get(), H5P_DEFAULT, plist.get(), H5P_DEFAULT),
+                  H5Dclose);
 }
 
 // Appends rows to a one-dimensional dataset that holds `rows` so far.
@@ -88,9 +85,7 @@ bool H5LogWriter::Create(const std::string& path, const std::string& softwareVer
   // Single-writer/multiple-reader mode needs the newest file format.
   H5Handle fapl(H5Pcreate(H5P_FILE_ACCESS), H5Pclose);
   H5Pset_libver_bounds(fapl.get(), H5F_LIBVER_LATEST, H5F_LIBVER_LATEST);
-  file_ = H5Handle(H5Fcreate(path.c_str(), H5F_ACC_TRUNC,
-                             H5P_DEFAULT, fapl.get()),
-                   H5Fclose);
+  file_ = H5Handle(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl.get()), H5Fclose);
   if (!file_.Valid()) return false;
   gapType_ = GapRowType();
   const hid_t root = file_.get();
@@ -116,9 +111,9 @@ bool H5LogWriter::Create(const std::string& path, const std::string& softwareVer
 
 bool H5LogWriter::CreateBoard(int index, const H5BoardHeader& h) {
   Board& b = boards_[static_cast<std::size_t>(index)];
-  b.group = H5Handle(H5Gcreate2(file_.get(), BoardGroupName(index).c_str(), H5P_DEFAULT,
-                                H5P_DEFAULT, H5P_DEFAULT),
-                     H5Gclose);
+  b.group = H5Handle(
+      H5Gcreate2(file_.get(), BoardGroupName(index).c_str(), H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
+      H5Gclose);
   if (!b.group.Valid()) return false;
   const hid_t g = b.group.get();
   const auto onOff = [](bool on) { return std::string(on ? "on" : "off"); };
@@ -169,7 +164,8 @@ bool H5LogWriter::WritePending(Board& b) {
   if (rows > 0) {
     for (int ch = 0; ch < 2; ++ch) {
       if (!b.channel[ch]) continue;
-      ok = ok && AppendRows(b.codes[ch].get(), H5T_NATIVE_INT32, b.rows, b.pending[ch].data(), rows);
+      ok =
+          ok && AppendRows(b.codes[ch].get(), H5T_NATIVE_INT32, b.rows, b.pending[ch].data(), rows);
       b.pending[ch].erase(b.pending[ch].begin(), b.pending[ch].begin() + static_cast<long>(rows));
     }
     b.rows += static_cast<std::int64_t>(rows);

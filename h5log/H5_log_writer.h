@@ -57,8 +57,8 @@ class H5LogWriter {
     H5Handle gaps;
     H5Handle committed;
     bool channel[2] = {false, false};
-    std::int64_t rows = 0;        // in the file
-    std::int64_t gapRows = 0;     // in the file
+    std::int64_t rows = 0;     // in the file
+    std::int64_t gapRows = 0;  // in the file
     std::vector<std::int32_t> pending[2];
     std::vector<H5Gap> pendingGaps;
   };

@@ -53,9 +53,9 @@ class SecondSummaries {
   std::int64_t startNs_;
   Emit emit_;
   std::int64_t perSecond_;
-  std::int64_t taken_ = 0;      // results so far
+  std::int64_t taken_ = 0;  // results so far
   std::int64_t secondFirst_ = 0;
-  double gapSeconds_ = 0.0;     // lost before the current second's first result
+  double gapSeconds_ = 0.0;  // lost before the current second's first result
   double secondGap_ = 0.0;
   RunningStats stats_[2];
 };

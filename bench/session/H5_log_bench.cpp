@@ -95,7 +95,8 @@ void BM_H5Stability(benchmark::State& state) {
       state.SkipWithError("not read");
       return;
     }
-    for (int ch = 0; ch < 2; ++ch) benchmark::DoNotOptimize(analysis::AnalyzeStability(r.record, ch));
+    for (int ch = 0; ch < 2; ++ch)
+      benchmark::DoNotOptimize(analysis::AnalyzeStability(r.record, ch));
   }
   state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
   state.counters["peak_MB"] = PeakMegabytes();

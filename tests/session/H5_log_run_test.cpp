@@ -38,9 +38,8 @@ TEST_F(H5LogRunTest, ChainedStartCommandsFillTheGapsTableAndExportEqualsTheCsv) 
     ASSERT_TRUE(h5.Create(h5Path, "test", {H5HeaderOf(s, "V0001", board, start)}));
     LogRun log(run, this->board, s, clock, host, csv);
     LogOutputs outputs(log, clock, 0, &h5, nullptr);
-    log.SetBlockListener([&](const std::int32_t* c0, const std::int32_t* c1, int n) {
-      outputs.Take(c0, c1, n);
-    });
+    log.SetBlockListener(
+        [&](const std::int32_t* c0, const std::int32_t* c1, int n) { outputs.Take(c0, c1, n); });
     log.SetSegmentLimit(1000);
     ASSERT_EQ(log.Run(3500, {}, {}), LogRun::Outcome::kComplete);
     ASSERT_TRUE(csv.Close());
