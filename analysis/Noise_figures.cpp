@@ -69,7 +69,7 @@ NoiseFigures AnalyzeNoise(const std::int32_t* codes, int count, const MeasureSet
 
   if (const auto gain = GainOfSettings(settings)) {
     const double perCode = MicrovoltsPerCode(*gain);
-    f.meanMicrovolts = (*f.meanCode - static_cast<double>(kMidScaleCode)) * perCode;
+    f.meanMicrovolts = MicrovoltsAt(*f.meanCode, perCode);
     f.rmsMicrovolts = *f.rmsCodes * perCode;
     f.rmsNanovolts = *f.rmsMicrovolts * 1000.0;
     f.ppMicrovolts = *f.ppCodes * perCode;

@@ -383,7 +383,7 @@ void AnalysisWindow::ShowHistograms() {
   const std::optional<int> gain =
       log_ ? analysis::GainOfSettings(log_->settings) : analysis::GainOfSettings(data_.Settings);
   const std::optional<double> uvPerCode =
-      gain ? std::optional<double>(analysis::MicrovoltsPerCode(*gain)) : std::nullopt;
+      gain ? std::optional<double>(MicrovoltsPerCode(*gain)) : std::nullopt;
   for (Channel& c : channels_) {
     if (c.noise) {
       c.histogram->SetHistogram(c.noise->histogram, uvPerCode, voltMode_);

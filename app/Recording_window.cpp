@@ -17,12 +17,12 @@
 
 #include "board/Sleeping_event_host.h"
 
-#include "analysis/Code_scale.h"
 #include "datafile/Myfile.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
 #include "plots/Strip_chart_view.h"
 #include "status/Status_text.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
@@ -236,21 +236,20 @@ void RecordingWindow::Refresh() {
   const auto bytes = std::filesystem::file_size(recording_->Path(), ec);
   count_->setText(Text("データ数 ") + QString::number(p.written) + Text(" 件　ファイルサイズ ") +
                   (ec ? QStringLiteral("-") : FileSize(bytes)));
-  const double uvPerCode = analysis::MicrovoltsPerCode(GainOf(settings_.GainSel).value_or(1));
+  const double uvPerCode = MicrovoltsPerCode(GainOf(settings_.GainSel).value_or(1));
   for (int ch = 0; ch < 2; ++ch) {
     const auto& st = p.stats[ch];
     stats_[ch]->setVisible(st.Count() > 0);
     if (st.Count() == 0) continue;
     const auto uv = [&](double code) {
-      return static_cast<float>(analysis::CodeOffset(static_cast<std::int32_t>(code)) * uvPerCode);
+      return static_cast<float>(CodeOffset(static_cast<std::int32_t>(code)) * uvPerCode);
     };
     const std::string line =
-        voltMode_
-            ? VoltStatsText(ch, uv(st.Max()), uv(st.Min()),
-                            static_cast<float>(st.Deviation() * uvPerCode)) +
-                  " / 平均値：" + FormatFixed((st.Mean() - kMidScaleCode) * uvPerCode, 4) + "[uV]"
-            : CodeStatsText(ch, st.Max(), st.Min(), static_cast<float>(st.Deviation())) +
-                  " / 平均値：" + FormatFixed(st.Mean(), 2);
+        voltMode_ ? VoltStatsText(ch, uv(st.Max()), uv(st.Min()),
+                                  static_cast<float>(st.Deviation() * uvPerCode)) +
+                        " / 平均値：" + FormatFixed(MicrovoltsAt(st.Mean(), uvPerCode), 4) + "[uV]"
+                  : CodeStatsText(ch, st.Max(), st.Min(), static_cast<float>(st.Deviation())) +
+                        " / 平均値：" + FormatFixed(st.Mean(), 2);
     stats_[ch]->setText(QString::fromStdString(line));
   }
 }
@@ -261,26 +260,29 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
   recording_->Join();
   QString text;
   switch (p.end) {
-    case Recording::End::kRunning:
-    case Recording::End::kComplete:
+    case RunEnd::kNotEnded:
+    case RunEnd::kComplete:
       text = Text(kMeasureEndText);
       break;
-    case Recording::End::kStopped:
+    case RunEnd::kStopped:
       text = Text(kMeasureStopText);
       break;
-    case Recording::End::kNotFound:
+    case RunEnd::kNoBoard:
+    case RunEnd::kOtherBoard:
       text = Text(BoardNotFoundText(kBoardText));
       break;
-    case Recording::End::kNoResponse:
+    case RunEnd::kNoAnswer:
       text = Text(BoardNoResponseText(kBoardText));
       break;
-    case Recording::End::kStartError:
+    case RunEnd::kRefused:
       text = Text(BoardErrorText(kBoardText));
       break;
-    case Recording::End::kReadError:
+    case RunEnd::kReadError:
+    case RunEnd::kPulledCable:
+    case RunEnd::kStalled:
       text = Text(kMeasureErrorText);
       break;
-    case Recording::End::kWriteError:
+    case RunEnd::kSinkFailed:
       text = Text("CSV ファイルに書き込めませんでした");
       break;
   }

@@ -54,15 +54,15 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (LoadRun(*File_, *chosen, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
-    run_->ConvertAll();
+    data_.ConvertAll();
     if (data_.HasData()) {
       Graph_->DrawAll(VoltMode());
-      run_->CalcStats();
+      data_.CalcStats();
     } else {
       // A file without samples: the empty graph, and no figure of earlier data.
       Graph_->DrawEmpty(VoltMode());
     }
-    MeasureBtn->setText(QString::fromUtf8("測定開始"));
+    SetRunState(RunState::kIdle);
     Status_->ShowFileLoaded();
     if (data_.HasData()) {
       ShowStatsOfData(ch);

@@ -38,6 +38,7 @@ namespace velqoris {
 namespace {
 
 constexpr const char* kStartCaption = "測定開始";
+constexpr const char* kStopCaption = "測定停止";
 constexpr const char* kProgramCaption = "VELQORIS / v2.10";
 constexpr const char* kBoardText = "VELQORIS Board";
 
@@ -83,6 +84,10 @@ TFormMain::TFormMain(d2xx::Api& device, FormOptions options, QWidget* parent)
   setFixedSize(kClientWidth, kClientHeight + menuHeight);
   move(359, 187);
 
+  QObject::connect(this, &TFormMain::RunStateChanged, this, [this](RunState state) {
+    const bool idle = state == RunState::kIdle || state == RunState::kStarting;
+    MeasureBtn->setText(Text(idle ? kStartCaption : kStopCaption));
+  });
   idleTimer_.setSingleShot(false);
   QObject::connect(&idleTimer_, &QTimer::timeout, this, [this] { IdleHandler(); });
 
@@ -326,7 +331,16 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
           host = ownHost_.get();
         }
         Board_ = std::make_unique<TADC>(device, *host);
-        run_ = std::make_unique<Measurement>(*Board_, data_);
+        const Clock* clock = options_.runClock;
+        if (clock == nullptr) {
+          ownClock_ = std::make_unique<SteadyClock>();
+          clock = ownClock_.get();
+        }
+        run_ = std::make_unique<Acquisition>(*Board_, *clock, *host);
+        // The old grid stays, without traces, until the new run draws.
+        buffer_ = std::make_unique<RunBuffer>(data_, [this] {
+          if (data_.HasData()) Graph_->DrawAxes(VoltMode());
+        });
       })) {
     return false;
   }
@@ -348,7 +362,7 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
   history_ = std::make_unique<RunHistory>(
       options_.historyFolder.empty() ? RunHistory::DefaultFolder() : options_.historyFolder);
 
-  MeasureBtn->setText(Text(kStartCaption));
+  SetRunState(RunState::kIdle);
   ComboBox1->setCurrentIndex(1);
   ComboBox2->setCurrentIndex(3);
   ComboBox3->setCurrentIndex(0);
@@ -389,6 +403,7 @@ void TFormMain::FormDestroy() {
   analysis_ = nullptr;
   Message_.reset();
   Status_.reset();
+  buffer_.reset();
   run_.reset();
   Board_.reset();
   File_.reset();
@@ -469,7 +484,7 @@ void TFormMain::UpdateIdleTimer() {
   if (fFirstIdle || fResizePending) {
     interval = 0;
   } else if (run_ && run_->IsMeasuring()) {
-    interval = run_->PollIntervalMs();
+    interval = Acquisition::PollIntervalMs(run_->Settings().spsSel);
   }
   idleInterval_ = interval;
   if (!options_.idleTimer) return;

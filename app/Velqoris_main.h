@@ -17,7 +17,8 @@
 #include "board/Clock.h"
 #include "board/D2xx.h"
 #include "board/Event_host.h"
-#include "session/Measurement.h"
+#include "session/Acquisition.h"
+#include "session/Run_buffer.h"
 #include "session/Run_data.h"
 
 class QAction;
@@ -53,6 +54,8 @@ struct FormOptions {
   EventHost* eventHost = nullptr;
   // False: nothing calls IdleHandler on its own; the owner does (tests).
   bool idleTimer = true;
+  // The run's clock (how long a stalled stream is waited for); null: real time.
+  const Clock* runClock = nullptr;
   // The recording window's clock and event host; null: real time (tests give virtual ones).
   const Clock* recordingClock = nullptr;
   EventHost* recordingHost = nullptr;
@@ -64,7 +67,19 @@ struct FormOptions {
 };
 
 class TFormMain : public QWidget {
+  Q_OBJECT
+
  public:
+  // Where the window is with its run; MeasureBtn's caption and what its click
+  // does follow it: start when idle, stop while measuring, nothing otherwise.
+  enum class RunState {
+    kIdle,       // "測定開始"
+    kStarting,   // connecting and sending the settings ("測定開始", disabled)
+    kMeasuring,  // "測定停止"
+    kEnding,     // the last results are being drawn ("測定停止", a click does nothing)
+  };
+  Q_ENUM(RunState)
+
   static constexpr int kClientWidth = 792;
   static constexpr int kClientHeight = 458;
   static constexpr int kStatusBarHeight = 20;
@@ -99,7 +114,8 @@ class TFormMain : public QWidget {
 
   // Read-only views of the state, for the program's tools and for tests.
   const RunData& Data() const { return data_; }
-  const Measurement* Run() const { return run_.get(); }
+  const Acquisition* Run() const { return run_.get(); }
+  RunState State() const { return runState_; }
   const TmyStatus* Status() const { return Status_.get(); }
   const TGraph_2CH* Graph() const { return Graph_.get(); }
   // Null until 解析 → ノイズ解析... first opens it.
@@ -121,6 +137,9 @@ class TFormMain : public QWidget {
   bool ResizePending() const { return fResizePending; }
   // -1 when the idle timer is stopped, else its interval in milliseconds.
   int IdleInterval() const { return idleInterval_; }
+
+ signals:
+  void RunStateChanged(velqoris::TFormMain::RunState state);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -159,11 +178,14 @@ class TFormMain : public QWidget {
   void EnableControls();
   void SetControlsEnabled(bool enabled);
 
+  void SetRunState(RunState state);
   void StartRun();
   void StopRun();
   bool ConnectBoard();
   void MeasureStep();
   void EndOfRun(int channelSel);
+  // The status texts and box of a run that ended without results.
+  void ShowRunEnd(RunEnd end);
   void ShowStats(int channel);
   void ShowStatsOfData(int channelSel);
   // Tells an open (or hidden) analysis window that the data on display changed.
@@ -186,7 +208,11 @@ class TFormMain : public QWidget {
   std::unique_ptr<TmyMessage> Message_;
   std::unique_ptr<TmyStatus> Status_;
   std::unique_ptr<TADC> Board_;
-  std::unique_ptr<Measurement> run_;
+  std::unique_ptr<Clock> ownClock_;
+  std::unique_ptr<Acquisition> run_;
+  // The data on display as the run's sink.
+  std::unique_ptr<RunBuffer> buffer_;
+  RunState runState_ = RunState::kIdle;
   std::unique_ptr<TmyFile> File_;
   std::unique_ptr<TGraph_2CH> Graph_;
   std::unique_ptr<RunHistory> history_;

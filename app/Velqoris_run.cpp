@@ -16,21 +16,18 @@
 
 namespace velqoris {
 
-namespace {
-
-constexpr const char* kStartCaption = "測定開始";
-constexpr const char* kStopCaption = "測定停止";
-
-}  // namespace
+void TFormMain::SetRunState(RunState state) {
+  runState_ = state;
+  emit RunStateChanged(state);
+}
 
 void TFormMain::MeasureBtnClick() {
   if (!constructed_) return;
-  const QString caption = MeasureBtn->text();
-  if (caption == QString::fromUtf8(kStartCaption)) {
+  // Once the last results are in, the end-of-run redraw lets events run while
+  // the caption still says stop; that run can no longer be stopped.
+  if (runState_ == RunState::kIdle) {
     StartRun();
-  } else if (caption == QString::fromUtf8(kStopCaption) && run_->IsMeasuring()) {
-    // Once the last results are in, the end-of-run redraw lets events run
-    // while the caption still says stop; that run can no longer be stopped.
+  } else if (runState_ == RunState::kMeasuring) {
     StopRun();
   }
 }
@@ -38,28 +35,28 @@ void TFormMain::MeasureBtnClick() {
 void TFormMain::StartRun() {
   // The board's waits let events run; no idle pass may step in meanwhile.
   ++busy_;
+  SetRunState(RunState::kStarting);
   DisableControls();
   // Settings keep describing the data on display (its graph, statistics and
   // saving) until the board has really started the new run.
   const MeasureSettings next = ControlsToSettings();
-  if (!run_->IsBoardReady()) {
-    if (!ConnectBoard()) {
-      EnableControls();
-      Status_->ShowBoardNotFound();
-      --busy_;
-      return;
-    }
-  }
-  if (!run_->SetupBoard(next)) {
+  if (!run_->IsBoardReady() && !ConnectBoard()) {
     EnableControls();
-    Status_->ShowBoardError();
+    Status_->ShowBoardNotFound();
+    SetRunState(RunState::kIdle);
     --busy_;
     return;
   }
-  if (data_.HasData()) Graph_->DrawAxes(VoltMode());
-  run_->BeginRun(next);
+  if (const auto failed =
+          run_->Start({next, DataCount(next.DataCountSel).value_or(0)}, {buffer_.get()})) {
+    EnableControls();
+    ShowRunEnd(*failed);
+    SetRunState(RunState::kIdle);
+    --busy_;
+    return;
+  }
   if (analysis_ != nullptr) analysis_->RunStarted();
-  MeasureBtn->setText(QString::fromUtf8(kStopCaption));
+  SetRunState(RunState::kMeasuring);
   Status_->ShowMeasuring();
   Status_->ShowStarting();
   MeasureBtn->setEnabled(true);
@@ -69,48 +66,68 @@ void TFormMain::StartRun() {
 }
 
 bool TFormMain::ConnectBoard() {
-  switch (run_->ConnectBoard()) {
-    case Measurement::ConnectResult::kOk:
-      Status_->ShowPair(run_->BoardName(), run_->BoardVersion());
-      return true;
-    case Measurement::ConnectResult::kNotFound:
+  if (const auto failed = run_->Connect()) {
+    ShowRunEnd(*failed);
+    return false;
+  }
+  Status_->ShowPair(run_->BoardName(), run_->BoardVersion());
+  return true;
+}
+
+void TFormMain::ShowRunEnd(RunEnd end) {
+  switch (end) {
+    case RunEnd::kNoBoard:
       Message_->ShowBoardNotFound();
       Status_->ShowBoardNotFound();
-      return false;
-    case Measurement::ConnectResult::kNoResponse:
+      break;
+    case RunEnd::kNoAnswer:
       Message_->ShowBoardNoResponse();
       Status_->ShowBoardNoResponse();
-      return false;
-    case Measurement::ConnectResult::kOtherName:
+      break;
+    case RunEnd::kOtherBoard:
       Message_->ShowBoardNotFound();
-      return false;
+      break;
+    case RunEnd::kRefused:
+      Status_->ShowBoardError();
+      break;
+    case RunEnd::kReadError:
+    case RunEnd::kPulledCable:
+    case RunEnd::kStalled:
+    case RunEnd::kSinkFailed:
+      Status_->ShowMeasureError();
+      break;
+    case RunEnd::kNotEnded:
+    case RunEnd::kComplete:
+    case RunEnd::kStopped:
+      break;
   }
-  return false;
 }
 
 void TFormMain::MeasureStep() {
   const int channelSel = data_.Settings.CHSel;
-  switch (run_->MeasureStep()) {
-    case Measurement::StepResult::kIdle:
-    case Measurement::StepResult::kWaiting:
+  switch (run_->Step()) {
+    case Acquisition::Pass::kIdle:
+    case Acquisition::Pass::kWaiting:
       return;
-    case Measurement::StepResult::kProgress: {
+    case Acquisition::Pass::kBlock: {
+      const int n = buffer_->Count();
       if (channelSel == 2) {
-        Status_->ShowSample2(run_->ReadCount(), run_->LatestCode(0), run_->LatestCode(1));
+        Status_->ShowSample2(n, buffer_->LatestCode(0), buffer_->LatestCode(1));
       } else {
-        Status_->ShowSample(run_->ReadCount(), run_->LatestCode(channelSel == 1 ? 1 : 0));
+        Status_->ShowSample(n, buffer_->LatestCode(channelSel == 1 ? 1 : 0));
       }
       int first = 0;
       int last = 0;
-      if (run_->NextLiveBlock(first, last)) Graph_->DrawBlock(VoltMode(), first, last);
+      if (buffer_->NextLiveBlock(first, last)) Graph_->DrawBlock(VoltMode(), first, last);
       return;
     }
-    case Measurement::StepResult::kComplete:
-      EndOfRun(channelSel);
-      return;
-    case Measurement::StepResult::kError:
-      Status_->ShowMeasureError();
-      MeasureBtn->setText(QString::fromUtf8(kStartCaption));
+    case Acquisition::Pass::kEnded:
+      if (run_->Result().end == RunEnd::kComplete) {
+        EndOfRun(channelSel);
+        return;
+      }
+      ShowRunEnd(run_->Result().end);
+      SetRunState(RunState::kIdle);
       EnableControls();
       AnalysisDataChanged();
       return;
@@ -118,11 +135,12 @@ void TFormMain::MeasureStep() {
 }
 
 void TFormMain::EndOfRun(int channelSel) {
+  SetRunState(RunState::kEnding);
   if (channelSel == 2) Status_->ShowMeasureEnd();
-  run_->ConvertAll();
+  data_.ConvertAll();
   Graph_->DrawAll(VoltMode());
-  run_->CalcStats();
-  MeasureBtn->setText(QString::fromUtf8(kStartCaption));
+  data_.CalcStats();
+  SetRunState(RunState::kIdle);
   EnableControls();
   if (channelSel != 2) Status_->ShowMeasureEnd();
   ShowStatsOfData(channelSel);
@@ -140,19 +158,20 @@ void TFormMain::KeepInHistory() {
 
 void TFormMain::StopRun() {
   ++busy_;
+  SetRunState(RunState::kEnding);
   const int channelSel = data_.Settings.CHSel;
-  const bool kept = run_->StopRun();
+  run_->Stop();
   Status_->ShowMeasureStop();
-  if (kept) {
-    run_->ConvertAll();
+  if (buffer_->Kept()) {
+    data_.ConvertAll();
     Graph_->DrawAll(VoltMode());
-    run_->CalcStats();
+    data_.CalcStats();
     ShowStatsOfData(channelSel);
     KeepInHistory();
   } else {
     Status_->ClearInfo();
   }
-  MeasureBtn->setText(QString::fromUtf8(kStartCaption));
+  SetRunState(RunState::kIdle);
   EnableControls();
   AnalysisDataChanged();
   --busy_;

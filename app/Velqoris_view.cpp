@@ -101,7 +101,7 @@ void TFormMain::Record1Click() {
     RecordingWindow::Hooks hooks;
     // The recording opens the device on its own thread: the window's link goes first.
     hooks.releaseDevice = [this] {
-      if (run_->IsBoardReady()) run_->ReleaseBoard();
+      if (run_->IsBoardReady()) run_->Release();
     };
     hooks.recordingChanged = [this](bool on) { RecordingChanged(on); };
     // A finished recording opens in the analysis window once that reads logs.

@@ -28,6 +28,7 @@ constexpr const char* kHintNoResponse =
     "確認してください: ボードの電源と USB ケーブル、他のプログラムがデバイスを使っていないか";
 constexpr const char* kHintOtherName =
     "確認してください: 接続されているのが VELQORIS ボードか (別の名前が返りました)";
+constexpr const char* kStallText = "ボードから結果が届かなくなりました";
 constexpr const char* kHintSetupError =
     "確認してください: ボードの接続とファームウェア (設定コマンドが受け付けられませんでした)";
 
@@ -76,37 +77,56 @@ BoardSession::BoardSession(const Options& options, int boardIndex)
     : device(OpenDevice(options, clock, boardIndex)),
       host(clock),
       board(*device, host),
-      run(board, held.data) {
+      run(board, clock, host) {
   held.data.Settings = options.settings;
   held.data.Settings.Gain = DerivedGain(options.settings.GainSel);
 }
 
 std::optional<int> BoardSession::Connect(std::ostream& out, std::ostream& err) {
   InstallStopHandler();
-  const auto connected = run.ConnectBoard();
-  if (connected != Measurement::ConnectResult::kOk) return ReportConnectFailure(connected, err);
+  if (const auto failed = run.Connect()) return ReportRunEnd(run.Result(), err);
   out << PairText(run.BoardName(), run.BoardVersion()) << '\n' << std::flush;
   return std::nullopt;
 }
 
-int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err) {
-  switch (result) {
-    case Measurement::ConnectResult::kNoResponse:
-      err << BoardNoResponseMessage(kBoxBoardName) << '\n' << kHintNoResponse << '\n';
-      break;
-    case Measurement::ConnectResult::kOtherName:
-      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintOtherName << '\n';
-      break;
-    default:
+int ReportRunEnd(const RunResult& result, std::ostream& err) {
+  switch (result.end) {
+    case RunEnd::kNotEnded:
+    case RunEnd::kComplete:
+      err << kMeasureEndText << '\n';
+      return kExitOk;
+    case RunEnd::kStopped:
+      err << kMeasureStopText << '\n';
+      return kExitOk;
+    case RunEnd::kNoBoard:
       err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintNotFound << '\n';
-      break;
+      return kExitBoard;
+    case RunEnd::kOtherBoard:
+      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintOtherName << '\n';
+      return kExitBoard;
+    case RunEnd::kNoAnswer:
+      err << BoardNoResponseMessage(kBoxBoardName) << '\n' << kHintNoResponse << '\n';
+      return kExitBoard;
+    case RunEnd::kRefused:
+      // Only the first start command comes with the settings.
+      if (result.startCommands <= 1) {
+        err << BoardErrorText(kStatusBoardText) << '\n' << kHintSetupError << '\n';
+        return kExitBoard;
+      }
+      err << kMeasureErrorText << " (開始コマンドが受け付けられませんでした)\n";
+      return kExitRun;
+    case RunEnd::kReadError:
+    case RunEnd::kPulledCable:
+      err << kMeasureErrorText << '\n';
+      return kExitRun;
+    case RunEnd::kStalled:
+      err << kMeasureErrorText << " (" << kStallText << ")\n";
+      return kExitRun;
+    case RunEnd::kSinkFailed:
+      err << result.failure << '\n';
+      return kExitOutput;
   }
-  return kExitBoard;
-}
-
-int ReportSetupFailure(std::ostream& err) {
-  err << BoardErrorText(kStatusBoardText) << '\n' << kHintSetupError << '\n';
-  return kExitBoard;
+  return kExitRun;
 }
 
 }  // namespace velqoris::cli

@@ -1,6 +1,6 @@
 // What every command that talks to the board does first: the device (the
-// USB backend, or the virtual board with a fault to try), and the board
-// texts and hints of a failed connection or setup.
+// USB backend, or the virtual board with a fault to try), and the words and
+// exit code of every way a run ends.
 #pragma once
 
 #include <memory>
@@ -13,8 +13,9 @@
 #include "board/D2xx.h"
 #include "board/Sleeping_event_host.h"
 #include "cli/Cli_options.h"
+#include "session/Acquisition.h"
 #include "session/Held_data.h"
-#include "session/Measurement.h"
+#include "session/Run_end.h"
 
 namespace velqoris::cli {
 
@@ -34,7 +35,7 @@ std::string BoardSerial(const Options& options, int board);
 
 // What a command that runs the board builds first, in this order: the device
 // on the steady clock, the link's event host, the board, the data held (with
-// the options' settings) and the run over them.
+// the options' settings) and the acquisition over the board.
 struct BoardSession {
   explicit BoardSession(const Options& options, int boardIndex = 0);
   BoardSession(const BoardSession&) = delete;
@@ -49,12 +50,11 @@ struct BoardSession {
   SleepingEventHost host;
   TADC board;
   HeldData held;
-  Measurement run;
+  Acquisition run;
 };
 
-// The message and hint of a failed ConnectBoard; returns the exit code.
-int ReportConnectFailure(Measurement::ConnectResult result, std::ostream& err);
-// The status text and hint of refused settings; returns the exit code.
-int ReportSetupFailure(std::ostream& err);
+// The tool's words for how a run ended, on err (the window's texts, with a
+// hint where the user can do something), and its exit code.
+int ReportRunEnd(const RunResult& result, std::ostream& err);
 
 }  // namespace velqoris::cli

@@ -1,10 +1,8 @@
 // log with several boards or with the HDF5 and line-protocol outputs: each
-// board connected in turn, then each logging on a thread of its own (started
-// back to back), its blocks handed to the shared HDF5 writer and to its
-// line-protocol summaries; its CSV, when asked, a file of its own.
-// Written over today's LogRun: its block listener is where the outputs
-// subscribe, so each output moves to a sink of the acquisition loop as it is.
-#include <atomic>
+// board connected in turn, then one Acquisition per board on a thread of its
+// own (started back to back), with its sinks: its CSV when asked (a file per
+// board), its group of the shared HDF5 log, its line-protocol summaries, its
+// statistics.
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -20,15 +18,16 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "session/Csv_sink.h"
 #include "session/Line_output.h"
-#include "session/Line_protocol.h"
-#include "session/Log_header.h"
-#include "session/Log_outputs.h"
+#include "session/Lp_sink.h"
+#include "session/Stats_sink.h"
 #include "status/Status_text.h"
 #include "virtualboard/Virtual_board.h"
 #ifdef VELQORIS_HAVE_HDF5
 #include "h5log/H5_log_writer.h"
 #include "session/H5_log_file.h"
+#include "session/H5_sink.h"
 #endif
 
 namespace velqoris::cli {
@@ -51,35 +50,10 @@ struct BoardLog {
   std::unique_ptr<BoardSession> session;
   std::string serial;
   std::string csvPath;
-  CsvLog csv;
-  std::unique_ptr<LogRun> log;
-  std::unique_ptr<SecondSummaries> summaries;
-  std::unique_ptr<LogOutputs> outputs;
-  LogRun::Outcome outcome = LogRun::Outcome::kComplete;
+  std::vector<std::unique_ptr<Sink>> outputs;
+  CsvSink* csv = nullptr;
+  StatsSink stats;
 };
-
-// The outcome's words, as the log of one board says them; the exit code.
-int ReportOutcome(const BoardLog& b, std::ostream& err) {
-  switch (b.outcome) {
-    case LogRun::Outcome::kComplete:
-      err << kMeasureEndText << '\n';
-      return kExitOk;
-    case LogRun::Outcome::kStopped:
-      err << kMeasureStopText << '\n';
-      return kExitOk;
-    case LogRun::Outcome::kStartError:
-      if (b.log->StartCommands() <= 1) return ReportSetupFailure(err);
-      err << kMeasureErrorText << " (開始コマンドが受け付けられませんでした)\n";
-      return kExitRun;
-    case LogRun::Outcome::kReadError:
-      err << kMeasureErrorText << '\n';
-      return kExitRun;
-    case LogRun::Outcome::kWriteError:
-      err << "CSV ファイルに書き込めませんでした: " << b.csvPath << '\n';
-      return kExitOutput;
-  }
-  return kExitRun;
-}
 
 }  // namespace
 
@@ -98,15 +72,15 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
 #endif
   const int count = BoardCount(options);
   std::vector<BoardLog> boards(static_cast<std::size_t>(count));
-  std::vector<std::string> outputs = {options.h5};
-  if (IsFileTarget(options.lp)) outputs.push_back(options.lp);
+  std::vector<std::string> paths = {options.h5};
+  if (IsFileTarget(options.lp)) paths.push_back(options.lp);
   for (int i = 0; i < count; ++i) {
     BoardLog& b = boards[static_cast<std::size_t>(i)];
     b.serial = BoardSerial(options, i);
     b.csvPath = BoardCsvPath(options.csv, b.serial.empty() ? std::to_string(i) : b.serial, count);
-    outputs.push_back(b.csvPath);
+    paths.push_back(b.csvPath);
   }
-  for (const std::string& path : outputs) {
+  for (const std::string& path : paths) {
     if (path.empty()) continue;
     if (const std::string refusal = OutputRefusal(path, options.force); !refusal.empty()) {
       err << refusal << '\n';
@@ -120,9 +94,6 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
     if (const auto failed = b.session->Connect(out, err)) return *failed;
   }
   const MeasureSettings& s = boards.front().session->held.data.Settings;
-  const auto start = std::chrono::system_clock::now();
-  const std::int64_t startNs =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
 
   std::unique_ptr<LineOutput> lines;
   if (!options.lp.empty()) {
@@ -136,9 +107,10 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
 #ifdef VELQORIS_HAVE_HDF5
   h5log::H5LogWriter h5;
   if (!options.h5.empty()) {
+    const auto start = std::chrono::system_clock::now();
     std::vector<h5log::H5BoardHeader> headers;
     for (const BoardLog& b : boards) {
-      const Measurement& run = b.session->run;
+      const Acquisition& run = b.session->run;
       headers.push_back(
           H5HeaderOf(s, b.serial, PairText(run.BoardName(), run.BoardVersion()), start));
     }
@@ -151,30 +123,16 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
 
   for (int i = 0; i < count; ++i) {
     BoardLog& b = boards[static_cast<std::size_t>(i)];
-    BoardSession& session = *b.session;
-    const std::string boardLine = PairText(session.run.BoardName(), session.run.BoardVersion());
-    if (!b.csvPath.empty() &&
-        !b.csv.Open(b.csvPath, s.CHSel != 1, s.CHSel != 0, session.clock.Now(),
-                    LogHeaderLines(s, boardLine, start))) {
-      err << "CSV ファイルに書き込めませんでした: " << b.csvPath << '\n';
-      return kExitOutput;
-    }
-    b.log =
-        std::make_unique<LogRun>(session.run, session.board, s, session.clock, session.host, b.csv);
-    if (lines) {
-      const LineTags tags{b.serial, s.Gain, static_cast<double>(DataRate(s.spsSel).value_or(0))};
-      b.summaries = std::make_unique<SecondSummaries>(
-          tags, s.CHSel != 1, s.CHSel != 0, startNs,
-          [&out = *lines](const std::string& text) { out.Send(text); });
+    if (!b.csvPath.empty()) {
+      auto csv = std::make_unique<CsvSink>(b.csvPath, b.session->clock);
+      b.csv = csv.get();
+      b.outputs.push_back(std::move(csv));
     }
 #ifdef VELQORIS_HAVE_HDF5
-    h5log::H5LogWriter* writer = options.h5.empty() ? nullptr : &h5;
-#else
-    h5log::H5LogWriter* writer = nullptr;
+    if (!options.h5.empty())
+      b.outputs.push_back(std::make_unique<H5Sink>(h5, i, options.h5, b.session->clock));
 #endif
-    b.outputs = std::make_unique<LogOutputs>(*b.log, session.clock, i, writer, b.summaries.get());
-    b.log->SetBlockListener([&outputs = *b.outputs](const std::int32_t* c0, const std::int32_t* c1,
-                                                    int n) { outputs.Take(c0, c1, n); });
+    if (lines) b.outputs.push_back(std::make_unique<LpSink>(*lines, b.serial));
   }
 
   err << kMeasuringText << '\n' << std::flush;
@@ -183,13 +141,17 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
   for (std::size_t i = 0; i < boards.size(); ++i) {
     threads.emplace_back([&, i] {
       BoardLog& b = boards[i];
-      const LogRun& log = *b.log;
+      Acquisition& run = b.session->run;
+      std::vector<Sink*> sinks;
+      for (const auto& sink : b.outputs) sinks.push_back(sink.get());
+      sinks.push_back(&b.stats);
       // Only the first board's progress is shown: one line on the terminal.
-      b.outcome = b.log->Run(total, StopRequested, [&] {
+      run.Run({s, total}, sinks, StopRequested, [&] {
         if (i != 0) return;
-        progress.Update(log.Written(), log.Total(), log.LatestCode(s.CHSel == 1 ? 1 : 0),
-                        s.CHSel == 2 ? std::optional(log.LatestCode(1)) : std::nullopt,
-                        TimeLeftText(log.TimeLeft()));
+        progress.Update(run.ReadCount(), run.TargetCount(),
+                        b.stats.LatestCode(s.CHSel == 1 ? 1 : 0),
+                        s.CHSel == 2 ? std::optional(b.stats.LatestCode(1)) : std::nullopt,
+                        TimeLeftText(run.TimeLeft()));
       });
     });
   }
@@ -201,15 +163,15 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
     if (code == kExitOk) code = c;
   };
   for (BoardLog& b : boards) {
-    if (b.summaries) b.summaries->Finish();
+    const RunResult& result = b.session->run.Result();
     if (count > 1) err << "ボード " << b.serial << ": ";
-    worst(ReportOutcome(b, err));
-    if (!b.csvPath.empty()) {
-      if (!b.csv.Close()) {
-        err << "CSV ファイルに書き込めませんでした: " << b.csvPath << '\n';
+    worst(ReportRunEnd(result, err));
+    if (b.csv != nullptr && result.end != RunEnd::kSinkFailed) {
+      if (b.csv->Failed()) {
+        err << b.csv->Failure() << '\n';
         worst(kExitOutput);
       } else {
-        err << "CSV ファイルに " << b.log->Written() << " 件書き込みました: " << b.csvPath << '\n';
+        err << "CSV ファイルに " << result.results << " 件書き込みました: " << b.csvPath << '\n';
       }
     }
     if (const auto* v = dynamic_cast<const VirtualBoard*>(b.session->device.get());
@@ -234,8 +196,8 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
   }
   for (const BoardLog& b : boards) {
     if (count > 1) out << "ボード " << b.serial << '\n';
-    PrintStats(*b.log, s, options.volt, out);
-    PrintGaps(*b.log, out);
+    PrintStats(b.stats, s, options.volt, out);
+    PrintGaps(b.session->run, out);
   }
   out << std::flush;
   return code;

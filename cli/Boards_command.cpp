@@ -20,10 +20,10 @@ int RunBoards(const Options& options, std::ostream& out, std::ostream& err) {
     Options one = options;
     if (!one.virtualBoard) one.devices = {serials[i]};
     BoardSession session(one, one.virtualBoard ? static_cast<int>(i) : 0);
-    if (session.run.ConnectBoard() != Measurement::ConnectResult::kOk) continue;
+    if (session.run.Connect()) continue;
     out << serials[i] << "  " << PairText(session.run.BoardName(), session.run.BoardVersion())
         << '\n';
-    session.run.ReleaseBoard();
+    session.run.Release();
     ++answered;
   }
   out << std::flush;

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args = Utf8Arguments(argc, argv);
   const ParseResult parsed = ParseCommandLine(args);
   if (!parsed.ok) {
-    std::cerr << "velqoris-cli: " << parsed.error << '\n' << UsageText();
+    std::cerr << "velqoris-cli: " << parsed.error << '\n' << parsed.usage;
     return kExitUsage;
   }
   return CheckedStdout(RunCommand(parsed.options));

@@ -1,5 +1,6 @@
 // The command line of velqoris-cli: commands, options, the window's choices
-// and defaults, and the usage texts. Plain C++.
+// and defaults, and the usage texts, all made from the declaration in
+// Cli_option_table. Plain C++.
 #pragma once
 
 #include <cstdint>
@@ -75,12 +76,16 @@ struct ParseResult {
   bool ok = false;
   Options options;
   std::string error;  // for the usage error, in Japanese
+  std::string usage;  // shown with the error: the command's own, or every command's
 };
 
 // args without the program name.
 ParseResult ParseCommandLine(const std::vector<std::string>& args);
 
+// Every command's usage lines, or one command's.
 std::string UsageText();
+std::string UsageText(Command command);
+// A command's --help: its usage, what it does, its options.
 std::string HelpText(Command command);
 
 // The names --virtual-fault accepts.

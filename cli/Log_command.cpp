@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "analysis/Code_scale.h"
 #include "analysis/Figure_rows.h"
 #include "board/Ad7190.h"
 #include "board/Sleeping_event_host.h"
@@ -18,13 +17,12 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
-#include "graph/Axis_scale.h"
-#include "session/Csv_log.h"
+#include "session/Acquisition.h"
+#include "session/Csv_sink.h"
 #include "session/Held_data.h"
-#include "session/Log_header.h"
-#include "session/Log_run.h"
-#include "session/Measurement.h"
+#include "session/Stats_sink.h"
 #include "status/Status_text.h"
+#include "units/Microvolts.h"
 
 namespace velqoris::cli {
 
@@ -39,8 +37,8 @@ std::int64_t LogTotal(const Options& options) {
   return std::max<std::int64_t>(n, 1);
 }
 
-void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ostream& out) {
-  const double uvPerCode = analysis::MicrovoltsPerCode(s.Gain);
+void PrintStats(const StatsSink& log, const MeasureSettings& s, bool volt, std::ostream& out) {
+  const double uvPerCode = MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
     const RunningStats& st = log.Stats(ch);
@@ -66,7 +64,7 @@ void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ost
   }
 }
 
-void PrintGaps(const LogRun& log, std::ostream& out) {
+void PrintGaps(const Acquisition& log, std::ostream& out) {
   if (log.Gaps().empty()) return;
   double longest = 0;
   double sum = 0;
@@ -94,58 +92,34 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
 
   BoardSession session(options);
   if (const auto failed = session.Connect(out, err)) return *failed;
-  Measurement& run = session.run;
+  Acquisition& run = session.run;
   const MeasureSettings& s = session.held.data.Settings;
-  const SteadyClock& clock = session.clock;
-
-  CsvLog csv;
-  const auto header = LogHeaderLines(s, PairText(run.BoardName(), run.BoardVersion()),
-                                     std::chrono::system_clock::now());
-  if (!csv.Open(options.csv, s.CHSel != 1, s.CHSel != 0, clock.Now(), header)) {
-    run.ReleaseBoard();
-    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
-    return kExitOutput;
-  }
-  LogRun log(run, session.board, s, clock, session.host, csv);
+  CsvSink csv(options.csv, session.clock);
+  StatsSink stats;
+  if (run.Start({s, total}, {&csv, &stats})) return ReportRunEnd(run.Result(), err);
   err << kMeasuringText << '\n' << std::flush;
 
-  ProgressMeter progress(err, errIsTerminal, clock);
-  const LogRun::Outcome outcome = log.Run(total, StopRequested, [&] {
-    progress.Update(log.Written(), log.Total(), log.LatestCode(s.CHSel == 1 ? 1 : 0),
-                    s.CHSel == 2 ? std::optional(log.LatestCode(1)) : std::nullopt,
-                    TimeLeftText(log.TimeLeft()));
+  ProgressMeter progress(err, errIsTerminal, session.clock);
+  run.Follow(StopRequested, [&] {
+    progress.Update(run.ReadCount(), run.TargetCount(), stats.LatestCode(s.CHSel == 1 ? 1 : 0),
+                    s.CHSel == 2 ? std::optional(stats.LatestCode(1)) : std::nullopt,
+                    TimeLeftText(run.TimeLeft()));
   });
   progress.Finish();
-  const bool closed = csv.Close();
 
-  int code = kExitOk;
-  switch (outcome) {
-    case LogRun::Outcome::kComplete:
-      err << kMeasureEndText << '\n';
-      break;
-    case LogRun::Outcome::kStopped:
-      err << kMeasureStopText << '\n';
-      break;
-    case LogRun::Outcome::kStartError:
-      if (log.StartCommands() <= 1) return ReportSetupFailure(err);
-      err << kMeasureErrorText << " (開始コマンドが受け付けられませんでした)\n";
-      code = kExitRun;
-      break;
-    case LogRun::Outcome::kReadError:
-      err << kMeasureErrorText << '\n';
-      code = kExitRun;
-      break;
-    case LogRun::Outcome::kWriteError:
-      break;
+  const RunResult& result = run.Result();
+  // The rows read so far are in the file whatever ended the log.
+  int code = ReportRunEnd(result, err);
+  if (result.end != RunEnd::kSinkFailed) {
+    if (csv.Failed()) {
+      err << csv.Failure() << '\n';
+      code = kExitOutput;
+    } else {
+      err << "CSV ファイルに " << run.ReadCount() << " 件書き込みました: " << options.csv << '\n';
+    }
   }
-  if (!closed || outcome == LogRun::Outcome::kWriteError) {
-    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
-    code = kExitOutput;
-  } else {
-    err << "CSV ファイルに " << log.Written() << " 件書き込みました: " << options.csv << '\n';
-  }
-  PrintStats(log, s, options.volt, out);
-  PrintGaps(log, out);
+  PrintStats(stats, s, options.volt, out);
+  PrintGaps(run, out);
   out << std::flush;
   return code;
 }

@@ -6,14 +6,15 @@
 #include <ostream>
 
 #include "cli/Cli_options.h"
-#include "session/Log_run.h"
+#include "session/Acquisition.h"
+#include "session/Stats_sink.h"
 
 namespace velqoris::cli {
 
 // Total results of the log: --count, or the duration at the nominal rate.
 std::int64_t LogTotal(const Options& options);
-void PrintStats(const LogRun& log, const MeasureSettings& s, bool volt, std::ostream& out);
-void PrintGaps(const LogRun& log, std::ostream& out);
+void PrintStats(const StatsSink& log, const MeasureSettings& s, bool volt, std::ostream& out);
+void PrintGaps(const Acquisition& log, std::ostream& out);
 
 // Several boards, each on a thread of its own, and the HDF5 and line-protocol outputs.
 int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);

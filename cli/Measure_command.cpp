@@ -15,8 +15,9 @@
 #include "cli/Stop_request.h"
 #include "datafile/Myfile.h"
 #include "message/Message_text.h"
+#include "session/Acquisition.h"
 #include "session/Held_data.h"
-#include "session/Measurement.h"
+#include "session/Run_buffer.h"
 #include "session/Run_file.h"
 #include "status/Status_text.h"
 
@@ -60,52 +61,32 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
   }
   BoardSession session(options);
   if (const auto failed = session.Connect(out, err)) return *failed;
-  Measurement& run = session.run;
+  Acquisition& run = session.run;
   HeldData& held = session.held;
-  if (!run.SetupBoard()) return ReportSetupFailure(err);
-  run.BeginRun();
+  RunBuffer buffer(held.data);
+  const MeasureSettings& s = held.data.Settings;
+  if (run.Start({s, DataCount(s.DataCountSel).value_or(0)}, {&buffer})) {
+    return ReportRunEnd(run.Result(), err);
+  }
   err << kMeasuringText << '\n' << std::flush;
 
-  const int channelSel = held.data.Settings.CHSel;
+  const int channelSel = s.CHSel;
   ProgressMeter progress(err, errIsTerminal, session.clock);
-  bool stopped = false;
-  bool finished = false;
-  while (!finished) {
-    if (StopRequested()) {
-      stopped = true;
-      break;
-    }
-    switch (run.MeasureStep()) {
-      case Measurement::StepResult::kIdle:
-      case Measurement::StepResult::kComplete:
-        finished = true;
-        break;
-      case Measurement::StepResult::kWaiting:
-        session.host.ProcessEvents();
-        break;
-      case Measurement::StepResult::kProgress:
-        progress.Update(run.ReadCount(), run.TargetCount(), run.LatestCode(channelSel == 1 ? 1 : 0),
-                        channelSel == 2 ? std::optional(run.LatestCode(1)) : std::nullopt);
-        break;
-      case Measurement::StepResult::kError:
-        progress.Finish();
-        err << kMeasureErrorText << '\n';
-        return kExitRun;
-    }
-  }
+  run.Follow(StopRequested, [&] {
+    progress.Update(buffer.Count(), static_cast<std::int32_t>(run.TargetCount()),
+                    buffer.LatestCode(channelSel == 1 ? 1 : 0),
+                    channelSel == 2 ? std::optional(buffer.LatestCode(1)) : std::nullopt);
+  });
   progress.Finish();
-  if (stopped) {
-    const bool kept = run.StopRun();
-    err << kMeasureStopText << '\n';
-    if (!kept) {
-      err << "結果が " << Measurement::kMinKept << " 件に満たないため破棄しました\n";
-      return kExitRun;
+  const int code = ReportRunEnd(run.Result(), err);
+  if (!buffer.Kept()) {
+    if (run.Result().end == RunEnd::kStopped) {
+      err << "結果が " << RunBuffer::kMinKept << " 件に満たないため破棄しました\n";
     }
-  } else {
-    err << kMeasureEndText << '\n';
+    return code == kExitOk ? kExitRun : code;
   }
-  run.ConvertAll();
-  run.CalcStats();
+  held.data.ConvertAll();
+  held.data.CalcStats();
   for (const std::string& line : held.StatsLines(options.volt)) out << line << '\n';
   if (options.analyze) out << NoiseText(held.data);
   out << std::flush;

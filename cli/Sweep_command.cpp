@@ -19,7 +19,6 @@
 #include "datafile/Utf8_path.h"
 #include "plots/Sweep_plot.h"
 #include "session/Held_data.h"
-#include "session/Measurement.h"
 #include "session/Sweep_run.h"
 #include "session/Sweep_table.h"
 #include "status/Status_text.h"
@@ -95,7 +94,7 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
   const SteadyClock& clock = session.clock;
   out << SweepConditionsText(plan) << '\n';
 
-  SweepRun sweep(session.run, session.held.data, session.board, clock, session.host, plan);
+  SweepRun sweep(session.run, plan);
   const std::int64_t totalMs = std::max<std::int64_t>(Millis(sweep.TimeLeft()), 1);
   err << kMeasuringText << " (" << sweep.Settings() << " 設定, 測定時間 約 "
       << TimeLeftText(sweep.TimeLeft()).substr(std::string("残り ").size()) << ")\n"
@@ -144,9 +143,8 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
   int failed = 0;
   for (std::size_t r = 0; r < plan.rateSels.size(); ++r) {
     for (std::size_t g = 0; g < plan.gainSels.size(); ++g) {
-      const auto state = sweep.Cell(r, g).state;
-      if (state != SweepCell::State::kDone && state != SweepCell::State::kNotRun &&
-          state != SweepCell::State::kStopped) {
+      const RunEnd end = sweep.Cell(r, g).end;
+      if (end != RunEnd::kComplete && end != RunEnd::kNotEnded && end != RunEnd::kStopped) {
         ++failed;
       }
     }

@@ -3,6 +3,7 @@ find_program(CLANG_FORMAT clang-format)
 if(CLANG_FORMAT)
   file(GLOB_RECURSE VELQORIS_FORMAT_FILES CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/records/*.[ch]pp ${PROJECT_SOURCE_DIR}/records/*.h
+       ${PROJECT_SOURCE_DIR}/units/*.h
        ${PROJECT_SOURCE_DIR}/stats/*.[ch]pp ${PROJECT_SOURCE_DIR}/stats/*.h
        ${PROJECT_SOURCE_DIR}/board/*.[ch]pp ${PROJECT_SOURCE_DIR}/board/*.h
        ${PROJECT_SOURCE_DIR}/virtualboard/*.[ch]pp ${PROJECT_SOURCE_DIR}/virtualboard/*.h

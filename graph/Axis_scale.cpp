@@ -12,9 +12,6 @@ namespace velqoris {
 
 namespace {
 
-constexpr double kReferenceMicrovolts = 2500000.0;
-constexpr double kFullScaleDivisor = 8388607.0;  // 2^23 - 1
-
 // Block indices never leave the arrays.
 int ClampIndex(int index) { return std::clamp(index, 0, kSampleCapacity - 1); }
 
@@ -34,16 +31,6 @@ int HeldSamples(const SampleBuffer& buffer) {
 TAxisScale::TAxisScale(const SampleBuffer& ch0, const SampleBuffer& ch1,
                        const MeasureSettings& settings)
     : Ch0(ch0), Ch1(ch1), Settings(settings) {}
-
-float CodeToMicrovolts(std::int32_t code, std::int32_t gain) {
-  // A gain that was never derived (0 or garbage from a file) would divide by zero.
-  const double divisor = gain >= 1 ? gain : 1;
-  // The difference in double: a file may hold any 32-bit code, and
-  // INT32_MIN - 8388608 does not fit 32 bits.
-  const double uv = (static_cast<double>(code) - kMidScaleCode) * kReferenceMicrovolts *
-                    (1.0 / kFullScaleDivisor);
-  return static_cast<float>(uv / divisor);
-}
 
 float TAxisScale::CodeToMicrovolts(std::int32_t code) const {
   return velqoris::CodeToMicrovolts(code, Settings.Gain);

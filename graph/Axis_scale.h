@@ -9,6 +9,7 @@
 #include <string>
 
 #include "records/Measure_settings.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
@@ -19,10 +20,6 @@ struct VoltUnit {
   float span;        // UVSpan in that unit
   float bottom;      // UVBottom in that unit
 };
-
-// Microvolts of a conversion code at a gain: (code − 8388608) × 2500000 × (1 / 8388607) / gain.
-// The graph, the statistics, the files and the runs all convert through this.
-float CodeToMicrovolts(std::int32_t code, std::int32_t gain);
 
 class TAxisScale {
  public:

@@ -49,7 +49,7 @@ QImage HistogramPanel(const HeldChannel& channel, const MeasureSettings& setting
   const auto gain = analysis::GainOfSettings(settings);
   HistogramView view;
   view.SetHistogram(analysis.histogram,
-                    gain ? std::optional<double>(analysis::MicrovoltsPerCode(*gain)) : std::nullopt,
+                    gain ? std::optional<double>(MicrovoltsPerCode(*gain)) : std::nullopt,
                     voltMode);
   return RenderPanel(view);
 }

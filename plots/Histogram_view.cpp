@@ -7,10 +7,10 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/Code_scale.h"
 #include "graph/Number_pattern.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
@@ -32,9 +32,7 @@ HistogramView::HistogramView(QWidget* parent) : QWidget(parent) {
 QString HistogramView::ReadoutAt(double axisValue) const {
   if (!has_) return {};
   const analysis::Histogram& h = histogram_;
-  const double code = AxisInMicrovolts()
-                          ? axisValue / *microvoltsPerCode_ + static_cast<double>(kMidScaleCode)
-                          : axisValue;
+  const double code = AxisInMicrovolts() ? CodeAt(axisValue, *microvoltsPerCode_) : axisValue;
   const auto bin = static_cast<int>(std::floor((code - h.LowerEdge(0)) / h.codesPerBin));
   if (bin < 0 || bin >= h.Bins()) return {};
   const auto first = static_cast<qlonglong>(std::ceil(h.LowerEdge(bin)));
@@ -67,7 +65,7 @@ QString HistogramView::AxisTitle() const {
 
 double HistogramView::AxisValue(double code) const {
   if (!AxisInMicrovolts()) return code;
-  return (code - static_cast<double>(kMidScaleCode)) * *microvoltsPerCode_;
+  return MicrovoltsAt(code, *microvoltsPerCode_);
 }
 
 void HistogramView::paintEvent(QPaintEvent*) {
@@ -169,9 +167,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
     QPainterPath curve;
     for (int x = area.left(); x <= area.right(); x += 2) {
       const double axis = x0 + (x - area.left()) / static_cast<double>(area.width()) * (x1 - x0);
-      const double code = AxisInMicrovolts()
-                              ? axis / *microvoltsPerCode_ + static_cast<double>(kMidScaleCode)
-                              : axis;
+      const double code = AxisInMicrovolts() ? CodeAt(axis, *microvoltsPerCode_) : axis;
       const QPointF point(x, std::max<double>(area.top(), py(h.NormalCount(code))));
       if (x == area.left()) {
         curve.moveTo(point);

@@ -50,8 +50,7 @@ QImage SweepPicture(const SweepRun& sweep) {
     for (std::size_t g = 0; g < plan.gainSels.size(); ++g) {
       const SweepCell& c = sweep.Cell(r, g);
       for (const auto& v :
-           {c.typicalNanovolts, c.state == SweepCell::State::kDone ? c.figures.rmsNanovolts
-                                                                   : std::optional<double>()}) {
+           {c.typicalNanovolts, c.Done() ? c.figures.rmsNanovolts : std::optional<double>()}) {
         if (v && *v > 0) {
           minNv = std::min(minNv, *v);
           maxNv = std::max(maxNv, *v);
@@ -145,8 +144,7 @@ QImage SweepPicture(const SweepRun& sweep) {
       for (const std::size_t r : rows) {
         const SweepCell& c = sweep.Cell(r, g);
         const std::optional<double> v =
-            measured ? (c.state == SweepCell::State::kDone ? c.figures.rmsNanovolts
-                                                           : std::optional<double>())
+            measured ? (c.Done() ? c.figures.rmsNanovolts : std::optional<double>())
                      : c.typicalNanovolts;
         if (!v || *v <= 0) {
           open = false;

@@ -1,6 +1,6 @@
 // The CSV file of a log, written as results arrive. Rows collect in memory
-// and go to the file whole, at least once a second (and whenever a megabyte
-// is waiting), so a crash or a pulled cable loses at most the last second
+// and go to the file whole every half second (and whenever a megabyte is
+// waiting), so a crash or a pulled cable loses at most the last second
 // and never leaves half a row. Memory stays the same however long the log.
 #pragma once
 

@@ -1,10 +1,9 @@
 #include "session/H5_log_file.h"
 
-#include "analysis/Code_scale.h"
-#include "graph/Axis_scale.h"
 #include "session/Csv_log.h"
 #include "session/Log_gap_note.h"
 #include "session/Log_header.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
@@ -72,7 +71,7 @@ h5log::H5BoardHeader H5HeaderOf(const MeasureSettings& s, const std::string& ser
   h.buffer = s.fBUF_ON != 0;
   h.channel[0] = s.CHSel != 1;
   h.channel[1] = s.CHSel != 0;
-  h.microvoltsPerCode = analysis::MicrovoltsPerCode(s.Gain);
+  h.microvoltsPerCode = MicrovoltsPerCode(s.Gain);
   return h;
 }
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "analysis/Code_scale.h"
 #include "records/Measure_settings.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 
@@ -61,7 +61,7 @@ std::string SummaryLine(const LineTags& tags, int channel, const RunningStats& s
   line += ",rate_sps=" + Number(tags.rateSps);
   if (!tags.serial.empty()) line += ",serial=" + EscapeTag(tags.serial);
   line += ' ';
-  const double uv = analysis::MicrovoltsPerCode(tags.gain);
+  const double uv = MicrovoltsPerCode(tags.gain);
   bool first = true;
   IntegerField(line, first, "count", stats.Count());
   IntegerField(line, first, "max_code", stats.Max());

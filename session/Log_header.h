@@ -1,6 +1,6 @@
 // The lines that open a log's CSV, so a log read months later says how it was
 // taken. Each is "# key: value"; readers that skip '#' lines (pandas, numpy)
-// see only the table. Keys, in this order:
+// see only the table. One table of keys serves the writer and the reader:
 //   rate_sps  data rate in samples per second (e.g. 4800)
 //   gain      amplifier gain (1, 8, 16, 32, 64, 128)
 //   filter    sinc3 or sinc4
@@ -14,16 +14,41 @@
 #include <chrono>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "records/Log_record.h"
 #include "records/Measure_settings.h"
 
 namespace velqoris {
+
+// The run the lines describe.
+struct LogHeaderRun {
+  const MeasureSettings& settings;
+  const std::string& boardLine;
+  std::chrono::system_clock::time_point start;
+};
+
+// One key: how the writer words its value and how a reader takes it back.
+// `read` is false when the value is not one the writer gives; the rate goes
+// into `rateSps`, the channels are the columns' to say.
+struct LogHeaderKey {
+  std::string_view key;
+  std::string (*write)(const LogHeaderRun& run);
+  bool (*read)(std::string_view value, LogRecord& record);
+};
+
+// Every key, in the order the lines are written.
+const std::vector<LogHeaderKey>& LogHeaderKeys();
 
 // Without the leading "# ".
 std::vector<std::string> LogHeaderLines(const MeasureSettings& settings,
                                         const std::string& boardLine,
                                         std::chrono::system_clock::time_point start);
+
+// One settings line without its '#': true when it is "key: value" with a key
+// of the table and a value it reads, which then is in `record`.
+bool ReadLogHeaderLine(std::string_view line, LogRecord& record);
 
 // The calendar time here, thread-safe on every system.
 std::tm LocalTime(std::chrono::system_clock::time_point at);

@@ -7,10 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "datafile/Myfile.h"
 #include "datafile/Utf8_path.h"
 #include "records/Measure_settings.h"
+#include "session/Log_header.h"
+#include "units/Microvolts.h"
 #ifdef VELQORIS_HAVE_HDF5
 #include "session/H5_log_file.h"
 #endif
@@ -152,10 +155,16 @@ void LogCsvParser::Line(std::string_view line) {
   }
 }
 
-// Settings lines are read by their words, in English or Japanese, several to
-// a line separated by ',' or ';': "rate 4800 sps", "gain 128", "Sinc4",
-// "chop off", "buffer on", "board VELQORIS 1.00", "start 2026-12-08T10:00:00+09:00".
+// Settings lines are the log's "key: value" (Log_header's table); any other
+// line is read by its words, in English or Japanese, several to a line
+// separated by ',' or ';': "rate 4800 sps", "gain 128", "Sinc4", "chop off",
+// "buffer on", "board VELQORIS 1.00", "start 2026-12-08T10:00:00+09:00".
 void LogCsvParser::SettingsLine(std::string_view text) {
+  if (ReadLogHeaderLine(Trim(text), result_.record)) {
+    // The rate waits for Finish, where it wins over the one from time_s.
+    if (result_.record.rateSps > 0.0) settingsRate_ = std::exchange(result_.record.rateSps, 0.0);
+    return;
+  }
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find_first_of(",;", start);
@@ -324,7 +333,8 @@ LogReadResult LogCsvParser::Finish() {
     for (int ch = 0; ch < 2 && !r.gain; ++ch) {
       // µV = offset × 2500000 / 8388607 / gain; at least 1000 codes from mid-scale for 0.1 %.
       if (std::fabs(gainOffset_[ch]) < 1000.0 || gainMicrovolts_[ch] == 0.0) continue;
-      const double g = gainOffset_[ch] * 2500000.0 / 8388607.0 / gainMicrovolts_[ch];
+      const double g =
+          gainOffset_[ch] * kReferenceMicrovolts / kFullScaleCodes / gainMicrovolts_[ch];
       const double snapped = Snap(g, kGains, 0.01);
       if (snapped != g) r.gain = static_cast<int>(snapped);
     }

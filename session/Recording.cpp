@@ -1,11 +1,10 @@
 #include "session/Recording.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "board/Ad7190.h"
-#include "session/Log_header.h"
-#include "session/Run_data.h"
-#include "status/Status_text.h"
+#include "session/Csv_sink.h"
 
 namespace velqoris {
 
@@ -29,7 +28,12 @@ bool Recording::Start(const std::string& path, const MeasureSettings& settings,
   if (thread_.joinable()) return false;
   settings_ = settings;
   path_ = path;
-  if (!csv_.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) return false;
+  // Created now to know it can be written; the thread writes it afresh with
+  // the settings lines once the board has answered.
+  {
+    CsvLog probe;
+    if (!probe.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) return false;
+  }
   stop_ = false;
   ended_ = false;
   progress_ = Progress{};
@@ -58,10 +62,20 @@ Recording::Progress Recording::Snapshot() const {
 }
 
 void Recording::Body(std::int64_t total) {
-  // The board object closes the device when it goes: only then may the
-  // window hear that the recording has ended and open the device again.
-  const End end = Log(total);
-  csv_.Close();
+  RunEnd end = RunEnd::kNotEnded;
+  {
+    // The board object closes the device when it goes: only then may the
+    // window hear that the recording has ended and open the device again.
+    TADC board(device_, host_);
+    Acquisition acquisition(board, clock_, host_);
+    CsvSink csv(path_, clock_);
+    end =
+        acquisition.Run({settings_, total}, {&csv, &stats_, this}, [this] { return stop_.load(); });
+    const std::lock_guard<std::mutex> lock(mutex_);
+    progress_.written = acquisition.ReadCount();
+    progress_.stats[0] = stats_.Stats(0);
+    progress_.stats[1] = stats_.Stats(1);
+  }
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     progress_.end = end;
@@ -69,73 +83,22 @@ void Recording::Body(std::int64_t total) {
   ended_ = true;
 }
 
-Recording::End Recording::Log(std::int64_t total) {
-  TADC board(device_, host_);
-  RunData data;
-  data.Settings = settings_;
-  data.Settings.Gain = TADC::GainFactor(settings_.GainSel);
-  Measurement run(board, data);
-  switch (run.ConnectBoard()) {
-    case Measurement::ConnectResult::kOk:
-      break;
-    case Measurement::ConnectResult::kNoResponse:
-      return End::kNoResponse;
-    case Measurement::ConnectResult::kNotFound:
-    case Measurement::ConnectResult::kOtherName:
-      return End::kNotFound;
+bool Recording::Take(const velqoris::Block& block) {
+  Block copy;
+  for (int ch = 0; ch < 2; ++ch)
+    copy.codes[ch].assign(block.codes[ch].begin(), block.codes[ch].end());
+  const std::lock_guard<std::mutex> lock(mutex_);
+  waitingResults_ += static_cast<std::size_t>(block.count);
+  waiting_.push_back(std::move(copy));
+  while (waitingResults_ > kMaxWaitingResults && !waiting_.empty()) {
+    const Block& oldest = waiting_.front();
+    waitingResults_ -= std::max(oldest.codes[0].size(), oldest.codes[1].size());
+    waiting_.erase(waiting_.begin());
   }
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    progress_.boardName = run.BoardName();
-    progress_.boardVersion = run.BoardVersion();
-  }
-  // The file was opened at the start to know it can be written; now that the
-  // board has answered it opens again with the settings lines the log carries.
-  const auto header = LogHeaderLines(data.Settings, PairText(run.BoardName(), run.BoardVersion()),
-                                     std::chrono::system_clock::now());
-  if (!csv_.Open(path_, settings_.CHSel != 1, settings_.CHSel != 0, clock_.Now(), header)) {
-    return End::kWriteError;
-  }
-  LogRun log(run, board, data.Settings, clock_, host_, csv_);
-  const bool ch0 = settings_.CHSel != 1;
-  const bool ch1 = settings_.CHSel != 0;
-  log.SetBlockListener([&](const std::int32_t* codes0, const std::int32_t* codes1, int count) {
-    Block block;
-    if (ch0) block.codes[0].assign(codes0, codes0 + count);
-    if (ch1) block.codes[1].assign(codes1, codes1 + count);
-    const std::lock_guard<std::mutex> lock(mutex_);
-    waitingResults_ += static_cast<std::size_t>(count);
-    waiting_.push_back(std::move(block));
-    while (waitingResults_ > kMaxWaitingResults && !waiting_.empty()) {
-      const Block& oldest = waiting_.front();
-      waitingResults_ -= std::max(oldest.codes[0].size(), oldest.codes[1].size());
-      waiting_.erase(waiting_.begin());
-    }
-  });
-  const auto progress = [&] {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    progress_.written = log.Written();
-    progress_.stats[0] = log.Stats(0);
-    progress_.stats[1] = log.Stats(1);
-    progress_.startCommands = log.StartCommands();
-    progress_.gaps = log.Gaps().size();
-  };
-  const auto outcome = log.Run(
-      total, [this] { return stop_.load(); }, progress);
-  progress();
-  switch (outcome) {
-    case LogRun::Outcome::kComplete:
-      return End::kComplete;
-    case LogRun::Outcome::kStopped:
-      return End::kStopped;
-    case LogRun::Outcome::kStartError:
-      return End::kStartError;
-    case LogRun::Outcome::kReadError:
-      return End::kReadError;
-    case LogRun::Outcome::kWriteError:
-      return End::kWriteError;
-  }
-  return End::kReadError;
+  progress_.written = block.first + block.count;
+  progress_.stats[0] = stats_.Stats(0);
+  progress_.stats[1] = stats_.Stats(1);
+  return true;
 }
 
 }  // namespace velqoris

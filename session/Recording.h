@@ -19,9 +19,10 @@
 #include "board/D2xx.h"
 #include "board/Event_host.h"
 #include "records/Measure_settings.h"
-#include "session/Csv_log.h"
-#include "session/Log_run.h"
-#include "session/Measurement.h"
+#include "session/Acquisition.h"
+#include "session/Run_end.h"
+#include "session/Sink.h"
+#include "session/Stats_sink.h"
 #include "stats/Running_stats.h"
 
 namespace velqoris {
@@ -31,31 +32,16 @@ namespace velqoris {
 // block keeps no core busy and no block waits long.
 std::chrono::microseconds RecordingPause(int spsSel);
 
-class Recording {
+class Recording : private Sink {
  public:
   // Results a recording "until stopped" may reach: the log's own limit.
   static constexpr std::int64_t kUntilStopped = 2147483647;
-
-  enum class End {
-    kRunning,
-    kComplete,
-    kStopped,
-    kNotFound,    // the board could not be opened or named itself otherwise
-    kNoResponse,  // the board did not answer
-    kStartError,  // settings or a start command refused
-    kReadError,   // a read failed: a pulled cable, a bad frame
-    kWriteError,  // the CSV file could not be written
-  };
 
   struct Progress {
     std::int64_t written = 0;
     std::int64_t total = 0;
     RunningStats stats[2];
-    int startCommands = 0;
-    std::size_t gaps = 0;
-    std::string boardName;
-    std::string boardVersion;
-    End end = End::kRunning;
+    RunEnd end = RunEnd::kNotEnded;
   };
 
   // Results of both channels as one read delivered them (a channel not
@@ -67,7 +53,7 @@ class Recording {
   // device, clock and host are used by the recording's thread alone until it
   // has ended; the window must leave the device closed meanwhile.
   Recording(d2xx::Api& device, const Clock& clock, EventHost& host);
-  ~Recording();
+  ~Recording() override;
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;
 
@@ -93,17 +79,18 @@ class Recording {
 
  private:
   void Body(std::int64_t total);
-  End Log(std::int64_t total);
+  // The hand-over to the window, after the file's and the statistics' sinks.
+  bool Take(const velqoris::Block& block) override;
 
   d2xx::Api& device_;
   const Clock& clock_;
   EventHost& host_;
   MeasureSettings settings_;
   std::string path_;
-  CsvLog csv_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};
+  StatsSink stats_;  // the thread's own
   mutable std::mutex mutex_;
   Progress progress_;
   std::vector<Block> waiting_;

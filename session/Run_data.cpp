@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "graph/Axis_scale.h"
 #include "stats/Run_stats.h"
+#include "units/Microvolts.h"
 
 namespace velqoris {
 

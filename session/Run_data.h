@@ -34,6 +34,11 @@ class RunData {
   // with count 0 keeps its earlier values.
   void CalcCodeStats();
   void CalcVoltStats();
+  // Both, codes first, after ConvertAll.
+  void CalcStats() {
+    CalcCodeStats();
+    CalcVoltStats();
+  }
 
   std::int32_t* Codes(int channel) { return channel == 0 ? codes0_.data() : codes1_.data(); }
   const std::int32_t* Codes(int channel) const {

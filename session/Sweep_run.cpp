@@ -5,9 +5,7 @@
 #include <utility>
 
 #include "analysis/Typical_noise.h"
-#include "board/Ad7190.h"
-#include "session/Block_reader.h"
-#include "session/Measurement.h"
+#include "session/Run_buffer.h"
 
 namespace velqoris {
 
@@ -22,14 +20,33 @@ std::int32_t SettingCount(const SweepPlan& plan, int spsSel) {
   if (plan.maxTimeMs > 0) {
     const auto byTime = static_cast<std::int64_t>(
         std::floor(static_cast<double>(plan.maxTimeMs) * RateOf(spsSel) / 1000.0));
-    n = std::min(n, std::max<std::int64_t>(byTime, Measurement::kMinKept));
+    n = std::min(n, std::max<std::int64_t>(byTime, RunBuffer::kMinKept));
   }
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, 1, Measurement::kMaxStartCount));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, 1, Acquisition::kMaxStartCount));
 }
 
-SweepRun::SweepRun(Measurement& run, RunData& data, TADC& board, const Clock& clock,
-                   EventHost& host, SweepPlan plan)
-    : run_(run), data_(data), board_(board), clock_(clock), host_(host), plan_(std::move(plan)) {
+namespace {
+
+// One setting's results of its channel, for its figures.
+class CellSink final : public Sink {
+ public:
+  CellSink(std::vector<std::int32_t>& codes, int& read) : codes_(codes), read_(read) {}
+  bool Take(const Block& block) override {
+    const auto& c = block.codes[block.Has(0) ? 0 : 1];
+    codes_.insert(codes_.end(), c.begin(), c.end());
+    read_ += block.count;
+    return true;
+  }
+
+ private:
+  std::vector<std::int32_t>& codes_;
+  int& read_;
+};
+
+}  // namespace
+
+SweepRun::SweepRun(Acquisition& acquisition, SweepPlan plan)
+    : acquisition_(acquisition), plan_(std::move(plan)) {
   for (const int r : plan_.rateSels) {
     for (const int g : plan_.gainSels) {
       SweepCell cell;
@@ -45,13 +62,6 @@ SweepRun::SweepRun(Measurement& run, RunData& data, TADC& board, const Clock& cl
   }
 }
 
-Clock::Duration SweepRun::NoResultsWait(int spsSel) {
-  // Two seconds beyond the time two blocks take to arrive.
-  const double block = ReadBlock(spsSel).value_or(1) / RateOf(spsSel);
-  return std::chrono::duration_cast<Clock::Duration>(
-      std::chrono::duration<double>(2.0 + 2 * block));
-}
-
 const SweepCell& SweepRun::Cell(std::size_t row, std::size_t column) const {
   return cells_.at(row * plan_.gainSels.size() + column);
 }
@@ -59,11 +69,11 @@ const SweepCell& SweepRun::Cell(std::size_t row, std::size_t column) const {
 bool SweepRun::Run(const std::function<bool()>& stop,
                    const std::function<void(const SweepCell&)>& cellDone,
                    const std::function<void(int row)>& rowDone,
-                   const std::function<void()>& progress) {
+                   const std::function<void()>& progress, const std::vector<Sink*>& more) {
   const std::size_t columns = plan_.gainSels.size();
   for (std::size_t i = 0; i < cells_.size() && !stopped_; ++i) {
-    MeasureCell(cells_[i], stop, progress);
-    if (cells_[i].state != SweepCell::State::kStopped) {
+    MeasureCell(cells_[i], stop, progress, more);
+    if (cells_[i].end != RunEnd::kStopped) {
       ++finished_;
       if (cellDone) cellDone(cells_[i]);
     }
@@ -75,75 +85,32 @@ bool SweepRun::Run(const std::function<bool()>& stop,
 }
 
 void SweepRun::MeasureCell(SweepCell& cell, const std::function<bool()>& stop,
-                           const std::function<void()>& progress) {
+                           const std::function<void()>& progress, const std::vector<Sink*>& more) {
   current_ = &cell;
   currentRead_ = 0;
   if (stop && stop()) {
     stopped_ = true;
-    cell.state = SweepCell::State::kStopped;
+    cell.end = RunEnd::kStopped;
     return;
   }
-  // A failed setting may have left the link closed or the board confused.
-  if (needsConnect_) {
-    if (run_.ConnectBoard() != Measurement::ConnectResult::kOk) {
-      cell.state = SweepCell::State::kNoBoard;
-      return;
-    }
-    needsConnect_ = false;
-  }
-  MeasureSettings& s = data_.Settings;
-  s = plan_.base;
-  s.spsSel = cell.spsSel;
-  s.GainSel = cell.gainSel;
-  s.Gain = DerivedGain(cell.gainSel);
-  if (!run_.SetupBoard(cell.count)) {
-    cell.state = SweepCell::State::kSetupError;
-    needsConnect_ = true;
-    return;
-  }
-  const int block = ReadBlock(s.spsSel).value_or(1);
-  const Clock::Duration wait = NoResultsWait(s.spsSel);
-  BlockReader reader(board_, s.CHSel);
-  codes_.assign(static_cast<std::size_t>(cell.count), 0);
-  Clock::Duration lastResult = clock_.Now();
-  while (currentRead_ < cell.count) {
-    if (stop && stop()) {
-      run_.ReleaseBoard();
-      stopped_ = true;
-      cell.state = SweepCell::State::kStopped;
-      return;
-    }
-    const auto status = reader.Read(std::min(block, cell.count - currentRead_));
-    if (status == BlockReader::Status::kError) {
-      board_.StopConversion();
-      cell.state = SweepCell::State::kReadError;
-      needsConnect_ = true;
-      return;
-    }
-    if (status == BlockReader::Status::kWaiting) {
-      if (clock_.Now() - lastResult > wait) {
-        board_.StopConversion();
-        cell.state = SweepCell::State::kNoResults;
-        needsConnect_ = true;
-        return;
-      }
-      host_.ProcessEvents();
-      continue;
-    }
-    const std::int32_t* codes = reader.Codes(s.CHSel == 1 ? 1 : 0);
-    std::copy(codes, codes + reader.Count(), codes_.begin() + currentRead_);
-    currentRead_ += reader.Count();
-    lastResult = clock_.Now();
-    if (progress) progress();
-  }
-  cell.figures = analysis::AnalyzeNoise(codes_.data(), cell.count, s);
-  cell.state = SweepCell::State::kDone;
+  Acquisition::Plan run{plan_.base, cell.count};
+  run.settings.spsSel = cell.spsSel;
+  run.settings.GainSel = cell.gainSel;
+  run.settings.Gain = DerivedGain(cell.gainSel);
+  std::vector<std::int32_t> codes;
+  codes.reserve(static_cast<std::size_t>(cell.count));
+  CellSink sink(codes, currentRead_);
+  std::vector<Sink*> sinks{&sink};
+  sinks.insert(sinks.end(), more.begin(), more.end());
+  cell.end = acquisition_.Run(run, sinks, stop, progress);
+  if (cell.end == RunEnd::kStopped) stopped_ = true;
+  if (cell.Done()) cell.figures = analysis::AnalyzeNoise(codes.data(), cell.count, run.settings);
 }
 
 Clock::Duration SweepRun::TimeLeft() const {
   double seconds = 0;
   for (const SweepCell& cell : cells_) {
-    if (cell.state != SweepCell::State::kNotRun) continue;
+    if (cell.end != RunEnd::kNotEnded) continue;
     const int done = &cell == current_ ? currentRead_ : 0;
     seconds += (cell.count - done) / RateOf(cell.spsSel);
   }

@@ -12,27 +12,17 @@
 
 #include "analysis/Noise_figures.h"
 #include "board/Clock.h"
-#include "board/Event_host.h"
-#include "session/Run_data.h"
-
-namespace velqoris {
-class Measurement;
-class TADC;
-}  // namespace velqoris
+#include "session/Acquisition.h"
+#include "session/Run_end.h"
+#include "session/Sink.h"
 
 namespace velqoris {
 
 struct SweepCell {
-  enum class State {
-    kNotRun,  // not reached (the sweep was stopped before)
-    kDone,
-    kNoBoard,     // the board could not be identified again after a failure
-    kSetupError,  // a setting or the start command was refused
-    kReadError,   // a read failed: stop command sent
-    kNoResults,   // no results came within the wait: stop command sent
-    kStopped,     // the stop came during this setting's run
-  };
-  State state = State::kNotRun;
+  // kNotEnded: not reached (the sweep was stopped before); kStopped: the stop
+  // came during this setting's run.
+  RunEnd end = RunEnd::kNotEnded;
+  bool Done() const { return end == RunEnd::kComplete; }
   int spsSel = 0;
   int gainSel = 0;
   int count = 0;  // results asked for
@@ -54,17 +44,16 @@ std::int32_t SettingCount(const SweepPlan& plan, int spsSel);
 
 class SweepRun {
  public:
-  // run has identified the board; data is the run's (its settings are set per cell).
-  SweepRun(Measurement& run, RunData& data, TADC& board, const Clock& clock, EventHost& host,
-           SweepPlan plan);
-
-  // How long a setting may go without any result before it counts as failed.
-  static Clock::Duration NoResultsWait(int spsSel);
+  // Each setting is one run of the acquisition (which connects again when a
+  // failure left the board not ready).
+  SweepRun(Acquisition& acquisition, SweepPlan plan);
 
   // Runs every cell; stop is polled between blocks; cellDone after each
-  // cell, rowDone after each row; progress after each block. False when stopped.
+  // cell, rowDone after each row; progress after each block. False when
+  // stopped. Each setting's run also feeds `more` (say, a file of the codes).
   bool Run(const std::function<bool()>& stop, const std::function<void(const SweepCell&)>& cellDone,
-           const std::function<void(int row)>& rowDone, const std::function<void()>& progress);
+           const std::function<void(int row)>& rowDone, const std::function<void()>& progress,
+           const std::vector<Sink*>& more = {});
 
   const SweepPlan& Plan() const { return plan_; }
   const SweepCell& Cell(std::size_t row, std::size_t column) const;
@@ -79,20 +68,14 @@ class SweepRun {
 
  private:
   void MeasureCell(SweepCell& cell, const std::function<bool()>& stop,
-                   const std::function<void()>& progress);
+                   const std::function<void()>& progress, const std::vector<Sink*>& more);
 
-  Measurement& run_;
-  RunData& data_;
-  TADC& board_;
-  const Clock& clock_;
-  EventHost& host_;
+  Acquisition& acquisition_;
   SweepPlan plan_;
   std::vector<SweepCell> cells_;  // row by row
-  std::vector<std::int32_t> codes_;
   SweepCell* current_ = nullptr;
   int currentRead_ = 0;
   int finished_ = 0;
-  bool needsConnect_ = false;
   bool stopped_ = false;
 };
 

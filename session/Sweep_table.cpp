@@ -43,44 +43,32 @@ std::string Bits(const analysis::Resolution& r) {
   }
 }
 
-const char* FailureText(SweepCell::State state) {
-  switch (state) {
-    case SweepCell::State::kNotRun:
-      return "未測定";
-    case SweepCell::State::kNoBoard:
-      return "ボード応答なし";
-    case SweepCell::State::kSetupError:
-      return "設定エラー";
-    case SweepCell::State::kReadError:
-      return "計測エラー";
-    case SweepCell::State::kNoResults:
-      return "データなし";
-    case SweepCell::State::kStopped:
-      return "中止";
-    case SweepCell::State::kDone:
-      break;
-  }
-  return "";
-}
+// What a setting's cell and its CSV line say of how its run ended.
+struct EndWords {
+  RunEnd end;
+  const char* text;  // the table's cell
+  const char* name;  // the CSV's state column
+};
 
-const char* StateName(SweepCell::State state) {
-  switch (state) {
-    case SweepCell::State::kNotRun:
-      return "not_run";
-    case SweepCell::State::kDone:
-      return "ok";
-    case SweepCell::State::kNoBoard:
-      return "no_board";
-    case SweepCell::State::kSetupError:
-      return "setup_error";
-    case SweepCell::State::kReadError:
-      return "read_error";
-    case SweepCell::State::kNoResults:
-      return "no_results";
-    case SweepCell::State::kStopped:
-      return "stopped";
+constexpr EndWords kEndWords[] = {
+    {RunEnd::kNotEnded, "未測定", "not_run"},
+    {RunEnd::kComplete, "", "ok"},
+    {RunEnd::kStopped, "中止", "stopped"},
+    {RunEnd::kNoBoard, "ボード応答なし", "no_board"},
+    {RunEnd::kOtherBoard, "ボード応答なし", "no_board"},
+    {RunEnd::kNoAnswer, "ボード応答なし", "no_board"},
+    {RunEnd::kRefused, "設定エラー", "setup_error"},
+    {RunEnd::kReadError, "計測エラー", "read_error"},
+    {RunEnd::kPulledCable, "計測エラー", "read_error"},
+    {RunEnd::kStalled, "データなし", "no_results"},
+    {RunEnd::kSinkFailed, "書込みエラー", "write_error"},
+};
+
+const EndWords& WordsOf(RunEnd end) {
+  for (const EndWords& w : kEndWords) {
+    if (w.end == end) return w;
   }
-  return "";
+  return kEndWords[0];
 }
 
 std::string Optional(const std::optional<double>& v, const char* pattern = "%.6g") {
@@ -162,7 +150,7 @@ std::string SweepCellText(const SweepCell& cell, SweepTable table) {
            Format("%.1f", analysis::TypicalNoise::NoiseFreeBits(*cell.typicalNanovolts, gain)) +
            ")";
   }
-  if (cell.state != SweepCell::State::kDone) return FailureText(cell.state);
+  if (!cell.Done()) return WordsOf(cell.end).text;
   const analysis::NoiseFigures& f = cell.figures;
   if (table == SweepTable::kRatio) {
     return f.rmsVsTypical ? Format("%.2f", *f.rmsVsTypical) : analysis::kAbsentValue;
@@ -194,13 +182,13 @@ std::string SweepCsvHeader() {
 std::string SweepCsvLine(const SweepPlan& plan, const SweepCell& cell) {
   const MeasureSettings& s = plan.base;
   const analysis::NoiseFigures& f = cell.figures;
-  const bool done = cell.state == SweepCell::State::kDone;
+  const bool done = cell.Done();
   const int gain = GainOf(cell.gainSel).value_or(1);
   std::string line = std::to_string(DataRate(cell.spsSel).value_or(0)) + ',' +
                      std::to_string(gain) + ',' + std::to_string(s.CHSel == 1 ? 1 : 0) + ',' +
                      (s.fSinc4 == 1 ? "sinc4" : "sinc3") + ',' + (s.fCHOP_ON == 1 ? "on" : "off") +
                      ',' + (s.fBUF_ON == 1 ? "on" : "off") + ',' + std::to_string(cell.count) +
-                     ',' + StateName(cell.state);
+                     ',' + WordsOf(cell.end).name;
   const auto field = [&](const std::optional<double>& v) {
     line += ',';
     if (done) line += Optional(v);

@@ -9,8 +9,7 @@ namespace velqoris {
 namespace {
 
 constexpr std::array<int, 6> kGainTable = {1, 8, 16, 32, 64, 128};
-constexpr double kCodeSpan = 8388607.0;
-constexpr double kMidScale = 8388608.0;
+constexpr double kMidScale = kMidScaleCode;
 constexpr double kTopCode = 16777215.0;
 
 int ClampChannel(int channel) { return std::clamp(channel, 0, SignalModel::kChannels - 1); }
@@ -92,7 +91,7 @@ std::int32_t SignalModel::Sample(int channel, double seconds, int gain, double r
   return CodeFor(volts, gain);
 }
 
-double SignalModel::CodesPerVolt(int gain) { return gain * kCodeSpan / kReferenceVolts; }
+double SignalModel::CodesPerVolt(int gain) { return gain * kFullScaleCodes / kReferenceVolts; }
 
 std::int32_t SignalModel::CodeFor(double volts, int gain) {
   const double code = kMidScale + std::round(volts * CodesPerVolt(gain));

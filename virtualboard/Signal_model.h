@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "analysis/Typical_noise.h"
+#include "units/Microvolts.h"
 #include "virtualboard/Noise_source.h"
 #include "virtualboard/Slow_noise.h"
 
@@ -40,7 +41,7 @@ struct ChannelSignal {
 class SignalModel {
  public:
   static constexpr int kChannels = 2;
-  static constexpr double kReferenceVolts = 2.5;
+  static constexpr double kReferenceVolts = kReferenceMicrovolts / 1e6;
 
   explicit SignalModel(std::uint64_t seed = 1);
 

@@ -112,12 +112,7 @@ void ApplySignalOption(SignalModel& model, const MainsOption& mains) {
 }
 
 std::string SignalOptionsUsage() {
-  return "  --sine CH,HZ,VOLTS[,H2dBc[,H3dBc]]\n"
-         "                       仮想ボードの CH (0 か 1) に正弦波を入れます: 周波数 [Hz]、\n"
-         "                       振幅 [V] (ピーク)、第 2・第 3 高調波のレベル [dBc] (省略時なし)\n"
-         "  --mains CH,50|60,VOLTS\n"
-         "                       仮想ボードの CH に電源ノイズ (50 Hz か 60 Hz、振幅 [V]) "
-         "を加えます\n";
+  return OptionUsage(kSineOptionText) + OptionUsage(kMainsOptionText);
 }
 
 }  // namespace velqoris

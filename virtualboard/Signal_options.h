@@ -9,6 +9,7 @@
 #include <string_view>
 #include <variant>
 
+#include "virtualboard/Option_text.h"
 #include "virtualboard/Signal_model.h"
 
 namespace velqoris {
@@ -35,6 +36,14 @@ std::variant<MainsOption, std::string> ParseMainsOption(std::string_view text);
 // pickup adds to whatever the channel carries.
 void ApplySignalOption(SignalModel& model, const SineOption& sine);
 void ApplySignalOption(SignalModel& model, const MainsOption& mains);
+
+inline constexpr OptionText kSineOptionText = {
+    "--sine", "CH,HZ,VOLTS[,H2dBc[,H3dBc]]",
+    "仮想ボードの CH (0 か 1) に正弦波を入れます: 周波数 [Hz]、\n"
+    "振幅 [V] (ピーク)、第 2・第 3 高調波のレベル [dBc] (省略時なし)"};
+inline constexpr OptionText kMainsOptionText = {
+    "--mains", "CH,50|60,VOLTS",
+    "仮想ボードの CH に電源ノイズ (50 Hz か 60 Hz、振幅 [V]) を加えます"};
 
 // Usage lines for both options, in Japanese.
 std::string SignalOptionsUsage();

@@ -62,11 +62,7 @@ void ApplySlowNoiseOption(SignalModel& model, const FlickerOption& flicker) {
 }
 
 std::string SlowNoiseOptionsUsage() {
-  return "  --drift CH,UV_PER_HOUR\n"
-         "                       仮想ボードの CH にゆっくりしたドリフト [uV/時] を加えます\n"
-         "  --flicker CH,CORNER_HZ\n"
-         "                       仮想ボードの CH に 1/f ノイズを加えます (白色ノイズと\n"
-         "                       等しくなるコーナー周波数 [Hz])\n";
+  return OptionUsage(kDriftOptionText) + OptionUsage(kFlickerOptionText);
 }
 
 }  // namespace velqoris

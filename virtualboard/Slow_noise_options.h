@@ -9,6 +9,7 @@
 #include <string_view>
 #include <variant>
 
+#include "virtualboard/Option_text.h"
 #include "virtualboard/Signal_model.h"
 
 namespace velqoris {
@@ -29,6 +30,14 @@ std::variant<FlickerOption, std::string> ParseFlickerOption(std::string_view tex
 void ApplySlowNoiseOption(SignalModel& model, const DriftOption& drift);
 void ApplySlowNoiseOption(SignalModel& model, const FlickerOption& flicker);
 
+inline constexpr OptionText kDriftOptionText = {
+    "--drift", "CH,UV_PER_HOUR", "仮想ボードの CH にゆっくりしたドリフト [uV/時] を加えます"};
+inline constexpr OptionText kFlickerOptionText = {
+    "--flicker", "CH,CORNER_HZ",
+    "仮想ボードの CH に 1/f ノイズを加えます (白色ノイズと\n"
+    "等しくなるコーナー周波数 [Hz])"};
+
+// Usage lines for both options, in Japanese.
 std::string SlowNoiseOptionsUsage();
 
 }  // namespace velqoris

@@ -16,11 +16,10 @@
 #include "board/Clock.h"
 #include "board/Sleeping_event_host.h"
 #include "h5log/H5_log_writer.h"
+#include "session/Acquisition.h"
 #include "session/H5_log_file.h"
-#include "session/Held_data.h"
+#include "session/H5_sink.h"
 #include "session/Log_reader.h"
-#include "session/Log_run.h"
-#include "session/Measurement.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris {
@@ -42,33 +41,46 @@ std::string LogPath(std::int64_t rows) {
   return "/tmp/velqoris_bench_" + std::to_string(rows) + ".h5";
 }
 
+// The HDF5 sink with the CPU time its thread spends in it.
+class TimedSink final : public Sink {
+ public:
+  explicit TimedSink(Sink& sink) : sink_(sink) {}
+  bool Take(const Block& block) override {
+    return Timed([&] { return sink_.Take(block); });
+  }
+  void Gap(int start, double seconds) override { sink_.Gap(start, seconds); }
+  double cpu = 0;
+
+ private:
+  template <typename F>
+  bool Timed(F f) {
+    const double before = ThreadCpuSeconds();
+    const bool ok = f();
+    cpu += ThreadCpuSeconds() - before;
+    return ok;
+  }
+  Sink& sink_;
+};
+
 // Logs `rows` results per channel into an HDF5 file; the writer's CPU seconds.
 double WriteLog(std::int64_t rows, const std::string& path) {
   ManualClock clock;
   VirtualBoard device(clock);
   SleepingEventHost host(clock, [&] { clock.Advance(std::chrono::milliseconds(1)); });
   TADC board(device, host);
-  HeldData held;
-  MeasureSettings& s = held.data.Settings;
+  MeasureSettings s;
   s.spsSel = 12;
   s.CHSel = 2;
-  Measurement run(board, held.data);
-  if (run.ConnectBoard() != Measurement::ConnectResult::kOk) return -1;
+  s.Gain = DerivedGain(s.GainSel);
+  Acquisition run(board, clock, host);
   h5log::H5LogWriter h5;
   h5.Create(path, "bench", {H5HeaderOf(s, "V0001", "VELQORIS / 1.00", {})});
-  CsvLog none;
-  LogRun log(run, board, s, clock, host, none);
-  double cpu = 0;
-  log.SetBlockListener([&](const std::int32_t* c0, const std::int32_t* c1, int n) {
-    const double before = ThreadCpuSeconds();
-    h5.Append(0, c0, c1, n);
-    h5.FlushIfDue(clock.Now());
-    cpu += ThreadCpuSeconds() - before;
-  });
-  log.Run(rows, {}, {});
+  H5Sink sink(h5, 0, path, clock);
+  TimedSink timed(sink);
+  if (run.Run({s, rows}, {&timed}) != RunEnd::kComplete) return -1;
   const double before = ThreadCpuSeconds();
   h5.Close();
-  return cpu + ThreadCpuSeconds() - before;
+  return timed.cpu + ThreadCpuSeconds() - before;
 }
 
 void BM_H5LogWrite(benchmark::State& state) {

@@ -12,10 +12,9 @@
 #include "board/Ad7190.h"
 #include "board/Clock.h"
 #include "board/Sleeping_event_host.h"
-#include "session/Csv_log.h"
-#include "session/Held_data.h"
-#include "session/Log_run.h"
-#include "session/Measurement.h"
+#include "session/Acquisition.h"
+#include "session/Csv_sink.h"
+#include "session/Stats_sink.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris {
@@ -32,25 +31,24 @@ void BM_LogTwoChannels(benchmark::State& state) {
     VirtualBoard device(clock);
     SleepingEventHost host(clock, [&] { clock.Advance(std::chrono::milliseconds(1)); });
     TADC board(device, host);
-    HeldData held;
-    held.data.Settings.spsSel = 12;
-    held.data.Settings.CHSel = 2;
-    Measurement run(board, held.data);
-    if (run.ConnectBoard() != Measurement::ConnectResult::kOk) {
+    Acquisition run(board, clock, host);
+    if (run.Connect()) {
       state.SkipWithError("no virtual board");
       return;
     }
-    CsvLog csv;
-    csv.Open("/dev/null", true, true, clock.Now());
-    LogRun log(run, board, held.data.Settings, clock, host, csv);
+    MeasureSettings s;
+    s.spsSel = 12;
+    s.CHSel = 2;
+    CsvSink csv("/dev/null", clock);
+    StatsSink stats;
     const std::size_t before = HeapInUse();
     std::int64_t calls = 0;
-    log.Run(total, {}, [&] {
+    run.Run({s, total}, {&csv, &stats}, {}, [&] {
       if (++calls % 64 == 0)
         peakGrowth = std::max(peakGrowth, HeapInUse() - std::min(before, HeapInUse()));
     });
     pending = csv.MaxPending();
-    if (log.Written() != total) state.SkipWithError("log incomplete");
+    if (run.ReadCount() != total) state.SkipWithError("log incomplete");
   }
   state.SetItemsProcessed(state.iterations() * total);
   state.counters["heap_growth_kB"] = static_cast<double>(peakGrowth) / 1024.0;

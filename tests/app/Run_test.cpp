@@ -197,7 +197,7 @@ TEST_P(WindowConnectTest, TheBoxNamesTheCauseAndPanelZeroSaysNotFound) {
   EXPECT_FALSE(form->Run()->IsBoardReady());
   EXPECT_FALSE(form->Run()->IsMeasuring());
   EXPECT_TRUE(MeasureBtn()->isEnabled());
-  if (GetParam().result == Measurement::ConnectResult::kOtherName) {
+  if (GetParam().result == RunEnd::kOtherBoard) {
     EXPECT_EQ(Commands("V?"), 0);
   }
 }
@@ -260,6 +260,42 @@ TEST_F(WindowTest, AReadErrorEndsTheRunDiscardingResultsAndKeepingTheLink) {
   board.Faults().readErrorAfter.reset();
   ASSERT_TRUE(Measure(12, 0, 0));
   EXPECT_EQ(Commands("U?"), 1);
+}
+
+TEST_F(WindowTest, AStalledStreamEndsTheRunWithTheMeasureErrorAndKeepsTheLink) {
+  board.Faults().stallAfter = 12;
+  Choose(1, 3, 0);  // 10 sps: the run waits 2.2 s for a result
+  Press();
+  for (int i = 0; i < 100 && form->Run()->IsMeasuring(); ++i) Pass(ms(100));
+  ASSERT_FALSE(form->Run()->IsMeasuring());
+  EXPECT_EQ(form->Run()->ReadCount(), 12);
+  EXPECT_EQ(PanelUtf8(2), "計測エラーで終了");
+  EXPECT_FALSE(form->Data().HasData());
+  EXPECT_TRUE(form->Run()->IsBoardReady());
+  EXPECT_EQ(Commands("AX"), 1);
+  EXPECT_EQ(MeasureBtn()->text(), QString::fromUtf8("測定開始"));
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(WindowTest, TheRunStateDecidesWhatTheButtonDoesAndIsAnnounced) {
+  using State = TFormMain::RunState;
+  std::vector<State> states;
+  QObject::connect(form.get(), &TFormMain::RunStateChanged,
+                   [&](State state) { states.push_back(state); });
+  ASSERT_TRUE(Measure(12, 0, 0));
+  EXPECT_EQ(states, (std::vector<State>{State::kStarting, State::kMeasuring, State::kEnding,
+                                        State::kIdle}));
+  EXPECT_EQ(form->State(), State::kIdle);
+  // The caption only shows the state: a caption set by hand changes nothing.
+  MeasureBtn()->setText(QString::fromUtf8("測定停止"));
+  Press();
+  EXPECT_EQ(form->State(), State::kMeasuring);
+  EXPECT_TRUE(form->Run()->IsMeasuring());
+  EXPECT_EQ(MeasureBtn()->text(), QString::fromUtf8("測定停止"));
+  Press();
+  EXPECT_EQ(form->State(), State::kIdle);
+  EXPECT_EQ(MeasureBtn()->text(), QString::fromUtf8("測定開始"));
+  EXPECT_EQ(Commands("AX"), 1);
 }
 
 TEST_F(WindowTest, StartingWithOldDataKeepsItsGridWithoutTraces) {

@@ -73,6 +73,7 @@ class WindowTest : public ::testing::Test {
   void Build(FormOptions options = {}) {
     form.reset();
     options.eventHost = &host;
+    options.runClock = &clock;
     options.idleTimer = false;
     form = std::make_unique<TFormMain>(board, options);
     if (!form->Constructed()) return;

@@ -48,17 +48,17 @@ TEST_F(SweepRunTest, ThePictureMarksEveryFigureEvenALoneOne) {
   {
     // One rate, every setting refused: the typical figures are still drawn.
     device.Faults().refusedCommands = {"SG1", "SG5"};
-    SweepRun sweep(run, held.data, board, clock, host, plan);
+    SweepRun sweep(run, plan);
     ASSERT_TRUE(sweep.Run({}, {}, {}, {}));
-    ASSERT_EQ(sweep.Cell(0, 0).state, SweepCell::State::kSetupError);
+    ASSERT_EQ(sweep.Cell(0, 0).end, RunEnd::kRefused);
     typicalOnly = SeriesPixels(SweepPicture(sweep));
     EXPECT_GT(typicalOnly, 2 * 20) << "a marker for each gain's typical figure";
   }
   {
     device.Faults().refusedCommands.clear();
-    SweepRun sweep(run, held.data, board, clock, host, plan);
+    SweepRun sweep(run, plan);
     ASSERT_TRUE(sweep.Run({}, {}, {}, {}));
-    ASSERT_EQ(sweep.Cell(0, 1).state, SweepCell::State::kDone);
+    ASSERT_EQ(sweep.Cell(0, 1).end, RunEnd::kComplete);
     // The measured dots come on top.
     EXPECT_GT(SeriesPixels(SweepPicture(sweep)), typicalOnly + 2 * 20);
   }

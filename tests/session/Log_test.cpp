@@ -1,5 +1,6 @@
 // The log's parts on virtual time: long two-channel logs streamed whole and
-// in order, a cut or stopped log, chained start commands.
+// in order, a cut or stopped log, chained start commands (the ways a log
+// goes wrong are Run_end_test's).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "graph/Axis_scale.h"
 #include "session/Csv_log.h"
-#include "session/Log_run.h"
+#include "session/Csv_sink.h"
+#include "session/Stats_sink.h"
 #include "stats/Running_stats.h"
 #include "tests/session/Long_run_fixture.h"
 #include "tests/support/Temp_files.h"
@@ -29,8 +32,10 @@ struct Row {
   double uv1 = 0;
 };
 
-// Reads the rows of a log's CSV; notes ('#' lines) are counted apart.
+// Reads the rows of a log's CSV; the settings lines before the header and
+// the notes ('#' lines) between rows are kept apart.
 struct CsvFile {
+  std::vector<std::string> settings;
   std::string header;
   std::vector<Row> rows;
   std::vector<std::string> notes;
@@ -43,7 +48,7 @@ CsvFile ReadCsv(const std::string& path, bool twoChannels) {
   f.endsWithNewline = !text.empty() && text.back() == '\n';
   std::istringstream in(text);
   std::string line;
-  std::getline(in, f.header);
+  while (std::getline(in, f.header) && f.header.rfind("# ", 0) == 0) f.settings.push_back(f.header);
   while (std::getline(in, line)) {
     if (line.rfind("# ", 0) == 0) {
       f.notes.push_back(line);
@@ -61,30 +66,38 @@ CsvFile ReadCsv(const std::string& path, bool twoChannels) {
   return f;
 }
 
+// The log as the tool runs it: the CSV file and the statistics as the run's sinks.
 class LogRunTest : public LongRunTest {
  protected:
+  RunEnd Log(const std::string& path, std::int64_t total, const std::function<bool()>& stop = {},
+             const std::function<void()>& progress = {}) {
+    csv = std::make_unique<CsvSink>(path, clock);
+    return run.Run({settings, total, segmentLimit}, {csv.get(), &stats}, stop, progress);
+  }
+  std::int64_t Written() const { return run.ReadCount(); }
+
   TempDir dir;
-  CsvLog csv;
+  std::unique_ptr<CsvSink> csv;
+  StatsSink stats;
+  std::int32_t segmentLimit = Acquisition::kMaxStartCount;
 };
 
 TEST_F(LogRunTest, TwoHundredThousandPairsArriveWholeInOrderWithFlatMemory) {
   Connect(k4800, 2);
   const std::string path = dir.Path("log.csv");
-  ASSERT_TRUE(csv.Open(path, true, true, clock.Now()));
-  LogRun log(run, board, held.data.Settings, clock, host, csv);
-  ASSERT_EQ(log.Run(200000, {}, {}), LogRun::Outcome::kComplete);
-  ASSERT_TRUE(csv.Close());
+  ASSERT_EQ(Log(path, 200000), RunEnd::kComplete);
 
-  EXPECT_EQ(log.Written(), 200000);
-  EXPECT_EQ(log.StartCommands(), 1);
+  EXPECT_EQ(Written(), 200000);
+  EXPECT_EQ(run.StartCommands(), 1);
   EXPECT_EQ(device.Commands().back(), "A230D40");
   EXPECT_EQ(device.SkippedConversions(), 0u);  // the log kept up with the board
   // What waits for the file is at most about a second's rows, however long the log.
-  EXPECT_LT(csv.MaxPending(), 4800u * 60u);
+  EXPECT_LT(csv->MaxPending(), 4800u * 60u);
 
   const CsvFile f = ReadCsv(path, true);
   EXPECT_EQ(f.header, "sample,time_s,ch0_code,ch0_uV,ch1_code,ch1_uV");
   ASSERT_EQ(f.rows.size(), 200000u);
+  EXPECT_EQ(f.settings.size(), 8u);
   EXPECT_TRUE(f.notes.empty());
   RunningStats check0;
   double sum1 = 0;
@@ -93,31 +106,29 @@ TEST_F(LogRunTest, TwoHundredThousandPairsArriveWholeInOrderWithFlatMemory) {
     ASSERT_EQ(r.sample, static_cast<long long>(i) + 1);
     ASSERT_NEAR(r.seconds, static_cast<double>(i) / 4800.0, 1e-6);
     ASSERT_EQ(static_cast<float>(r.uv0),
-              CodeToMicrovolts(static_cast<std::int32_t>(r.code0), held.data.Settings.Gain));
+              CodeToMicrovolts(static_cast<std::int32_t>(r.code0), settings.Gain));
     ASSERT_EQ(static_cast<float>(r.uv1),
-              CodeToMicrovolts(static_cast<std::int32_t>(r.code1), held.data.Settings.Gain));
+              CodeToMicrovolts(static_cast<std::int32_t>(r.code1), settings.Gain));
     check0.Add(static_cast<std::int32_t>(r.code0));
     sum1 += static_cast<double>(r.code1);
   }
   // The statistics are those of every row of the file.
-  EXPECT_EQ(log.Stats(0).Count(), 200000);
-  EXPECT_DOUBLE_EQ(log.Stats(0).Mean(), check0.Mean());
-  EXPECT_DOUBLE_EQ(log.Stats(0).Deviation(), check0.Deviation());
-  EXPECT_EQ(log.Stats(0).Max(), check0.Max());
-  EXPECT_NEAR(log.Stats(1).Mean(), sum1 / 200000.0, 1e-6);
+  EXPECT_EQ(stats.Stats(0).Count(), 200000);
+  EXPECT_DOUBLE_EQ(stats.Stats(0).Mean(), check0.Mean());
+  EXPECT_DOUBLE_EQ(stats.Stats(0).Deviation(), check0.Deviation());
+  EXPECT_EQ(stats.Stats(0).Max(), check0.Max());
+  EXPECT_NEAR(stats.Stats(1).Mean(), sum1 / 200000.0, 1e-6);
 }
 
 TEST_F(LogRunTest, AtAnyMomentTheFileHoldsWholeRowsUpToTheLastSecond) {
   Connect(k4800, 2);
   const std::string path = dir.Path("cut.csv");
-  ASSERT_TRUE(csv.Open(path, true, true, clock.Now()));
-  LogRun log(run, board, held.data.Settings, clock, host, csv);
   // (time, results written) after each block, to know what a second ago was.
   std::vector<std::pair<Clock::Duration, std::int64_t>> history;
   int looks = 0;
   const auto progress = [&] {
-    history.emplace_back(clock.Now(), log.Written());
-    if (log.Written() % 7000 != 0) return;
+    history.emplace_back(clock.Now(), Written());
+    if (Written() % 7000 != 0) return;
     // What a crash now would leave on disk.
     ++looks;
     const CsvFile f = ReadCsv(path, true);
@@ -131,44 +142,25 @@ TEST_F(LogRunTest, AtAnyMomentTheFileHoldsWholeRowsUpToTheLastSecond) {
     }
     EXPECT_GE(static_cast<std::int64_t>(f.rows.size()), secondAgo);
   };
-  ASSERT_EQ(log.Run(30000, {}, progress), LogRun::Outcome::kComplete);
+  ASSERT_EQ(Log(path, 30000, {}, progress), RunEnd::kComplete);
   EXPECT_GE(looks, 4);
-}
-
-TEST_F(LogRunTest, APulledCableEndsTheLogWithEveryRowReadSoFar) {
-  Connect(k4800, 0);
-  const std::string path = dir.Path("pulled.csv");
-  ASSERT_TRUE(csv.Open(path, true, false, clock.Now()));
-  LogRun log(run, board, held.data.Settings, clock, host, csv);
-  const auto progress = [&] {
-    if (log.Written() >= 10000) device.Unplug();
-  };
-  EXPECT_EQ(log.Run(48000, {}, progress), LogRun::Outcome::kReadError);
-  ASSERT_TRUE(csv.Close());
-  const CsvFile f = ReadCsv(path, false);
-  EXPECT_EQ(f.rows.size(), static_cast<std::size_t>(log.Written()));
-  EXPECT_EQ(log.Written(), 10000);
-  EXPECT_EQ(log.Stats(0).Count(), 10000);
 }
 
 TEST_F(LogRunTest, AStopSendsTheStopCommandAndKeepsEveryRow) {
   Connect(k4800, 1);
   const std::string path = dir.Path("stop.csv");
-  ASSERT_TRUE(csv.Open(path, false, true, clock.Now()));
-  LogRun log(run, board, held.data.Settings, clock, host, csv);
-  EXPECT_EQ(log.Run(48000, [&] { return log.Written() >= 12345; }, {}), LogRun::Outcome::kStopped);
-  ASSERT_TRUE(csv.Close());
+  EXPECT_EQ(Log(path, 48000, [&] { return Written() >= 12345; }), RunEnd::kStopped);
   EXPECT_EQ(device.Commands().back(), "AX");
   EXPECT_FALSE(device.Running());
   EXPECT_FALSE(device.IsOpen());
   const CsvFile f = ReadCsv(path, false);
   EXPECT_EQ(f.header, "sample,time_s,ch1_code,ch1_uV");
-  ASSERT_EQ(f.rows.size(), static_cast<std::size_t>(log.Written()));
-  EXPECT_GE(log.Written(), 12345);
-  EXPECT_EQ(log.Stats(1).Count(), log.Written());
-  EXPECT_EQ(log.Stats(0).Count(), 0);
+  ASSERT_EQ(f.rows.size(), static_cast<std::size_t>(Written()));
+  EXPECT_GE(Written(), 12345);
+  EXPECT_EQ(stats.Stats(1).Count(), Written());
+  EXPECT_EQ(stats.Stats(0).Count(), 0);
   // CH1 carries 2 mV and the first seconds of a slow 1.5 mV sine, rising.
-  const double meanUv = (log.Stats(1).Mean() - 8388608) * 2500000.0 / 8388607.0;
+  const double meanUv = (stats.Stats(1).Mean() - 8388608) * 2500000.0 / 8388607.0;
   EXPECT_GT(meanUv, 2000.0);
   EXPECT_LT(meanUv, 3500.0);
 }
@@ -176,11 +168,8 @@ TEST_F(LogRunTest, AStopSendsTheStopCommandAndKeepsEveryRow) {
 TEST_F(LogRunTest, ALongLogChainsStartCommandsAndNotesTheGaps) {
   Connect(k4800, 0);
   const std::string path = dir.Path("chain.csv");
-  ASSERT_TRUE(csv.Open(path, true, false, clock.Now()));
-  LogRun log(run, board, held.data.Settings, clock, host, csv);
-  log.SetSegmentLimit(1000);
-  ASSERT_EQ(log.Run(2500, {}, {}), LogRun::Outcome::kComplete);
-  ASSERT_TRUE(csv.Close());
+  segmentLimit = 1000;
+  ASSERT_EQ(Log(path, 2500), RunEnd::kComplete);
 
   std::vector<std::string> starts;
   for (const std::string& c : device.Commands()) {
@@ -192,13 +181,13 @@ TEST_F(LogRunTest, ALongLogChainsStartCommandsAndNotesTheGaps) {
   for (const std::string& c : device.Commands()) filterWords += c.rfind("SF", 0) == 0 ? 1 : 0;
   EXPECT_EQ(filterWords, 1);
 
-  ASSERT_EQ(log.Gaps().size(), 2u);
+  ASSERT_EQ(run.Gaps().size(), 2u);
   const CsvFile f = ReadCsv(path, false);
   ASSERT_EQ(f.rows.size(), 2500u);
   ASSERT_EQ(f.notes.size(), 2u);
   for (std::size_t i = 0; i < f.rows.size(); ++i) ASSERT_EQ(f.rows[i].sample, (long long)i + 1);
   for (int k = 0; k < 2; ++k) {
-    const double gap = log.Gaps()[static_cast<std::size_t>(k)];
+    const double gap = run.Gaps()[static_cast<std::size_t>(k)];
     // A reply latency and a poll or two: milliseconds, never negative.
     EXPECT_GE(gap, 0.0);
     EXPECT_LT(gap, 0.02);
@@ -213,21 +202,19 @@ TEST_F(LogRunTest, ALongLogChainsStartCommandsAndNotesTheGaps) {
 TEST_F(LogRunTest, PastOneStartCommandTheLogGoesOnWithASecond) {
   Connect(k4800, 0);
 #ifdef _WIN32
-  ASSERT_TRUE(csv.Open("NUL", true, false, clock.Now()));
+  ASSERT_EQ(Log("NUL", 1048575 + 4800), RunEnd::kComplete);
 #else
-  ASSERT_TRUE(csv.Open("/dev/null", true, false, clock.Now()));
+  ASSERT_EQ(Log("/dev/null", 1048575 + 4800), RunEnd::kComplete);
 #endif
-  LogRun log(run, board, held.data.Settings, clock, host, csv);
-  ASSERT_EQ(log.Run(1048575 + 4800, {}, {}), LogRun::Outcome::kComplete);
-  EXPECT_EQ(log.StartCommands(), 2);
-  EXPECT_EQ(log.Stats(0).Count(), 1048575 + 4800);
+  EXPECT_EQ(run.StartCommands(), 2);
+  EXPECT_EQ(stats.Stats(0).Count(), 1048575 + 4800);
   std::vector<std::string> starts;
   for (const std::string& c : device.Commands()) {
     if (c.rfind("A", 0) == 0) starts.push_back(c);
   }
   EXPECT_EQ(starts, (std::vector<std::string>{"A0FFFFF", "A0012C0"}));
-  ASSERT_EQ(log.Gaps().size(), 1u);
-  EXPECT_LT(log.Gaps()[0], 0.02);
+  ASSERT_EQ(run.Gaps().size(), 1u);
+  EXPECT_LT(run.Gaps()[0], 0.02);
 }
 
 TEST(CsvLogTest, AFileThatCannotBeWrittenIsReported) {

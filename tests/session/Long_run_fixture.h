@@ -1,5 +1,5 @@
 // The tool's run parts on the virtual board and virtual time: a connected
-// board, the data of the run and an event host whose passes advance the
+// board, the settings of the run and an event host whose passes advance the
 // clock, so a log of minutes takes no real time.
 #pragma once
 
@@ -9,8 +9,7 @@
 
 #include "board/Ad7190.h"
 #include "board/Clock.h"
-#include "session/Held_data.h"
-#include "session/Measurement.h"
+#include "session/Acquisition.h"
 #include "tests/support/Fake_event_host.h"
 #include "virtualboard/Virtual_board.h"
 
@@ -19,12 +18,11 @@ namespace velqoris::testing {
 class LongRunTest : public ::testing::Test {
  protected:
   void Connect(int spsSel, int chSel, int gainSel = 0) {
-    MeasureSettings& s = held.data.Settings;
-    s.spsSel = spsSel;
-    s.CHSel = chSel;
-    s.GainSel = gainSel;
-    s.Gain = DerivedGain(gainSel);
-    ASSERT_EQ(run.ConnectBoard(), Measurement::ConnectResult::kOk);
+    settings.spsSel = spsSel;
+    settings.CHSel = chSel;
+    settings.GainSel = gainSel;
+    settings.Gain = DerivedGain(gainSel);
+    ASSERT_EQ(run.Connect(), std::nullopt);
   }
 
   ManualClock clock;
@@ -32,8 +30,8 @@ class LongRunTest : public ::testing::Test {
   // Each idle pass of the run is 1 ms of virtual time.
   FakeEventHost host{clock, std::chrono::milliseconds(1)};
   TADC board{device, host};
-  HeldData held;
-  Measurement run{board, held.data};
+  MeasureSettings settings;
+  Acquisition run{board, clock, host};
 };
 
 }  // namespace velqoris::testing

@@ -1,4 +1,4 @@
-// The ways a connection fails, one table for every front end: the run class,
+// The ways a connection fails, one table for every front end: the acquisition,
 // the window and the command-line tool each go through all of them.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "session/Measurement.h"
+#include "session/Run_end.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris::testing {
@@ -15,7 +15,7 @@ namespace velqoris::testing {
 struct ConnectFailure {
   const char* name;
   void (*apply)(VirtualBoard& board);
-  Measurement::ConnectResult result;
+  RunEnd result;
   const char* boxText;   // the window's box and the tool's first line
   const char* cliFault;  // the tool's --virtual-fault for it, or nullptr
   const char* cliHint;
@@ -30,24 +30,21 @@ inline constexpr const char* kNoDeviceHint = "udev ルール";
 
 inline const std::vector<ConnectFailure>& ConnectFailures() {
   static const std::vector<ConnectFailure> cases = {
-      {"NoDevice", [](VirtualBoard& b) { b.Faults().openFails = true; },
-       Measurement::ConnectResult::kNotFound, "VELQORIS が見つかりませんでした", "open",
-       kNoDeviceHint},
-      {"SilentCheck", [](VirtualBoard& b) { b.Faults().silentCommands = {"?"}; },
-       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", "silent",
-       "他のプログラム"},
-      {"SilentName", [](VirtualBoard& b) { b.Faults().silentCommands = {"U?"}; },
-       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr, nullptr},
+      {"NoDevice", [](VirtualBoard& b) { b.Faults().openFails = true; }, RunEnd::kNoBoard,
+       "VELQORIS が見つかりませんでした", "open", kNoDeviceHint},
+      {"SilentCheck", [](VirtualBoard& b) { b.Faults().silentCommands = {"?"}; }, RunEnd::kNoAnswer,
+       "VELQORIS が応答しませんでした", "silent", "他のプログラム"},
+      {"SilentName", [](VirtualBoard& b) { b.Faults().silentCommands = {"U?"}; }, RunEnd::kNoAnswer,
+       "VELQORIS が応答しませんでした", nullptr, nullptr},
       {"SilentVersion", [](VirtualBoard& b) { b.Faults().silentCommands = {"V?"}; },
-       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr, nullptr},
-      {"NoVersion", [](VirtualBoard& b) { b.Faults().versionFails = true; },
-       Measurement::ConnectResult::kNoResponse, "VELQORIS が応答しませんでした", nullptr, nullptr},
-      {"OtherName", [](VirtualBoard& b) { b.SetBoardName("OTHER"); },
-       Measurement::ConnectResult::kOtherName, "VELQORIS が見つかりませんでした", "name",
-       "VELQORIS ボードか"},
+       RunEnd::kNoAnswer, "VELQORIS が応答しませんでした", nullptr, nullptr},
+      {"NoVersion", [](VirtualBoard& b) { b.Faults().versionFails = true; }, RunEnd::kNoAnswer,
+       "VELQORIS が応答しませんでした", nullptr, nullptr},
+      {"OtherName", [](VirtualBoard& b) { b.SetBoardName("OTHER"); }, RunEnd::kOtherBoard,
+       "VELQORIS が見つかりませんでした", "name", "VELQORIS ボードか"},
       // The comparison is case-sensitive.
-      {"LowerCaseName", [](VirtualBoard& b) { b.SetBoardName("velqoris"); },
-       Measurement::ConnectResult::kOtherName, "VELQORIS が見つかりませんでした", nullptr, nullptr},
+      {"LowerCaseName", [](VirtualBoard& b) { b.SetBoardName("velqoris"); }, RunEnd::kOtherBoard,
+       "VELQORIS が見つかりませんでした", nullptr, nullptr},
   };
   return cases;
 }
