@@ -3,6 +3,7 @@
 #include "app/Single_instance.h"
 #include "app/Velqoris_application.h"
 #include "app/Velqoris_main.h"
+#include "app/Window_arguments.h"
 #include "message/Message_box.h"
 
 namespace velqoris {
@@ -13,14 +14,14 @@ constexpr const char* kLockName = "AD7190";
 
 }  // namespace
 
-int RunProgram(const DeviceFactory& openDevice) {
+int RunProgram(const DeviceFactory& openDevice, const std::string& board) {
   // Qt is given no arguments of ours to read.
   static char programName[] = "velqoris";
   static char* argv[] = {programName, nullptr};
   static int argc = 1;
   VelqorisApplication app(argc, argv);
 
-  SingleInstance instance(QString::fromLatin1(kLockName));
+  SingleInstance instance(QString::fromStdString(InstanceName(kLockName, WindowArguments{board})));
   if (!instance.Acquire()) {
     // The other copy's window of exactly this title, if it has one.
     const QString title = QString::fromLatin1(kLockName);
