@@ -6,6 +6,7 @@
 #include "app/Single_instance.h"
 #include "app/Velqoris_application.h"
 #include "app/Velqoris_main.h"
+#include "app/Window_arguments.h"
 #include "app/Window_placement.h"
 #include "message/Message_box.h"
 #include "message/Message_text.h"
@@ -24,19 +25,19 @@ std::string Absolute(const std::string& path) {
 
 }  // namespace
 
-int RunProgram(const DeviceFactory& openDevice, const std::optional<std::string>& dataFile) {
+int RunProgram(const DeviceFactory& openDevice, const WindowArguments& args) {
   // Qt is given no arguments of ours to read.
   static char programName[] = "velqoris";
   static char* argv[] = {programName, nullptr};
   static int argc = 1;
   VelqorisApplication app(argc, argv);
 
-  SingleInstance instance(QString::fromLatin1(kLockName));
+  SingleInstance instance(QString::fromStdString(InstanceName(kLockName, args)));
   if (!instance.Acquire()) {
     // The running copy's window comes forward (with the file, if one was
     // given); a copy that cannot be reached is named in a box instead.
     const bool answered =
-        dataFile ? instance.OpenInOther(Absolute(*dataFile)) : instance.RaiseOther();
+        args.file ? instance.OpenInOther(Absolute(*args.file)) : instance.RaiseOther();
     if (!answered) {
       dialogs::ShowError(std::string(kAlreadyRunningMessage), std::string(kAlreadyRunningCaption));
     }
@@ -52,17 +53,10 @@ int RunProgram(const DeviceFactory& openDevice, const std::optional<std::string>
     ShowOnScreen(form, FirstPlace::kAsMoved);
     instance.ServeWindow(&form,
                          [&form](const std::string& path) { return form.OpenDataFile(path); });
-    if (dataFile) form.OpenDataFile(Absolute(*dataFile));
+    if (args.file) form.OpenDataFile(Absolute(*args.file));
     app.exec();
     return 0;
   });
-}
-
-std::optional<std::string> DataFileArgument(const std::vector<std::string>& args) {
-  for (const std::string& a : args) {
-    if (!a.empty() && a.front() != '-') return a;
-  }
-  return std::nullopt;
 }
 
 }  // namespace velqoris

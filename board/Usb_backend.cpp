@@ -56,4 +56,16 @@ std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
   });
 }
 
+std::vector<std::string> CandidateBoardSerials() {
+#ifdef VELQORIS_HAVE_LIBFTDI
+  std::vector<std::string> serials;
+  for (const ChipEntry& chip : LibftdiTransport::Chips(SystemRoots{})) {
+    if (!chip.inUse) serials.push_back(chip.serial);
+  }
+  return serials;
+#else
+  return {};
+#endif
+}
+
 }  // namespace velqoris

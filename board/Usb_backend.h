@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "board/Backend_chain.h"
@@ -26,5 +27,9 @@ std::vector<BackendChain::Backend> UsbBackendOrder(
 // libftdi1 keeps only a chip that answers as the board, by `choice`. The vendor
 // library cannot tell chips apart, so it is not tried when a serial is asked for.
 std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice = {});
+
+// The serial numbers of the FTDI chips that may be boards, in bus order;
+// empty where only the vendor library is built (it cannot tell chips apart).
+std::vector<std::string> CandidateBoardSerials();
 
 }  // namespace velqoris

@@ -25,6 +25,7 @@
 #include "plots/Png_file.h"
 #include "plots/Stability_picture.h"
 #include "session/Held_data.h"
+#include "session/Log_analysis.h"
 #include "session/Log_reader.h"
 
 namespace velqoris::cli {
@@ -105,7 +106,7 @@ int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
   if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err))
     return kExitOutput;
-  log = ReadLogFile(options.file);
+  log = ReadLogFile(options.file, options.device);
   if (log.status != LogReadStatus::kOk) {
     err << LogReadMessage(log, options.file) << '\n';
     return kExitBadFile;
@@ -114,7 +115,8 @@ int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
   return kExitOk;
 }
 
-// A log begins with its settings lines or its header; anything else is taken
+// A log begins with its settings lines or its header, or is an HDF5 file;
+// anything else is taken
 // for a data file and read (and refused) as one. Only the start of a regular
 // file is looked at: a FIFO or a device is refused by the data file's reader.
 bool IsLogCsv(const std::string& path) {
@@ -125,7 +127,24 @@ bool IsLogCsv(const std::string& path) {
   std::fclose(file.stream);
   std::string_view first(start, got);
   if (first.starts_with("\xEF\xBB\xBF")) first.remove_prefix(3);  // a byte-order mark
-  return first.starts_with("#") || first.starts_with("sample,");
+  return first.starts_with("#") || first.starts_with("sample,") ||
+         first.starts_with("\x89HDF\r\n");
+}
+
+// spectrum on a log: the averaged spectrum of the whole log, as the analysis window's.
+int SpectrumLog(const Options& options, std::ostream& out, std::ostream& err) {
+  if (!options.png.empty() || !options.csv.empty()) {
+    err << "velqoris-cli: ログのスペクトルは表示だけです (--png と --csv "
+           "はデータファイルに使えます)\n";
+    return kExitUsage;
+  }
+  const LogAnalysis log = AnalyzeLogFile(options.file, options.device);
+  if (log.status != LogReadStatus::kOk) {
+    err << log.message << '\n';
+    return kExitBadFile;
+  }
+  out << (options.json ? LogSpectrumJson(log) : LogSpectrumText(log)) << std::flush;
+  return kExitOk;
 }
 
 // The JSON of a log's figures carries the cut last row that was left out.
@@ -165,6 +184,7 @@ int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err) {
 }
 
 int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
+  if (IsLogCsv(options.file)) return SpectrumLog(options, out, err);
   HeldData held;
   if (const int code = LoadHeld(held, options, err); code != kExitOk) return code;
   const RunData& data = held.data;

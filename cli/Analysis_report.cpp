@@ -56,4 +56,26 @@ std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window) {
   return analysis::ChannelListJson(objects) + "\n";
 }
 
+std::string LogSpectrumText(const LogAnalysis& log) {
+  std::string text;
+  for (int ch = 0; ch < 2; ++ch) {
+    const auto& c = log.channels[static_cast<std::size_t>(ch)];
+    if (!c) continue;
+    const HeldChannel held{ch, nullptr,
+                           static_cast<int>(std::min<std::int64_t>(c->count, 2147483647))};
+    text += Block(ChannelHeading(held, log.settings),
+                  analysis::SpectrumFigureRows(c->spectrum.spectrum, c->spectrum.figures));
+  }
+  return text;
+}
+
+std::string LogSpectrumJson(const LogAnalysis& log) {
+  std::vector<std::string> objects;
+  for (int ch = 0; ch < 2; ++ch) {
+    const auto& c = log.channels[static_cast<std::size_t>(ch)];
+    if (c) objects.push_back(analysis::SpectrumChannelJson(ch, c->spectrum));
+  }
+  return analysis::ChannelListJson(objects) + "\n";
+}
+
 }  // namespace velqoris::cli

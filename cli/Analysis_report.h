@@ -9,6 +9,7 @@
 
 #include "analysis/Channel_analysis.h"
 #include "session/Held_channels.h"
+#include "session/Log_analysis.h"
 #include "session/Run_data.h"
 
 namespace velqoris::cli {
@@ -20,5 +21,8 @@ std::string NoiseText(const std::vector<HeldChannel>& channels, const MeasureSet
 std::string NoiseJson(const std::vector<HeldChannel>& channels, const MeasureSettings& settings);
 std::string SpectrumText(const RunData& data, analysis::SpectrumWindow window);
 std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window);
+// A long log's averaged spectra (the analysis window's spectrum page of a log).
+std::string LogSpectrumText(const LogAnalysis& log);
+std::string LogSpectrumJson(const LogAnalysis& log);
 
 }  // namespace velqoris::cli

@@ -1,5 +1,8 @@
 #include "cli/Board_connection.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "board/Usb_backend.h"
 #include "cli/Exit_codes.h"
 #include "cli/Stop_request.h"
@@ -43,27 +46,43 @@ void ApplyFault(VirtualBoard& board, const std::string& fault) {
 
 }  // namespace
 
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock,
+int BoardCount(const Options& options) {
+  if (options.virtualBoard) return std::max(1, options.virtualBoards);
+  return std::max<int>(1, static_cast<int>(options.devices.size()));
+}
+
+std::string BoardSerial(const Options& options, int board) {
+  if (options.virtualBoard) {
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "V%04d", board + 1);
+    return serial;
+  }
+  const auto at = static_cast<std::size_t>(board);
+  return at < options.devices.size() ? options.devices[at] : options.device;
+}
+
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board,
                                       BoardProbe* probe) {
   if (!options.virtualBoard) {
     BoardChoice choice;
-    choice.serial = options.device;
+    choice.serial = BoardSerial(options, board);
     // Every board is asked, so that the tool can say which answered; the first is used.
     choice.choose = [](const std::vector<std::string>& serials) { return serials.front(); };
     if (probe != nullptr) choice.report = [probe](const BoardProbe& found) { *probe = found; };
     return OpenUsbBackend(choice);
   }
-  auto board = std::make_unique<VirtualBoard>(clock);
-  ApplyFault(*board, options.virtualFault);
-  for (const SineOption& sine : options.sines) ApplySignalOption(board->Signal(), sine);
-  for (const MainsOption& mains : options.mains) ApplySignalOption(board->Signal(), mains);
-  for (const DriftOption& d : options.drifts) ApplySlowNoiseOption(board->Signal(), d);
-  for (const FlickerOption& f : options.flickers) ApplySlowNoiseOption(board->Signal(), f);
-  return board;
+  // Each virtual board has noise of its own.
+  auto device = std::make_unique<VirtualBoard>(clock, static_cast<std::uint64_t>(board) + 1);
+  ApplyFault(*device, options.virtualFault);
+  for (const SineOption& sine : options.sines) ApplySignalOption(device->Signal(), sine);
+  for (const MainsOption& mains : options.mains) ApplySignalOption(device->Signal(), mains);
+  for (const DriftOption& d : options.drifts) ApplySlowNoiseOption(device->Signal(), d);
+  for (const FlickerOption& f : options.flickers) ApplySlowNoiseOption(device->Signal(), f);
+  return device;
 }
 
-BoardSession::BoardSession(const Options& options)
-    : device(OpenDevice(options, clock, &probe)),
+BoardSession::BoardSession(const Options& options, int boardIndex)
+    : device(OpenDevice(options, clock, boardIndex, &probe)),
       host(clock),
       board(*device, host),
       run(board, clock, host) {

@@ -25,16 +25,22 @@ inline constexpr const char* kBoxBoardName = "VELQORIS";
 inline constexpr const char* kStatusBoardText = "VELQORIS Board";
 
 // The virtual board on clock (with --virtual-fault and the test signal
-// options applied), else the USB backend.
+// options applied), else the USB backend; `board` counts the boards of one
+// command (each --virtual a board of its own noise, each --device its serial).
 // `probe` receives what the search for a USB board found.
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock,
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board = 0,
                                       BoardProbe* probe = nullptr);
+
+// How many boards the options name, and the serial number of each (the
+// virtual boards' are V0001, V0002, ...; empty: the first board that answers).
+int BoardCount(const Options& options);
+std::string BoardSerial(const Options& options, int board);
 
 // What a command that runs the board builds first, in this order: the device
 // on the steady clock, the link's event host, the board, the data held (with
 // the options' settings) and the acquisition over the board.
 struct BoardSession {
-  explicit BoardSession(const Options& options);
+  explicit BoardSession(const Options& options, int boardIndex = 0);
   BoardSession(const BoardSession&) = delete;
   BoardSession& operator=(const BoardSession&) = delete;
 

@@ -20,6 +20,10 @@ int RunAnalyze(const Options& options, std::ostream& out, std::ostream& err);
 int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err);
 // A log CSV or data file: Allan deviation, drift, averaged spectrum, 0.1–10 Hz noise.
 int RunStability(const Options& options, std::ostream& out, std::ostream& err);
+// Every board that answers: serial number and name line.
+int RunBoards(const Options& options, std::ostream& out, std::ostream& err);
+// Several logs or data files: noise figures side by side, spectra and Allan deviations overlaid.
+int RunCompare(const Options& options, std::ostream& out, std::ostream& err);
 // The SCPI server until Ctrl-C; creates the process's one QCoreApplication.
 int RunServe(const Options& options, std::ostream& out, std::ostream& err);
 

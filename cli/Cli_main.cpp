@@ -56,6 +56,10 @@ int RunCommand(const velqoris::cli::Options& o) {
       return RunSpectrum(o, std::cout, std::cerr);
     case Command::kStability:
       return RunStability(o, std::cout, std::cerr);
+    case Command::kBoards:
+      return RunBoards(o, std::cout, std::cerr);
+    case Command::kCompare:
+      return RunCompare(o, std::cout, std::cerr);
     case Command::kServe:
       return RunServe(o, std::cout, std::cerr);
   }

@@ -77,7 +77,8 @@ std::optional<std::vector<int>> IndexList(const std::array<int, N>& table,
 constexpr Command kMeasure = Command::kMeasure, kStats = Command::kStats, kPlot = Command::kPlot,
                   kExport = Command::kExport, kAnalyze = Command::kAnalyze,
                   kSpectrum = Command::kSpectrum, kLog = Command::kLog, kSweep = Command::kSweep,
-                  kStability = Command::kStability, kServe = Command::kServe;
+                  kStability = Command::kStability, kBoards = Command::kBoards,
+                  kCompare = Command::kCompare, kServe = Command::kServe;
 
 constexpr const char* kForceHelp =
     "既存の出力ファイルを上書きします (指定しなければ何も書かずに終わります)";
@@ -163,7 +164,16 @@ std::string Signal(std::vector<Parsed>& into, std::variant<Parsed, std::string> 
   return Taken();
 }
 
+std::string Device(Options& o, const std::string&, const std::string& value) {
+  if (value.empty()) return "--device にシリアル番号がありません";
+  if (o.devices.empty()) o.device = value;
+  o.devices.push_back(value);
+  return Taken();
+}
+
 constexpr std::array<int, kChannelChoices> kChannelList = {0, 1, 2};
+
+const std::string kBoardInFile = "HDF5 のログで読むボードのシリアル番号 (既定: 最初のボード)";
 
 const std::string kJsonHelp = "結果を JSON で出力します (求まらない値は null)";
 
@@ -177,20 +187,24 @@ const std::vector<OptionSpec>& OptionSpecs() {
        "",
        [](O& o, S, S) {
          o.virtualBoard = true;
+         ++o.virtualBoards;
          return Taken();
        },
        {Own(kMeasure, "仮想ボードで測定します (実時間)"), AsMeasure(kLog), AsMeasure(kSweep),
-        AsMeasure(kServe)}},
+        AsMeasure(kServe), Own(kBoards, "N 回指定すると N 枚の仮想ボード (V0001 から) を表示します")}},
       {"--device",
        "SERIAL",
-       [](O& o, S, S v) {
-         if (v.empty()) return std::string("--device にシリアル番号がありません");
-         o.device = v;
-         return Taken();
-       },
+       Device,
        {Own(kMeasure, "使うボードの USB シリアル番号 (既定: 応答した最初のボード)",
             Shown::kOptional, true),
-        AsMeasure(kLog, true), AsMeasure(kSweep, true), AsMeasure(kServe, true)}},
+        AsMeasure(kSweep, true), AsMeasure(kServe, true)}},
+      // A log runs every board named, each on a thread of its own.
+      {"--device", "SERIAL", Device, {AsMeasure(kLog, true)}, true},
+      {"--device",
+       "SERIAL",
+       Device,
+       {Own(kExport, kBoardInFile), Own(kAnalyze, kBoardInFile), Own(kSpectrum, kBoardInFile),
+        Own(kStability, kBoardInFile)}},
       {"--port",
        "N",
        [](O& o, S n, S v) {
@@ -320,7 +334,8 @@ const std::vector<OptionSpec>& OptionSpecs() {
         Own(kAnalyze, "ヒストグラムと正規分布の曲線を PNG に書き出します"),
         Own(kSpectrum, "スペクトル [dBFS] を PNG に書き出します"),
         Own(kStability, "アラン偏差 (両対数) と平均化スペクトルを PNG に書き出します"),
-        Own(kSweep, "RMS ノイズとデータレートのグラフ (両対数、ゲインごとに測定値と代表値)")}},
+        Own(kSweep, "RMS ノイズとデータレートのグラフ (両対数、ゲインごとに測定値と代表値)"),
+        Own(kCompare, "スペクトルとアラン偏差を重ねて PNG に書き出します")}},
       {"--volt",
        "",
        [](O& o, S, S) {
@@ -339,14 +354,26 @@ const std::vector<OptionSpec>& OptionSpecs() {
        [](O& o, S n, S v) { return FileName(o.csv, n, v); },
        {Own(kLog,
             "列: sample (1 から), time_s (最初のデータからの秒),\n"
-            "チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)",
-            Shown::kRequired),
+            "チャネルごとの AD変換値 (chN_code) と電圧値 (chN_uV)。\n"
+            "ボードが複数なら OUT_シリアル番号.csv に分かれます"),
         Own(kSweep, "設定ごとの結果を CSV に書き込みます"), Unsaid(kExport, Shown::kRequired),
         Own(kSpectrum, "ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] を書き出します"),
         Own(kStability,
             "アラン偏差の表: channel, tau_s, adev_codes, adev_low_codes, adev_high_codes, "
             "adev_uV, adev_nV, adev_low_nV, adev_high_nV, terms, edf, noise_alpha "
             "(low/high は 1σ の範囲、edf は等価自由度)")}},
+      {"--h5",
+       "OUT.h5",
+       [](O& o, S n, S v) { return FileName(o.h5, n, v); },
+       {Own(kLog,
+            "HDF5 にも書き込みます (ボードごとのグループ、強制終了しても\n"
+            "最後の書き出しまでのデータが残ります)")}},
+      {"--lp",
+       "-|FILE|udp://HOST:PORT",
+       [](O& o, S n, S v) { return FileName(o.lp, n, v); },
+       {Own(kLog,
+            "1 秒ごとのチャネル別の要約 (平均、標準偏差、最小、最大、件数) を\n"
+            "時系列データベースの行プロトコルで送ります")}},
       {"--force",
        "",
        [](O& o, S, S) {
@@ -413,7 +440,8 @@ const std::vector<OptionSpec>& OptionSpecs() {
          o.json = true;
          return Taken();
        },
-       {Own(kAnalyze, kJsonHelp), Own(kSpectrum, kJsonHelp), Own(kStability, kJsonHelp)}},
+       {Own(kAnalyze, kJsonHelp), Own(kSpectrum, kJsonHelp), Own(kStability, kJsonHelp),
+        Own(kCompare, kJsonHelp)}},
   };
   return options;
 }
@@ -433,7 +461,10 @@ const std::vector<CommandSpec>& CommandSpecs() {
        ""},
       {kLog, "log", false, 21,
        "  長時間の測定結果を届いた順に CSV に書き込み (1 秒に 1 回以上書き出します)、\n"
-       "  終わりに各チャネルのデータ数、平均値、最大値、最小値、pp値、標準偏差を表示します。\n",
+       "  終わりに各チャネルのデータ数、平均値、最大値、最小値、pp値、標準偏差を表示します。\n"
+       "  --csv、--h5、--lp の一つ以上に書き込みます。\n",
+       "  --device を複数回、または --virtual を複数回指定すると、各ボードを別々のスレッドで\n"
+       "  続けて開始します (ボード間でサンプルの時刻はそろいません)。\n"
        "  Ctrl-C (SIGTERM、SIGHUP も) で測定を中止します (停止コマンドを送り、ファイルを閉じ、\n"
        "  統計を表示します)。CSV の最後の行 '# end: 理由, 時刻' が終わり方を示します:\n"
        "  finished (最後まで)、stopped (中止)、board error / board gone (ボードのエラー / 切断)、\n"
@@ -459,6 +490,11 @@ const std::vector<CommandSpec>& CommandSpecs() {
        "  1/f コーナー周波数、0.1〜10 Hz ノイズ (RMS と 10 秒ごとの p-p)。\n"
        "  ログの途切れ ('#' の行) は時間軸の欠けとして扱います。\n",
        ""},
+      {kBoards, "boards", false, 16,
+       "  応答したボードごとに USB シリアル番号とボード名・バージョンを表示します。\n", ""},
+      {kCompare, "compare", true, 16,
+       "  ログ (CSV、HDF5 のボードごと) とデータファイルのノイズの値を並べて表示します。\n", "",
+       true},
       {kServe, "serve", false, 17,
        "  SCPI のコマンドを TCP で受け付ける計測器として動きます (1 行 1 メッセージ、LF "
        "終わり)。\n"

@@ -47,9 +47,10 @@ struct CommandSpec {
   Command command;
   std::string name;
   bool takesFile;
-  int helpColumn;       // help texts begin this many columns after the indent
-  std::string about;    // help lines below the usage
-  std::string closing;  // help lines below the options
+  int helpColumn;             // help texts begin this many columns after the indent
+  std::string about;          // help lines below the usage
+  std::string closing;        // help lines below the options
+  bool severalFiles = false;  // takes FILE… (compare)
 };
 
 const std::vector<CommandSpec>& CommandSpecs();

@@ -76,7 +76,7 @@ std::string Wrapped(std::string line, const std::vector<std::string>& words,
 // Usage pieces: "[--rate SPS]", "--csv OUT.csv", "[--virtual | --device SERIAL]".
 std::vector<std::string> UsagePieces(const CommandSpec& command) {
   std::vector<std::string> pieces;
-  if (command.takesFile) pieces.push_back("FILE");
+  if (command.takesFile) pieces.push_back(command.severalFiles ? "FILE…" : "FILE");
   std::string choice;
   Shown shown = Shown::kOptional;
   const auto close = [&] {
@@ -195,8 +195,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (!command->takesFile)
         return Fail(command->name + " にファイル名は要りません: " + arg, command);
-      if (!o.file.empty()) return Fail("ファイル名は一つだけです: " + arg, command);
-      o.file = arg;
+      if (!o.file.empty() && !command->severalFiles)
+        return Fail("ファイル名は一つだけです: " + arg, command);
+      if (o.file.empty()) o.file = arg;
+      o.files.push_back(arg);
       continue;
     }
     std::optional<std::string> value;
@@ -228,6 +230,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       return Fail(command->name + " にはデータファイル名が要ります", command);
     }
     if (auto error = MissingOrMisused(*command, o, given)) return Fail(*error, command);
+    if (o.command == Command::kLog && o.csv.empty() && o.h5.empty() && o.lp.empty())
+      return Fail("log には --csv OUT.csv、--h5 OUT.h5、--lp 送り先 のどれかが要ります", command);
   }
   r.ok = true;
   return r;

@@ -24,6 +24,8 @@ enum class Command {
   kLog,
   kSweep,
   kStability,
+  kBoards,
+  kCompare,
   kServe
 };
 
@@ -34,8 +36,10 @@ struct Options {
   // measure
   MeasureSettings settings;  // the window's defaults until an option says otherwise
   bool virtualBoard = false;
-  std::string device;        // --device: the board's USB serial number; empty: the first board
-  std::string virtualFault;  // a fault of the virtual board to try the error paths with
+  std::string device;  // --device: the board's USB serial number; empty: the first board
+  std::vector<std::string> devices;  // log, measure: every --device, in the order given
+  int virtualBoards = 0;             // how many times --virtual was given
+  std::string virtualFault;          // a fault of the virtual board to try the error paths with
   bool force = false;
   std::string out;
   // every command
@@ -58,6 +62,10 @@ struct Options {
   std::vector<int> rateSels;    // sweep: indices of kDataRates, in the order given
   std::vector<int> gainSels;    // sweep: indices of kGains, in the order given
   int logChannel = -1;          // stability: --channel 0|1; -1 every channel held
+  // log: the HDF5 file (--h5) and the line-protocol target (--lp -|FILE|udp://HOST:PORT)
+  std::string h5;
+  std::string lp;
+  std::vector<std::string> files;  // compare: every file named
   // serve
   int port = 5025;                   // 0: any free port
   std::string listen = "127.0.0.1";  // the address listened on

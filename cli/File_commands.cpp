@@ -9,6 +9,9 @@
 #include "cli/Output_file.h"
 #include "message/Message_text.h"
 #include "session/Held_data.h"
+#ifdef VELQORIS_HAVE_HDF5
+#include "session/H5_log_file.h"
+#endif
 
 namespace velqoris::cli {
 
@@ -41,6 +44,20 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
 int RunExport(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.csv}, err)) return kExitOutput;
   if (!OutputsAllowed({{"CSV", options.csv}}, options.force, err)) return kExitOutput;
+#ifdef VELQORIS_HAVE_HDF5
+  // An HDF5 log goes out as the CSV its log would have written.
+  if (h5log::HasHdf5Signature(options.file)) {
+    const h5log::H5ReadResult log =
+        h5log::ReadH5Log(options.file, options.device.empty() ? 0 : -1, options.device);
+    if (log.status != h5log::H5ReadStatus::kOk) {
+      err << h5log::H5ReadMessage(log, options.file) << '\n';
+      return kExitBadFile;
+    }
+    if (WriteH5LogAsCsv(log.boards.front(), options.csv)) return kExitOk;
+    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+    return kExitOutput;
+  }
+#endif
   HeldData held;
   if (!held.Load(options.file)) return BadFile(held, options.file, err);
   if (!held.data.HasData()) return NoData(options.file, err);

@@ -13,6 +13,7 @@
 #include "cli/Cli_commands.h"
 #include "cli/Duration_text.h"
 #include "cli/Exit_codes.h"
+#include "cli/Log_report.h"
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
@@ -27,8 +28,6 @@
 
 namespace velqoris::cli {
 
-namespace {
-
 using analysis::Fixed;
 
 // Total results of the log: --count, or the duration at the nominal rate.
@@ -40,12 +39,12 @@ std::int64_t LogTotal(const Options& options) {
   return std::max<std::int64_t>(n, 1);
 }
 
-// The statistics of the rows in the file.
-void PrintStats(const CsvSink& csv, const MeasureSettings& s, bool volt, std::ostream& out) {
+void PrintStats(const RunningStats& ch0, const RunningStats& ch1, const MeasureSettings& s,
+                bool volt, std::ostream& out) {
   const double uvPerCode = MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
-    const RunningStats& st = csv.Stats(ch);
+    const RunningStats& st = ch == 0 ? ch0 : ch1;
     if (st.Count() == 0) {
       out << "CH" << ch << " : データがありません\n";
       continue;
@@ -80,9 +79,9 @@ void PrintGaps(const Acquisition& log, std::ostream& out) {
       << Fixed(longest, 6) << " s、合計 " << Fixed(sum, 6) << " s\n";
 }
 
-}  // namespace
-
 int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  if (!options.h5.empty() || !options.lp.empty() || BoardCount(options) > 1)
+    return RunBoardLogs(options, out, err, errIsTerminal);
   const std::int64_t total = LogTotal(options);
   if (total > kMaxLogResults) {
     err << "velqoris-cli: 測定時間が長すぎます (データ数 " << total << " は " << kMaxLogResults
@@ -132,7 +131,8 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   } else {
     err << "CSV ファイルに " << csv.RowsInFile() << " 件書き込みました: " << options.csv << '\n';
   }
-  PrintStats(csv, s, options.volt, out);
+  // The statistics of the rows in the file.
+  PrintStats(csv.Stats(0), csv.Stats(1), s, options.volt, out);
   PrintGaps(run, out);
   out << std::flush;
   return code;

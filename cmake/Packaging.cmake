@@ -39,7 +39,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What no binary reveals: the window's Japanese font and Qt's own Japanese texts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-vlgothic, fonts-ipafont-gothic, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-vlgothic, fonts-ipafont-gothic, qt6-translations-l10n, libhdf5-103-1")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${pkg}/postinst ${pkg}/postrm ${pkg}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -49,6 +49,7 @@ bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration n
 
 void CsvLog::Row(std::int64_t sample, double seconds, std::int32_t code0, float uv0,
                  std::int32_t code1, float uv1) {
+  if (!file_.IsOpen()) return;  // never opened: a log without its CSV keeps no rows
   Append(pending_, sample);
   AppendFormat(pending_, ",%.6f", seconds);
   // 9 significant digits give the stored float32 back exactly, as export writes them.

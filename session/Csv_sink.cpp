@@ -1,29 +1,15 @@
 #include "session/Csv_sink.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "message/Message_text.h"
 #include "session/Log_end.h"
+#include "session/Log_gap_note.h"
 #include "session/Log_header.h"
 #include "status/Status_text.h"
 #include "units/Microvolts.h"
 
 namespace velqoris {
-
-namespace {
-
-// The note line before the rows of start command `start` (2, 3, …).
-std::string GapNote(int start, double seconds) {
-  char text[160];
-  std::snprintf(
-      text, sizeof text,
-      "開始コマンド %d 回目: 前の区間の最後の変換から %.6f s の空き (この間の変換値はありません)",
-      start, seconds);
-  return text;
-}
-
-}  // namespace
 
 bool CsvSink::Begin(const RunInfo& run) {
   gain_ = run.settings.Gain;

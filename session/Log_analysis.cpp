@@ -7,10 +7,10 @@
 
 namespace velqoris {
 
-LogAnalysis AnalyzeLogFile(const std::string& path) {
+LogAnalysis AnalyzeLogFile(const std::string& path, const std::string& board) {
   LogAnalysis a;
   a.path = path;
-  LogReadResult read = ReadLogFile(path);
+  LogReadResult read = ReadLogFile(path, board);
   a.status = read.status;
   if (read.status != LogReadStatus::kOk) {
     a.message = LogReadMessage(read, path);

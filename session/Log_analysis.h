@@ -35,6 +35,7 @@ struct LogAnalysis {
   std::array<std::optional<LogChannelAnalysis>, 2> channels;
 };
 
-LogAnalysis AnalyzeLogFile(const std::string& path);
+// board: the serial number of one board of an HDF5 log (empty: the first).
+LogAnalysis AnalyzeLogFile(const std::string& path, const std::string& board = {});
 
 }  // namespace velqoris

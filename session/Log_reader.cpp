@@ -19,6 +19,9 @@
 #include "records/Measure_settings.h"
 #include "session/Log_header.h"
 #include "units/Microvolts.h"
+#ifdef VELQORIS_HAVE_HDF5
+#include "session/H5_log_file.h"
+#endif
 
 namespace velqoris {
 
@@ -521,7 +524,8 @@ std::uint64_t LineStart(std::FILE* file, std::uint64_t from, std::uint64_t size)
 
 }  // namespace
 
-LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes) {
+LogReadResult ReadLogFile(const std::string& path, const std::string& board,
+                          std::uint64_t twoThreadBytes) {
   const OpenedFile opened = OpenRegularFile(path);
   if (opened.stream == nullptr) {
     LogReadResult failed;
@@ -535,6 +539,14 @@ LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes)
   // header and first rows before its halves are shared out.
   std::vector<char> buffer(1 << 20);
   std::size_t got = std::fread(buffer.data(), 1, 1 << 12, file.get());
+#ifdef VELQORIS_HAVE_HDF5
+  if (std::string_view(buffer.data(), got).starts_with(h5log::kHdf5Signature)) {
+    file.reset();
+    return ReadH5LogRecord(path, board);
+  }
+#else
+  (void)board;
+#endif
   if (std::string_view(buffer.data(), got).starts_with(kDataFileId)) {
     file.reset();
     return ReadDataFile(path);
@@ -595,6 +607,8 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
              (r.line > 0 ? " (" + std::to_string(r.line) + " 行目)" : std::string());
     case LogReadStatus::kInconsistent:
       return LogFaultText(r.fault) + ": " + path;
+    case LogReadStatus::kBadHdf5:
+      return r.detail;
   }
   return {};
 }

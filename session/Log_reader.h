@@ -22,6 +22,7 @@ enum class LogReadStatus {
   kBadLine,  // a row that is not numbers where numbers belong
   kNoData,   // a valid file without results
   kBadDataFile,
+  kBadHdf5,  // an HDF5 file that is not a whole log: `detail` says what
   kInconsistent,  // rows or settings that contradict each other (LogFault)
 };
 
@@ -29,6 +30,7 @@ struct LogReadResult {
   LogReadStatus status = LogReadStatus::kOk;
   std::int64_t line = 0;  // the offending line (kBadLine, kNotALog, kBadDataFile)
   LogRecord record;
+  std::string detail{};  // kBadHdf5: the reader's own text
   LogFault fault;  // kInconsistent: what contradicts what
   // A last row without its line end (a writer stopped mid-row) is left out:
   // its line number, 0 when the file ended on a whole row.
@@ -89,8 +91,12 @@ class LogCsvParser {
 // A CSV this long is read by two threads, each half of it.
 inline constexpr std::uint64_t kTwoThreadBytes = 64ull << 20;
 
-// A log CSV or, by its identification line, a .DTA file.
-LogReadResult ReadLogFile(const std::string& path, std::uint64_t twoThreadBytes = kTwoThreadBytes);
+// A log CSV, by its identification line a .DTA file, or by its signature an
+// HDF5 log (its first board).
+// board: the serial number of the board to read from an HDF5 log (empty: the
+// first); other files hold one board.
+LogReadResult ReadLogFile(const std::string& path, const std::string& board = {},
+                          std::uint64_t twoThreadBytes = kTwoThreadBytes);
 
 // The Japanese text of a failed read.
 std::string LogReadMessage(const LogReadResult& result, const std::string& path);

@@ -72,14 +72,6 @@ TEST(SingleInstanceTest, AFileGivenToALaterCopyIsOpenedByTheFirst) {
   EXPECT_EQ(opened, std::vector<std::string>{path});
 }
 
-TEST(ProgramArgumentsTest, TheDataFileIsTheFirstArgumentThatIsNoOption) {
-  using Args = std::vector<std::string>;
-  EXPECT_EQ(DataFileArgument(Args{}), std::nullopt);
-  EXPECT_EQ(DataFileArgument(Args{"C:\\データ\\run1.DTA"}), "C:\\データ\\run1.DTA");
-  EXPECT_EQ(DataFileArgument(Args{"-style", "run1.DTA", "b.DTA"}), "run1.DTA");
-  EXPECT_EQ(DataFileArgument(Args{"--x"}), std::nullopt);
-}
-
 #ifndef _WIN32
 TEST(SingleInstanceTest, TheLockIsFreeOnceItsHolderIsGone) {
   QTemporaryDir dir;

@@ -276,8 +276,8 @@ TEST(LogFile, TwoThreadsReadWhatOneReads) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
-    const LogReadResult one = ReadLogFile(path, ~std::uint64_t{0});
-    const LogReadResult two = ReadLogFile(path, 1);
+    const LogReadResult one = ReadLogFile(path, {}, ~std::uint64_t{0});
+    const LogReadResult two = ReadLogFile(path, {}, 1);
     ASSERT_EQ(two.status, one.status);
     EXPECT_EQ(two.line, one.line);
     EXPECT_EQ(two.fault.line, one.fault.line);
@@ -293,9 +293,9 @@ TEST(LogFile, TwoThreadsReadWhatOneReads) {
     }
   }
   // The unfinished last row is a cut row: left out, and said, by both readings.
-  const LogReadResult cut = ReadLogFile(path, 1);
+  const LogReadResult cut = ReadLogFile(path, {}, 1);
   EXPECT_EQ(cut.record.codes[0].size(), 899u);
-  EXPECT_EQ(cut.cutLine, ReadLogFile(path, ~std::uint64_t{0}).cutLine);
+  EXPECT_EQ(cut.cutLine, ReadLogFile(path, {}, ~std::uint64_t{0}).cutLine);
   EXPECT_GT(cut.cutLine, 0);
   std::remove(path.c_str());
 }

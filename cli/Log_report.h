@@ -1,0 +1,23 @@
+// What the log command prints and how long it runs, shared by the log of one
+// board into its CSV and the log of several boards into HDF5, CSV and line protocol.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+
+#include "cli/Cli_options.h"
+#include "session/Acquisition.h"
+#include "session/Stats_sink.h"
+
+namespace velqoris::cli {
+
+// Total results of the log: --count, or the duration at the nominal rate.
+std::int64_t LogTotal(const Options& options);
+void PrintStats(const RunningStats& ch0, const RunningStats& ch1, const MeasureSettings& s,
+                bool volt, std::ostream& out);
+void PrintGaps(const Acquisition& log, std::ostream& out);
+
+// Several boards, each on a thread of its own, and the HDF5 and line-protocol outputs.
+int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
+
+}  // namespace velqoris::cli
