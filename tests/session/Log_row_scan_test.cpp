@@ -1,9 +1,11 @@
 // The in-place row scan against the standard library's parse: every field
-// length the digit runs of eight bytes at a time can meet, and what it must
+// length its eight-byte digit runs meet, each row scanned alone (field by
+// field) and with more rows after it (its 64-byte mask), and what it must
 // leave to the general parser.
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cstddef>
 #include <string>
 
 #include "session/Log_row_scan.h"
@@ -22,6 +24,9 @@ const char* Scan(const std::string& row, RowValues& v) {
   return ScanLogRow(row.data(), row.data() + row.size(), TimeAndCode(), v);
 }
 
+// Rows enough to follow that the mask of the next 64 bytes can be taken.
+const std::string kMoreRows(200, '\n');
+
 struct Field {
   const char* time;
   const char* code;
@@ -34,20 +39,30 @@ TEST(LogRowScan, FieldsOfEveryLengthReadAsAFullParse) {
         Field{"-3.27845716", "-8388608"}, Field{"12345678.9", "123456789"},
         Field{"0.000000001", "2147483647"}, Field{"123456789012345", "-2147483648"},
         Field{"1234567.12345678", "0000000012"}}) {
-    // A long tail after the row: the scan must stop at its own newline.
-    const std::string row = std::string("17,") + f.time + "," + f.code + ",x\n9,9,9,9\n";
+    const std::string alone = std::string("17,") + f.time + "," + f.code + ",x\n9,9,9,9\n";
+    for (const std::string& row : {alone, alone + kMoreRows}) {
+      RowValues v;
+      const char* next = Scan(row, v);
+      ASSERT_NE(next, nullptr) << row;
+      // The scan stops at its own newline.
+      EXPECT_EQ(next - row.data(), static_cast<std::ptrdiff_t>(row.find('\n') + 1));
+      const std::string time = f.time;
+      double seconds = 0.0;
+      std::from_chars(time.data(), time.data() + time.size(), seconds);
+      EXPECT_EQ(v.seconds, seconds) << row;
+      const std::string code = f.code;
+      std::int32_t value = 0;
+      std::from_chars(code.data(), code.data() + code.size(), value);
+      EXPECT_EQ(v.code[0], value) << row;
+    }
+  }
+  // A CRLF row, and one longer than 64 bytes, are read all the same.
+  for (const std::string& row :
+       {std::string("1,0.5,8388608\r\n"), "1,0.5,8388608," + std::string(70, 'x') + "\n"}) {
     RowValues v;
-    const char* next = Scan(row, v);
-    ASSERT_NE(next, nullptr) << row;
-    EXPECT_EQ(next - row.data(), static_cast<std::ptrdiff_t>(row.find('\n') + 1));
-    const std::string time = f.time;
-    double seconds = 0.0;
-    std::from_chars(time.data(), time.data() + time.size(), seconds);
-    EXPECT_EQ(v.seconds, seconds) << row;
-    const std::string code = f.code;
-    std::int32_t value = 0;
-    std::from_chars(code.data(), code.data() + code.size(), value);
-    EXPECT_EQ(v.code[0], value) << row;
+    ASSERT_NE(Scan(row + kMoreRows, v), nullptr) << row;
+    EXPECT_EQ(v.seconds, 0.5);
+    EXPECT_EQ(v.code[0], 8388608);
   }
 }
 
@@ -60,11 +75,14 @@ TEST(LogRowScan, LeavesToTheGeneralParserWhatItCannotReadExactly) {
     const std::string row = std::string("1,") + f.time + "," + f.code + "\n";
     RowValues v;
     EXPECT_EQ(Scan(row, v), nullptr) << row;
+    EXPECT_EQ(Scan(row + kMoreRows, v), nullptr) << row;
   }
   // No newline yet: the row may go on in the next chunk.
   RowValues v;
   EXPECT_EQ(Scan("1,0.5,8388608", v), nullptr);
   EXPECT_EQ(Scan("1,0.5,83886", v), nullptr);
+  // A row that ends before its wanted fields, with rows after it.
+  EXPECT_EQ(Scan("1,0.5\n" + kMoreRows, v), nullptr);
 }
 
 }  // namespace
