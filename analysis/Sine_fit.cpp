@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 #include <utility>
 
 namespace velqoris::analysis {
@@ -186,6 +187,24 @@ int BlockWidth(std::size_t first, std::size_t m) {
   return left >= 3 ? kBlock : static_cast<int>(left);
 }
 
+// f(width, first) for each block of m lines, the width a compile-time constant.
+template <class F>
+void ForEachBlock(std::size_t m, F&& f) {
+  for (std::size_t first = 0; first < m; first += kBlock) {
+    switch (BlockWidth(first, m)) {
+      case 1:
+        f(std::integral_constant<int, 1>{}, first);
+        break;
+      case 2:
+        f(std::integral_constant<int, 2>{}, first);
+        break;
+      default:
+        f(std::integral_constant<int, kBlock>{}, first);
+        break;
+    }
+  }
+}
+
 // Σ cos(x t) over the record's centred times: sin(n x / 2) / sin(x / 2),
 // taken from x's distance to the nearest whole turn so it stays exact there.
 double Dirichlet(int n, double x) {
@@ -269,19 +288,9 @@ Projections Project(const double* y, int n, const std::vector<double>& cycles) {
   p.sine.assign(m, 0.0);
   if (y == nullptr || n <= 0) return p;
   for (int i = 0; i < n; ++i) p.sum += y[i];
-  for (std::size_t first = 0; first < m; first += kBlock) {
-    switch (BlockWidth(first, m)) {
-      case 1:
-        ProjectBlock<1>(y, n, cycles, first, p);
-        break;
-      case 2:
-        ProjectBlock<2>(y, n, cycles, first, p);
-        break;
-      default:
-        ProjectBlock<kBlock>(y, n, cycles, first, p);
-        break;
-    }
-  }
+  ForEachBlock(m, [&](auto width, std::size_t first) {
+    ProjectBlock<decltype(width)::value>(y, n, cycles, first, p);
+  });
   return p;
 }
 
@@ -370,19 +379,9 @@ void SubtractLines(double* y, int n, const LinesFit& fit) {
   std::vector<double> cycles;
   for (const FittedLine& l : fit.lines) cycles.push_back(l.cycles);
   for (int i = 0; i < n; ++i) y[i] -= fit.offset;
-  for (std::size_t first = 0; first < cycles.size(); first += kBlock) {
-    switch (BlockWidth(first, cycles.size())) {
-      case 1:
-        SubtractBlock<1>(y, n, fit, cycles, first);
-        break;
-      case 2:
-        SubtractBlock<2>(y, n, fit, cycles, first);
-        break;
-      default:
-        SubtractBlock<kBlock>(y, n, fit, cycles, first);
-        break;
-    }
-  }
+  ForEachBlock(cycles.size(), [&](auto width, std::size_t first) {
+    SubtractBlock<decltype(width)::value>(y, n, fit, cycles, first);
+  });
 }
 
 }  // namespace velqoris::analysis
