@@ -10,6 +10,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__) && defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define VELQORIS_ALLAN_AVX2 1
+#endif
 
 namespace velqoris::analysis {
 
@@ -70,38 +74,127 @@ struct Squares {
 
 // Σ d² over a run of positions where all three ends lie in stretches and
 // both windows are whole: d = B − A of the window sums, stepped exactly by
-// e = x2 − 2 x1 + x0. Four positions at a time: e and its running sum in
+// e = x2 − 2 x1 + x0. Blocks of four positions: e and its running sum in
 // 32-bit lanes (codes below 2^24 keep them far from overflow), d in double
-// (exact: |d| < 2^53).
+// (exact: |d| < 2^53), the squares summed per position modulo four, block
+// after block. AVX2 takes two blocks a step and keeps those sums in that
+// order: the total is the same to the bit either way.
+#if defined(__SSE2__)
+struct Block4 {
+  __m128i step;
+  __m128i e;
+  __m128i running;  // Σ e within the block, inclusive
+};
+
+inline Block4 LoadBlock(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2) {
+  const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x0));
+  const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x1));
+  const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x2));
+  Block4 b;
+  b.step = _mm_sub_epi32(v1, v0);
+  b.e = _mm_sub_epi32(_mm_sub_epi32(v2, v1), b.step);
+  b.running = _mm_add_epi32(b.e, _mm_slli_si128(b.e, 4));
+  b.running = _mm_add_epi32(b.running, _mm_slli_si128(b.running, 8));
+  return b;
+}
+
+// The squares of d at a block's four positions (each term takes d before its own e).
+inline void AddSquares(__m128d dv, __m128i before, __m128d& lo, __m128d& hi) {
+  const __m128d a = _mm_add_pd(dv, _mm_cvtepi32_pd(before));
+  const __m128d b = _mm_add_pd(dv, _mm_cvtepi32_pd(_mm_unpackhi_epi64(before, before)));
+  lo = _mm_add_pd(lo, _mm_mul_pd(a, a));
+  hi = _mm_add_pd(hi, _mm_mul_pd(b, b));
+}
+
+inline __m128d Widen(__m128i v) {
+  return _mm_add_pd(_mm_cvtepi32_pd(v), _mm_cvtepi32_pd(_mm_unpackhi_epi64(v, v)));
+}
+
+// Two blocks a step while eight positions are left; where it stopped.
+std::int64_t WholeRunSse2(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2,
+                          std::int64_t len, __m128d (&sums)[2], __m128d& dv, __m128d& steps) {
+  std::int64_t i = 0;
+  for (; i + 8 <= len; i += 8) {
+    const Block4 first = LoadBlock(x0 + i, x1 + i, x2 + i);
+    const Block4 second = LoadBlock(x0 + i + 4, x1 + i + 4, x2 + i + 4);
+    const __m128i running = _mm_add_epi32(second.running, _mm_shuffle_epi32(first.running, 0xFF));
+    AddSquares(dv, _mm_sub_epi32(first.running, first.e), sums[0], sums[1]);
+    AddSquares(dv, _mm_sub_epi32(running, second.e), sums[0], sums[1]);
+    dv = _mm_add_pd(dv, _mm_cvtepi32_pd(_mm_shuffle_epi32(running, 0xFF)));
+    steps = _mm_add_pd(steps, Widen(_mm_add_epi32(first.step, second.step)));
+  }
+  return i;
+}
+#endif
+
+#if defined(VELQORIS_ALLAN_AVX2)
+__attribute__((target("avx2"))) std::int64_t WholeRunAvx2(const std::int32_t* x0,
+                                                          const std::int32_t* x1,
+                                                          const std::int32_t* x2, std::int64_t len,
+                                                          __m128d (&sums)[2], __m128d& dv,
+                                                          __m128d& steps) {
+  __m256d squares = _mm256_set_m128d(sums[1], sums[0]);  // per position modulo four
+  __m256d d = _mm256_set_m128d(dv, dv);
+  __m256d moved = _mm256_setzero_pd();
+  const __m256i lastOfLow = _mm256_set1_epi32(3);
+  const __m256i last = _mm256_set1_epi32(7);
+  std::int64_t i = 0;
+  for (; i + 8 <= len; i += 8) {
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0 + i));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x1 + i));
+    const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x2 + i));
+    const __m256i step = _mm256_sub_epi32(v1, v0);
+    const __m256i e = _mm256_sub_epi32(_mm256_sub_epi32(v2, v1), step);
+    // Running sums within each half, then the low half's total carried up.
+    __m256i running = _mm256_add_epi32(e, _mm256_slli_si256(e, 4));
+    running = _mm256_add_epi32(running, _mm256_slli_si256(running, 8));
+    running = _mm256_add_epi32(
+        running, _mm256_blend_epi32(_mm256_setzero_si256(),
+                                    _mm256_permutevar8x32_epi32(running, lastOfLow), 0xF0));
+    const __m256i before = _mm256_sub_epi32(running, e);
+    const __m256d lo = _mm256_add_pd(d, _mm256_cvtepi32_pd(_mm256_castsi256_si128(before)));
+    const __m256d hi = _mm256_add_pd(d, _mm256_cvtepi32_pd(_mm256_extracti128_si256(before, 1)));
+    squares = _mm256_add_pd(squares, _mm256_mul_pd(lo, lo));
+    squares = _mm256_add_pd(squares, _mm256_mul_pd(hi, hi));
+    d = _mm256_add_pd(
+        d, _mm256_cvtepi32_pd(_mm256_castsi256_si128(_mm256_permutevar8x32_epi32(running, last))));
+    const __m128i pair =
+        _mm_add_epi32(_mm256_castsi256_si128(step), _mm256_extracti128_si256(step, 1));
+    moved = _mm256_add_pd(moved, _mm256_cvtepi32_pd(pair));
+  }
+  sums[0] = _mm256_castpd256_pd128(squares);
+  sums[1] = _mm256_extractf128_pd(squares, 1);
+  dv = _mm256_castpd256_pd128(d);
+  // Exact integers: the order of the steps' sum does not matter.
+  steps =
+      _mm_add_pd(steps, _mm_add_pd(_mm256_castpd256_pd128(moved), _mm256_extractf128_pd(moved, 1)));
+  return i;
+}
+#endif
+
 double WholeRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2,
                 std::int64_t len, std::int64_t& a, std::int64_t& d) {
   double total = 0.0;
   std::int64_t i = 0;
 #if defined(__SSE2__)
-  __m128d accLo = _mm_setzero_pd();
-  __m128d accHi = _mm_setzero_pd();
+  __m128d sums[2] = {_mm_setzero_pd(), _mm_setzero_pd()};
   __m128d steps = _mm_setzero_pd();  // Σ (x1 − x0): window A moves on
   __m128d dv = _mm_set1_pd(static_cast<double>(d));
+#if defined(VELQORIS_ALLAN_AVX2)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  i = avx2 ? WholeRunAvx2(x0, x1, x2, len, sums, dv, steps)
+           : WholeRunSse2(x0, x1, x2, len, sums, dv, steps);
+#else
+  i = WholeRunSse2(x0, x1, x2, len, sums, dv, steps);
+#endif
   for (; i + 4 <= len; i += 4) {
-    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x0 + i));
-    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x1 + i));
-    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x2 + i));
-    const __m128i step = _mm_sub_epi32(v1, v0);
-    const __m128i e = _mm_sub_epi32(_mm_sub_epi32(v2, v1), step);
-    // Running sums of e within the four lanes; each term takes d before its own e.
-    __m128i running = _mm_add_epi32(e, _mm_slli_si128(e, 4));
-    running = _mm_add_epi32(running, _mm_slli_si128(running, 8));
-    const __m128i before = _mm_sub_epi32(running, e);
-    const __m128d lo = _mm_add_pd(dv, _mm_cvtepi32_pd(before));
-    const __m128d hi = _mm_add_pd(dv, _mm_cvtepi32_pd(_mm_unpackhi_epi64(before, before)));
-    accLo = _mm_add_pd(accLo, _mm_mul_pd(lo, lo));
-    accHi = _mm_add_pd(accHi, _mm_mul_pd(hi, hi));
-    dv = _mm_add_pd(dv, _mm_cvtepi32_pd(_mm_shuffle_epi32(running, 0xFF)));
-    steps = _mm_add_pd(
-        steps, _mm_add_pd(_mm_cvtepi32_pd(step), _mm_cvtepi32_pd(_mm_unpackhi_epi64(step, step))));
+    const Block4 b = LoadBlock(x0 + i, x1 + i, x2 + i);
+    AddSquares(dv, _mm_sub_epi32(b.running, b.e), sums[0], sums[1]);
+    dv = _mm_add_pd(dv, _mm_cvtepi32_pd(_mm_shuffle_epi32(b.running, 0xFF)));
+    steps = _mm_add_pd(steps, Widen(b.step));
   }
   double lanes[2];
-  _mm_storeu_pd(lanes, _mm_add_pd(accLo, accHi));
+  _mm_storeu_pd(lanes, _mm_add_pd(sums[0], sums[1]));
   total = lanes[0] + lanes[1];
   _mm_storeu_pd(lanes, steps);
   a += static_cast<std::int64_t>(lanes[0] + lanes[1]);

@@ -50,17 +50,4 @@ void BandFilter::Reset() {
   for (Biquad& b : stages_) b.s1 = b.s2 = 0.0;
 }
 
-double BandFilter::Biquad::Step(double x) {
-  // Transposed direct form II.
-  const double y = b0 * x + s1;
-  s1 = b1 * x - a1 * y + s2;
-  s2 = b2 * x - a2 * y;
-  return y;
-}
-
-double BandFilter::Step(double x) {
-  for (Biquad& b : stages_) x = b.Step(x);
-  return x;
-}
-
 }  // namespace velqoris::analysis

@@ -18,13 +18,22 @@ class BandFilter {
 
   explicit BandFilter(double rateSps);
   void Reset();
-  double Step(double x);
+  double Step(double x) {
+    for (Biquad& b : stages_) x = b.Step(x);
+    return x;
+  }
 
  private:
   struct Biquad {
     double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
     double s1 = 0.0, s2 = 0.0;
-    double Step(double x);
+    // Transposed direct form II.
+    double Step(double x) {
+      const double y = b0 * x + s1;
+      s1 = b1 * x - a1 * y + s2;
+      s2 = b2 * x - a2 * y;
+      return y;
+    }
   };
   std::array<Biquad, 3> stages_;
 };

@@ -121,4 +121,21 @@ void Fft::Forward(const Cpx* in, Cpx* out) const {
   for (std::size_t k = 0; k < n; ++k) out[k] = a[k] * plan_->chirp[k];
 }
 
+struct RealFft::Plan {
+  explicit Plan(int half) : half(static_cast<std::size_t>(half), false) {}
+  kissfft<double> half;
+};
+
+RealFft::RealFft(int n) : n_(std::max(2, n - n % 2)), plan_(std::make_unique<Plan>(n_ / 2)) {}
+
+RealFft::~RealFft() = default;
+
+void RealFft::Forward(const double* in, Cpx* out) const {
+  plan_->half.transform_real(in, out);
+  // Bin 0 comes back holding both real ends: the sum and the alternating sum.
+  const std::size_t half = static_cast<std::size_t>(n_ / 2);
+  out[half] = Cpx(out[0].imag(), 0.0);
+  out[0] = Cpx(out[0].real(), 0.0);
+}
+
 }  // namespace velqoris::analysis

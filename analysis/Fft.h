@@ -29,4 +29,23 @@ class Fft {
   std::unique_ptr<Plan> plan_;
 };
 
+// A forward transform of n real values (n even) through one complex transform
+// of n/2 (KissFFT's real-input form): half the work of a complex transform of n.
+class RealFft {
+ public:
+  explicit RealFft(int n);  // n even, ≥ 2
+  ~RealFft();
+  RealFft(const RealFft&) = delete;
+  RealFft& operator=(const RealFft&) = delete;
+
+  int Size() const { return n_; }
+  // out[k] = Σ in[j] e^(−2πi jk/n) for k = 0 … n/2: out holds n/2 + 1 values.
+  void Forward(const double* in, std::complex<double>* out) const;
+
+ private:
+  struct Plan;
+  int n_;
+  std::unique_ptr<Plan> plan_;
+};
+
 }  // namespace velqoris::analysis

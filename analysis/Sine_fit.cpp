@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 #include <utility>
 
 namespace velqoris::analysis {
@@ -143,15 +144,17 @@ namespace {
 
 // Lines are swept four at a time, each on two interleaved phasors (even and
 // odd samples): eight independent recurrences side by side keep the
-// processor busy where one would wait on the last. The phasors are set
-// afresh every kReanchor samples.
+// processor busy where one would wait on the last. The last one or two
+// lines go in a block of their own width (no sweep of empty lanes). The
+// phasors are set afresh every kReanchor samples.
 constexpr int kBlock = 4;
 
+template <int K>
 struct Block {
-  double c[2][kBlock], s[2][kBlock], stepC[kBlock], stepS[kBlock], w[kBlock];
+  double c[2][K], s[2][K], stepC[K], stepS[K], w[K];
 
   Block(const std::vector<double>& cycles, std::size_t first) {
-    for (int j = 0; j < kBlock; ++j) {
+    for (int j = 0; j < K; ++j) {
       const std::size_t k = first + static_cast<std::size_t>(j);
       w[j] = k < cycles.size() ? 2.0 * std::numbers::pi * cycles[k] : 0.0;
       stepC[j] = std::cos(2.0 * w[j]);
@@ -160,7 +163,7 @@ struct Block {
   }
   void Anchor(double t) {
     for (int p = 0; p < 2; ++p) {
-      for (int j = 0; j < kBlock; ++j) {
+      for (int j = 0; j < K; ++j) {
         c[p][j] = std::cos(w[j] * (t + p));
         s[p][j] = std::sin(w[j] * (t + p));
       }
@@ -169,7 +172,7 @@ struct Block {
   // Both phasors two samples on.
   void Step() {
     for (int p = 0; p < 2; ++p) {
-      for (int j = 0; j < kBlock; ++j) {
+      for (int j = 0; j < K; ++j) {
         const double nc = c[p][j] * stepC[j] - s[p][j] * stepS[j];
         s[p][j] = s[p][j] * stepC[j] + c[p][j] * stepS[j];
         c[p][j] = nc;
@@ -177,6 +180,30 @@ struct Block {
     }
   }
 };
+
+// The width of the block that starts at line `first` of m.
+int BlockWidth(std::size_t first, std::size_t m) {
+  const std::size_t left = m - first;
+  return left >= 3 ? kBlock : static_cast<int>(left);
+}
+
+// f(width, first) for each block of m lines, the width a compile-time constant.
+template <class F>
+void ForEachBlock(std::size_t m, F&& f) {
+  for (std::size_t first = 0; first < m; first += kBlock) {
+    switch (BlockWidth(first, m)) {
+      case 1:
+        f(std::integral_constant<int, 1>{}, first);
+        break;
+      case 2:
+        f(std::integral_constant<int, 2>{}, first);
+        break;
+      default:
+        f(std::integral_constant<int, kBlock>{}, first);
+        break;
+    }
+  }
+}
 
 // Σ cos(x t) over the record's centred times: sin(n x / 2) / sin(x / 2),
 // taken from x's distance to the nearest whole turn so it stays exact there.
@@ -223,6 +250,37 @@ void SolveSemidefinite(std::vector<double>& a, std::vector<double>& b, int m, do
 
 }  // namespace
 
+namespace {
+
+// The projections of lines [first, first + K) onto y.
+template <int K>
+void ProjectBlock(const double* y, int n, const std::vector<double>& cycles, std::size_t first,
+                  Projections& p) {
+  const double t0 = -(n - 1) / 2.0;
+  Block<K> b(cycles, first);
+  double pc[K] = {}, ps[K] = {};
+  for (int from = 0; from < n; from += kReanchor) {
+    b.Anchor(t0 + from);
+    const int to = std::min(n, from + kReanchor);
+    for (int i = from; i < to; i += 2) {
+      for (int q = 0; q < 2 && i + q < to; ++q) {
+        const double v = y[i + q];
+        for (int j = 0; j < K; ++j) {
+          pc[j] += v * b.c[q][j];
+          ps[j] += v * b.s[q][j];
+        }
+      }
+      b.Step();
+    }
+  }
+  for (std::size_t j = 0; j < K && first + j < cycles.size(); ++j) {
+    p.cosine[first + j] = pc[j];
+    p.sine[first + j] = ps[j];
+  }
+}
+
+}  // namespace
+
 Projections Project(const double* y, int n, const std::vector<double>& cycles) {
   Projections p;
   const std::size_t m = cycles.size();
@@ -230,29 +288,9 @@ Projections Project(const double* y, int n, const std::vector<double>& cycles) {
   p.sine.assign(m, 0.0);
   if (y == nullptr || n <= 0) return p;
   for (int i = 0; i < n; ++i) p.sum += y[i];
-  const double t0 = -(n - 1) / 2.0;
-  for (std::size_t first = 0; first < m; first += kBlock) {
-    Block b(cycles, first);
-    double pc[kBlock] = {}, ps[kBlock] = {};
-    for (int from = 0; from < n; from += kReanchor) {
-      b.Anchor(t0 + from);
-      const int to = std::min(n, from + kReanchor);
-      for (int i = from; i < to; i += 2) {
-        for (int p = 0; p < 2 && i + p < to; ++p) {
-          const double v = y[i + p];
-          for (int j = 0; j < kBlock; ++j) {
-            pc[j] += v * b.c[p][j];
-            ps[j] += v * b.s[p][j];
-          }
-        }
-        b.Step();
-      }
-    }
-    for (std::size_t j = 0; j < kBlock && first + j < m; ++j) {
-      p.cosine[first + j] = pc[j];
-      p.sine[first + j] = ps[j];
-    }
-  }
+  ForEachBlock(m, [&](auto width, std::size_t first) {
+    ProjectBlock<decltype(width)::value>(y, n, cycles, first, p);
+  });
   return p;
 }
 
@@ -308,31 +346,42 @@ double LinesEnergy(int n, const std::vector<FittedLine>& lines) {
   return std::max(0.0, e);
 }
 
+namespace {
+
+// y less lines [first, first + K) of the fit.
+template <int K>
+void SubtractBlock(double* y, int n, const LinesFit& fit, const std::vector<double>& cycles,
+                   std::size_t first) {
+  const double t0 = -(n - 1) / 2.0;
+  Block<K> b(cycles, first);
+  double a[K] = {}, s[K] = {};
+  for (std::size_t j = 0; j < K && first + j < cycles.size(); ++j) {
+    a[j] = fit.lines[first + j].cosine;
+    s[j] = fit.lines[first + j].sine;
+  }
+  for (int from = 0; from < n; from += kReanchor) {
+    b.Anchor(t0 + from);
+    const int to = std::min(n, from + kReanchor);
+    for (int i = from; i < to; i += 2) {
+      for (int q = 0; q < 2 && i + q < to; ++q) {
+        double v = 0.0;
+        for (int j = 0; j < K; ++j) v += a[j] * b.c[q][j] + s[j] * b.s[q][j];
+        y[i + q] -= v;
+      }
+      b.Step();
+    }
+  }
+}
+
+}  // namespace
+
 void SubtractLines(double* y, int n, const LinesFit& fit) {
   std::vector<double> cycles;
   for (const FittedLine& l : fit.lines) cycles.push_back(l.cycles);
   for (int i = 0; i < n; ++i) y[i] -= fit.offset;
-  const double t0 = -(n - 1) / 2.0;
-  for (std::size_t first = 0; first < cycles.size(); first += kBlock) {
-    Block b(cycles, first);
-    double a[kBlock] = {}, s[kBlock] = {};
-    for (std::size_t j = 0; j < kBlock && first + j < cycles.size(); ++j) {
-      a[j] = fit.lines[first + j].cosine;
-      s[j] = fit.lines[first + j].sine;
-    }
-    for (int from = 0; from < n; from += kReanchor) {
-      b.Anchor(t0 + from);
-      const int to = std::min(n, from + kReanchor);
-      for (int i = from; i < to; i += 2) {
-        for (int p = 0; p < 2 && i + p < to; ++p) {
-          double v = 0.0;
-          for (int j = 0; j < kBlock; ++j) v += a[j] * b.c[p][j] + s[j] * b.s[p][j];
-          y[i + p] -= v;
-        }
-        b.Step();
-      }
-    }
-  }
+  ForEachBlock(cycles.size(), [&](auto width, std::size_t first) {
+    SubtractBlock<decltype(width)::value>(y, n, fit, cycles, first);
+  });
 }
 
 }  // namespace velqoris::analysis

@@ -80,37 +80,22 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* codes, const SampleGrid& 
   double s2 = 0.0;
   for (double c : hann) s2 += c * c;
   const auto n = static_cast<std::size_t>(length);
-  std::vector<std::complex<double>> in(n);
-  std::vector<std::complex<double>> out(n);
-  const Fft fft(length);
+  std::vector<double> in(n);
+  std::vector<std::complex<double>> out(bins);
+  const RealFft fft(length);
   const double mid = (static_cast<double>(n) - 1.0) / 2.0;
-  // Two real segments in one complex transform: z = a + i b gives
-  // A_k = (Z_k + conj Z_{n−k}) / 2 and B_k = (Z_k − conj Z_{n−k}) / 2i.
+  const double scale = 1.0 / (length * s2);
   // Each segment less its line, windowed, straight from its codes.
-  for (std::size_t j = 0; j < starts.size(); j += 2) {
-    const std::int32_t* va = starts[j];
-    const SegmentLine la = FitSegmentLine(va, n);
-    if (j + 1 < starts.size()) {
-      const std::int32_t* vb = starts[j + 1];
-      const SegmentLine lb = FitSegmentLine(vb, n);
-      for (std::size_t i = 0; i < n; ++i) {
-        const double t = static_cast<double>(i) - mid;
-        in[i] = {(CodeOffset(va[i]) - la.mean - la.slope * t) * hann[i],
-                 (CodeOffset(vb[i]) - lb.mean - lb.slope * t) * hann[i]};
-      }
-    } else {
-      for (std::size_t i = 0; i < n; ++i) {
-        const double t = static_cast<double>(i) - mid;
-        in[i] = {(CodeOffset(va[i]) - la.mean - la.slope * t) * hann[i], 0.0};
-      }
+  for (const std::int32_t* v : starts) {
+    const SegmentLine line = FitSegmentLine(v, n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double t = static_cast<double>(i) - mid;
+      in[i] = (CodeOffset(v[i]) - line.mean - line.slope * t) * hann[i];
     }
     fft.Forward(in.data(), out.data());
-    for (std::size_t k = 0; k < bins; ++k) {
-      const std::complex<double> z = out[k];
-      const std::complex<double> mirror = std::conj(out[(n - k) % n]);
-      const double c = k == 0 || k + 1 == bins ? 1.0 : 2.0;
-      sum[k] += c * (std::norm(z + mirror) + std::norm(z - mirror)) / 4.0 / (length * s2);
-    }
+    sum[0] += std::norm(out[0]) * scale;
+    for (std::size_t k = 1; k + 1 < bins; ++k) sum[k] += 2.0 * std::norm(out[k]) * scale;
+    sum[bins - 1] += std::norm(out[bins - 1]) * scale;
   }
   w.psdCodes.resize(bins);
   for (std::size_t k = 0; k < bins; ++k) {

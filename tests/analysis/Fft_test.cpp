@@ -46,6 +46,23 @@ TEST(Fft, MatchesTheDirectTransformForAnyLength) {
   }
 }
 
+TEST(Fft, RealInputMatchesTheDirectTransformUpToHalfTheLength) {
+  Synthetic synth;
+  for (int n : {2, 4, 6, 64, 100, 1000, 2 * 1013, 4096}) {
+    std::vector<double> x(static_cast<std::size_t>(n));
+    std::vector<Cpx> complex(x.size());
+    for (std::size_t j = 0; j < x.size(); ++j) complex[j] = x[j] = synth.Gaussian();
+    const analysis::RealFft fft(n);
+    std::vector<Cpx> got(x.size() / 2 + 1);
+    fft.Forward(x.data(), got.data());
+    const auto want = Dft(complex);
+    double worst = 0.0;
+    for (std::size_t k = 0; k < got.size(); ++k)
+      worst = std::max(worst, std::abs(got[k] - want[k]));
+    EXPECT_LT(worst, 1e-9 * n) << "n = " << n;
+  }
+}
+
 TEST(Fft, LargePrimesGoThroughBluestein) {
   EXPECT_TRUE(analysis::Fft(10099).UsesBluestein());  // prime
   EXPECT_TRUE(analysis::Fft(9973).UsesBluestein());   // prime

@@ -8,11 +8,14 @@
 #include "analysis/Averaged_figures.h"
 #include "analysis/Figure_rows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
 #include <vector>
 
+#include "analysis/Band_filter.h"
+#include "analysis/Band_noise.h"
 #include "analysis/Fft.h"
 #include "tests/analysis/Synthetic.h"
 #include "tests/support/Corner_expectations.h"
@@ -361,6 +364,47 @@ TEST(AveragedFigures, MainsLinesOfALogHaveTheirLevelOrBound) {
   for (const auto& row : analysis::SpectrumFigureRows(analysis::AsSpectrum(a.spectrum, 1), f)) {
     EXPECT_EQ(row.value.find("直流"), std::string::npos) << row.label;
   }
+}
+
+// Each gap-free stretch is filtered on its own from its own start: the
+// peak-to-peak windows of an odd number of stretches of unequal lengths (one
+// too short for a window) are those of each stretch filtered alone.
+TEST(Stability, PeakToPeakWindowsAreEachStretchFilteredAlone) {
+  const double rate = 100.0;
+  const std::vector<std::int64_t> lengths = {2500, 4100, 1500, 3000, 2600};
+  Synthetic synth;
+  std::vector<std::int32_t> codes;
+  std::vector<LogGap> gaps;
+  for (std::int64_t length : lengths) {
+    if (!codes.empty()) gaps.push_back({static_cast<std::int64_t>(codes.size()), 0.5});
+    for (std::int64_t i = 0; i < length; ++i) {
+      codes.push_back(static_cast<std::int32_t>(std::lround(8388608.0 + 40.0 * synth.Gaussian())));
+    }
+  }
+  const analysis::SampleGrid grid(static_cast<std::int64_t>(codes.size()), gaps, rate);
+  ASSERT_EQ(grid.Stretches().size(), lengths.size());
+  const auto band = analysis::ComputeBandNoise(codes.data(), grid, {}, rate, std::nullopt);
+  ASSERT_TRUE(band && band->ppMaxCodes && band->ppMeanCodes);
+  // The reference: each stretch alone, 10 s settling, whole 10-s windows.
+  const auto settle = static_cast<std::int64_t>(10.0 * rate);
+  const auto window = static_cast<std::int64_t>(10.0 * rate);
+  std::vector<double> peaks;
+  for (const analysis::Stretch& s : grid.Stretches()) {
+    analysis::BandFilter filter(rate);
+    const std::int32_t* v = codes.data() + s.sampleStart;
+    std::vector<double> y;
+    for (std::int64_t i = 0; i < s.length; ++i)
+      y.push_back(filter.Step(static_cast<double>(v[i] - v[0])));
+    for (std::int64_t from = settle; from + window <= s.length; from += window) {
+      const auto [lo, hi] = std::minmax_element(y.begin() + from, y.begin() + from + window);
+      peaks.push_back(*hi - *lo);
+    }
+  }
+  ASSERT_EQ(band->ppStretches, static_cast<std::int64_t>(peaks.size()));
+  double sum = 0.0;
+  for (double p : peaks) sum += p;
+  EXPECT_DOUBLE_EQ(*band->ppMaxCodes, *std::max_element(peaks.begin(), peaks.end()));
+  EXPECT_DOUBLE_EQ(*band->ppMeanCodes, sum / static_cast<double>(peaks.size()));
 }
 
 }  // namespace
