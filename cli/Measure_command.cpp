@@ -120,7 +120,8 @@ int RunBoardMeasures(const Options& options, const std::vector<std::string>& pat
     b.boardLine = line.str();
     b.buffer = std::make_unique<RunBuffer>(b.session->held.data);
   }
-  const MeasureSettings& s = boards.front().session->held.data.Settings;
+  // A copy: each run's buffer sets its own data's settings as it begins.
+  const MeasureSettings s = boards.front().session->held.data.Settings;
   const std::int64_t total = DataCount(s.DataCountSel).value_or(0);
 
   err << kMeasuringText << '\n' << std::flush;

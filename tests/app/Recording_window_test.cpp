@@ -29,6 +29,21 @@
 namespace velqoris {
 namespace {
 
+// The virtual board in virtual time, as every recording here runs.
+struct VirtualBench {
+  ManualClock clock;
+  VirtualBoard device{clock};
+  testing::FakeEventHost host{clock, std::chrono::milliseconds(1)};
+};
+
+void PollToTheEnd(RecordingWindow& window) {
+  while (window.IsRecording()) {
+    window.Poll();
+    std::this_thread::yield();
+  }
+  window.Poll();
+}
+
 int CountColour(const QImage& image, QRgb colour) {
   int n = 0;
   for (int y = 0; y < image.height(); ++y)
@@ -37,9 +52,7 @@ int CountColour(const QImage& image, QRgb colour) {
 }
 
 TEST(RecordingWindowTest, AMinuteOfBothChannelsWithTheStripChartMoving) {
-  ManualClock clock;
-  VirtualBoard device(clock);
-  testing::FakeEventHost host(clock, std::chrono::milliseconds(1));
+  VirtualBench bench;
   const std::string path = ::testing::TempDir() + "recording_window.csv";
   int released = 0;
   std::vector<bool> changes;
@@ -49,7 +62,7 @@ TEST(RecordingWindowTest, AMinuteOfBothChannelsWithTheStripChartMoving) {
   hooks.recordingChanged = [&](bool on) { changes.push_back(on); };
   hooks.openInAnalysis = [&](const std::string& p) { opened = p; };
   hooks.chooseFile = [&](QWidget*) { return std::optional<std::string>(path); };
-  RecordingWindow window(device, hooks, &clock, &host);
+  RecordingWindow window(bench.device, hooks, &bench.clock, &bench.host);
   MeasureSettings s;
   s.spsSel = 12;
   s.CHSel = 2;
@@ -82,26 +95,20 @@ TEST(RecordingWindowTest, AMinuteOfBothChannelsWithTheStripChartMoving) {
 }
 
 TEST(RecordingWindowTest, AFileInAJapaneseFolderShowsItsSizeAndItsPathAsTheSystemWritesIt) {
-  ManualClock clock;
-  VirtualBoard device(clock);
-  testing::FakeEventHost host(clock, std::chrono::milliseconds(1));
+  VirtualBench bench;
   testing::TempDir dir;
   const std::string folder = dir.Path("測定 データ");
   std::filesystem::create_directories(PathFromUtf8(folder));
   const std::string path = folder + "/記録.csv";
   RecordingWindow::Hooks hooks;
   hooks.chooseFile = [&](QWidget*) { return std::optional<std::string>(path); };
-  RecordingWindow window(device, hooks, &clock, &host);
+  RecordingWindow window(bench.device, hooks, &bench.clock, &bench.host);
   MeasureSettings s;
   s.spsSel = 5;  // 100 sps
   window.SetSettings(s, false);
   window.findChild<QComboBox*>("RecordDuration")->setCurrentIndex(0);
   ASSERT_TRUE(window.StartRecording());
-  while (window.IsRecording()) {
-    window.Poll();
-    std::this_thread::yield();
-  }
-  window.Poll();
+  PollToTheEnd(window);
   const QString shown = window.findChild<QLineEdit*>("RecordFile")->text();
   EXPECT_EQ(shown, QDir::toNativeSeparators(QString::fromStdString(path)));
 #ifdef _WIN32
@@ -118,9 +125,8 @@ TEST(RecordingWindowTest, AFileInAJapaneseFolderShowsItsSizeAndItsPathAsTheSyste
 
 #ifdef VELQORIS_HAVE_HDF5
 TEST(RecordingWindowTest, TheFormatChoiceRenamesTheFileAndItsLabel) {
-  ManualClock clock;
-  VirtualBoard device(clock);
-  RecordingWindow window(device, {}, &clock, nullptr);
+  VirtualBench bench;
+  RecordingWindow window(bench.device, {}, &bench.clock, &bench.host);
   auto* format = window.findChild<QComboBox*>("RecordFormat");
   auto* file = window.findChild<QLineEdit*>("RecordFile");
   ASSERT_NE(format, nullptr);
@@ -148,15 +154,13 @@ TEST(RecordingWindowTest, TheFormatChoiceRenamesTheFileAndItsLabel) {
 }
 
 TEST(RecordingWindowTest, AnHdf5RecordingReadsBackWithItsSettings) {
-  ManualClock clock;
-  VirtualBoard device(clock);
-  testing::FakeEventHost host(clock, std::chrono::milliseconds(1));
+  VirtualBench bench;
   testing::TempDir dir;
   // No extension: the chosen format's is added.
   const std::string path = dir.Path("記録");
   RecordingWindow::Hooks hooks;
   hooks.chooseFile = [&](QWidget*) { return std::optional<std::string>(path); };
-  RecordingWindow window(device, hooks, &clock, &host);
+  RecordingWindow window(bench.device, hooks, &bench.clock, &bench.host);
   MeasureSettings s;
   s.spsSel = 12;  // 4800 sps
   s.CHSel = 2;
@@ -167,11 +171,7 @@ TEST(RecordingWindowTest, AnHdf5RecordingReadsBackWithItsSettings) {
   window.findChild<QComboBox*>("RecordFormat")->setCurrentIndex(1);
   window.findChild<QComboBox*>("RecordDuration")->setCurrentIndex(0);  // 1 分
   ASSERT_TRUE(window.StartRecording());
-  while (window.IsRecording()) {
-    window.Poll();
-    std::this_thread::yield();
-  }
-  window.Poll();
+  PollToTheEnd(window);
   const std::string file = path + ".h5";
   EXPECT_EQ(QDir::fromNativeSeparators(window.findChild<QLineEdit*>("RecordFile")->text()),
             QString::fromStdString(file));
