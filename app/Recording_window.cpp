@@ -56,6 +56,28 @@ QString ShownPath(const std::string& utf8) {
   return QDir::toNativeSeparators(QString::fromStdString(utf8));
 }
 
+const char* FormatName(RecordingFormat format) {
+  return format == RecordingFormat::kHdf5 ? "HDF5" : "CSV";
+}
+
+QString Extension(RecordingFormat format) {
+  return format == RecordingFormat::kHdf5 ? QStringLiteral(".h5") : QStringLiteral(".csv");
+}
+
+RecordingFormat OtherFormat(RecordingFormat format) {
+  return format == RecordingFormat::kCsv ? RecordingFormat::kHdf5 : RecordingFormat::kCsv;
+}
+
+QString FileFilter(RecordingFormat format) {
+  return Text(FormatName(format)) + Text(" ファイル (*") + Extension(format) + ")";
+}
+
+// The most an HDF5 log can take: its codes uncompressed (deflate makes them
+// smaller), and room for its attributes and chunk index.
+std::uint64_t LogH5Bytes(std::int64_t rows, int channels) {
+  return static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(channels) * 4 + 65536;
+}
+
 QString FileSize(std::uintmax_t bytes) {
   if (bytes < 1024 * 1024) return QString::fromStdString(FormatFixed(bytes / 1024.0, 1)) + " KB";
   return QString::fromStdString(FormatFixed(bytes / 1048576.0, 1)) + " MB";
@@ -78,29 +100,41 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
   setWindowTitle(Text("連続記録"));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QGridLayout();
-  form->addWidget(new QLabel(Text("CSV ファイル"), this), 0, 0);
+  fileLabel_ = new QLabel(Text("CSV ファイル"), this);
+  form->addWidget(fileLabel_, 0, 0);
   file_ = new QLineEdit(this);
   file_->setObjectName("RecordFile");
   form->addWidget(file_, 0, 1, 1, 3);
   browse_ = new QPushButton(Text("参照..."), this);
   form->addWidget(browse_, 0, 4);
-  form->addWidget(new QLabel(Text("記録時間"), this), 1, 0);
+#ifdef VELQORIS_HAVE_HDF5
+  form->addWidget(new QLabel(Text("形式"), this), 1, 0);
+  format_ = new QComboBox(this);
+  format_->setObjectName("RecordFormat");
+  format_->addItem(Text("CSV"), static_cast<int>(RecordingFormat::kCsv));
+  format_->addItem(Text("HDF5"), static_cast<int>(RecordingFormat::kHdf5));
+  form->addWidget(format_, 1, 1);
+  QObject::connect(format_, &QComboBox::currentIndexChanged, this,
+                   [this](int) { FormatChanged(); });
+#endif
+  const int row = format_ != nullptr ? 2 : 1;
+  form->addWidget(new QLabel(Text("記録時間"), this), row, 0);
   duration_ = new QComboBox(this);
   duration_->setObjectName("RecordDuration");
   for (const int d : kDurations) duration_->addItem(DurationText(d), d);
   duration_->setCurrentIndex(2);
-  form->addWidget(duration_, 1, 1);
-  form->addWidget(new QLabel(Text("表示範囲"), this), 1, 2);
+  form->addWidget(duration_, row, 1);
+  form->addWidget(new QLabel(Text("表示範囲"), this), row, 2);
   span_ = new QComboBox(this);
   span_->setObjectName("RecordSpan");
   for (const int s : kSpans) span_->addItem(DurationText(s), s);
   span_->setCurrentIndex(1);
-  form->addWidget(span_, 1, 3);
+  form->addWidget(span_, row, 3);
   perChannel_ = new QCheckBox(Text("CH ごとに縦軸"), this);
   perChannel_->setObjectName("RecordPerChannel");
-  form->addWidget(perChannel_, 1, 4);
+  form->addWidget(perChannel_, row, 4);
   settingsPanel_ = new RecordingSettings(this);
-  form->addWidget(settingsPanel_, 2, 0, 1, 5);
+  form->addWidget(settingsPanel_, row + 1, 0, 1, 5);
   layout->addLayout(form);
 
   chart_ = new StripChartView(this);
@@ -165,6 +199,24 @@ void RecordingWindow::SetVoltMode(bool voltMode) {
   Refresh();
 }
 
+RecordingFormat RecordingWindow::Format() const {
+  return format_ != nullptr ? static_cast<RecordingFormat>(format_->currentData().toInt())
+                            : RecordingFormat::kCsv;
+}
+
+void RecordingWindow::FormatChanged() {
+  const RecordingFormat format = Format();
+  fileLabel_->setText(Text(FormatName(format)) + Text(" ファイル"));
+  const RecordingFormat other = OtherFormat(format);
+  QString name = file_->text();
+  if (name.endsWith(Extension(other), Qt::CaseInsensitive)) {
+    name.chop(Extension(other).size());
+    file_->setText(name + Extension(format));
+    // Another file now: asked about again if it exists.
+    confirmed_ = false;
+  }
+}
+
 void RecordingWindow::Browse() {
   std::optional<std::string> path;
   if (hooks_.chooseFile) {
@@ -174,9 +226,16 @@ void RecordingWindow::Browse() {
     const QString start = file_->text().isEmpty()
                               ? QString::fromStdString(SharedDialogFolder().Start())
                               : file_->text();
+    // The chosen format's filter first; choosing the other filter chooses its format.
+    QString selected = FileFilter(Format());
+    QString filters = selected;
+    if (format_ != nullptr) filters += ";;" + FileFilter(OtherFormat(Format()));
     const QString chosen =
-        QFileDialog::getSaveFileName(this, Text("連続記録"), start, Text("CSV ファイル (*.csv)"));
+        QFileDialog::getSaveFileName(this, Text("連続記録"), start, filters, &selected);
     if (!chosen.isEmpty()) {
+      if (format_ != nullptr && selected != FileFilter(Format())) {
+        format_->setCurrentIndex(format_->findData(static_cast<int>(OtherFormat(Format()))));
+      }
       path = QDir::fromNativeSeparators(chosen).toStdString();
       SharedDialogFolder().Chosen(*path);
     }
@@ -195,7 +254,8 @@ bool RecordingWindow::StartRecording() {
   if (file_->text().isEmpty()) Browse();
   std::string path = QDir::fromNativeSeparators(file_->text()).toStdString();
   if (path.empty()) return false;
-  if (PathFromUtf8(path).extension().empty()) path += ".csv";
+  const RecordingFormat format = Format();
+  if (PathFromUtf8(path).extension().empty()) path += Extension(format).toStdString();
   file_->setText(ShownPath(path));
   if (!confirmed_ && Utf8PathExists(path) &&
       !dialogs::AskYesNo(TmyFile::OverwriteQuestion(ShownPath(path).toStdString()), "確認")) {
@@ -211,7 +271,8 @@ bool RecordingWindow::StartRecording() {
   // about when less than an hour fits (it ends on a whole row when it fills).
   const int channels = settings_.CHSel == 2 ? 2 : 1;
   const auto rows = seconds == 0 ? std::llround(3600 * rate) : total;
-  const std::uint64_t needed = LogCsvBytes(rows, channels);
+  const std::uint64_t needed =
+      format == RecordingFormat::kHdf5 ? LogH5Bytes(rows, channels) : LogCsvBytes(rows, channels);
   const auto free = FreeSpaceFor(path);
   const bool shortOfRoom = free && *free < needed;
   if (shortOfRoom && seconds != 0) {
@@ -225,10 +286,11 @@ bool RecordingWindow::StartRecording() {
   // Set before the thread starts; only the thread reads it then.
   if (ownHost_) ownHost_->SetIdlePause(RecordingPause(settings_.spsSel));
   recording_ = std::make_unique<Recording>(device_, clock_, host_);
-  if (!recording_->Start(path, settings_, total)) {
+  if (!recording_->Start(path, settings_, total, format)) {
     const int error = recording_->StartError();
     recording_.reset();
-    status_->setText(QString::fromStdString(OutputNotWrittenMessage("CSV", ShownPath(path).toStdString(), error)));
+    status_->setText(QString::fromStdString(
+        OutputNotWrittenMessage(FormatName(format), ShownPath(path).toStdString(), error)));
     return false;
   }
   reported_ = false;
@@ -236,6 +298,7 @@ bool RecordingWindow::StartRecording() {
        std::initializer_list<QWidget*>{start_, browse_, file_, duration_, open_, settingsPanel_}) {
     w->setEnabled(false);
   }
+  if (format_ != nullptr) format_->setEnabled(false);
   stop_->setEnabled(true);
   status_->setText(Text(kMeasuringText));
   if (shortOfRoom) {
@@ -336,12 +399,14 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = QString::fromStdString(p.failure);
       break;
   }
-  text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");
+  text += Text("　") + Text(FormatName(recording_->Format())) + Text(" ファイルに ") +
+          QString::number(p.written) + Text(" 件書き込みました");
   status_->setText(text);
   for (QWidget* w :
        std::initializer_list<QWidget*>{start_, browse_, file_, duration_, settingsPanel_}) {
     w->setEnabled(true);
   }
+  if (format_ != nullptr) format_->setEnabled(true);
   stop_->setEnabled(false);
   open_->setEnabled(p.written > 0);
   if (hooks_.recordingChanged) hooks_.recordingChanged(false);

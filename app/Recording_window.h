@@ -1,5 +1,6 @@
-// データ → 連続記録...: a recording of any length into a CSV file with the
-// main window's current settings, as `velqoris-cli log` records it. While it
+// データ → 連続記録...: a recording of any length into a CSV file (or, where
+// built with HDF5, an HDF5 file: 形式) with the main window's current
+// settings, as `velqoris-cli log` (`--h5`) records it. While it
 // runs, a strip chart of the last minutes, the elapsed and remaining time,
 // the results written, the running statistics and the file's size; a stop
 // ends it cleanly, a pulled cable ends it as it ends a run. The board is
@@ -75,12 +76,15 @@ class RecordingWindow : public QDialog {
   const TStripHistory* History() const { return history_.get(); }
   StripChartView* Chart() const { return chart_; }
   QString StatusText() const;
+  RecordingFormat Format() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void Browse();
+  // The file's label, and its name's extension when it is the other format's.
+  void FormatChanged();
   void Refresh();
   void Ended(const Recording::Progress& p);
 
@@ -99,7 +103,9 @@ class RecordingWindow : public QDialog {
   bool confirmed_ = false;
   QTimer timer_;
 
+  QLabel* fileLabel_ = nullptr;
   QLineEdit* file_ = nullptr;
+  QComboBox* format_ = nullptr;  // only where built with HDF5
   QPushButton* browse_ = nullptr;
   QComboBox* duration_ = nullptr;
   QComboBox* span_ = nullptr;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "board/Usb_backend.h"
 #include "cli/Exit_codes.h"
 #include "cli/Stop_request.h"
+#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 #include "status/Status_text.h"
 #include "virtualboard/Signal_options.h"
@@ -59,6 +61,14 @@ std::string BoardSerial(const Options& options, int board) {
   }
   const auto at = static_cast<std::size_t>(board);
   return at < options.devices.size() ? options.devices[at] : options.device;
+}
+
+std::string BoardFilePath(const std::string& path, const std::string& serial, int boards) {
+  if (path.empty() || boards == 1) return path;
+  // Through the system's own path type: Japanese names survive on Windows.
+  const std::filesystem::path p = PathFromUtf8(path);
+  const std::string stem = Utf8FromPath(p.stem()) + "_" + serial;
+  return Utf8FromPath(p.parent_path() / PathFromUtf8(stem + Utf8FromPath(p.extension())));
 }
 
 std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board,

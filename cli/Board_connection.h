@@ -35,6 +35,9 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
 // virtual boards' are V0001, V0002, ...; empty: the first board that answers).
 int BoardCount(const Options& options);
 std::string BoardSerial(const Options& options, int board);
+// The file of one board among several: OUT_SERIAL.ext beside OUT.ext (the
+// path as it is for a single board or no file).
+std::string BoardFilePath(const std::string& path, const std::string& serial, int boards);
 
 // What a command that runs the board builds first, in this order: the device
 // on the steady clock, the link's event host, the board, the data held (with

@@ -4,7 +4,6 @@
 // board), its group of the shared HDF5 log, its line-protocol summaries, its
 // statistics.
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,14 +32,6 @@
 namespace velqoris::cli {
 
 namespace {
-
-// One CSV per board: OUT_SERIAL.csv beside OUT.csv.
-std::string BoardCsvPath(const std::string& csv, const std::string& serial, int boards) {
-  if (csv.empty() || boards == 1) return csv;
-  std::filesystem::path p(csv);
-  const std::string stem = p.stem().string() + "_" + serial;
-  return (p.parent_path() / (stem + p.extension().string())).string();
-}
 
 bool IsFileTarget(const std::string& lp) {
   return !lp.empty() && lp != "-" && !lp.starts_with("udp://");
@@ -77,7 +68,8 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
   for (int i = 0; i < count; ++i) {
     BoardLog& b = boards[static_cast<std::size_t>(i)];
     b.serial = BoardSerial(options, i);
-    b.csvPath = BoardCsvPath(options.csv, b.serial.empty() ? std::to_string(i) : b.serial, count);
+    // One CSV per board: OUT_SERIAL.csv beside OUT.csv.
+    b.csvPath = BoardFilePath(options.csv, b.serial.empty() ? std::to_string(i) : b.serial, count);
     paths.push_back(b.csvPath);
   }
   for (const std::string& path : paths) {

@@ -192,14 +192,15 @@ const std::vector<OptionSpec>& OptionSpecs() {
        },
        {Own(kMeasure, "仮想ボードで測定します (実時間)"), AsMeasure(kLog), AsMeasure(kSweep),
         AsMeasure(kServe), Own(kBoards, "N 回指定すると N 枚の仮想ボード (V0001 から) を表示します")}},
+      // measure and log run every board named, each on a thread of its own.
       {"--device",
        "SERIAL",
        Device,
        {Own(kMeasure, "使うボードの USB シリアル番号 (既定: 応答した最初のボード)",
             Shown::kOptional, true),
-        AsMeasure(kSweep, true), AsMeasure(kServe, true)}},
-      // A log runs every board named, each on a thread of its own.
-      {"--device", "SERIAL", Device, {AsMeasure(kLog, true)}, true},
+        AsMeasure(kLog, true)},
+       true},
+      {"--device", "SERIAL", Device, {AsMeasure(kSweep, true), AsMeasure(kServe, true)}},
       {"--device",
        "SERIAL",
        Device,
@@ -450,6 +451,9 @@ const std::vector<CommandSpec>& CommandSpecs() {
   static const std::vector<CommandSpec> commands = {
       {kMeasure, "measure", false, 21,
        "  ボードに接続して測定し、ボード名とバージョン、各チャネルの統計を表示します。\n",
+       "  --device を複数回、または --virtual を複数回指定すると、各ボードを別々のスレッドで\n"
+       "  続けて開始し、結果を 'ボード シリアル番号' の見出しの下にボードごとに表示します\n"
+       "  (--out FILE.DTA はボードごとに FILE_シリアル番号.DTA に保存します)。\n"
        "  Ctrl-C で測定を中止します (10 件以上あれば結果を表示・保存します)。\n"},
       {kStats, "stats", true, 16,
        "  データファイルを読み込み、保持するチャネルごとに統計を表示します (CH0 が先)。\n", ""},

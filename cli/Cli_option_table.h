@@ -39,7 +39,7 @@ struct OptionSpec {
   std::string hint;  // the form of the value; empty for a flag
   ApplyOption apply;
   std::vector<OptionUse> uses;
-  bool repeatable = false;   // given once per channel
+  bool repeatable = false;   // may be given more than once (per channel, per board)
   bool virtualOnly = false;  // only with --virtual
 };
 

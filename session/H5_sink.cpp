@@ -19,6 +19,8 @@ void H5Sink::Gap(int startCommand, double seconds) {
   gap_ = h5log::H5Gap{0, startCommand, seconds, 0.0};
 }
 
-std::string H5Sink::Failure() const { return "HDF5 ファイルに書き込めませんでした: " + path_; }
+std::string H5WriteFailure(const std::string& path) {
+  return "HDF5 ファイルに書き込めませんでした: " + path;
+}
 
 }  // namespace velqoris

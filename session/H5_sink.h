@@ -14,6 +14,9 @@
 
 namespace velqoris {
 
+// "HDF5 ファイルに書き込めませんでした: " and the path.
+std::string H5WriteFailure(const std::string& path);
+
 class H5Sink final : public Sink {
  public:
   H5Sink(h5log::H5LogWriter& writer, int board, std::string path, const Clock& clock)
@@ -21,8 +24,7 @@ class H5Sink final : public Sink {
 
   bool Take(const Block& block) override;
   void Gap(int startCommand, double seconds) override;
-  // "HDF5 ファイルに書き込めませんでした: " and the path.
-  std::string Failure() const override;
+  std::string Failure() const override { return H5WriteFailure(path_); }
 
  private:
   h5log::H5LogWriter& writer_;

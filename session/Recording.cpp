@@ -1,10 +1,15 @@
 #include "session/Recording.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <memory>
 #include <utility>
 
 #include "board/Ad7190.h"
 #include "session/Csv_sink.h"
+#ifdef VELQORIS_HAVE_HDF5
+#include "session/H5_file_sink.h"
+#endif
 
 namespace velqoris {
 
@@ -23,19 +28,30 @@ Recording::~Recording() {
   Join();
 }
 
-bool Recording::Start(const std::string& path, const MeasureSettings& settings,
-                      std::int64_t total) {
+bool Recording::Start(const std::string& path, const MeasureSettings& settings, std::int64_t total,
+                      RecordingFormat format) {
   if (thread_.joinable()) return false;
   settings_ = settings;
   path_ = path;
+  format_ = format;
   // Created now to know it can be written; the thread writes it afresh with
-  // the settings lines once the board has answered.
-  {
+  // the board's line once the board has answered.
+  if (format == RecordingFormat::kCsv) {
     CsvLog probe;
     if (!probe.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) {
       startError_ = probe.Error();
       return false;
     }
+  } else {
+#ifdef VELQORIS_HAVE_HDF5
+    errno = 0;
+    if (!CreateEmptyH5Log(path, settings, {})) {
+      startError_ = errno;
+      return false;
+    }
+#else
+    return false;
+#endif
   }
   stop_ = false;
   ended_ = false;
@@ -71,14 +87,31 @@ void Recording::Body(std::int64_t total) {
     // window hear that the recording has ended and open the device again.
     TADC board(device_, host_);
     Acquisition acquisition(board, clock_, host_);
-    CsvSink csv(path_, clock_);
-    end =
-        acquisition.Run({settings_, total}, {&csv, &stats_, this}, [this] { return stop_.load(); });
+    std::unique_ptr<CsvSink> csv;
+    Sink* output = nullptr;
+#ifdef VELQORIS_HAVE_HDF5
+    std::unique_ptr<H5FileSink> h5;
+    if (format_ == RecordingFormat::kHdf5) {
+      h5 = std::make_unique<H5FileSink>(path_, std::string(), clock_);
+      output = h5.get();
+    }
+#endif
+    if (output == nullptr) {
+      csv = std::make_unique<CsvSink>(path_, clock_);
+      output = csv.get();
+    }
+    end = acquisition.Run({settings_, total}, {output, &stats_, this},
+                          [this] { return stop_.load(); });
     const std::lock_guard<std::mutex> lock(mutex_);
     // What is in the file, not what was read.
-    progress_.written = csv.RowsInFile();
-    progress_.stats[0] = csv.Stats(0);
-    progress_.stats[1] = csv.Stats(1);
+    if (csv) {
+      progress_.written = csv->RowsInFile();
+      progress_.stats[0] = csv->Stats(0);
+      progress_.stats[1] = csv->Stats(1);
+    }
+#ifdef VELQORIS_HAVE_HDF5
+    if (h5) progress_.written = h5->RowsInFile();
+#endif
     progress_.failure = acquisition.Result().failure;
   }
   {

@@ -1,5 +1,5 @@
 // A recording from the window: the very log `velqoris-cli log` runs (same
-// settings order, CSV file, chained start commands, flushes and gap notes),
+// settings order, CSV or HDF5 file, chained start commands, flushes and gaps),
 // on a thread of its own so the window never waits on the board. The window
 // takes what arrived in finished blocks and a copy of the progress; nothing
 // else is shared with the thread.
@@ -32,6 +32,10 @@ namespace velqoris {
 // block keeps no core busy and no block waits long.
 std::chrono::microseconds RecordingPause(int spsSel);
 
+// The file a recording writes: the log's CSV, or (where built with HDF5) the
+// HDF5 log of `velqoris-cli log --h5` with the one board's group.
+enum class RecordingFormat { kCsv, kHdf5 };
+
 class Recording : private Sink {
  public:
   // Results a recording "until stopped" may reach: the log's own limit.
@@ -59,9 +63,10 @@ class Recording : private Sink {
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;
 
-  // Creates the CSV file (false when it cannot) and starts the thread that
+  // Creates the file (false when it cannot) and starts the thread that
   // connects, sends the settings and logs total results.
-  bool Start(const std::string& path, const MeasureSettings& settings, std::int64_t total);
+  bool Start(const std::string& path, const MeasureSettings& settings, std::int64_t total,
+             RecordingFormat format = RecordingFormat::kCsv);
   // Asks the thread to stop after the block in hand; it sends the stop
   // command, closes the link and the file.
   void Stop();
@@ -74,6 +79,7 @@ class Recording : private Sink {
   Progress Snapshot() const;
   const MeasureSettings& Settings() const { return settings_; }
   const std::string& Path() const { return path_; }
+  RecordingFormat Format() const { return format_; }
   // errno when Start could not create the file.
   int StartError() const { return startError_; }
 
@@ -91,6 +97,7 @@ class Recording : private Sink {
   EventHost& host_;
   MeasureSettings settings_;
   std::string path_;
+  RecordingFormat format_ = RecordingFormat::kCsv;
   int startError_ = 0;
   std::thread thread_;
   std::atomic<bool> stop_{false};

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "datafile/Myfile.h"
 #include "datafile/Utf8_path.h"
@@ -256,6 +258,53 @@ TEST(CliMeasureTest, CtrlCStopsTheRunAndKeepsWhatArrived) {
   EXPECT_GE(data.Ch0.Count, 10);
   EXPECT_LT(data.Ch0.Count, 10000);
   EXPECT_EQ(l.settings.DataCountSel, 6);  // the count chosen, not the count held
+}
+
+// Two virtual boards, each with its own noise: both runs complete with the
+// count asked, each printed under its heading and saved as FILE_SERIAL.DTA.
+TEST(CliMeasureTest, TwoBoardsAreMeasuredSideBySideAndSavedOnePerBoard) {
+  TempDir dir;
+  const std::string out = dir.Path("two.DTA");
+  const CliResult r = RunCli({"measure", "--virtual", "--virtual", "--rate", "4800", "--count",
+                              "1000", "--channel", "2", "--out", dir.Path("two")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(out)));
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 8u) << r.out;
+  std::vector<std::int32_t> firstCodes[2];
+  for (int board = 0; board < 2; ++board) {
+    const std::string serial = board == 0 ? "V0001" : "V0002";
+    SCOPED_TRACE(serial);
+    const std::size_t at = static_cast<std::size_t>(board) * 4;
+    EXPECT_EQ(lines[at], "ボード " + serial);
+    EXPECT_EQ(lines[at + 1], "VELQORIS / 1.00");
+    EXPECT_TRUE(Has(r.err, "ボード " + serial + ": 計測終了しました")) << r.err;
+    const std::string path = dir.Path("two_" + serial + ".DTA");
+    EXPECT_TRUE(Has(r.err, "データファイルを保存しました: " + path)) << r.err;
+    RunData data;
+    ASSERT_TRUE(Load(path, data).ok);
+    EXPECT_EQ(data.Ch0.Count, 1000);
+    EXPECT_EQ(data.Ch1.Count, 1000);
+    firstCodes[board].assign(data.Codes(0), data.Codes(0) + 1000);
+    // The lines under the heading are the ones the board's own file gives.
+    const CliResult stats = RunCli({"stats", path});
+    ASSERT_EQ(stats.exitCode, 0) << stats.err;
+    EXPECT_EQ(stats.out, lines[at + 2] + "\n" + lines[at + 3] + "\n");
+  }
+  EXPECT_NE(firstCodes[0], firstCodes[1]);
+}
+
+TEST(CliMeasureTest, SeveralBoardsRefuseAnExistingBoardFileBeforeAnyRun) {
+  TempDir dir;
+  const std::string taken = dir.Path("two_V0002.DTA");
+  { std::ofstream(PathFromUtf8(taken)) << "keep"; }
+  const CliResult r = RunCli({"measure", "--virtual", "--virtual", "--rate", "4800", "--count",
+                              "100", "--out", dir.Path("two.DTA")});
+  EXPECT_EQ(r.exitCode, 5) << r.err;
+  EXPECT_TRUE(Has(r.err, taken)) << r.err;
+  EXPECT_FALSE(Has(r.err, "計測中です"));
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(dir.Path("two_V0001.DTA"))));
+  EXPECT_EQ(std::filesystem::file_size(PathFromUtf8(taken)), 4u);
 }
 
 }  // namespace

@@ -103,6 +103,9 @@ const UsageError kUsageErrors[] = {
     {{"calibrate"}, ""},
     {{"measure", "--rate"}, ""},  // value missing
     {{"measure", "--rate", "10", "--rate", "20"}, ""},
+    // Several boards are for measure and log; a sweep or a server runs one.
+    {{"sweep", "--device", "A1", "--device", "B2"}, "--device が二度指定されています"},
+    {{"serve", "--device", "A1", "--device", "B2"}, "--device が二度指定されています"},
     {{"measure", "--png", "x.png"}, ""},           // another command's option
     {{"measure", "file.DTA"}, ""},                 // measure takes no file
     {{"measure", "--volt=1"}, ""},                 // a flag takes no value
@@ -131,6 +134,17 @@ std::string UsageErrorName(const ::testing::TestParamInfo<UsageError>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, UsageErrorTest, ::testing::ValuesIn(kUsageErrors), UsageErrorName);
+
+TEST(CliOptionsTest, MeasureTakesEveryBoardNamedInOrder) {
+  const ParseResult devices = Parse({"measure", "--device", "A1", "--device=B2", "--device", "C3"});
+  ASSERT_TRUE(devices.ok) << devices.error;
+  EXPECT_EQ(devices.options.devices, (std::vector<std::string>{"A1", "B2", "C3"}));
+  EXPECT_EQ(devices.options.device, "A1");
+  const ParseResult virtuals = Parse({"measure", "--virtual", "--virtual", "--virtual"});
+  ASSERT_TRUE(virtuals.ok) << virtuals.error;
+  EXPECT_EQ(virtuals.options.virtualBoards, 3);
+  EXPECT_NE(HelpText(Command::kMeasure).find("FILE_シリアル番号.DTA"), std::string::npos);
+}
 
 TEST(CliOptionsTest, FileCommandsTakeTheirFileAndOutputs) {
   ParseResult r = Parse({"plot", "--volt", "in.DTA", "--png", "out.png"});
