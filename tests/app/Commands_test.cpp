@@ -36,10 +36,13 @@ class CommandsTest : public WindowTest {
     files->answers.push_back(path);
     Action("Load1")->trigger();
   }
-  // The caption naming a file, its path as the system writes it ("\\" on Windows).
+  // A path as the system writes it ("\\" on Windows).
+  static std::string Shown(const std::string& path) {
+    return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+  }
+  // The caption naming a file.
   static std::string CaptionWith(const std::string& path) {
-    return "VELQORIS / v2.10 : " +
-           QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+    return "VELQORIS / v2.10 : " + Shown(path);
   }
   QTemporaryDir dir;
 };
@@ -196,8 +199,7 @@ TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
       LoadFrom(path);
       ASSERT_EQ(boxes.size(), 1u);
       // The file is named as the system writes it, and the line the reader stopped at.
-      const std::string shown =
-          QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+      const std::string shown = Shown(path);
       EXPECT_EQ(boxes[0].text.rfind(
                     path == bad ? "データファイルの内容が正しくありませんでした: " + shown + " ("
                                 : "ファイルが見つかりません: " + shown,
@@ -241,9 +243,9 @@ TEST_F(CommandsTest, ASelectionOutsideItsListIsAFailedLoad) {
     WriteFile(Path("odd.DTA"), bad[0], bad[1], bad[2], bad[3]);
     LoadFrom(Path("odd.DTA"));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(
-        boxes[0].text.rfind("データファイルの内容が正しくありませんでした: " + Path("odd.DTA"), 0),
-        0u);
+    EXPECT_EQ(boxes[0].text.rfind(
+                  "データファイルの内容が正しくありませんでした: " + Shown(Path("odd.DTA")), 0),
+              0u);
     EXPECT_EQ(form->Data().Ch0.Count, 20);       // the earlier file stays on display
     EXPECT_EQ(form->Data().Settings.spsSel, 4);  // the controls and settings stay
     EXPECT_EQ(Combo(1)->currentText(), "60 sps");
@@ -411,8 +413,8 @@ TEST_F(CommandsTest, ACodeOutsideTheConvertersRangeIsAFailedLoad) {
   LoadFrom(Path("lowest.DTA"));
   ASSERT_EQ(boxes.size(), 1u);
   // Identification, settings block, "D:", three lines, then this one.
-  EXPECT_EQ(boxes[0].text,
-            "データファイルの内容が正しくありませんでした: " + Path("lowest.DTA") + " (15 行目)");
+  EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした: " +
+                               Shown(Path("lowest.DTA")) + " (15 行目)");
   EXPECT_EQ(form->Data().Ch0.Count, count);
 }
 
