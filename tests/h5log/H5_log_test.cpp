@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "datafile/Utf8_path.h"
 #include "h5log/H5_handle.h"
 #include "h5log/H5_log_reader.h"
-#include "datafile/Utf8_path.h"
 #include "h5log/H5_log_writer.h"
 #include "tests/support/Temp_files.h"
 
