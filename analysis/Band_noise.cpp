@@ -24,10 +24,10 @@ std::optional<double> BandRmsCodes(const WelchSpectrum& w) {
   return std::sqrt(power);
 }
 
-std::optional<BandNoise> ComputeBandNoise(const std::int32_t* values, const SampleGrid& grid,
+std::optional<BandNoise> ComputeBandNoise(const std::int32_t* codes, const SampleGrid& grid,
                                           const WelchSpectrum& spectrum, double rateSps,
                                           std::optional<double> nanovoltsPerCode) {
-  if (values == nullptr || !BandFilter::Possible(rateSps)) return std::nullopt;
+  if (codes == nullptr || !BandFilter::Possible(rateSps)) return std::nullopt;
   BandNoise b;
   b.rmsCodes = BandRmsCodes(spectrum);
   const auto settle = static_cast<std::int64_t>(std::ceil(kSettlingSeconds * rateSps));
@@ -38,7 +38,7 @@ std::optional<BandNoise> ComputeBandNoise(const std::int32_t* values, const Samp
   for (const Stretch& s : grid.Stretches()) {
     if (s.length < settle + window) continue;
     filter.Reset();
-    const std::int32_t* v = values + s.gridStart;
+    const std::int32_t* v = codes + s.sampleStart;
     // Starting from the first result as level, the filter starts settled on it.
     const double origin = CodeOffset(v[0]);
     double lo = 0.0;

@@ -29,7 +29,8 @@ inline constexpr double kSettlingSeconds = 10.0;
 std::optional<double> BandRmsCodes(const WelchSpectrum& spectrum);
 
 // Absent when the rate is too low for the band.
-std::optional<BandNoise> ComputeBandNoise(const std::int32_t* values, const SampleGrid& grid,
+// The codes on their grid: the filter runs through each gap-free stretch.
+std::optional<BandNoise> ComputeBandNoise(const std::int32_t* codes, const SampleGrid& grid,
                                           const WelchSpectrum& spectrum, double rateSps,
                                           std::optional<double> nanovoltsPerCode);
 

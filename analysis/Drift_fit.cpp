@@ -3,22 +3,23 @@
 #include <cmath>
 
 #include "analysis/Code_scale.h"
-#include "analysis/Sample_grid.h"
 
 namespace velqoris::analysis {
 
-std::optional<DriftFit> FitDrift(const std::int32_t* values, std::int64_t positions, double rateSps,
+std::optional<DriftFit> FitDrift(const std::int32_t* codes, const SampleGrid& grid, double rateSps,
                                  std::optional<double> microvoltsPerCode) {
-  if (values == nullptr || !(rateSps > 0.0)) return std::nullopt;
+  if (codes == nullptr || !(rateSps > 0.0)) return std::nullopt;
   // First pass: means (exact sums), so the second works on centred values.
   std::int64_t n = 0;
   std::int64_t codeSum = 0;
   double positionSum = 0.0;
-  for (std::int64_t p = 0; p < positions; ++p) {
-    if (values[p] == SampleGrid::kMissing) continue;
-    ++n;
-    codeSum += values[p] - kMidScaleCode;
-    positionSum += static_cast<double>(p);
+  for (const Stretch& s : grid.Stretches()) {
+    const std::int32_t* v = codes + s.sampleStart;
+    for (std::int64_t i = 0; i < s.length; ++i) codeSum += v[i] - kMidScaleCode;
+    n += s.length;
+    // Σ of the positions gridStart … gridStart + length − 1.
+    positionSum += static_cast<double>(s.length) *
+                   (static_cast<double>(s.gridStart) + static_cast<double>(s.length - 1) / 2.0);
   }
   if (n < 3) return std::nullopt;
   const double meanCode = static_cast<double>(codeSum) / static_cast<double>(n);
@@ -26,13 +27,16 @@ std::optional<DriftFit> FitDrift(const std::int32_t* values, std::int64_t positi
   double sxx = 0.0;
   double sxy = 0.0;
   double syy = 0.0;
-  for (std::int64_t p = 0; p < positions; ++p) {
-    if (values[p] == SampleGrid::kMissing) continue;
-    const double x = static_cast<double>(p) - meanPosition;
-    const double y = CodeOffset(values[p]) - meanCode;
-    sxx += x * x;
-    sxy += x * y;
-    syy += y * y;
+  for (const Stretch& s : grid.Stretches()) {
+    const std::int32_t* v = codes + s.sampleStart;
+    const double x0 = static_cast<double>(s.gridStart) - meanPosition;
+    for (std::int64_t i = 0; i < s.length; ++i) {
+      const double x = x0 + static_cast<double>(i);
+      const double y = CodeOffset(v[i]) - meanCode;
+      sxx += x * x;
+      sxy += x * y;
+      syy += y * y;
+    }
   }
   const double slopePerPosition = sxy / sxx;
   const double residual = std::max(0.0, syy - slopePerPosition * sxy);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "analysis/Sample_grid.h"
+
 namespace velqoris::analysis {
 
 struct DriftFit {
@@ -15,8 +17,8 @@ struct DriftFit {
   std::optional<double> stderrMicrovoltsPerHour;
 };
 
-// values on the grid (SampleGrid::kMissing skipped); absent with fewer than 3 results.
-std::optional<DriftFit> FitDrift(const std::int32_t* values, std::int64_t positions, double rateSps,
+// The codes on their grid; absent with fewer than 3 results.
+std::optional<DriftFit> FitDrift(const std::int32_t* codes, const SampleGrid& grid, double rateSps,
                                  std::optional<double> microvoltsPerCode);
 
 }  // namespace velqoris::analysis

@@ -128,7 +128,7 @@ class Modeller {
     if (!rate || !(*rate > 0.0)) return;
     for (double base : {50.0, 60.0}) {
       for (int m = 1; m <= kMaxMainsOrder; ++m) {
-        const double x = FoldCycles(m * base / *rate);
+        const double x = OntoNyquist(FoldCycles(m * base / *rate), n_);
         if (x * n_ < kResolutionBins) continue;  // inside DC: not a line of its own
         MainsModel l;
         l.baseHz = base;
@@ -162,14 +162,14 @@ class Modeller {
       for (int h = 2; h <= kMaxHarmonic; ++h) {
         HarmonicModel hm;
         hm.order = h;
-        hm.cycles = FoldCycles(h * *tone);
+        hm.cycles = Harmonic(h, *tone);
         if (hm.cycles * n_ < kResolutionBins) {
           hm.ontoDc = true;
         } else if (Near(hm.cycles, *tone, n_)) {
           hm.coincidesWith = 1;
         } else {
           for (int k : orders) {
-            if (Near(hm.cycles, FoldCycles(k * *tone), n_)) hm.coincidesWith = k;
+            if (Near(hm.cycles, Harmonic(k, *tone), n_)) hm.coincidesWith = k;
           }
           if (hm.coincidesWith == 0) orders.push_back(h);
         }
@@ -213,7 +213,7 @@ class Modeller {
       m.fundamental = fit.lines[j++];
       for (HarmonicModel& hm : m.harmonics) {
         if (!hm.ontoDc && hm.coincidesWith == 0) {
-          hm.cycles = FoldCycles(hm.order * nu);
+          hm.cycles = Harmonic(hm.order, nu);
           hm.fit = fit.lines[j++];
         }
       }
@@ -245,6 +245,9 @@ class Modeller {
   const std::vector<double>& Residual() const { return residual_; }
 
  private:
+  // The h-th harmonic of a tone, folded, on half the rate when it lies there.
+  double Harmonic(int h, double tone) const { return OntoNyquist(FoldCycles(h * tone), n_); }
+
   // Mains lines within a bin of the tone or a harmonic are left out; of lines
   // within a bin of each other, the one with the larger projection is fitted.
   void ChooseMains(RecordModel& m, std::optional<double> tone, const std::vector<int>& orders,
@@ -265,7 +268,7 @@ class Modeller {
         continue;
       }
       for (int h : orders) {
-        if (Near(l.cycles, FoldCycles(h * *tone), n_)) l.coincidesWith = h;
+        if (Near(l.cycles, Harmonic(h, *tone), n_)) l.coincidesWith = h;
       }
       if (l.coincidesWith != 0) continue;
       for (std::size_t k = 0; k < candidates_.size(); ++k) {
@@ -285,7 +288,7 @@ class Modeller {
     std::vector<double> cycles;
     if (tone) {
       cycles.push_back(nu);
-      for (int h : orders) cycles.push_back(FoldCycles(h * nu));
+      for (int h : orders) cycles.push_back(Harmonic(h, nu));
     }
     Projections p = Project(y_.data(), n_, cycles);
     p.sum = fixedP.sum;

@@ -5,37 +5,65 @@
 
 namespace velqoris::analysis {
 
-SampleGrid::SampleGrid(std::int64_t count, const std::vector<LogGap>& gaps, double rateSps)
-    : samples_(std::max<std::int64_t>(count, 0)) {
-  Stretch current;
+SampleGrid::SampleGrid(std::int64_t count, const std::vector<LogGap>& gaps, double rateSps,
+                       const std::vector<std::int64_t>& excluded) {
+  count = std::max<std::int64_t>(count, 0);
+  // Walks the samples: a gap before sample b moves the grid on by its
+  // periods, an excluded sample leaves its own position empty.
+  std::int64_t sample = 0;
   std::int64_t grid = 0;
-  for (const LogGap& g : gaps) {
-    if (g.before <= current.sampleStart || g.before >= samples_) continue;
-    const double periods = rateSps > 0.0 && g.seconds > 0.0 ? g.seconds * rateSps : 0.0;
-    // Beyond this the grid would outgrow memory; such a log is not one record.
+  Stretch current;
+  const auto close = [&](std::int64_t end) {
+    current.length = end - current.sampleStart;
+    if (current.length > 0) stretches_.push_back(current);
+    samples_ += current.length;
+    grid = current.gridStart + current.length;
+    sample = end;
+  };
+  std::size_t g = 0;
+  std::size_t e = 0;
+  while (true) {
+    while (g < gaps.size() &&
+           (gaps[g].before < sample || gaps[g].before <= 0 || gaps[g].before >= count)) {
+      ++g;
+    }
+    while (e < excluded.size() && (excluded[e] < sample || excluded[e] >= count)) ++e;
+    const std::int64_t nextGap = g < gaps.size() ? gaps[g].before : count;
+    const std::int64_t nextExcluded = e < excluded.size() ? excluded[e] : count;
+    if (nextGap >= count && nextExcluded >= count) break;
+    if (nextExcluded < nextGap) {
+      close(nextExcluded);
+      current = Stretch{nextExcluded + 1, grid + 1, 0};
+      grid += 1;
+      sample = nextExcluded + 1;
+      continue;
+    }
+    const double periods = rateSps > 0.0 && gaps[g].seconds > 0.0 ? gaps[g].seconds * rateSps : 0.0;
+    // Beyond this the grid would outgrow any record; such a log is not one record.
     const auto missing = static_cast<std::int64_t>(std::llround(std::min(periods, 1e12)));
+    ++g;
     if (missing < 1) continue;
-    current.length = g.before - current.sampleStart;
-    stretches_.push_back(current);
-    grid = current.gridStart + current.length + missing;
-    current = Stretch{g.before, grid, 0};
+    close(nextGap);
+    current = Stretch{nextGap, grid + missing, 0};
+    grid += missing;
   }
-  current.length = samples_ - current.sampleStart;
-  stretches_.push_back(current);
-  positions_ = current.gridStart + current.length;
+  close(count);
+  positions_ = grid;
 }
 
-const Stretch& SampleGrid::Longest() const {
+Stretch SampleGrid::Longest() const {
+  if (stretches_.empty()) return {};
   return *std::max_element(stretches_.begin(), stretches_.end(),
                            [](const Stretch& a, const Stretch& b) { return a.length < b.length; });
 }
 
-std::vector<std::int32_t> SampleGrid::Fill(const std::int32_t* codes) const {
-  std::vector<std::int32_t> grid(static_cast<std::size_t>(positions_), kMissing);
-  for (const Stretch& s : stretches_) {
-    std::copy(codes + s.sampleStart, codes + s.sampleStart + s.length, grid.begin() + s.gridStart);
-  }
-  return grid;
+SampleGrid SampleGrid::LongestOnly() const {
+  SampleGrid g;
+  Stretch s = Longest();
+  s.gridStart = 0;
+  if (s.length > 0) g.stretches_.push_back(s);
+  g.positions_ = g.samples_ = s.length;
+  return g;
 }
 
 }  // namespace velqoris::analysis

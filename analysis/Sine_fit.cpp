@@ -135,6 +135,10 @@ double FoldCycles(double cycles) {
   return x > 0.5 ? 1.0 - x : x;
 }
 
+double OntoNyquist(double cycles, int n) {
+  return std::fabs(cycles - 0.5) * n < kNyquistBins ? 0.5 : cycles;
+}
+
 namespace {
 
 // Lines are swept four at a time, each on two interleaved phasors (even and

@@ -29,7 +29,12 @@ struct FittedLine {
   double cosine = 0.0;
   double sine = 0.0;
   int columns = 0;  // 2, or fewer when a column adds nothing (a sine on half the rate)
-  double Power() const { return 0.5 * (cosine * cosine + sine * sine); }
+  // A sine's A²/2 inside the band; on DC or exactly half the rate the line is
+  // one column of ±1 (the other is all zero) and its power the amplitude squared.
+  double Power() const {
+    const double squares = cosine * cosine + sine * sine;
+    return cycles == 0.0 || cycles == 0.5 ? squares : 0.5 * squares;
+  }
 };
 
 struct LinesFit {
@@ -57,5 +62,11 @@ void SubtractLines(double* y, int n, const LinesFit& fit);
 
 // A frequency in cycles per sample folded into 0 … ½ (aliasing).
 double FoldCycles(double cycles);
+
+// A line and its image closer than half a bin cannot be told apart: within a
+// quarter bin of half the rate a line is the line on half the rate, fitted
+// with one column (the other would only fit noise, with a huge amplitude).
+inline constexpr double kNyquistBins = 0.25;
+double OntoNyquist(double cycles, int n);
 
 }  // namespace velqoris::analysis

@@ -1,9 +1,33 @@
 #include "analysis/Stability_analysis.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "analysis/Code_scale.h"
 #include "analysis/Sample_grid.h"
 
 namespace velqoris::analysis {
+
+namespace {
+
+constexpr std::int32_t kTopCode = 16777215;
+
+bool OverRange(std::int32_t code) { return code <= 0 || code >= kTopCode; }
+
+// The samples over range, while they are no more than `limit`; one more
+// than that says there are too many.
+std::vector<std::int64_t> OverRangeSamples(const std::int32_t* codes, std::int64_t count,
+                                           std::int64_t limit) {
+  std::vector<std::int64_t> found;
+  const auto [lo, hi] = std::minmax_element(codes, codes + count);
+  if (!OverRange(*lo) && !OverRange(*hi)) return found;
+  for (std::int64_t i = 0; i < count && static_cast<std::int64_t>(found.size()) <= limit; ++i) {
+    if (OverRange(codes[i])) found.push_back(i);
+  }
+  return found;
+}
+
+}  // namespace
 
 double StabilityAnalysis::GapSeconds() const {
   double sum = 0.0;
@@ -21,30 +45,31 @@ StabilityAnalysis AnalyzeStability(const std::int32_t* codes, std::int64_t count
   a.gaps = gaps;
   if (a.count == 0 || !(rateSps > 0.0)) return a;
   a.rateSps = rateSps;
+  const auto limit = static_cast<std::int64_t>(kOverRangeShare * static_cast<double>(a.count));
+  const std::vector<std::int64_t> over = OverRangeSamples(codes, a.count, limit);
+  a.overRange = static_cast<std::int64_t>(over.size());
+  if (a.overRange > limit) {
+    a.overRange = static_cast<std::int64_t>(
+        std::count_if(codes, codes + a.count, [](std::int32_t c) { return OverRange(c); }));
+    a.overRangeRefused = true;
+    return a;
+  }
   std::optional<double> uvPerCode;
   std::optional<double> nvPerCode;
   if (a.gain) {
     uvPerCode = MicrovoltsPerCode(*a.gain);
     nvPerCode = *uvPerCode * 1000.0;
   }
-  SampleGrid grid(a.count, gaps, rateSps);
+  SampleGrid grid(a.count, gaps, rateSps, over);
   if (grid.MissingPositions() > grid.Samples()) {
-    const Stretch longest = grid.Longest();
     a.longestStretchOnly = true;
-    codes += longest.sampleStart;
-    grid = SampleGrid(longest.length, {}, rateSps);
+    grid = grid.LongestOnly();
   }
   a.durationSeconds = static_cast<double>(grid.Positions()) / rateSps;
-  std::vector<std::int32_t> filled;
-  const std::int32_t* values = codes;
-  if (grid.HasGaps()) {
-    filled = grid.Fill(codes);
-    values = filled.data();
-  }
-  a.allan = ComputeAllanDeviation(values, grid.Positions(), rateSps, uvPerCode);
-  a.drift = FitDrift(values, grid.Positions(), rateSps, uvPerCode);
-  a.spectrum = ComputeWelchSpectrum(values, grid, rateSps, nvPerCode);
-  a.band = ComputeBandNoise(values, grid, a.spectrum, rateSps, nvPerCode);
+  a.allan = ComputeAllanDeviation(codes, grid, rateSps, uvPerCode);
+  a.drift = FitDrift(codes, grid, rateSps, uvPerCode);
+  a.spectrum = ComputeWelchSpectrum(codes, grid, rateSps, nvPerCode);
+  a.band = ComputeBandNoise(codes, grid, a.spectrum, rateSps, nvPerCode);
   return a;
 }
 
@@ -53,6 +78,23 @@ StabilityAnalysis AnalyzeStability(const LogRecord& record, int channel) {
   const auto& codes = record.codes[ch];
   return AnalyzeStability(codes.data(), static_cast<std::int64_t>(codes.size()), record.rateSps,
                           record.gain, record.gaps, ch);
+}
+
+std::vector<StabilityAnalysis> AnalyzeStabilityChannels(const LogRecord& record,
+                                                        std::optional<int> channel) {
+  std::vector<int> wanted;
+  for (int ch = 0; ch < 2; ++ch) {
+    if (record.HasChannel(ch) && (!channel || *channel == ch)) wanted.push_back(ch);
+  }
+  std::vector<StabilityAnalysis> result(wanted.size());
+  if (wanted.size() == 2) {
+    std::thread second([&] { result[1] = AnalyzeStability(record, wanted[1]); });
+    result[0] = AnalyzeStability(record, wanted[0]);
+    second.join();
+  } else if (wanted.size() == 1) {
+    result[0] = AnalyzeStability(record, wanted[0]);
+  }
+  return result;
 }
 
 }  // namespace velqoris::analysis

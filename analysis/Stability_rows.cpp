@@ -25,7 +25,41 @@ std::string WithError(const std::optional<double>& v, const std::optional<double
   return Digits(*v) + (error ? " ± " + Digits(*error) : std::string());
 }
 
+// A deviation with its 1σ interval, which need not be symmetric: "12.34 (−1.10 / +1.52)".
+std::string WithInterval(double v, const AllanPoint& p) {
+  return Digits(v) + " (−" + Digits(v * (1.0 - p.lowFraction)) + " / +" +
+         Digits(v * (p.highFraction - 1.0)) + ")";
+}
+
+std::string CornerText(const WelchSpectrum& w) {
+  if (w.flickerCornerHz) {
+    return Digits(*w.flickerCornerHz) +
+           (w.flickerCornerErrorHz ? " ± " + Digits(*w.flickerCornerErrorHz) : std::string());
+  }
+  if (!w.whiteCodesRtHz) return kAbsentValue;
+  if (w.cornerHiddenBelowHz) {
+    return std::string(kNoCornerText) + " (" + Digits(*w.cornerHiddenBelowHz) +
+           " Hz より下は線の漏れで見えません)";
+  }
+  return kNoCornerText;
+}
+
 }  // namespace
+
+std::string NoiseTypeName(int alpha) {
+  switch (alpha) {
+    case 2:
+      return "f² ノイズ";
+    case 1:
+      return "f ノイズ";
+    case 0:
+      return "白色ノイズ";
+    case -1:
+      return "1/f ノイズ";
+    default:
+      return "ランダムウォーク";
+  }
+}
 
 std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
   std::vector<FigureRow> rows;
@@ -40,6 +74,18 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
   if (a.longestStretchOnly) {
     rows.push_back({"解析範囲", "途切れが長いため、最も長い連続区間だけを解析しました", ""});
   }
+  if (a.overRangeRefused) {
+    rows.push_back({"入力範囲",
+                    std::string(kOverRangeText) + ": " + std::to_string(a.overRange) +
+                        " 点 (1 % を超えるため、安定性の値は求めません)",
+                    ""});
+    return rows;
+  }
+  if (a.overRange > 0) {
+    rows.push_back({"入力範囲",
+                    std::to_string(a.overRange) + " 点が範囲外のため、その点を除いて解析しました",
+                    ""});
+  }
   const auto& d = a.drift;
   rows.push_back(
       {"ドリフト",
@@ -51,7 +97,8 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
   const auto& al = a.allan;
   if (al.minimum) {
     const AllanPoint& p = al.points[*al.minimum];
-    rows.push_back({"アラン偏差の最小値", Value(p.nanovolts), "nV"});
+    rows.push_back({"アラン偏差の最小値 (1σ)", WithInterval(p.nanovolts.value_or(p.codes), p),
+                    p.nanovolts ? "nV" : "digit"});
     rows.push_back({"最小となる平均化時間 τ", Digits(p.tauSeconds), "s"});
   } else {
     rows.push_back({"アラン偏差の最小値", kAbsentValue, "nV"});
@@ -59,10 +106,7 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
   }
   const auto& w = a.spectrum;
   rows.push_back({"ホワイトノイズ密度 (入力換算)", Value(w.whiteNvRtHz), "nV/√Hz"});
-  rows.push_back({"1/f コーナー周波数",
-                  w.flickerCornerHz ? Digits(*w.flickerCornerHz)
-                                    : std::string(w.whiteCodesRtHz ? kNoCornerText : kAbsentValue),
-                  w.flickerCornerHz ? "Hz" : ""});
+  rows.push_back({"1/f コーナー周波数 (1σ)", CornerText(w), w.flickerCornerHz ? "Hz" : ""});
   rows.push_back({"平均化スペクトル",
                   w.Empty() ? std::string(kAbsentValue)
                             : std::to_string(w.segmentLength) + " 点 × " +
@@ -80,11 +124,11 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& a) {
 std::vector<FigureRow> AllanTableRows(const StabilityAnalysis& a) {
   std::vector<FigureRow> rows;
   for (const AllanPoint& p : a.allan.points) {
-    const std::string value = p.nanovolts ? Digits(*p.nanovolts) : Digits(p.codes);
-    const std::string error = Digits((p.nanovolts ? *p.nanovolts : p.codes) * p.errorFraction);
-    rows.push_back({"τ = " + Digits(p.tauSeconds) + " s",
-                    value + " ± " + error + (p.nanovolts ? " nV" : " digit"),
-                    "(" + std::to_string(p.terms) + " 項)"});
+    rows.push_back(
+        {"τ = " + Digits(p.tauSeconds) + " s",
+         WithInterval(p.nanovolts.value_or(p.codes), p) + (p.nanovolts ? " nV" : " digit"),
+         "(" + std::to_string(p.terms) + " 項, 自由度 " + Digits(p.edf) + ", " +
+             NoiseTypeName(p.alpha) + ")"});
   }
   return rows;
 }

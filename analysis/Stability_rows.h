@@ -2,6 +2,7 @@
 // for the command-line tool and the analysis window's stability page.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "analysis/Figure_rows.h"
@@ -14,5 +15,8 @@ std::vector<FigureRow> StabilityFigureRows(const StabilityAnalysis& analysis);
 std::vector<FigureRow> AllanTableRows(const StabilityAnalysis& analysis);
 
 inline constexpr const char* kNoCornerText = "なし";
+
+// The noise type of a power-law exponent α (density ∝ f^α), in Japanese.
+std::string NoiseTypeName(int alpha);
 
 }  // namespace velqoris::analysis

@@ -7,6 +7,7 @@
 
 #include "analysis/Code_scale.h"
 #include "analysis/Fft.h"
+#include "analysis/Flicker_corner.h"
 #include "analysis/Spectrum.h"
 
 namespace velqoris::analysis {
@@ -16,111 +17,24 @@ namespace {
 constexpr double kLowestHz = 0.1;
 constexpr int kMinSegment = 16;
 
-// Removes the least-squares line of a segment in place.
-void RemoveLine(std::vector<double>& v) {
-  const double n = static_cast<double>(v.size());
-  const double mid = (n - 1.0) / 2.0;
+// A segment's least-squares line, from its codes in one pass (Σ (i − mid) = 0,
+// so Σ (i − mid) y needs no mean first).
+struct SegmentLine {
   double mean = 0.0;
-  double sxy = 0.0;
-  for (std::size_t i = 0; i < v.size(); ++i) mean += v[i];
-  mean /= n;
-  for (std::size_t i = 0; i < v.size(); ++i) sxy += (static_cast<double>(i) - mid) * (v[i] - mean);
-  const double sxx = n * (n * n - 1.0) / 12.0;
-  const double slope = sxx > 0.0 ? sxy / sxx : 0.0;
-  for (std::size_t i = 0; i < v.size(); ++i) v[i] -= mean + slope * (static_cast<double>(i) - mid);
-}
-
-double Median(std::vector<double> v) {
-  const auto middle = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-  std::nth_element(v.begin(), middle, v.end());
-  return *middle;
-}
-
-// The flat part: bins between a tenth and a half of the Nyquist frequency
-// without lines (bins above 10 × the median), fitted as W + A/f so that a 1/f
-// tail reaching into the band does not raise the white level.
-std::optional<double> WhitePsd(const WelchSpectrum& w) {
-  const std::size_t bins = w.psdCodes.size();
-  const std::size_t last = bins - 1;
-  std::size_t lo = std::max<std::size_t>(WelchSpectrum::kFirstUsableBin, last / 10);
-  std::size_t hi = std::max(lo, last / 2);
-  if (hi - lo + 1 < 4) {
-    lo = WelchSpectrum::kFirstUsableBin;
-    hi = last > 0 ? last - 1 : 0;
-  }
-  if (hi < lo || hi >= bins) return std::nullopt;
-  const double limit =
-      10.0 * Median(std::vector<double>(w.psdCodes.begin() + static_cast<std::ptrdiff_t>(lo),
-                                        w.psdCodes.begin() + static_cast<std::ptrdiff_t>(hi) + 1));
-  double n = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
-  for (std::size_t k = lo; k <= hi; ++k) {
-    const double p = w.psdCodes[k];
-    if (p > limit) continue;
-    const double x = 1.0 / static_cast<double>(k);
-    n += 1.0;
-    sx += x;
-    sy += p;
-    sxx += x * x;
-    sxy += x * p;
-  }
-  if (n == 0.0 || !(sy > 0.0)) return std::nullopt;
-  const double mean = sy / n;
-  const double det = n * sxx - sx * sx;
-  if (n < 4.0 || !(det > 0.0)) return mean;
-  const double slope = (n * sxy - sx * sy) / det;
-  const double white = (sy - slope * sx) / n;
-  // Only a tail that rises towards low frequencies is taken out.
-  return slope > 0.0 && white > 0.0 ? white : mean;
-}
-
-// Half-octave groups from the first usable bin up to the white band, each the
-// mean of its bins without lines (above 10 × the group's median), at its
-// geometric centre.
-struct Group {
-  double hz;
-  double psd;
+  double slope = 0.0;
 };
 
-std::vector<Group> Groups(const WelchSpectrum& w, std::size_t end) {
-  std::vector<Group> groups;
-  std::size_t first = WelchSpectrum::kFirstUsableBin;
-  while (first < end) {
-    std::size_t last = first;
-    while (last + 1 < end &&
-           static_cast<double>(last + 1) < static_cast<double>(first) * std::numbers::sqrt2) {
-      ++last;
-    }
-    const auto begin = w.psdCodes.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto stop = w.psdCodes.begin() + static_cast<std::ptrdiff_t>(last) + 1;
-    const double limit = 10.0 * Median(std::vector<double>(begin, stop));
-    double sum = 0.0;
-    int count = 0;
-    for (auto it = begin; it != stop; ++it) {
-      if (*it > limit) continue;
-      sum += *it;
-      ++count;
-    }
-    groups.push_back({w.binHz * std::sqrt(static_cast<double>(first * last)), sum / count});
-    first = last + 1;
+SegmentLine FitSegmentLine(const std::int32_t* v, std::size_t size) {
+  const auto n = static_cast<double>(size);
+  const double mid = (n - 1.0) / 2.0;
+  std::int64_t sum = 0;
+  double sxy = 0.0;
+  for (std::size_t i = 0; i < size; ++i) {
+    sum += v[i] - kMidScaleCode;
+    sxy += (static_cast<double>(i) - mid) * CodeOffset(v[i]);
   }
-  return groups;
-}
-
-// Walking down from the white band: the first group that, with the one below
-// it, stands at 2 × the white power; the crossing interpolated on log scales.
-std::optional<double> FlickerCorner(const WelchSpectrum& w, double white) {
-  const std::size_t whiteStart =
-      std::max<std::size_t>(WelchSpectrum::kFirstUsableBin, (w.psdCodes.size() - 1) / 10);
-  const std::vector<Group> g = Groups(w, whiteStart);
-  const double threshold = 2.0 * white;
-  for (std::size_t i = g.size(); i-- > 1;) {
-    if (g[i].psd < threshold || g[i - 1].psd < threshold) continue;
-    if (i + 1 >= g.size()) return g[i].hz;
-    const Group& above = g[i + 1];
-    const double t = std::log(threshold / g[i].psd) / std::log(above.psd / g[i].psd);
-    return std::exp(std::log(g[i].hz) + t * std::log(above.hz / g[i].hz));
-  }
-  return std::nullopt;
+  const double sxx = n * (n * n - 1.0) / 12.0;
+  return {static_cast<double>(sum) / n, sxx > 0.0 ? sxy / sxx : 0.0};
 }
 
 }  // namespace
@@ -141,13 +55,13 @@ int WelchSegmentLength(std::int64_t longestStretch, double rateSps) {
   return static_cast<int>(std::min<std::int64_t>(length, 1 << 26));
 }
 
-WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid& grid,
+WelchSpectrum ComputeWelchSpectrum(const std::int32_t* codes, const SampleGrid& grid,
                                    double rateSps, std::optional<double> nanovoltsPerCode) {
   WelchSpectrum w;
   w.rateSps = rateSps;
   w.nanovoltsPerCode = nanovoltsPerCode;
   const int length = WelchSegmentLength(grid.Longest().length, rateSps);
-  if (values == nullptr || length == 0) return w;
+  if (codes == nullptr || length == 0) return w;
   w.segmentLength = length;
   w.binHz = rateSps / length;
   const std::size_t bins = static_cast<std::size_t>(length / 2 + 1);
@@ -157,7 +71,7 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid&
   const std::int64_t hop = length / 2;
   for (const Stretch& s : grid.Stretches()) {
     for (std::int64_t start = 0; start + length <= s.length; start += hop) {
-      starts.push_back(values + s.gridStart + start);
+      starts.push_back(codes + s.sampleStart + start);
     }
   }
   w.segments = static_cast<std::int64_t>(starts.size());
@@ -166,27 +80,30 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid&
   double s2 = 0.0;
   for (double c : hann) s2 += c * c;
   const auto n = static_cast<std::size_t>(length);
-  std::vector<double> a(n);
-  std::vector<double> b(n);
   std::vector<std::complex<double>> in(n);
   std::vector<std::complex<double>> out(n);
   const Fft fft(length);
-  const auto prepare = [&](const std::int32_t* v, std::vector<double>& x) {
-    for (std::size_t i = 0; i < n; ++i) x[i] = CodeOffset(v[i]);
-    RemoveLine(x);
-    for (std::size_t i = 0; i < n; ++i) x[i] *= hann[i];
-  };
+  const double mid = (static_cast<double>(n) - 1.0) / 2.0;
   // Two real segments in one complex transform: z = a + i b gives
   // A_k = (Z_k + conj Z_{n−k}) / 2 and B_k = (Z_k − conj Z_{n−k}) / 2i.
+  // Each segment less its line, windowed, straight from its codes.
   for (std::size_t j = 0; j < starts.size(); j += 2) {
-    const bool pair = j + 1 < starts.size();
-    prepare(starts[j], a);
-    if (pair) {
-      prepare(starts[j + 1], b);
+    const std::int32_t* va = starts[j];
+    const SegmentLine la = FitSegmentLine(va, n);
+    if (j + 1 < starts.size()) {
+      const std::int32_t* vb = starts[j + 1];
+      const SegmentLine lb = FitSegmentLine(vb, n);
+      for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) - mid;
+        in[i] = {(CodeOffset(va[i]) - la.mean - la.slope * t) * hann[i],
+                 (CodeOffset(vb[i]) - lb.mean - lb.slope * t) * hann[i]};
+      }
     } else {
-      std::fill(b.begin(), b.end(), 0.0);
+      for (std::size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) - mid;
+        in[i] = {(CodeOffset(va[i]) - la.mean - la.slope * t) * hann[i], 0.0};
+      }
     }
-    for (std::size_t i = 0; i < n; ++i) in[i] = {a[i], b[i]};
     fft.Forward(in.data(), out.data());
     for (std::size_t k = 0; k < bins; ++k) {
       const std::complex<double> z = out[k];
@@ -199,11 +116,15 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid&
   for (std::size_t k = 0; k < bins; ++k) {
     w.psdCodes[k] = sum[k] / static_cast<double>(w.segments) / w.binHz;
   }
-  const auto white = WhitePsd(w);
-  if (!white) return w;
-  w.whiteCodesRtHz = std::sqrt(*white);
+  const auto fit =
+      FitFlickerCorner(w.psdCodes, w.binHz, w.segments, WelchSpectrum::kFirstUsableBin);
+  if (!fit) return w;
+  w.whiteCodesRtHz = std::sqrt(fit->whitePsd);
   if (nanovoltsPerCode) w.whiteNvRtHz = *w.whiteCodesRtHz * *nanovoltsPerCode;
-  w.flickerCornerHz = FlickerCorner(w, *white);
+  w.flickerCornerHz = fit->cornerHz;
+  w.flickerCornerErrorHz = fit->cornerErrorHz;
+  w.cornerHiddenBelowHz = fit->hiddenBelowHz;
+  w.lineBins = fit->lineBins;
   return w;
 }
 

@@ -23,8 +23,14 @@ struct WelchSpectrum {
 
   std::optional<double> whiteCodesRtHz;  // the flat part's level
   std::optional<double> whiteNvRtHz;
-  // Where the density rises to √2 × the white level; absent when it never does.
+  // Where the 1/f noise's density meets the white level (the density is √2 ×
+  // the white level there), with its 1σ uncertainty; absent when no 1/f noise
+  // stands out (a line is not 1/f noise).
   std::optional<double> flickerCornerHz;
+  std::optional<double> flickerCornerErrorHz;
+  // Below this frequency a line's leakage covers every bin: no corner seen there.
+  std::optional<double> cornerHiddenBelowHz;
+  std::size_t lineBins = 0;  // bins left out of the fit as lines or their leakage
 
   // Bins below this one carry the window's and the line removal's leakage.
   static constexpr int kFirstUsableBin = 2;
@@ -39,8 +45,8 @@ struct WelchSpectrum {
 // is long enough; a shorter longest stretch gets segments a 4.5th of it.
 int WelchSegmentLength(std::int64_t longestStretch, double rateSps);
 
-// values on the grid of `grid`; segments lie inside its gap-free stretches.
-WelchSpectrum ComputeWelchSpectrum(const std::int32_t* values, const SampleGrid& grid,
+// The codes on their grid; segments lie inside its gap-free stretches.
+WelchSpectrum ComputeWelchSpectrum(const std::int32_t* codes, const SampleGrid& grid,
                                    double rateSps, std::optional<double> nanovoltsPerCode);
 
 // The averaged spectrum in the form of one record's spectrum (Hann, n = the

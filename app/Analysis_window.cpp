@@ -61,6 +61,8 @@ QString LogText(const LogAnalysis& log) {
       break;
     }
   }
+  // A row cut where its writer stopped was left out: said beside the figures.
+  if (!log.cutNote.empty()) parts << QString::fromStdString(log.cutNote);
   return Utf8Text("ログ: ") + QString::fromStdString(log.path) + Utf8Text("  /  ") +
          parts.join(Utf8Text("  /  ")) + Utf8Text("  (スペクトルは平均化、Hann 窓)");
 }
@@ -126,9 +128,11 @@ AnalysisWindow::AnalysisWindow(const RunData& data, QWidget* parent)
   layout->addLayout(top);
   layout->addWidget(pages_, 1);
   // Both channels' plots and every figure row on a 1280 × 1024 screen.
-  resize(kDefaultWidth, kDefaultHeight);
+  resize(DefaultSize());
   Refresh();
 }
+
+QSize AnalysisWindow::DefaultSize() { return {kDefaultWidth, kDefaultHeight}; }
 
 AnalysisWindow::~AnalysisWindow() {
   // A log still being read is waited for; its result goes nowhere.
@@ -280,6 +284,12 @@ QWidget* AnalysisWindow::BuildSpectrumPage() {
   return page;
 }
 
+int AnalysisWindow::ReferenceCount(int channel) const {
+  if (reference_ == nullptr) return 0;
+  const bool held = channel == 0 ? reference_->fCH0Data : reference_->fCH1Data;
+  return held ? HeldCount(channel == 0 ? reference_->Ch0 : reference_->Ch1) : 0;
+}
+
 analysis::SpectrumWindow AnalysisWindow::ChosenWindow() const {
   const int i = windowCombo_->currentIndex();
   return i >= 0 && i < static_cast<int>(kWindows.size()) ? kWindows[static_cast<std::size_t>(i)]
@@ -312,6 +322,12 @@ void AnalysisWindow::RunStarted() {
   ShowChannels();
 }
 
+void AnalysisWindow::SetReference(const RunData* reference) {
+  reference_ = reference;
+  stale_ = true;
+  if (isVisible() && !measuring_ && !log_) Refresh();
+}
+
 void AnalysisWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (stale_ && !measuring_ && !log_) Refresh();
@@ -337,6 +353,16 @@ void AnalysisWindow::Recompute() {
           buffers[ch]->Codes, counts_[ch], analysis::RateOfSettings(data_.Settings).value_or(0.0),
           analysis::GainOfSettings(data_.Settings), {}, static_cast<int>(ch));
     }
+    c.refNoise.reset();
+    c.refStability.reset();
+    const int theirs = ReferenceCount(static_cast<int>(ch));
+    if (counts_[ch] > 0 && theirs > 0) {
+      const std::int32_t* codes = reference_->Codes(static_cast<int>(ch));
+      c.refNoise = analysis::AnalyzeChannelNoise(codes, theirs, reference_->Settings);
+      c.refStability = analysis::AnalyzeStability(
+          codes, theirs, analysis::RateOfSettings(reference_->Settings).value_or(0.0),
+          analysis::GainOfSettings(reference_->Settings), {}, static_cast<int>(ch));
+    }
   }
   ComputeSpectra();
 }
@@ -348,9 +374,14 @@ void AnalysisWindow::ComputeSpectra() {
   for (std::size_t ch = 0; ch < 2; ++ch) {
     Channel& c = channels_[ch];
     c.spectrumAnalysis.reset();
+    c.refSpectrum.reset();
     if (counts_[ch] > 0) {
       c.spectrumAnalysis =
           analysis::AnalyzeChannelSpectrum(buffers[ch]->Codes, counts_[ch], data_.Settings, window);
+    }
+    if (const int theirs = ReferenceCount(static_cast<int>(ch)); counts_[ch] > 0 && theirs > 0) {
+      c.refSpectrum = analysis::AnalyzeChannelSpectrum(reference_->Codes(static_cast<int>(ch)),
+                                                       theirs, reference_->Settings, window);
     }
   }
 }
@@ -376,7 +407,11 @@ void AnalysisWindow::ShowChannels() {
   }
   ShowHistograms();
   ShowSpectra();
-  stabilityPage_->Show({Stability(0), Stability(1)});
+  const auto theirs = [this](std::size_t ch) {
+    const auto& r = channels_[ch].refStability;
+    return !log_ && r ? &*r : nullptr;
+  };
+  stabilityPage_->Show({Stability(0), Stability(1)}, {theirs(0), theirs(1)});
 }
 
 void AnalysisWindow::ShowHistograms() {
@@ -385,9 +420,14 @@ void AnalysisWindow::ShowHistograms() {
   const std::optional<double> uvPerCode =
       gain ? std::optional<double>(MicrovoltsPerCode(*gain)) : std::nullopt;
   for (Channel& c : channels_) {
+    const bool compared = !log_ && c.refNoise.has_value();
+    c.histogram->SetReference(compared ? std::optional(c.refNoise->histogram) : std::nullopt);
     if (c.noise) {
       c.histogram->SetHistogram(c.noise->histogram, uvPerCode, voltMode_);
-      FillFigureTable(*c.noiseTable, analysis::NoiseFigureRows(c.noise->figures));
+      const auto theirs =
+          compared ? std::optional(analysis::NoiseFigureRows(c.refNoise->figures)) : std::nullopt;
+      FillFigureTable(*c.noiseTable, analysis::NoiseFigureRows(c.noise->figures),
+                      theirs ? &*theirs : nullptr);
     } else {
       c.histogram->Clear();
       c.noiseTable->setRowCount(0);
@@ -398,10 +438,17 @@ void AnalysisWindow::ShowHistograms() {
 
 void AnalysisWindow::ShowSpectra() {
   for (Channel& c : channels_) {
+    const bool compared = !log_ && c.refSpectrum.has_value();
+    c.spectrum->SetReference(compared ? std::optional(c.refSpectrum->spectrum) : std::nullopt);
     if (c.spectrumAnalysis) {
       c.spectrum->SetSpectrum(c.spectrumAnalysis->spectrum, c.spectrumAnalysis->figures);
-      FillFigureTable(*c.spectrumTable, analysis::SpectrumFigureRows(c.spectrumAnalysis->spectrum,
-                                                                     c.spectrumAnalysis->figures));
+      const auto theirs = compared ? std::optional(analysis::SpectrumFigureRows(
+                                         c.refSpectrum->spectrum, c.refSpectrum->figures))
+                                   : std::nullopt;
+      FillFigureTable(
+          *c.spectrumTable,
+          analysis::SpectrumFigureRows(c.spectrumAnalysis->spectrum, c.spectrumAnalysis->figures),
+          theirs ? &*theirs : nullptr);
     } else {
       c.spectrum->Clear();
       c.spectrumTable->setRowCount(0);

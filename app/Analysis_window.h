@@ -38,12 +38,18 @@ class AnalysisWindow : public QWidget {
  public:
   // data is the main window's data on display; it must outlive this window.
   AnalysisWindow(const RunData& data, QWidget* parent);
+  // The size it opens at where the screen has room (a smaller screen makes it smaller).
+  static QSize DefaultSize();
   ~AnalysisWindow() override;
 
   // The data on display, or its unit (voltMode true: microvolts), changed.
   void DataChanged(bool voltMode);
   // A run started: the data on display is gone until it ends.
   void RunStarted();
+  // A reference run to compare the data on display with (null: none); it
+  // must live until it is replaced. Its plots go behind, its figures beside.
+  void SetReference(const RunData* reference);
+  bool HasReference() const { return reference_ != nullptr; }
   // Reads and analyses a log CSV or data file off the UI thread, then shows it.
   void OpenLog(const std::string& path);
   // Back from a log to the data on display.
@@ -79,6 +85,10 @@ class AnalysisWindow : public QWidget {
     std::optional<analysis::NoiseAnalysis> noise;
     std::optional<analysis::SpectrumAnalysis> spectrumAnalysis;
     std::optional<analysis::StabilityAnalysis> stability;
+    // The reference run's, for the same channel.
+    std::optional<analysis::NoiseAnalysis> refNoise;
+    std::optional<analysis::SpectrumAnalysis> refSpectrum;
+    std::optional<analysis::StabilityAnalysis> refStability;
   };
 
   QWidget* BuildNoisePage();
@@ -92,8 +102,11 @@ class AnalysisWindow : public QWidget {
   void LogAnalysed(LogAnalysis analysis);
   void TakeLog();
   analysis::SpectrumWindow ChosenWindow() const;
+  // Results of the reference's channel (0 without a reference or that channel).
+  int ReferenceCount(int channel) const;
 
   const RunData& data_;
+  const RunData* reference_ = nullptr;
   bool voltMode_ = false;
   bool measuring_ = false;
   bool stale_ = true;

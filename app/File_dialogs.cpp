@@ -3,34 +3,38 @@
 #include <QFileDialog>
 #include <QString>
 
+#include "app/Dialog_folder.h"
+
 namespace velqoris {
 
-namespace {
+QtFileDialogs::QtFileDialogs(DialogFolder* folder)
+    : folder_(folder != nullptr ? *folder : SharedDialogFolder()) {}
 
-std::optional<std::string> Run(QFileDialog& dialog) {
+std::optional<std::string> QtFileDialogs::Run(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  return chosen.front().toStdString();
+  std::string path = chosen.front().toStdString();
+  folder_.Chosen(path);
+  return path;
 }
 
-std::unique_ptr<QFileDialog> MakeDialog(QWidget* parent, const FileDialogRequest& request,
-                                        QFileDialog::AcceptMode mode) {
+std::unique_ptr<QFileDialog> QtFileDialogs::MakeDialog(QWidget* parent,
+                                                       const FileDialogRequest& request,
+                                                       bool save) const {
   auto dialog = std::make_unique<QFileDialog>(parent, QString(), QString(),
                                               QString::fromStdString(request.filter));
-  dialog->setAcceptMode(mode);
-  dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                      : QFileDialog::ExistingFile);
-  if (!request.folder.empty()) dialog->setDirectory(QString::fromStdString(request.folder));
+  dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  const std::string folder = request.folder.empty() ? folder_.Start() : request.folder;
+  dialog->setDirectory(QString::fromStdString(folder));
   dialog->selectFile(QString::fromStdString(request.initialName));
   return dialog;
 }
 
-}  // namespace
-
 std::unique_ptr<QFileDialog> QtFileDialogs::MakeSaveDialog(QWidget* parent,
-                                                           const FileDialogRequest& request) {
-  auto dialog = MakeDialog(parent, request, QFileDialog::AcceptSave);
+                                                           const FileDialogRequest& request) const {
+  auto dialog = MakeDialog(parent, request, true);
   // The file handler asks about the final name, after the extension rule;
   // the dialog's own question would come first, about another name.
   dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -38,8 +42,8 @@ std::unique_ptr<QFileDialog> QtFileDialogs::MakeSaveDialog(QWidget* parent,
 }
 
 std::unique_ptr<QFileDialog> QtFileDialogs::MakeOpenDialog(QWidget* parent,
-                                                           const FileDialogRequest& request) {
-  return MakeDialog(parent, request, QFileDialog::AcceptOpen);
+                                                           const FileDialogRequest& request) const {
+  return MakeDialog(parent, request, false);
 }
 
 std::optional<std::string> QtFileDialogs::SaveFileName(QWidget* parent,

@@ -14,8 +14,10 @@ namespace velqoris {
 struct FileDialogRequest {
   std::string filter;       // "description (*.EXT)"
   std::string initialName;  // "*.DTA"
-  std::string folder;       // where the dialog opens; empty: where it last was
+  std::string folder;       // where the dialog opens; empty: the folder used last
 };
+
+class DialogFolder;
 
 class FileDialogs {
  public:
@@ -27,18 +29,29 @@ class FileDialogs {
                                                   const FileDialogRequest& request) = 0;
 };
 
+// The toolkit's dialogs; a chosen file's folder is where the next one opens.
 class QtFileDialogs final : public FileDialogs {
  public:
+  // Without a memory: the program's shared one (SharedDialogFolder()).
+  explicit QtFileDialogs(DialogFolder* folder = nullptr);
+
   // The dialogs as they are shown, set up from the request.
-  static std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent,
-                                                     const FileDialogRequest& request);
-  static std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* parent,
-                                                     const FileDialogRequest& request);
+  std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent,
+                                              const FileDialogRequest& request) const;
+  std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* parent,
+                                              const FileDialogRequest& request) const;
 
   std::optional<std::string> SaveFileName(QWidget* parent,
                                           const FileDialogRequest& request) override;
   std::optional<std::string> OpenFileName(QWidget* parent,
                                           const FileDialogRequest& request) override;
+
+ private:
+  std::optional<std::string> Run(QFileDialog& dialog);
+  std::unique_ptr<QFileDialog> MakeDialog(QWidget* parent, const FileDialogRequest& request,
+                                          bool save) const;
+
+  DialogFolder& folder_;
 };
 
 // True when the file name (the last part of the path) holds "*" or "?": a

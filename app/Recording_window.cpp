@@ -1,7 +1,9 @@
 #include "app/Recording_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,14 +14,15 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <thread>
 
-#include "board/Sleeping_event_host.h"
-
+#include "app/Dialog_folder.h"
+#include "app/Recording_settings.h"
+#include "datafile/Free_space.h"
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "graph/Number_pattern.h"
 #include "message/Message_box.h"
+#include "message/Message_text.h"
 #include "plots/Strip_chart_view.h"
 #include "status/Status_text.h"
 #include "units/Microvolts.h"
@@ -48,6 +51,11 @@ QString ClockText(double seconds) {
   return QString::fromLatin1(text);
 }
 
+// A path as the system writes it ("\\" on Windows).
+QString ShownPath(const std::string& utf8) {
+  return QDir::toNativeSeparators(QString::fromStdString(utf8));
+}
+
 QString FileSize(std::uintmax_t bytes) {
   if (bytes < 1024 * 1024) return QString::fromStdString(FormatFixed(bytes / 1024.0, 1)) + " KB";
   return QString::fromStdString(FormatFixed(bytes / 1048576.0, 1)) + " MB";
@@ -60,10 +68,9 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
     : QDialog(parent),
       device_(device),
       ownClock_(clock == nullptr ? std::make_unique<SteadyClock>() : nullptr),
-      ownHost_(host == nullptr ? std::make_unique<SleepingEventHost>(
-                                     clock != nullptr ? *clock : *ownClock_,
-                                     [this] { std::this_thread::sleep_for(pause_); })
-                               : nullptr),
+      ownHost_(host == nullptr
+                   ? std::make_unique<SleepingEventHost>(clock != nullptr ? *clock : *ownClock_)
+                   : nullptr),
       clock_(clock != nullptr ? *clock : *ownClock_),
       host_(host != nullptr ? *host : *ownHost_),
       hooks_(std::move(hooks)) {
@@ -89,6 +96,11 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
   for (const int s : kSpans) span_->addItem(DurationText(s), s);
   span_->setCurrentIndex(1);
   form->addWidget(span_, 1, 3);
+  perChannel_ = new QCheckBox(Text("CH ごとに縦軸"), this);
+  perChannel_->setObjectName("RecordPerChannel");
+  form->addWidget(perChannel_, 1, 4);
+  settingsPanel_ = new RecordingSettings(this);
+  form->addWidget(settingsPanel_, 2, 0, 1, 5);
   layout->addLayout(form);
 
   chart_ = new StripChartView(this);
@@ -96,6 +108,7 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
   layout->addWidget(chart_, 1);
   time_ = new QLabel(this);
   count_ = new QLabel(this);
+  count_->setObjectName("RecordCount");
   for (auto*& s : stats_) s = new QLabel(this);
   status_ = new QLabel(this);
   status_->setObjectName("RecordStatus");
@@ -124,6 +137,7 @@ RecordingWindow::RecordingWindow(d2xx::Api& device, Hooks hooks, const Clock* cl
     if (recording_ && hooks_.openInAnalysis) hooks_.openInAnalysis(recording_->Path());
   });
   QObject::connect(span_, &QComboBox::currentIndexChanged, this, [this](int) { Refresh(); });
+  QObject::connect(perChannel_, &QCheckBox::toggled, this, [this](bool) { Refresh(); });
   timer_.setInterval(200);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
   resize(680, 520);
@@ -138,8 +152,15 @@ RecordingWindow::~RecordingWindow() {
 }
 
 void RecordingWindow::SetSettings(const MeasureSettings& settings, bool voltMode) {
-  if (IsRecording()) return;
-  settings_ = settings;
+  voltMode_ = voltMode;
+  if (!IsRecording()) {
+    settings_ = settings;
+    settingsPanel_->Set(settings);
+  }
+  Refresh();
+}
+
+void RecordingWindow::SetVoltMode(bool voltMode) {
   voltMode_ = voltMode;
   Refresh();
 }
@@ -149,12 +170,19 @@ void RecordingWindow::Browse() {
   if (hooks_.chooseFile) {
     path = hooks_.chooseFile(this);
   } else {
-    const QString chosen = QFileDialog::getSaveFileName(this, Text("連続記録"), file_->text(),
-                                                        Text("CSV ファイル (*.csv)"));
-    if (!chosen.isEmpty()) path = chosen.toStdString();
+    // In the folder of the file named, else where the dialogs opened last.
+    const QString start = file_->text().isEmpty()
+                              ? QString::fromStdString(SharedDialogFolder().Start())
+                              : file_->text();
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, Text("連続記録"), start, Text("CSV ファイル (*.csv)"));
+    if (!chosen.isEmpty()) {
+      path = QDir::fromNativeSeparators(chosen).toStdString();
+      SharedDialogFolder().Chosen(*path);
+    }
   }
   if (path) {
-    file_->setText(QString::fromStdString(*path));
+    file_->setText(ShownPath(*path));
     // The file dialog has asked about an existing file already.
     confirmed_ = true;
   }
@@ -165,38 +193,55 @@ bool RecordingWindow::IsRecording() const { return recording_ && !recording_->En
 bool RecordingWindow::StartRecording() {
   if (IsRecording()) return false;
   if (file_->text().isEmpty()) Browse();
-  std::string path = file_->text().toStdString();
+  std::string path = QDir::fromNativeSeparators(file_->text()).toStdString();
   if (path.empty()) return false;
-  if (std::filesystem::path(path).extension().empty()) path += ".csv";
-  file_->setText(QString::fromStdString(path));
-  std::error_code ec;
-  if (!confirmed_ && std::filesystem::exists(path, ec) &&
-      !dialogs::AskYesNo(TmyFile::OverwriteQuestion(path), "確認")) {
+  if (PathFromUtf8(path).extension().empty()) path += ".csv";
+  file_->setText(ShownPath(path));
+  if (!confirmed_ && Utf8PathExists(path) &&
+      !dialogs::AskYesNo(TmyFile::OverwriteQuestion(ShownPath(path).toStdString()), "確認")) {
     return false;
   }
-  if (recording_) recording_->Join();
-  if (hooks_.releaseDevice) hooks_.releaseDevice();
+  settings_ = settingsPanel_->Get();
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());
   const int seconds = duration_->currentData().toInt();
   // The log's own rule: the duration at the nominal rate, at least one result.
   const std::int64_t total = seconds == 0 ? Recording::kUntilStopped
                                           : std::max<std::int64_t>(std::llround(seconds * rate), 1);
+  // The disk must hold a timed recording whole; one until stopped is warned
+  // about when less than an hour fits (it ends on a whole row when it fills).
+  const int channels = settings_.CHSel == 2 ? 2 : 1;
+  const auto rows = seconds == 0 ? std::llround(3600 * rate) : total;
+  const std::uint64_t needed = LogCsvBytes(rows, channels);
+  const auto free = FreeSpaceFor(path);
+  const bool shortOfRoom = free && *free < needed;
+  if (shortOfRoom && seconds != 0) {
+    status_->setText(QString::fromStdString(SpaceShortMessage(path, needed, *free)));
+    return false;
+  }
+  if (recording_) recording_->Join();
+  if (hooks_.releaseDevice) hooks_.releaseDevice();
   history_ = std::make_unique<TStripHistory>(
       static_cast<std::int64_t>(rate * kSpans[std::size(kSpans) - 1]));
   // Set before the thread starts; only the thread reads it then.
-  pause_ = RecordingPause(settings_.spsSel);
+  if (ownHost_) ownHost_->SetIdlePause(RecordingPause(settings_.spsSel));
   recording_ = std::make_unique<Recording>(device_, clock_, host_);
   if (!recording_->Start(path, settings_, total)) {
+    const int error = recording_->StartError();
     recording_.reset();
-    status_->setText(Text("CSV ファイルに書き込めませんでした: ") + QString::fromStdString(path));
+    status_->setText(QString::fromStdString(OutputNotWrittenMessage("CSV", ShownPath(path).toStdString(), error)));
     return false;
   }
   reported_ = false;
-  for (QWidget* w : std::initializer_list<QWidget*>{start_, browse_, file_, duration_, open_}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{start_, browse_, file_, duration_, open_, settingsPanel_}) {
     w->setEnabled(false);
   }
   stop_->setEnabled(true);
   status_->setText(Text(kMeasuringText));
+  if (shortOfRoom) {
+    status_->setText(Text(kMeasuringText) + Text("　1 時間分の空きがありません: ") +
+                     QString::fromStdString(SpaceShortMessage(path, needed, *free)));
+  }
   if (hooks_.recordingChanged) hooks_.recordingChanged(true);
   timer_.start();
   Refresh();
@@ -222,6 +267,7 @@ void RecordingWindow::Poll() {
 void RecordingWindow::Refresh() {
   const double rate = DataRate(settings_.spsSel).value_or(kDataRates.front());
   const int spanSeconds = span_->currentData().toInt();
+  chart_->SetPerChannel(perChannel_->isChecked());
   chart_->Show(history_.get(), static_cast<std::int64_t>(spanSeconds * rate),
                DurationText(spanSeconds), voltMode_, GainOf(settings_.GainSel).value_or(1));
   if (!recording_) return;
@@ -232,10 +278,9 @@ void RecordingWindow::Refresh() {
     times += Text("　残り時間 ") + ClockText(static_cast<double>(p.total - p.written) / rate);
   }
   time_->setText(times);
-  std::error_code ec;
-  const auto bytes = std::filesystem::file_size(recording_->Path(), ec);
+  const auto bytes = Utf8FileSize(recording_->Path());
   count_->setText(Text("データ数 ") + QString::number(p.written) + Text(" 件　ファイルサイズ ") +
-                  (ec ? QStringLiteral("-") : FileSize(bytes)));
+                  (bytes ? FileSize(*bytes) : QStringLiteral("-")));
   const double uvPerCode = MicrovoltsPerCode(GainOf(settings_.GainSel).value_or(1));
   for (int ch = 0; ch < 2; ++ch) {
     const auto& st = p.stats[ch];
@@ -268,9 +313,12 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = Text(kMeasureStopText);
       break;
     case RunEnd::kNoBoard:
-    case RunEnd::kOtherBoard:
+    case RunEnd::kOtherBoard: {
       text = Text(BoardNotFoundText(kBoardText));
+      const std::string driver = DriverProblemNote();
+      if (!driver.empty()) text += QStringLiteral(" ") + QString::fromStdString(driver);
       break;
+    }
     case RunEnd::kNoAnswer:
       text = Text(BoardNoResponseText(kBoardText));
       break;
@@ -278,17 +326,20 @@ void RecordingWindow::Ended(const Recording::Progress& p) {
       text = Text(BoardErrorText(kBoardText));
       break;
     case RunEnd::kReadError:
-    case RunEnd::kPulledCable:
     case RunEnd::kStalled:
       text = Text(kMeasureErrorText);
       break;
+    case RunEnd::kPulledCable:
+      text = Text(kBoardGoneText);
+      break;
     case RunEnd::kSinkFailed:
-      text = Text("CSV ファイルに書き込めませんでした");
+      text = QString::fromStdString(p.failure);
       break;
   }
   text += Text("　CSV ファイルに ") + QString::number(p.written) + Text(" 件書き込みました");
   status_->setText(text);
-  for (QWidget* w : std::initializer_list<QWidget*>{start_, browse_, file_, duration_}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{start_, browse_, file_, duration_, settingsPanel_}) {
     w->setEnabled(true);
   }
   stop_->setEnabled(false);

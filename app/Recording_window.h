@@ -18,10 +18,12 @@
 #include "board/Clock.h"
 #include "board/D2xx.h"
 #include "board/Event_host.h"
+#include "board/Sleeping_event_host.h"
 #include "graph/Strip_history.h"
 #include "records/Measure_settings.h"
 #include "session/Recording.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,6 +31,7 @@ class QPushButton;
 
 namespace velqoris {
 
+class RecordingSettings;
 class StripChartView;
 
 class RecordingWindow : public QDialog {
@@ -55,8 +58,11 @@ class RecordingWindow : public QDialog {
                   EventHost* host = nullptr, QWidget* parent = nullptr);
   ~RecordingWindow() override;
 
-  // The settings of the next recording and the unit of its figures.
+  // The settings of the next recording (shown, and changeable here) and the
+  // unit of its figures; the unit follows the main window even while recording.
   void SetSettings(const MeasureSettings& settings, bool voltMode);
+  void SetVoltMode(bool voltMode);
+  RecordingSettings* SettingsPanel() const { return settingsPanel_; }
 
   // Starts with the chosen file and duration; false (and a message) when it cannot.
   bool StartRecording();
@@ -80,14 +86,12 @@ class RecordingWindow : public QDialog {
 
   d2xx::Api& device_;
   std::unique_ptr<Clock> ownClock_;
-  std::unique_ptr<EventHost> ownHost_;
+  std::unique_ptr<SleepingEventHost> ownHost_;
   const Clock& clock_;
   EventHost& host_;
   Hooks hooks_;
   MeasureSettings settings_;
   bool voltMode_ = false;
-  // How long the recording's own event host pauses (real time only).
-  std::chrono::microseconds pause_{1000};
   std::unique_ptr<Recording> recording_;
   std::unique_ptr<TStripHistory> history_;
   bool reported_ = true;
@@ -99,6 +103,8 @@ class RecordingWindow : public QDialog {
   QPushButton* browse_ = nullptr;
   QComboBox* duration_ = nullptr;
   QComboBox* span_ = nullptr;
+  RecordingSettings* settingsPanel_ = nullptr;
+  QCheckBox* perChannel_ = nullptr;
   StripChartView* chart_ = nullptr;
   QLabel* time_ = nullptr;
   QLabel* count_ = nullptr;

@@ -1,83 +1,59 @@
 #include "app/Single_instance.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
-#include <QWidget>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <utility>
 
 namespace velqoris {
 
 namespace {
 
 constexpr int kAnswerTimeoutMs = 2000;
-const QByteArray kFind = "find ";
-const QByteArray kRaise = "raise ";
-
-QWidget* TopLevelTitled(const QString& title) {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->isWindow() && w->windowTitle() == title) return w;
-  }
-  return nullptr;
-}
+// A path of up to 32767 UTF-16 units, as UTF-8, after the request word.
+constexpr qint64 kMaxLine = 4 * 32768;
+const QByteArray kFind = "find";
+const QByteArray kRaise = "raise";
+const QByteArray kOpen = "open ";
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& name, const QString& directory) {
-  QString dir = directory;
-  if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (dir.isEmpty()) dir = QDir::tempPath();
-  base_ = QDir(dir).filePath(name + QLatin1Char('-') + QString::number(::getuid()));
-}
-
 SingleInstance::~SingleInstance() {
   if (server_) server_->close();
-  if (fd_ >= 0) ::close(fd_);
+  Unlock();
 }
 
 bool SingleInstance::Acquire() {
-  if (fd_ >= 0) return true;
-  const QByteArray path = QFile::encodeName(LockPath());
-  const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return false;
-  }
-  fd_ = fd;
+  if (server_) return true;
+  if (!Lock()) return false;
   // Whatever socket is left belongs to a copy that is gone: we hold the lock.
-  QLocalServer::removeServer(SocketPath());
+  QLocalServer::removeServer(socket_);
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   QObject::connect(server_.get(), &QLocalServer::newConnection, this, [this] { Serve(); });
-  server_->listen(SocketPath());
+  server_->listen(socket_);
   return true;
 }
 
 void SingleInstance::Serve() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
       if (!socket->canReadLine()) return;
-      const QByteArray line = socket->readLine(256).trimmed();
-      QByteArray answer = "0\n";
-      if (line.startsWith(kFind)) {
-        if (TopLevelTitled(QString::fromUtf8(line.mid(kFind.size())))) answer = "1\n";
-      } else if (line.startsWith(kRaise)) {
-        if (QWidget* w = TopLevelTitled(QString::fromUtf8(line.mid(kRaise.size())))) {
-          w->showNormal();
-          w->raise();
-          w->activateWindow();
-          answer = "1\n";
-        }
+      const QByteArray line = socket->readLine(kMaxLine).trimmed();
+      const bool shown = window_ && window_->isVisible();
+      bool done = false;
+      if (line == kFind) done = shown;
+      if (line == kRaise && shown) {
+        BringToFront(*window_);
+        done = true;
       }
+      if (line.startsWith(kOpen) && shown) {
+        BringToFront(*window_);
+        done = open_ && open_(line.mid(kOpen.size()).toStdString());
+      }
+      const QByteArray answer = done ? "1\n" : "0\n";
       socket->write(answer);
       socket->flush();
     });
@@ -95,7 +71,7 @@ QByteArray SingleInstance::Ask(const QByteArray& request) {
   });
   QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
   QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-  socket.connectToServer(SocketPath());
+  socket.connectToServer(socket_);
   if (socket.state() == QLocalSocket::UnconnectedState) return {};
   socket.write(request + '\n');
   socket.flush();
@@ -109,12 +85,21 @@ QByteArray SingleInstance::Ask(const QByteArray& request) {
   return socket.readLine(16).trimmed();
 }
 
-bool SingleInstance::OtherHasWindow(const QString& title) {
-  return Ask(kFind + title.toUtf8()) == "1";
+void SingleInstance::ServeWindow(QWidget* window, FileOpener open) {
+  window_ = window;
+  open_ = std::move(open);
 }
 
-bool SingleInstance::RaiseOther(const QString& title) {
-  return Ask(kRaise + title.toUtf8()) == "1";
+bool SingleInstance::OtherHasWindow() { return Ask(kFind) == "1"; }
+
+bool SingleInstance::RaiseOther() {
+  AllowOtherToComeForward();
+  return Ask(kRaise) == "1";
+}
+
+bool SingleInstance::OpenInOther(const std::string& path) {
+  AllowOtherToComeForward();
+  return Ask(kOpen + QByteArray::fromStdString(path)) == "1";
 }
 
 }  // namespace velqoris

@@ -1,26 +1,33 @@
-#include "app/Single_instance.h"
-
+// The lock on Windows: the system's named mutex; the socket is a named pipe
+// whose name carries the user's, so that two users' copies never meet.
 #include <windows.h>
+
+#include <string>
+
+#include "app/Single_instance.h"
 
 namespace velqoris {
 
 namespace {
 
-std::wstring Wide(const QString& text) { return text.toStdWString(); }
-
-HWND TopLevelTitled(const QString& title) { return ::FindWindowW(nullptr, Wide(title).c_str()); }
+QString UserName() {
+  wchar_t name[256] = {};
+  DWORD length = 256;
+  if (!::GetUserNameW(name, &length)) return QStringLiteral("user");
+  return QString::fromWCharArray(name);
+}
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& name, const QString&) : name_(name) {}
-
-SingleInstance::~SingleInstance() {
-  if (mutex_ != nullptr) ::CloseHandle(mutex_);
+SingleInstance::SingleInstance(const QString& name, const QString& directory) : name_(name) {
+  // A test gives a folder of its own: the pipe then carries that too.
+  const QString place = directory.isEmpty() ? QString() : QLatin1Char('-') + directory;
+  socket_ = QStringLiteral("velqoris-%1-%2%3").arg(name, UserName(), place);
+  socket_.replace(QLatin1Char('\\'), QLatin1Char('_')).replace(QLatin1Char('/'), QLatin1Char('_'));
 }
 
-bool SingleInstance::Acquire() {
-  if (mutex_ != nullptr) return true;
-  const std::wstring name = Wide(name_);
+bool SingleInstance::Lock() {
+  const std::wstring name = name_.toStdWString();
   if (HANDLE other = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str())) {
     ::CloseHandle(other);
     return false;
@@ -37,17 +44,19 @@ bool SingleInstance::Acquire() {
   return true;
 }
 
-bool SingleInstance::OtherHasWindow(const QString& title) {
-  return TopLevelTitled(title) != nullptr;
+void SingleInstance::Unlock() {
+  if (mutex_ != nullptr) ::CloseHandle(mutex_);
+  mutex_ = nullptr;
 }
 
-bool SingleInstance::RaiseOther(const QString& title) {
-  HWND window = TopLevelTitled(title);
-  if (window == nullptr) return false;
-  // Asynchronous: the other copy restores its window when it handles its messages.
-  ::ShowWindowAsync(window, SW_SHOWNORMAL);
-  ::SetForegroundWindow(window);  // the system may only flash it when another program has the focus
-  return true;
+void BringToFront(QWidget& window) {
+  window.showNormal();
+  window.raise();
+  window.activateWindow();
+  // The copy that asked has let this one take the foreground.
+  ::SetForegroundWindow(reinterpret_cast<HWND>(window.winId()));
 }
+
+void AllowOtherToComeForward() { ::AllowSetForegroundWindow(ASFW_ANY); }
 
 }  // namespace velqoris

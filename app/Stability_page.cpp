@@ -46,7 +46,8 @@ StabilityPage::StabilityPage(QWidget* parent) : QWidget(parent) {
   }
 }
 
-void StabilityPage::Show(const std::array<const analysis::StabilityAnalysis*, 2>& analyses) {
+void StabilityPage::Show(const std::array<const analysis::StabilityAnalysis*, 2>& analyses,
+                         const std::array<const analysis::StabilityAnalysis*, 2>& references) {
   const bool any = analyses[0] != nullptr || analyses[1] != nullptr;
   for (std::size_t ch = 0; ch < 2; ++ch) {
     Channel& c = channels_[ch];
@@ -57,9 +58,13 @@ void StabilityPage::Show(const std::array<const analysis::StabilityAnalysis*, 2>
       c.table->setRowCount(0);
       continue;
     }
-    ShowAllanDeviation(*c.allan, *analyses[ch]);
-    ShowAveragedSpectrum(*c.spectrum, *analyses[ch]);
-    FillFigureTable(*c.table, analysis::StabilityFigureRows(*analyses[ch]));
+    ShowAllanDeviation(*c.allan, *analyses[ch], references[ch]);
+    ShowAveragedSpectrum(*c.spectrum, *analyses[ch], references[ch]);
+    const auto theirs = references[ch] != nullptr
+                            ? std::optional(analysis::StabilityFigureRows(*references[ch]))
+                            : std::nullopt;
+    FillFigureTable(*c.table, analysis::StabilityFigureRows(*analyses[ch]),
+                    theirs ? &*theirs : nullptr);
   }
   const int h = std::max(channels_[0].table->minimumHeight(), channels_[1].table->minimumHeight());
   for (Channel& c : channels_) c.table->setMinimumHeight(h);

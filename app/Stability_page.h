@@ -19,8 +19,10 @@ class StabilityPage : public QWidget {
  public:
   explicit StabilityPage(QWidget* parent = nullptr);
 
-  // A channel without analysis is hidden, unless neither has one.
-  void Show(const std::array<const analysis::StabilityAnalysis*, 2>& channels);
+  // A channel without analysis is hidden, unless neither has one; a
+  // reference run's analyses are drawn behind and compared in the tables.
+  void Show(const std::array<const analysis::StabilityAnalysis*, 2>& channels,
+            const std::array<const analysis::StabilityAnalysis*, 2>& references = {});
 
   LogLogView* AllanPlot(int channel) const;
   LogLogView* SpectrumPlot(int channel) const;

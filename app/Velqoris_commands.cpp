@@ -1,7 +1,10 @@
 // The window's data and view commands: save, load, clear, the unit switch and
 // the status-bar click that switches the channel of two-channel statistics.
 #include <QPushButton>
+#include <QTimer>
 
+#include "app/History_dialog.h"
+#include "app/Recording_window.h"
 #include "app/Velqoris_main.h"
 #include "datafile/Myfile.h"
 #include "graph/Graph_2ch.h"
@@ -40,18 +43,46 @@ void TFormMain::Save1Click() {
 void TFormMain::Load1Click() { LoadFrom({"データファイル (*.DTA)", "*.DTA", {}}); }
 
 void TFormMain::History1Click() {
-  LoadFrom({"データファイル (*.DTA)", "*.DTA", history_->Folder()});
+  if (!constructed_) return;
+  if (historyDialog_ == nullptr) {
+    HistoryDialog::Hooks hooks;
+    hooks.open = [this](const std::string& path) { LoadFile(path); };
+    hooks.browse = [this] { LoadFrom({"データファイル (*.DTA)", "*.DTA", history_->Folder()}); };
+    historyDialog_ = new HistoryDialog(history_->Folder(), std::move(hooks), this);
+  }
+  historyDialog_->Refresh(VoltMode());
+  historyDialog_->show();
+  historyDialog_->raise();
 }
 
 void TFormMain::LoadFrom(const FileDialogRequest& request) {
   if (!constructed_) return;
   const auto chosen = dialogs_->OpenFileName(this, request);
   if (!chosen || chosen->empty()) return;
+  LoadFile(*chosen);
+}
+
+bool TFormMain::OpenDataFile(const std::string& path) {
+  // Not while a run, a recording or a remote client holds the window.
+  if (!constructed_ || run_->IsMeasuring() || busy_ > 0 || remoteHeld_ ||
+      (recorder_ != nullptr && recorder_->IsRecording())) {
+    return false;
+  }
+  // From the event loop: a box about a bad file must not hold up the caller.
+  QTimer::singleShot(0, this, [this, path] {
+    if (!run_->IsMeasuring()) LoadFile(path);
+  });
+  return true;
+}
+
+void TFormMain::LoadFile(const std::string& path) {
+  // Nothing may replace the data of a run while it comes in.
+  if (!constructed_ || run_->IsMeasuring() || busy_ > 0) return;
   setFocus();
   DisableControls();
   // Other data: the designed view again.
   Graph_->Range().Reset();
-  if (LoadRun(*File_, *chosen, data_)) {
+  if (LoadRun(*File_, path, data_)) {
     SettingsToControls();
     const int ch = data_.Settings.CHSel;
     data_.ConvertAll();
@@ -70,14 +101,14 @@ void TFormMain::LoadFrom(const FileDialogRequest& request) {
       fStatCH0 = ch != 1;
       Status_->ClearInfo();
     }
-    SetCaption(*chosen);
+    SetCaption(path);
   } else {
     // The data on display, its settings, graph, statistics and caption stay
     // as they were; only the claim of an earlier load goes.
     if (Status_->PanelText(1) == QString::fromUtf8(kFileLoadedText.data())) {
       Status_->SetPanelText(std::string(), 1);
     }
-    Message_->ShowFileFault(File_->LastFault(), *chosen);
+    Message_->ShowFileFault(File_->LastFault(), path);
   }
   EnableControls();
   AnalysisDataChanged();
@@ -106,6 +137,7 @@ void TFormMain::MenuY_VoltClick() {
   if (ch == 0 && data_.fCH0Data) ShowStats(0);
   if (ch == 1 && data_.fCH1Data) ShowStats(1);
   if (ch == 2 && data_.fCH0Data && data_.fCH1Data) ShowStats(fStatCH0 ? 0 : 1);
+  if (recorder_ != nullptr) recorder_->SetVoltMode(VoltMode());
   AnalysisDataChanged();
 }
 

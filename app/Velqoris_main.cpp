@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -21,14 +22,19 @@
 #include "app/Analysis_window.h"
 #include "app/Qt_event_host.h"
 #include "app/Recording_window.h"
+#include "app/Window_remote.h"
+#include "app/Window_placement.h"
 #include "board/Ad7190.h"
 #include "datafile/Myfile.h"
+#include "datafile/Utf8_path.h"
 #include "graph/Graph_2ch.h"
 #include "graph/Graph_navigator.h"
 #include "graph/Paint_box.h"
 #include "message/Message_box.h"
 #include "message/Mymessage.h"
 #include "plots/Window_font.h"
+#include "session/Held_data.h"
+#include "session/Live_window.h"
 #include "session/Run_history.h"
 #include "session/Stats_line.h"
 #include "status/Mystatus.h"
@@ -130,6 +136,13 @@ void TFormMain::BuildMenus() {
   History1 = Data1->addAction(Text("履歴を開く..."));
   History1->setObjectName("History1");
   QObject::connect(History1, &QAction::triggered, this, [this] { History1Click(); });
+  Remote1 = Data1->addAction(Text("リモート制御"));
+  Remote1->setObjectName("Remote1");
+  Remote1->setCheckable(true);
+  QObject::connect(Remote1, &QAction::triggered, this, [this] { Remote1Click(); });
+  LiveView1 = Data1->addAction(Text("連続表示"));
+  LiveView1->setObjectName("LiveView1");
+  QObject::connect(LiveView1, &QAction::triggered, this, [this] { LiveView1Click(); });
   Data1->addSeparator();
   Record1 = Data1->addAction(Text("連続記録..."));
   Record1->setObjectName("Record1");
@@ -154,6 +167,8 @@ void TFormMain::BuildMenus() {
   MenuY_RangeStats->setObjectName("MenuY_RangeStats");
   QObject::connect(MenuY_RangeStats, &QAction::triggered, this,
                    [this] { MenuY_RangeStatsClick(); });
+  BuildViewMenus();
+  BuildReferenceMenu();
 
   Analysis1 = MainMenu1->addMenu(Text("解析"));
   Analysis1->setObjectName("Analysis1");
@@ -355,6 +370,9 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
                                               YLabels, XLabels);
         Navigator_ = std::make_unique<TGraphNavigator>(
             *PaintBox1, *Graph_, [this] { return VoltMode(); }, [this] { ViewChanged(); });
+        Navigator_->SetCursorExtra(
+            [this](std::int64_t a, std::int64_t b) { return StatsLinesBetween(a, b); });
+        Navigator_->SetNote([this] { return ReferenceLines(); });
       })) {
     return false;
   }
@@ -393,10 +411,12 @@ bool TFormMain::CreateObjects(d2xx::Api& device) {
 void TFormMain::FormCreate() {
   UpdateIdleTimer();
   SetCaption("");
+  if (Utf8PathExists(RemoteSwitchFile())) SetRemote(true);
 }
 
 void TFormMain::FormDestroy() {
   idleTimer_.stop();
+  remote_.reset();
   delete recorder_;
   recorder_ = nullptr;
   delete analysis_;
@@ -463,7 +483,12 @@ void TFormMain::PlaceStatusBar() {
 void TFormMain::IdleHandler() {
   if (busy_ > 0 || !constructed_) return;
   ++busy_;
-  if (run_->IsMeasuring()) MeasureStep();
+  // The live view steps the acquisition itself.
+  if (liveOn_) {
+    LiveStep();
+  } else if (run_->IsMeasuring()) {
+    MeasureStep();
+  }
   if (fFirstIdle) {
     fFirstIdle = false;
     MeasureBtn->setFocus();
@@ -484,6 +509,7 @@ void TFormMain::UpdateIdleTimer() {
   if (fFirstIdle || fResizePending) {
     interval = 0;
   } else if (run_ && run_->IsMeasuring()) {
+    // A run, or the live view.
     interval = Acquisition::PollIntervalMs(run_->Settings().spsSel);
   }
   idleInterval_ = interval;
@@ -501,9 +527,10 @@ bool TFormMain::VoltMode() const { return MenuY_Volt->isChecked(); }
 
 void TFormMain::SetCaption(const std::string& text) {
   shownFile_ = text;
-  std::string caption = kProgramCaption;
-  if (!text.empty()) caption += " : " + text;
-  setWindowTitle(QString::fromStdString(caption));
+  QString caption = QString::fromUtf8(kProgramCaption);
+  // The path as the system writes it ("\\" on Windows).
+  if (!text.empty()) caption += " : " + QDir::toNativeSeparators(QString::fromStdString(text));
+  setWindowTitle(caption);
 }
 
 MeasureSettings TFormMain::ControlsToSettings() const {
@@ -519,8 +546,7 @@ MeasureSettings TFormMain::ControlsToSettings() const {
   return s;
 }
 
-void TFormMain::SettingsToControls() {
-  const MeasureSettings& s = data_.Settings;
+void TFormMain::SettingsToControls(const MeasureSettings& s) {
   ComboBox1->setCurrentIndex(s.spsSel);
   ComboBox2->setCurrentIndex(s.DataCountSel);
   ComboBox3->setCurrentIndex(s.CHSel);
@@ -542,19 +568,29 @@ void TFormMain::SetControlsEnabled(bool enabled) {
   }
   // While a recording holds the device no run can start.
   if (recording_) MeasureBtn->setEnabled(false);
+  // While a remote client holds control, as an instrument shows REM.
+  if (remoteHeld_) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, ComboBox2, ComboBox3, ComboBox4,
+                                                      Sinc3_RB, Sinc4_RB, BUFON_RB, BUFOFF_RB,
+                                                      CHOPON_RB, CHOPOFF_RB, MeasureBtn}) {
+      w->setEnabled(false);
+    }
+  }
 }
 
 void TFormMain::NoiseAnalysis1Click() {
   if (!constructed_) return;
-  if (analysis_ == nullptr) analysis_ = new AnalysisWindow(data_, this);
+  if (analysis_ == nullptr) {
+    analysis_ = new AnalysisWindow(data_, this);
+    analysis_->SetReference(reference_ ? &reference_->data : nullptr);
+  }
   analysis_->DataChanged(VoltMode());
-  analysis_->show();
-  analysis_->raise();
-  analysis_->activateWindow();
+  ShowOnScreen(*analysis_);
 }
 
 void TFormMain::AnalysisDataChanged() {
   if (analysis_ != nullptr) analysis_->DataChanged(VoltMode());
+  ViewChanged();
 }
 
 void TFormMain::QuitBtnClick() { close(); }

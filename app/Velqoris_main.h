@@ -34,6 +34,9 @@ class QStatusBar;
 namespace velqoris {
 
 class AnalysisWindow;
+class HeldData;
+class HistoryDialog;
+class LiveWindow;
 class RecordingWindow;
 class TADC;
 class TGraphNavigator;
@@ -43,6 +46,7 @@ class TmyFile;
 class TmyMessage;
 class TmyStatus;
 class RunHistory;
+class WindowRemote;
 
 // Pixels a combo box of that size has for its item's text, and the width of
 // its widest item in its font.
@@ -64,6 +68,10 @@ struct FormOptions {
   std::string failCreation;
   // Where every run with results is kept; empty: the user's history folder.
   std::string historyFolder;
+  // The file whose presence remembers that リモート制御 is on; empty: in the
+  // user data folder. The port it listens on (0: any free port).
+  std::string remoteSwitchFile;
+  int remotePort = 5025;
 };
 
 class TFormMain : public QWidget {
@@ -103,6 +111,10 @@ class TFormMain : public QWidget {
   void DataClearClick();
   // データ → 履歴を開く...: the load dialog, opened in the history folder.
   void History1Click();
+  // Loads a data file as 読込み does after its dialog (a file given on the
+  // command line, or by a later copy), from the event loop; false, nothing
+  // done, while a run or a recording goes on.
+  bool OpenDataFile(const std::string& path);
   void MenuY_VoltClick();
   void StatusBar1Click();
   void NoiseAnalysis1Click();
@@ -111,6 +123,16 @@ class TFormMain : public QWidget {
   void MenuY_SecondsClick();
   void MenuY_RangeStatsClick();
   void Record1Click();
+  // データ → リモート制御: on (listening on loopback) or off, remembered.
+  void Remote1Click();
+  // A remote client's run, as the measure button starts and stops it; false
+  // when the window is busy with a run, a recording or a dialog.
+  bool StartRemoteRun(const MeasureSettings& settings);
+  void StopRemoteRun();
+  // A client holds control: the measurement controls are grey.
+  void SetRemoteHeld(bool held);
+  // Null while リモート制御 is off.
+  WindowRemote* Remote() const { return remote_.get(); }
 
   // Read-only views of the state, for the program's tools and for tests.
   const RunData& Data() const { return data_; }
@@ -122,9 +144,26 @@ class TFormMain : public QWidget {
   AnalysisWindow* Analysis() const { return analysis_; }
   // Null until データ → 連続記録... first opens it.
   RecordingWindow* Recorder() const { return recorder_; }
+  // Null until データ → 履歴を開く... first opens it.
+  HistoryDialog* HistoryWindow() const { return historyDialog_; }
   TGraphNavigator* Navigator() const { return Navigator_.get(); }
   // The statistics of the samples in view, as the status line shows a run's.
   std::string RangeStatsText() const;
+  // The same lines over samples first … last (zero-based) of each channel held.
+  std::vector<std::string> StatsLinesBetween(std::int64_t first, std::int64_t last) const;
+  // Y軸表示 → CH0 を表示, CH1 を表示, CH ごとに縦軸を分ける.
+  void MenuY_ChannelsClick();
+  // データ → 連続表示: starts the live view, or stops it (as 測定停止 does).
+  void LiveView1Click();
+  bool LiveRunning() const;
+  // データ → 参照データ: the reference run from a file or the history; "" drops it.
+  void ReferenceFile1Click();
+  void ReferenceHistory1Click();
+  void SetReferenceFile(const std::string& path);
+  // "参照: <file name>" and the reference's statistics lines ({} without one).
+  std::vector<std::string> ReferenceLines() const;
+  // Null until データ → 参照データ → 履歴から選ぶ... first opens it.
+  HistoryDialog* ReferenceDialog() const { return referenceDialog_; }
   QWidget* ClientArea() const { return client_; }
   QStatusBar* StatusBar() const { return StatusBar1; }
   bool VoltMode() const;
@@ -155,6 +194,8 @@ class TFormMain : public QWidget {
 
   void BuildControls();
   void BuildMenus();
+  void BuildViewMenus();
+  void BuildReferenceMenu();
   QLabel* AddLabel(const char* name, const char* text, QRect rect, int anchors, int pixelSize = 0);
   QComboBox* AddCombo(const char* name, const std::vector<const char*>& items, QRect rect);
   QFrame* AddRadioPanel(const char* name, QRect rect, QRadioButton*& first, const char* firstName,
@@ -173,7 +214,8 @@ class TFormMain : public QWidget {
   void SetCaption(const std::string& text);
   // The settings the controls show; Settings takes them when a run starts.
   MeasureSettings ControlsToSettings() const;
-  void SettingsToControls();
+  void SettingsToControls() { SettingsToControls(data_.Settings); }
+  void SettingsToControls(const MeasureSettings& s);
   void DisableControls();
   void EnableControls();
   void SetControlsEnabled(bool enabled);
@@ -190,13 +232,22 @@ class TFormMain : public QWidget {
   void ShowStatsOfData(int channelSel);
   // Tells an open (or hidden) analysis window that the data on display changed.
   void AnalysisDataChanged();
-  // A load through the dialog set up by `request`.
+  // A load through the dialog set up by `request`, or of that file.
   void LoadFrom(const FileDialogRequest& request);
+  void LoadFile(const std::string& path);
   // Writes the data on display into the history folder (a run that just ended).
   void KeepInHistory();
   // The status bar's tooltip follows the part of the data in view.
   void ViewChanged();
   void RecordingChanged(bool recording);
+  std::string RemoteSwitchFile() const;
+  void SetRemote(bool on);
+  void StartLive();
+  void LiveStep();
+  void DrawLive();
+  // After an end of the acquisition's own (error) the results are dropped;
+  // stopped by the user, those on screen become the data on display.
+  void StopLive(bool error);
 
   FormOptions options_;
   d2xx::Api& device_;
@@ -217,11 +268,23 @@ class TFormMain : public QWidget {
   std::unique_ptr<TGraph_2CH> Graph_;
   std::unique_ptr<RunHistory> history_;
   std::string shownFile_;
+  // Panel 2's 表示範囲の統計 while it shows them ("" otherwise).
+  std::string rangeStatsLine_;
   // The mouse on the graph; goes before the graph.
   std::unique_ptr<TGraphNavigator> Navigator_;
   // A child window, deleted before the data it reads.
   AnalysisWindow* analysis_ = nullptr;
   RecordingWindow* recorder_ = nullptr;
+  HistoryDialog* historyDialog_ = nullptr;
+  // The live view: the sink keeping the last N results, and how many of
+  // them were in at the last picture.
+  std::unique_ptr<LiveWindow> live_;
+  bool liveOn_ = false;
+  std::int64_t liveDrawn_ = 0;
+  // The reference run and the file it came from.
+  std::unique_ptr<HeldData> reference_;
+  std::string referenceName_;
+  HistoryDialog* referenceDialog_ = nullptr;
   bool recording_ = false;
 
   std::array<QLabel*, 11> YLabels{};
@@ -248,11 +311,19 @@ class TFormMain : public QWidget {
   QAction* N1 = nullptr;
   QAction* DataClear = nullptr;
   QAction* History1 = nullptr;
+  QAction* LiveView1 = nullptr;
+  QAction* ReferenceFile1 = nullptr;
+  QAction* ReferenceHistory1 = nullptr;
+  QAction* ReferenceClear1 = nullptr;
   QAction* MenuY_Volt = nullptr;
   QAction* MenuY_Full = nullptr;
   QAction* MenuY_Seconds = nullptr;
   QAction* MenuY_RangeStats = nullptr;
+  QAction* MenuY_Ch0 = nullptr;
+  QAction* MenuY_Ch1 = nullptr;
+  QAction* MenuY_PerChannel = nullptr;
   QAction* Record1 = nullptr;
+  QAction* Remote1 = nullptr;
   QMenu* Analysis1 = nullptr;
   QAction* NoiseAnalysis1 = nullptr;
   QWidget* client_ = nullptr;
@@ -270,6 +341,10 @@ class TFormMain : public QWidget {
   QPushButton* MeasureBtn = nullptr;
   QPushButton* QuitBtn = nullptr;
   QStatusBar* StatusBar1 = nullptr;
+
+  bool remoteHeld_ = false;
+  // Goes first: it reads the run and the data, and lives in the status bar.
+  std::unique_ptr<WindowRemote> remote_;
 };
 
 }  // namespace velqoris

@@ -23,6 +23,7 @@ void TFormMain::SetRunState(RunState state) {
 
 void TFormMain::MeasureBtnClick() {
   if (!constructed_) return;
+  if (LiveRunning()) return StopLive(false);
   // Once the last results are in, the end-of-run redraw lets events run while
   // the caption still says stop; that run can no longer be stopped.
   if (runState_ == RunState::kIdle) {
@@ -59,7 +60,7 @@ void TFormMain::StartRun() {
   SetRunState(RunState::kMeasuring);
   Status_->ShowMeasuring();
   Status_->ShowStarting();
-  MeasureBtn->setEnabled(true);
+  MeasureBtn->setEnabled(!remoteHeld_);
   SetCaption("");
   --busy_;
   UpdateIdleTimer();
@@ -152,8 +153,10 @@ void TFormMain::KeepInHistory() {
   // Never a question here: a run that cannot be kept is still on display.
   if (!history_->Keep(data_, std::chrono::system_clock::now()).empty()) return;
   if (history_->LastFault().kind == FileFault::Kind::None) return;
-  std::cerr << "VELQORIS: 履歴に保存できませんでした: " << history_->Folder() << ": "
-            << FileFaultMessage(history_->LastFault(), history_->Folder()) << '\n';
+  // Said where the run's end is said, with the reason; no box to answer.
+  const std::string notKept = HistoryNotKeptMessage(history_->LastFault());
+  Status_->SetPanelText(Status_->PanelText(1).toStdString() + "　" + notKept, 1);
+  std::cerr << "VELQORIS: " << notKept << ": " << history_->Folder() << '\n';
 }
 
 void TFormMain::StopRun() {

@@ -1,6 +1,9 @@
 // The window's view of the data beyond the designed picture: back to the
-// full view, the X axis in seconds, the statistics of the samples in view,
-// and the recording window of データ → 連続記録....
+// full view, the X axis in seconds, the statistics of the samples in view or
+// between the cursors, the channels shown and their axes, and the recording
+// window of データ → 連続記録....
+#include <QAction>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -9,6 +12,7 @@
 #include "app/Analysis_window.h"
 #include "app/Recording_window.h"
 #include "app/Velqoris_main.h"
+#include "app/Window_placement.h"
 #include "board/Ad7190.h"
 #include "graph/Axis_scale.h"
 #include "graph/Graph_2ch.h"
@@ -49,30 +53,45 @@ void TFormMain::MenuY_SecondsClick() {
   }
 }
 
+std::vector<std::string> TFormMain::StatsLinesBetween(std::int64_t first, std::int64_t last) const {
+  std::vector<std::string> lines;
+  if (!constructed_ || !data_.HasData()) return lines;
+  for (int ch = 0; ch < 2; ++ch) {
+    if (!(ch == 0 ? data_.fCH0Data : data_.fCH1Data)) continue;
+    const SampleBuffer& held = ch == 0 ? data_.Ch0 : data_.Ch1;
+    const auto from = std::clamp<std::int64_t>(first, 0, HeldSamples(held));
+    const auto to = std::clamp<std::int64_t>(last, -1, HeldSamples(held) - 1);
+    if (to < from) continue;
+    SampleBuffer part;
+    part.Count = static_cast<std::int32_t>(to - from + 1);
+    part.Codes = held.Codes + from;
+    part.Microvolts = held.Microvolts != nullptr ? held.Microvolts + from : nullptr;
+    // The run's own statistics, over those samples.
+    ChannelStats s;
+    s.channel = ch;
+    std::int32_t codeMean = 0;
+    float voltMean = 0;
+    CalcCodeStats(part, codeMean, s.codeSD);
+    CalcVoltStats(part, voltMean, s.voltSD);
+    const SampleBuffer none;
+    TAxisScale extremes(ch == 0 ? part : none, ch == 1 ? part : none, data_.Settings);
+    s.maxCode = ch == 0 ? extremes.MaxCodeCh0() : extremes.MaxCodeCh1();
+    s.minCode = ch == 0 ? extremes.MinCodeCh0() : extremes.MinCodeCh1();
+    s.maxMicrovolts = ch == 0 ? extremes.MaxMicrovoltsCh0() : extremes.MaxMicrovoltsCh1();
+    s.minMicrovolts = ch == 0 ? extremes.MinMicrovoltsCh0() : extremes.MinMicrovoltsCh1();
+    lines.push_back(StatsLine(s, VoltMode()));
+  }
+  return lines;
+}
+
 std::string TFormMain::RangeStatsText() const {
   if (!constructed_ || !data_.HasData()) return {};
   const TViewRange& range = Graph_->Range();
   const auto ends = XAxisTexts(range.First(), range.Span(), SamplesPerSecond(data_.Settings),
                                Graph_->SecondsAxisShown());
   std::string text = "表示範囲 " + ends.first + " 〜 " + ends.second;
-  for (int ch = 0; ch < 2; ++ch) {
-    if (!(ch == 0 ? data_.fCH0Data : data_.fCH1Data)) continue;
-    const SampleBuffer visible = Graph_->VisibleSamples(ch);
-    if (visible.Count == 0) continue;
-    // The run's own statistics, over the samples in view.
-    ChannelStats s;
-    s.channel = ch;
-    std::int32_t codeMean = 0;
-    float voltMean = 0;
-    CalcCodeStats(visible, codeMean, s.codeSD);
-    CalcVoltStats(visible, voltMean, s.voltSD);
-    const SampleBuffer none;
-    TAxisScale extremes(ch == 0 ? visible : none, ch == 1 ? visible : none, data_.Settings);
-    s.maxCode = ch == 0 ? extremes.MaxCodeCh0() : extremes.MaxCodeCh1();
-    s.minCode = ch == 0 ? extremes.MinCodeCh0() : extremes.MinCodeCh1();
-    s.maxMicrovolts = ch == 0 ? extremes.MaxMicrovoltsCh0() : extremes.MaxMicrovoltsCh1();
-    s.minMicrovolts = ch == 0 ? extremes.MinMicrovoltsCh0() : extremes.MinMicrovoltsCh1();
-    text += "\n" + StatsLine(s, VoltMode());
+  for (const std::string& line : StatsLinesBetween(range.First(), range.First() + range.Span())) {
+    text += "\n" + line;
   }
   return text;
 }
@@ -86,13 +105,50 @@ void TFormMain::MenuY_RangeStatsClick() {
   if (lines == 2 && !fStatCH0) from = text.find('\n', from + 1);
   const std::size_t to = text.find('\n', from + 1);
   const std::string line = text.substr(from + 1, to == std::string::npos ? to : to - from - 1);
-  Status_->SetPanelText("表示範囲 " + line, 2);
+  rangeStatsLine_ = "表示範囲 " + line;
+  Status_->SetPanelText(rangeStatsLine_, 2);
   StatusBar1->setToolTip(QString::fromStdString(text));
 }
 
 void TFormMain::ViewChanged() {
-  StatusBar1->setToolTip(Graph_->Range().Zoomed() ? QString::fromStdString(RangeStatsText())
-                                                  : QString());
+  if (!constructed_) return;
+  StatusBar1->setToolTip(Graph_->Range().Zoomed() && data_.HasData()
+                             ? QString::fromStdString(RangeStatsText())
+                             : QString());
+  if (rangeStatsLine_.empty()) return;
+  // The statistics in view follow the view while panel 2 still shows them;
+  // once anything else wrote there they are gone for good.
+  if (data_.HasData() && Status_->PanelText(2) == QString::fromStdString(rangeStatsLine_)) {
+    MenuY_RangeStatsClick();
+  } else {
+    rangeStatsLine_.clear();
+  }
+}
+
+void TFormMain::BuildViewMenus() {
+  MenuY->addSeparator();
+  const auto add = [this](QAction*& action, const char* name, const char* text, bool checked) {
+    action = MenuY->addAction(QString::fromUtf8(text));
+    action->setObjectName(name);
+    action->setCheckable(true);
+    action->setChecked(checked);
+    QObject::connect(action, &QAction::triggered, this, [this] { MenuY_ChannelsClick(); });
+  };
+  add(MenuY_Ch0, "MenuY_Ch0", "CH0 を表示", true);
+  add(MenuY_Ch1, "MenuY_Ch1", "CH1 を表示", true);
+  add(MenuY_PerChannel, "MenuY_PerChannel", "CH ごとに縦軸を分ける", false);
+}
+
+void TFormMain::MenuY_ChannelsClick() {
+  if (!constructed_) return;
+  Graph_->SetChannelShown(0, MenuY_Ch0->isChecked());
+  Graph_->SetChannelShown(1, MenuY_Ch1->isChecked());
+  Graph_->SetPerChannelAxes(MenuY_PerChannel->isChecked());
+  if (data_.HasData()) {
+    Graph_->DrawAll(VoltMode());
+  } else {
+    Graph_->DrawEmpty(VoltMode());
+  }
 }
 
 void TFormMain::Record1Click() {
@@ -116,9 +172,7 @@ void TFormMain::Record1Click() {
     recorder_->setWindowFlag(Qt::Window);
   }
   recorder_->SetSettings(ControlsToSettings(), VoltMode());
-  recorder_->show();
-  recorder_->raise();
-  recorder_->activateWindow();
+  ShowOnScreen(*recorder_);
 }
 
 void TFormMain::RecordingChanged(bool recording) {

@@ -1,8 +1,10 @@
-// velqoris's arguments: none, or "--device SERIAL" ("--device=SERIAL") for a
-// window on that board, so that two windows can measure two boards. Each board
-// has a single copy of its own; without --device the one copy of the program.
+// velqoris's arguments: "--device SERIAL" ("--device=SERIAL") for a window on
+// that board, so that two windows can measure two boards (each board has a
+// single copy of its own; without --device the one copy of the program), and a
+// data file to show, as a double-clicked .DTA arrives.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -11,6 +13,7 @@ namespace velqoris {
 
 struct WindowArguments {
   std::string device;  // the board's USB serial number; empty: chosen when connecting
+  std::optional<std::string> file;
 };
 
 // The arguments, or the error text.
@@ -23,8 +26,11 @@ inline std::variant<WindowArguments, std::string> ParseWindowArguments(
       value = args[i].substr(9);
     } else if (args[i] == "--device" && i + 1 < args.size()) {
       value = args[++i];
+    } else if (!args[i].empty() && args[i].front() != '-' && !parsed.file) {
+      parsed.file = args[i];
+      continue;
     } else {
-      return "使えない引数です: " + args[i] + " (使い方: velqoris [--device SERIAL])";
+      return "使えない引数です: " + args[i] + " (使い方: velqoris [--device SERIAL] [FILE.DTA])";
     }
     if (value.empty() || !parsed.device.empty())
       return std::string("--device にはシリアル番号を一つ指定します");

@@ -38,31 +38,44 @@ bool AnswersAsBoard(UsbTransport& transport) {
 }
 
 std::unique_ptr<UsbTransport> OpenBoard(
-    const std::vector<std::string>& serials,
+    const std::vector<ChipEntry>& chips,
     const std::function<std::unique_ptr<UsbTransport>(int index)>& open, const BoardChoice& choice,
     std::string* opened, const std::function<bool(UsbTransport&)>& identify) {
+  BoardProbe probe;
+  probe.done = true;
+  probe.asked = choice.serial;
   std::vector<std::pair<std::string, std::unique_ptr<UsbTransport>>> boards;
-  for (std::size_t i = 0; i < serials.size(); ++i) {
-    if (!choice.serial.empty() && serials[i] != choice.serial) continue;
+  for (std::size_t i = 0; i < chips.size(); ++i) {
+    const std::string& serial = chips[i].serial;
+    probe.chips.push_back(serial);
+    if (!choice.serial.empty() && serial != choice.serial) continue;
+    // Taking it from its driver would hang up the other program's session.
+    if (chips[i].inUse) {
+      probe.inUse.push_back(serial);
+      continue;
+    }
+    // Without a way to choose, the first board is enough; the rest are still listed.
+    if (!boards.empty() && !choice.choose) continue;
     auto transport = open(static_cast<int>(i));
-    if (!transport || !identify(*transport)) continue;  // closed here: its driver comes back
-    boards.emplace_back(serials[i], std::move(transport));
-    // Without a way to choose, the first board is enough.
-    if (!choice.choose) break;
+    if (!transport || !identify(*transport)) {  // closed here: its driver comes back
+      probe.silent.push_back(serial);
+      continue;
+    }
+    probe.boards.push_back(serial);
+    boards.emplace_back(serial, std::move(transport));
   }
-  if (boards.empty()) return nullptr;
-  std::string chosen = boards.front().first;
-  if (boards.size() > 1) {
-    std::vector<std::string> found;
-    for (const auto& board : boards) found.push_back(board.first);
-    chosen = choice.choose(found);
-  }
+  std::string chosen = boards.empty() ? std::string() : boards.front().first;
+  if (boards.size() > 1) chosen = choice.choose(probe.boards);
+  std::unique_ptr<UsbTransport> kept;
   for (auto& board : boards) {
     if (chosen.empty() || board.first != chosen) continue;
+    kept = std::move(board.second);
+    probe.chosen = chosen;
     if (opened != nullptr) *opened = chosen;
-    return std::move(board.second);
+    break;
   }
-  return nullptr;
+  if (choice.report) choice.report(probe);
+  return kept;
 }
 
 }  // namespace velqoris

@@ -1,6 +1,8 @@
 #include "board/Ftd2xx_library.h"
 
+#include <atomic>
 #include <cstdint>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -37,7 +39,19 @@ Fn As(Raw raw) {
   // Through a plain function-pointer type, so no cast joins unrelated types.
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(raw));
 }
+
+std::atomic<Ftd2xxLibrary::LoadOutcome> lastLoad{Ftd2xxLibrary::LoadOutcome::kNotTried};
+
+template <typename Library>
+std::unique_ptr<Library> Outcome(std::unique_ptr<Library> library,
+                                 Ftd2xxLibrary::LoadOutcome outcome) {
+  lastLoad = outcome;
+  return library;
+}
+
 }  // namespace
+
+Ftd2xxLibrary::LoadOutcome Ftd2xxLibrary::LastLoad() { return lastLoad; }
 
 struct Ftd2xxLibrary::Functions {
   OpenFn open = nullptr;
@@ -53,8 +67,12 @@ struct Ftd2xxLibrary::Functions {
 #ifdef _WIN32
 
 std::unique_ptr<Ftd2xxLibrary> Ftd2xxLibrary::Load(const char* name) {
-  HMODULE module = LoadLibraryA(name);
-  if (module == nullptr) return nullptr;
+  // The name as wide characters: a folder's name may be Japanese.
+  const int n = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
+  std::wstring wide(n > 0 ? static_cast<std::size_t>(n) : 1u, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, name, -1, wide.data(), n);
+  HMODULE module = LoadLibraryW(wide.c_str());
+  if (module == nullptr) return Outcome<Ftd2xxLibrary>(nullptr, LoadOutcome::kMissing);
   auto fn = std::make_unique<Functions>();
   auto get = [module](int ordinal) { return GetProcAddress(module, MAKEINTRESOURCEA(ordinal)); };
   fn->open = As<OpenFn>(get(1));
@@ -66,9 +84,10 @@ std::unique_ptr<Ftd2xxLibrary> Ftd2xxLibrary::Load(const char* name) {
   fn->params = As<ParamsFn>(get(33));
   if (!fn->Complete()) {
     FreeLibrary(module);
-    return nullptr;
+    return Outcome<Ftd2xxLibrary>(nullptr, LoadOutcome::kIncomplete);
   }
-  return std::unique_ptr<Ftd2xxLibrary>(new Ftd2xxLibrary(module, std::move(fn)));
+  return Outcome(std::unique_ptr<Ftd2xxLibrary>(new Ftd2xxLibrary(module, std::move(fn))),
+                 LoadOutcome::kLoaded);
 }
 
 Ftd2xxLibrary::~Ftd2xxLibrary() { FreeLibrary(static_cast<HMODULE>(module_)); }
@@ -77,7 +96,7 @@ Ftd2xxLibrary::~Ftd2xxLibrary() { FreeLibrary(static_cast<HMODULE>(module_)); }
 
 std::unique_ptr<Ftd2xxLibrary> Ftd2xxLibrary::Load(const char* name) {
   void* module = dlopen(name, RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return nullptr;
+  if (module == nullptr) return Outcome<Ftd2xxLibrary>(nullptr, LoadOutcome::kMissing);
   auto fn = std::make_unique<Functions>();
   auto get = [module](const char* symbol) { return dlsym(module, symbol); };
   fn->open = As<OpenFn>(get("FT_Open"));
@@ -89,9 +108,10 @@ std::unique_ptr<Ftd2xxLibrary> Ftd2xxLibrary::Load(const char* name) {
   fn->params = As<ParamsFn>(get("FT_SetUSBParameters"));
   if (!fn->Complete()) {
     dlclose(module);
-    return nullptr;
+    return Outcome<Ftd2xxLibrary>(nullptr, LoadOutcome::kIncomplete);
   }
-  return std::unique_ptr<Ftd2xxLibrary>(new Ftd2xxLibrary(module, std::move(fn)));
+  return Outcome(std::unique_ptr<Ftd2xxLibrary>(new Ftd2xxLibrary(module, std::move(fn))),
+                 LoadOutcome::kLoaded);
 }
 
 Ftd2xxLibrary::~Ftd2xxLibrary() { dlclose(module_); }

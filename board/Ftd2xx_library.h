@@ -15,8 +15,13 @@ class Ftd2xxLibrary final : public d2xx::Api {
 #else
   static constexpr const char* kDefaultName = "libftd2xx.so";
 #endif
-  // Null when the library or any of its functions is missing.
+  // Null when the library or any of its functions is missing. `name` is UTF-8.
   static std::unique_ptr<Ftd2xxLibrary> Load(const char* name = kDefaultName);
+
+  // How the last Load() in this process went, so that a board not found can
+  // be told apart from a driver not installed.
+  enum class LoadOutcome { kNotTried, kLoaded, kMissing, kIncomplete };
+  static LoadOutcome LastLoad();
   ~Ftd2xxLibrary() override;
   Ftd2xxLibrary(const Ftd2xxLibrary&) = delete;
   Ftd2xxLibrary& operator=(const Ftd2xxLibrary&) = delete;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 
 namespace velqoris {
@@ -13,6 +14,16 @@ namespace {
 constexpr int kVendor = 0x0403;
 constexpr int kProducts[] = {0x6001, 0x6010, 0x6011, 0x6014, 0x6015};
 constexpr int kStatusBytes = 2;  // modem and line status at the start of every packet
+
+// The kernel's name of channel A's interface: "BUS-PORT.PORT…:1.0".
+std::string InterfaceName(libusb_device* dev) {
+  std::uint8_t ports[8];
+  const int n = libusb_get_port_numbers(dev, ports, sizeof ports);
+  if (n <= 0) return {};
+  std::string name = std::to_string(libusb_get_bus_number(dev)) + "-";
+  for (int i = 0; i < n; ++i) name += (i > 0 ? "." : "") + std::to_string(ports[i]);
+  return name + ":1.0";
+}
 
 bool Known(libusb_device* dev) {
   libusb_device_descriptor desc{};
@@ -23,25 +34,29 @@ bool Known(libusb_device* dev) {
 }
 }  // namespace
 
-std::vector<std::string> LibftdiTransport::ChipSerials() {
-  std::vector<std::string> serials;
+std::vector<ChipEntry> LibftdiTransport::Chips(const SystemRoots& roots) {
+  std::vector<ChipEntry> chips;
   Context owner(ftdi_new());
   ftdi_context* context = owner.get();
-  if (context == nullptr) return serials;
+  if (context == nullptr) return chips;
   ftdi_device_list* list = nullptr;
   if (ftdi_usb_find_all(context, &list, 0, 0) >= 0) {
     for (ftdi_device_list* item = list; item != nullptr; item = item->next) {
       if (!Known(item->dev)) continue;
+      ChipEntry chip;
+      // Whose tty it is: channel A is the first interface of the first configuration.
+      chip.inUse = InterfaceInUse(roots, InterfaceName(item->dev));
       char serial[128] = {};
       // Descriptors only: the interface is not claimed, the driver keeps it.
       if (ftdi_usb_get_strings(context, item->dev, nullptr, 0, nullptr, 0, serial, sizeof serial) !=
           0)
         serial[0] = '\0';
-      serials.emplace_back(serial);
+      chip.serial = serial;
+      chips.push_back(std::move(chip));
     }
   }
   ftdi_list_free(&list);
-  return serials;
+  return chips;
 }
 
 std::unique_ptr<LibftdiTransport> LibftdiTransport::OpenChip(int index) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "board/Board_selection.h"
 #include "board/Usb_transport.h"
 
 struct ftdi_context;
@@ -32,9 +33,11 @@ class LibftdiTransport final : public UsbTransport {
 
   // Null when no device is found or it cannot be claimed.
   static std::unique_ptr<LibftdiTransport> Open() { return OpenChip(0); }
-  // The USB serial numbers of the FTDI chips with a known product id, in bus
-  // order ("" where a chip has none); read without taking a chip from its driver.
-  static std::vector<std::string> ChipSerials();
+  // The FTDI chips with a known product id, in bus order, by USB serial number
+  // ("" where a chip has none) and whether another program holds the serial
+  // device the kernel made for it (`roots` says where to look); found without
+  // taking a chip from its driver.
+  static std::vector<ChipEntry> Chips(const SystemRoots& roots);
   // Chip `index` of that list. Its kernel driver is detached while it is open
   // and attached again when it is closed.
   static std::unique_ptr<LibftdiTransport> OpenChip(int index);

@@ -32,7 +32,7 @@ std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
     auto board = [choice]() -> std::unique_ptr<UsbTransport> {
       std::string serial;
       auto transport = OpenBoard(
-          LibftdiTransport::ChipSerials(),
+          LibftdiTransport::Chips(choice.roots),
           [](int index) {
             return std::unique_ptr<UsbTransport>(LibftdiTransport::OpenChip(index));
           },
@@ -58,7 +58,11 @@ std::unique_ptr<d2xx::Api> OpenUsbBackend(const BoardChoice& choice) {
 
 std::vector<std::string> CandidateBoardSerials() {
 #ifdef VELQORIS_HAVE_LIBFTDI
-  return LibftdiTransport::ChipSerials();
+  std::vector<std::string> serials;
+  for (const ChipEntry& chip : LibftdiTransport::Chips(SystemRoots{})) {
+    if (!chip.inUse) serials.push_back(chip.serial);
+  }
+  return serials;
 #else
   return {};
 #endif

@@ -5,9 +5,10 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
+#include <string_view>
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Spectrum.h"
@@ -18,7 +19,7 @@
 #include "cli/No_data.h"
 #include "cli/Output_file.h"
 #include "cli/Stability_report.h"
-#include "datafile/Utf8_path.h"
+#include "datafile/Regular_file.h"
 #include "message/Message_text.h"
 #include "plots/Analysis_pictures.h"
 #include "plots/Png_file.h"
@@ -43,8 +44,8 @@ int SavePicture(const std::function<QImage()>& draw, const std::string& path, st
     app.emplace(argc, argv);
   }
   const QImage picture = draw();
-  if (!SavePng(picture, path)) {
-    err << "PNG ファイルに書き込めませんでした: " << path << '\n';
+  if (int error = 0; !SavePng(picture, path, &error)) {
+    err << OutputNotWrittenMessage("PNG", path, error) << '\n';
     return kExitOutput;
   }
   return kExitOk;
@@ -65,8 +66,8 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
                          analysis::ComputeSpectrum(c.codes, c.count, data.Settings, window));
     rows = std::max(rows, static_cast<std::size_t>(spectra.back().second.Bins()));
   }
-  std::ofstream csv(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-  if (csv) {
+  std::ostringstream csv;
+  {
     csv << "frequency_Hz";
     for (const auto& [ch, s] : spectra) csv << ",ch" << ch << "_dBFS,ch" << ch << "_nV_rtHz";
     csv << '\n';
@@ -83,18 +84,15 @@ int SaveSpectrumCsv(const RunData& data, analysis::SpectrumWindow window, const 
       }
       csv << '\n';
     }
-    csv.close();
   }
-  if (!csv) {
-    err << "CSV ファイルに書き込めませんでした: " << path << '\n';
-    return kExitOutput;
-  }
-  return kExitOk;
+  return WriteOutputFile("CSV", path, csv.str(), err) ? kExitOk : kExitOutput;
 }
 
 // Loads the file; the exit code when it cannot be analysed (nothing written then).
 int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
+  if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err))
+    return kExitOutput;
   if (!held.Load(options.file)) {
     err << FileFaultMessage(held.fault, options.file) << '\n';
     return kExitBadFile;
@@ -106,19 +104,31 @@ int LoadHeld(HeldData& held, const Options& options, std::ostream& err) {
 // A log CSV read whole; the exit code when it cannot be (nothing written then).
 int LoadLog(LogReadResult& log, const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png, options.csv}, err)) return kExitOutput;
+  if (!OutputsAllowed({{"PNG", options.png}, {"CSV", options.csv}}, options.force, err))
+    return kExitOutput;
   log = ReadLogFile(options.file, options.device);
-  if (log.status == LogReadStatus::kOk) return kExitOk;
-  err << LogReadMessage(log, options.file) << '\n';
-  return kExitBadFile;
+  if (log.status != LogReadStatus::kOk) {
+    err << LogReadMessage(log, options.file) << '\n';
+    return kExitBadFile;
+  }
+  if (log.cutLine > 0) err << CutRowNote(log) << ": " << options.file << '\n';
+  return kExitOk;
 }
 
 // A log begins with its settings lines or its header, or is an HDF5 file;
-// anything else is taken for a data file and read (and refused) as one.
+// anything else is taken
+// for a data file and read (and refused) as one. Only the start of a regular
+// file is looked at: a FIFO or a device is refused by the data file's reader.
 bool IsLogCsv(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string first;
-  std::getline(in, first);
-  return first.starts_with("#") || first.starts_with("sample,") || first.starts_with("\x89HDF\r");
+  const OpenedFile file = OpenRegularFile(path);
+  if (file.stream == nullptr) return false;
+  char start[16] = {};
+  const std::size_t got = std::fread(start, 1, sizeof start, file.stream);
+  std::fclose(file.stream);
+  std::string_view first(start, got);
+  if (first.starts_with("\xEF\xBB\xBF")) first.remove_prefix(3);  // a byte-order mark
+  return first.starts_with("#") || first.starts_with("sample,") ||
+         first.starts_with("\x89HDF\r\n");
 }
 
 // spectrum on a log: the averaged spectrum of the whole log, as the analysis window's.
@@ -137,6 +147,13 @@ int SpectrumLog(const Options& options, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+// The JSON of a log's figures carries the cut last row that was left out.
+std::string WithCutRow(std::string json, const LogReadResult& log) {
+  if (log.cutLine > 0 && json.starts_with("{"))
+    json.insert(1, "\"cut_last_row_line\": " + std::to_string(log.cutLine) + ", ");
+  return json;
+}
+
 // analyze on a log: the noise figures and histogram of the whole log.
 int AnalyzeLog(const Options& options, std::ostream& out, std::ostream& err) {
   LogReadResult log;
@@ -147,7 +164,8 @@ int AnalyzeLog(const Options& options, std::ostream& out, std::ostream& err) {
     if (!log.record.HasChannel(ch)) continue;
     channels.push_back({ch, log.record.codes[ch].data(), static_cast<int>(log.record.Count(ch))});
   }
-  out << (options.json ? NoiseJson(channels, settings) : NoiseText(channels, settings))
+  out << (options.json ? WithCutRow(NoiseJson(channels, settings), log)
+                       : NoiseText(channels, settings))
       << std::flush;
   if (options.png.empty()) return kExitOk;
   return SavePicture([&] { return HistogramPicture(channels, settings, options.volt); },
@@ -183,25 +201,16 @@ int RunSpectrum(const Options& options, std::ostream& out, std::ostream& err) {
 int RunStability(const Options& options, std::ostream& out, std::ostream& err) {
   LogReadResult log;
   if (const int code = LoadLog(log, options, err); code != kExitOk) return code;
-  std::vector<analysis::StabilityAnalysis> channels;
-  for (int ch = 0; ch < 2; ++ch) {
-    if (options.logChannel >= 0 && options.logChannel != ch) continue;
-    if (log.record.HasChannel(ch)) channels.push_back(analysis::AnalyzeStability(log.record, ch));
-  }
+  const std::vector<analysis::StabilityAnalysis> channels = analysis::AnalyzeStabilityChannels(
+      log.record, options.logChannel >= 0 ? std::optional(options.logChannel) : std::nullopt);
   if (channels.empty()) {
     err << "CH" << options.logChannel << " のデータがありません: " << options.file << '\n';
     return kExitBadFile;
   }
-  out << (options.json ? StabilityJson(channels) : StabilityText(channels)) << std::flush;
-  if (!options.csv.empty()) {
-    std::ofstream csv(options.csv, std::ios::binary | std::ios::trunc);
-    csv << AllanCsv(channels);
-    csv.close();
-    if (!csv) {
-      err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
-      return kExitOutput;
-    }
-  }
+  out << (options.json ? WithCutRow(StabilityJson(channels), log) : StabilityText(channels))
+      << std::flush;
+  if (!options.csv.empty() && !WriteOutputFile("CSV", options.csv, AllanCsv(channels), err))
+    return kExitOutput;
   if (options.png.empty()) return kExitOk;
   return SavePicture([&] { return StabilityPicture(channels); }, options.png, err);
 }

@@ -25,8 +25,4 @@ std::string SpectrumJson(const RunData& data, analysis::SpectrumWindow window);
 std::string LogSpectrumText(const LogAnalysis& log);
 std::string LogSpectrumJson(const LogAnalysis& log);
 
-// The object of one channel: the keys scripts rely on, newer ones after them.
-std::string NoiseChannelJson(int channel, const analysis::NoiseFigures& figures);
-std::string SpectrumChannelJson(int channel, const analysis::SpectrumAnalysis& analysis);
-
 }  // namespace velqoris::cli

@@ -61,8 +61,16 @@ std::string BoardSerial(const Options& options, int board) {
   return at < options.devices.size() ? options.devices[at] : options.device;
 }
 
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board) {
-  if (!options.virtualBoard) return OpenUsbBackend(BoardChoice{BoardSerial(options, board), {}});
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board,
+                                      BoardProbe* probe) {
+  if (!options.virtualBoard) {
+    BoardChoice choice;
+    choice.serial = BoardSerial(options, board);
+    // Every board is asked, so that the tool can say which answered; the first is used.
+    choice.choose = [](const std::vector<std::string>& serials) { return serials.front(); };
+    if (probe != nullptr) choice.report = [probe](const BoardProbe& found) { *probe = found; };
+    return OpenUsbBackend(choice);
+  }
   // Each virtual board has noise of its own.
   auto device = std::make_unique<VirtualBoard>(clock, static_cast<std::uint64_t>(board) + 1);
   ApplyFault(*device, options.virtualFault);
@@ -74,7 +82,7 @@ std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock
 }
 
 BoardSession::BoardSession(const Options& options, int boardIndex)
-    : device(OpenDevice(options, clock, boardIndex)),
+    : device(OpenDevice(options, clock, boardIndex, &probe)),
       host(clock),
       board(*device, host),
       run(board, clock, host) {
@@ -84,7 +92,13 @@ BoardSession::BoardSession(const Options& options, int boardIndex)
 
 std::optional<int> BoardSession::Connect(std::ostream& out, std::ostream& err) {
   InstallStopHandler();
-  if (const auto failed = run.Connect()) return ReportRunEnd(run.Result(), err);
+  if (run.Connect()) {
+    const int code = ReportRunEnd(run.Result(), err);
+    if (const std::string found = BoardSearchMessage(probe); !found.empty()) err << found << '\n';
+    return code;
+  }
+  if (const std::string several = SeveralBoardsMessage(probe); !several.empty())
+    err << several << '\n';
   out << PairText(run.BoardName(), run.BoardVersion()) << '\n' << std::flush;
   return std::nullopt;
 }
@@ -98,9 +112,13 @@ int ReportRunEnd(const RunResult& result, std::ostream& err) {
     case RunEnd::kStopped:
       err << kMeasureStopText << '\n';
       return kExitOk;
-    case RunEnd::kNoBoard:
-      err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintNotFound << '\n';
+    case RunEnd::kNoBoard: {
+      // A driver that did not load is the cause, not the cable.
+      const std::string driver = DriverProblemNote();
+      err << BoardNotFoundMessage(kBoxBoardName) << '\n'
+          << (driver.empty() ? kHintNotFound : driver) << '\n';
       return kExitBoard;
+    }
     case RunEnd::kOtherBoard:
       err << BoardNotFoundMessage(kBoxBoardName) << '\n' << kHintOtherName << '\n';
       return kExitBoard;
@@ -116,8 +134,10 @@ int ReportRunEnd(const RunResult& result, std::ostream& err) {
       err << kMeasureErrorText << " (開始コマンドが受け付けられませんでした)\n";
       return kExitRun;
     case RunEnd::kReadError:
-    case RunEnd::kPulledCable:
       err << kMeasureErrorText << '\n';
+      return kExitRun;
+    case RunEnd::kPulledCable:
+      err << kBoardGoneText << '\n';
       return kExitRun;
     case RunEnd::kStalled:
       err << kMeasureErrorText << " (" << kStallText << ")\n";

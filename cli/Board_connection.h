@@ -13,6 +13,7 @@
 #include "board/D2xx.h"
 #include "board/Sleeping_event_host.h"
 #include "cli/Cli_options.h"
+#include "records/Board_probe.h"
 #include "session/Acquisition.h"
 #include "session/Held_data.h"
 #include "session/Run_end.h"
@@ -26,7 +27,9 @@ inline constexpr const char* kStatusBoardText = "VELQORIS Board";
 // The virtual board on clock (with --virtual-fault and the test signal
 // options applied), else the USB backend; `board` counts the boards of one
 // command (each --virtual a board of its own noise, each --device its serial).
-std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board = 0);
+// `probe` receives what the search for a USB board found.
+std::unique_ptr<d2xx::Api> OpenDevice(const Options& options, const Clock& clock, int board = 0,
+                                      BoardProbe* probe = nullptr);
 
 // How many boards the options name, and the serial number of each (the
 // virtual boards' are V0001, V0002, ...; empty: the first board that answers).
@@ -46,6 +49,7 @@ struct BoardSession {
   std::optional<int> Connect(std::ostream& out, std::ostream& err);
 
   SteadyClock clock;
+  BoardProbe probe;
   std::unique_ptr<d2xx::Api> device;
   SleepingEventHost host;
   TADC board;

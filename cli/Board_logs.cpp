@@ -166,12 +166,15 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
     const RunResult& result = b.session->run.Result();
     if (count > 1) err << "ボード " << b.serial << ": ";
     worst(ReportRunEnd(result, err));
-    if (b.csv != nullptr && result.end != RunEnd::kSinkFailed) {
+    if (b.csv != nullptr) {
       if (b.csv->Failed()) {
-        err << b.csv->Failure() << '\n';
+        // ReportRunEnd has said it when the file ended the run.
+        if (result.end != RunEnd::kSinkFailed) err << b.csv->Failure() << '\n';
+        err << "(ファイルにある " << b.csv->RowsInFile() << " 件は欠けのない行です)\n";
         worst(kExitOutput);
       } else {
-        err << "CSV ファイルに " << result.results << " 件書き込みました: " << b.csvPath << '\n';
+        err << "CSV ファイルに " << b.csv->RowsInFile() << " 件書き込みました: " << b.csvPath
+            << '\n';
       }
     }
     if (const auto* v = dynamic_cast<const VirtualBoard*>(b.session->device.get());
@@ -196,7 +199,12 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
   }
   for (const BoardLog& b : boards) {
     if (count > 1) out << "ボード " << b.serial << '\n';
-    PrintStats(b.stats, s, options.volt, out);
+    // With a CSV, the statistics of the rows in it.
+    if (b.csv != nullptr) {
+      PrintStats(b.csv->Stats(0), b.csv->Stats(1), s, options.volt, out);
+    } else {
+      PrintStats(b.stats.Stats(0), b.stats.Stats(1), s, options.volt, out);
+    }
     PrintGaps(b.session->run, out);
   }
   out << std::flush;

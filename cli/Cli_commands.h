@@ -24,5 +24,7 @@ int RunStability(const Options& options, std::ostream& out, std::ostream& err);
 int RunBoards(const Options& options, std::ostream& out, std::ostream& err);
 // Several logs or data files: noise figures side by side, spectra and Allan deviations overlaid.
 int RunCompare(const Options& options, std::ostream& out, std::ostream& err);
+// The SCPI server until Ctrl-C; creates the process's one QCoreApplication.
+int RunServe(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace velqoris::cli

@@ -60,6 +60,8 @@ int RunCommand(const velqoris::cli::Options& o) {
       return RunBoards(o, std::cout, std::cerr);
     case Command::kCompare:
       return RunCompare(o, std::cout, std::cerr);
+    case Command::kServe:
+      return RunServe(o, std::cout, std::cerr);
   }
   return kExitUsage;
 }

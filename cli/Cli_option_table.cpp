@@ -78,7 +78,10 @@ constexpr Command kMeasure = Command::kMeasure, kStats = Command::kStats, kPlot 
                   kExport = Command::kExport, kAnalyze = Command::kAnalyze,
                   kSpectrum = Command::kSpectrum, kLog = Command::kLog, kSweep = Command::kSweep,
                   kStability = Command::kStability, kBoards = Command::kBoards,
-                  kCompare = Command::kCompare;
+                  kCompare = Command::kCompare, kServe = Command::kServe;
+
+constexpr const char* kForceHelp =
+    "既存の出力ファイルを上書きします (指定しなければ何も書かずに終わります)";
 
 OptionUse Own(Command c, std::string help, Shown shown = Shown::kOptional,
               bool orPrevious = false) {
@@ -188,13 +191,13 @@ const std::vector<OptionSpec>& OptionSpecs() {
          return Taken();
        },
        {Own(kMeasure, "仮想ボードで測定します (実時間)"), AsMeasure(kLog), AsMeasure(kSweep),
-        Own(kBoards, "N 回指定すると N 枚の仮想ボード (V0001 から) を表示します")}},
+        AsMeasure(kServe), Own(kBoards, "N 回指定すると N 枚の仮想ボード (V0001 から) を表示します")}},
       {"--device",
        "SERIAL",
        Device,
        {Own(kMeasure, "使うボードの USB シリアル番号 (既定: 応答した最初のボード)",
             Shown::kOptional, true),
-        AsMeasure(kSweep, true)}},
+        AsMeasure(kSweep, true), AsMeasure(kServe, true)}},
       // A log runs every board named, each on a thread of its own.
       {"--device", "SERIAL", Device, {AsMeasure(kLog, true)}, true},
       {"--device",
@@ -202,6 +205,34 @@ const std::vector<OptionSpec>& OptionSpecs() {
        Device,
        {Own(kExport, kBoardInFile), Own(kAnalyze, kBoardInFile), Own(kSpectrum, kBoardInFile),
         Own(kStability, kBoardInFile)}},
+      {"--port",
+       "N",
+       [](O& o, S n, S v) {
+         const auto port = v == "0" ? std::optional<std::int64_t>(0) : PositiveNumber(v, 65535);
+         if (!port) return NotAllowed(n, v, "0 (空いているポート) から 65535 までの整数");
+         o.port = static_cast<int>(*port);
+         return Taken();
+       },
+       {Own(kServe, "ポート番号 (既定 5025、0 で空いているポート)")}},
+      {"--listen",
+       "ADDRESS",
+       [](O& o, S, S v) {
+         if (v.empty()) return std::string("--listen にアドレスがありません");
+         o.listen = v;
+         return Taken();
+       },
+       {Own(kServe,
+            "待ち受けるアドレス (既定 127.0.0.1)。ほかのアドレスでは、\n"
+            "そのポートに届く人は誰でも測定できます。ファイルのコマンドは\n"
+            "--data-dir の中に限られます")}},
+      {"--data-dir",
+       "DIR",
+       [](O& o, S, S v) {
+         if (v.empty()) return std::string("--data-dir にフォルダ名がありません");
+         o.dataDir = v;
+         return Taken();
+       },
+       {Own(kServe, "LOG:STARt のファイルを置くフォルダ (既定: 現在のフォルダ)")}},
       {"--rates",
        "LIST|all",
        [](O& o, S n, S v) { return ChoiceList<kDataRates>(o.rateSels, n, v); },
@@ -327,7 +358,10 @@ const std::vector<OptionSpec>& OptionSpecs() {
             "ボードが複数なら OUT_シリアル番号.csv に分かれます"),
         Own(kSweep, "設定ごとの結果を CSV に書き込みます"), Unsaid(kExport, Shown::kRequired),
         Own(kSpectrum, "ビンごとに周波数 [Hz]、レベル [dBFS]、ノイズ密度 [nV/√Hz] を書き出します"),
-        Own(kStability, "アラン偏差の表 (tau_s, adev_uV, adev_nV, terms, error_nV)")}},
+        Own(kStability,
+            "アラン偏差の表: channel, tau_s, adev_codes, adev_low_codes, adev_high_codes, "
+            "adev_uV, adev_nV, adev_low_nV, adev_high_nV, terms, edf, noise_alpha "
+            "(low/high は 1σ の範囲、edf は等価自由度)")}},
       {"--h5",
        "OUT.h5",
        [](O& o, S n, S v) { return FileName(o.h5, n, v); },
@@ -346,8 +380,11 @@ const std::vector<OptionSpec>& OptionSpecs() {
          o.force = true;
          return Taken();
        },
+       // Every output that exists already stays unless asked.
        {Own(kMeasure, "既存のファイルを上書きします"),
-        Own(kLog, "既存の CSV ファイルを上書きします")}},
+        Own(kLog, "既存の CSV ファイルを上書きします"), Own(kPlot, kForceHelp),
+        Own(kExport, kForceHelp), Own(kSweep, kForceHelp), Own(kAnalyze, kForceHelp),
+        Own(kSpectrum, kForceHelp), Own(kStability, kForceHelp)}},
       {"--analyze",
        "",
        [](O& o, S, S) {
@@ -358,25 +395,25 @@ const std::vector<OptionSpec>& OptionSpecs() {
       {std::string(kSineOptionText.name),
        std::string(kSineOptionText.hint),
        [](O& o, S, S v) { return Signal(o.sines, ParseSineOption(v)); },
-       {Own(kMeasure, std::string(kSineOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kSineOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       {std::string(kMainsOptionText.name),
        std::string(kMainsOptionText.hint),
        [](O& o, S, S v) { return Signal(o.mains, ParseMainsOption(v)); },
-       {Own(kMeasure, std::string(kMainsOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kMainsOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       {std::string(kDriftOptionText.name),
        std::string(kDriftOptionText.hint),
        [](O& o, S, S v) { return Signal(o.drifts, ParseDriftOption(v)); },
-       {Own(kMeasure, std::string(kDriftOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kDriftOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       {std::string(kFlickerOptionText.name),
        std::string(kFlickerOptionText.hint),
        [](O& o, S, S v) { return Signal(o.flickers, ParseFlickerOption(v)); },
-       {Own(kMeasure, std::string(kFlickerOptionText.help)), AsMeasure(kLog)},
+       {Own(kMeasure, std::string(kFlickerOptionText.help)), AsMeasure(kLog), AsMeasure(kServe)},
        true,
        true},
       // A way to try the error paths: in the help, not in the usage lines.
@@ -393,7 +430,8 @@ const std::vector<OptionSpec>& OptionSpecs() {
        {Own(kMeasure, "仮想ボードの故障を試します: " + JoinValues(VirtualFaultNames()),
             Shown::kHidden),
         {kLog, Described::kAsMeasure, {}, Shown::kHidden, false},
-        {kSweep, Described::kAsMeasure, {}, Shown::kHidden, false}},
+        {kSweep, Described::kAsMeasure, {}, Shown::kHidden, false},
+        {kServe, Described::kAsMeasure, {}, Shown::kHidden, false}},
        false,
        true},
       {"--json",
@@ -427,7 +465,10 @@ const std::vector<CommandSpec>& CommandSpecs() {
        "  --csv、--h5、--lp の一つ以上に書き込みます。\n",
        "  --device を複数回、または --virtual を複数回指定すると、各ボードを別々のスレッドで\n"
        "  続けて開始します (ボード間でサンプルの時刻はそろいません)。\n"
-       "  Ctrl-C で測定を中止します (停止コマンドを送り、ファイルを閉じ、統計を表示します)。\n"},
+       "  Ctrl-C (SIGTERM、SIGHUP も) で測定を中止します (停止コマンドを送り、ファイルを閉じ、\n"
+       "  統計を表示します)。CSV の最後の行 '# end: 理由, 時刻' が終わり方を示します:\n"
+       "  finished (最後まで)、stopped (中止)、board error / board gone (ボードのエラー / 切断)、\n"
+       "  disk full / write error (書き込めませんでした)。\n"},
       {kSweep, "sweep", false, 21,
        "  データレートとゲインの組ごとに 1 回測定し、RMS ノイズ [nV] とノイズフリー分解能\n"
        "  [bit] (6.6 × RMS から) の表を、行をデータレート、列をゲインとして表示します。\n"
@@ -454,6 +495,11 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {kCompare, "compare", true, 16,
        "  ログ (CSV、HDF5 のボードごと) とデータファイルのノイズの値を並べて表示します。\n", "",
        true},
+      {kServe, "serve", false, 17,
+       "  SCPI のコマンドを TCP で受け付ける計測器として動きます (1 行 1 メッセージ、LF "
+       "終わり)。\n"
+       "  待ち受けるアドレスを標準出力に VISA のリソース名で表示します。\n",
+       "  Ctrl-C で終了します (測定中なら停止してから)。\n"},
   };
   return commands;
 }

@@ -25,7 +25,8 @@ enum class Command {
   kSweep,
   kStability,
   kBoards,
-  kCompare
+  kCompare,
+  kServe
 };
 
 struct Options {
@@ -65,6 +66,10 @@ struct Options {
   std::string h5;
   std::string lp;
   std::vector<std::string> files;  // compare: every file named
+  // serve
+  int port = 5025;                   // 0: any free port
+  std::string listen = "127.0.0.1";  // the address listened on
+  std::string dataDir;               // where file commands write; beyond loopback, only there
 };
 
 // The most results one start command asks for (five hexadecimal digits).

@@ -8,6 +8,7 @@
 
 #include "analysis/Channel_analysis.h"
 #include "analysis/Figure_rows.h"
+#include "analysis/Figures_json.h"
 #include "analysis/Stability_rows.h"
 #include "cli/Analysis_report.h"
 #include "cli/Cli_commands.h"
@@ -124,7 +125,7 @@ int RunCompare(const Options& options, std::ostream& out, std::ostream& err) {
     out << "[";
     for (std::size_t i = 0; i < columns.size(); ++i) {
       out << (i > 0 ? ",\n " : "") << "{\"name\": " << JsonText(columns[i].heading)
-          << ", \"noise\": " << NoiseChannelJson(columns[i].stability.channel, columns[i].noise)
+          << ", \"noise\": " << analysis::NoiseChannelJson(columns[i].stability.channel, columns[i].noise)
           << ", \"stability\": " << StabilityChannelJson(columns[i].stability) << "}";
     }
     out << "]\n";

@@ -1,13 +1,12 @@
 // stats and export: a data file loaded as the window loads it.
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "cli/Cli_commands.h"
 #include "cli/Exit_codes.h"
 #include "cli/No_data.h"
 #include "cli/Output_file.h"
-#include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 #include "session/Held_data.h"
 #ifdef VELQORIS_HAVE_HDF5
@@ -44,6 +43,7 @@ int RunStats(const Options& options, std::ostream& out, std::ostream& err) {
 
 int RunExport(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.csv}, err)) return kExitOutput;
+  if (!OutputsAllowed({{"CSV", options.csv}}, options.force, err)) return kExitOutput;
 #ifdef VELQORIS_HAVE_HDF5
   // An HDF5 log goes out as the CSV its log would have written.
   if (h5log::HasHdf5Signature(options.file)) {
@@ -63,13 +63,9 @@ int RunExport(const Options& options, std::ostream& err) {
   if (!held.data.HasData()) return NoData(options.file, err);
   held.Compute();
   const RunData& d = held.data;
-  std::ofstream csv(PathFromUtf8(options.csv), std::ios::binary | std::ios::trunc);
-  if (!csv) {
-    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
-    return kExitOutput;
-  }
   const bool ch0 = d.fCH0Data;
   const bool ch1 = d.fCH1Data;
+  std::ostringstream csv;
   csv << "sample";
   if (ch0) csv << ",ch0_code,ch0_uV";
   if (ch1) csv << ",ch1_code,ch1_uV";
@@ -81,12 +77,7 @@ int RunExport(const Options& options, std::ostream& err) {
     if (ch1) csv << ',' << d.Ch1.Codes[i] << ',' << Microvolts(d.Ch1.Microvolts[i]);
     csv << '\n';
   }
-  csv.close();
-  if (!csv) {
-    err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
-    return kExitOutput;
-  }
-  return kExitOk;
+  return WriteOutputFile("CSV", options.csv, csv.str(), err) ? kExitOk : kExitOutput;
 }
 
 }  // namespace velqoris::cli

@@ -17,6 +17,8 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "datafile/Free_space.h"
+#include "datafile/Utf8_path.h"
 #include "session/Acquisition.h"
 #include "session/Csv_sink.h"
 #include "session/Held_data.h"
@@ -37,11 +39,12 @@ std::int64_t LogTotal(const Options& options) {
   return std::max<std::int64_t>(n, 1);
 }
 
-void PrintStats(const StatsSink& log, const MeasureSettings& s, bool volt, std::ostream& out) {
+void PrintStats(const RunningStats& ch0, const RunningStats& ch1, const MeasureSettings& s,
+                bool volt, std::ostream& out) {
   const double uvPerCode = MicrovoltsPerCode(s.Gain);
   for (int ch = 0; ch <= 1; ++ch) {
     if ((ch == 0 && s.CHSel == 1) || (ch == 1 && s.CHSel == 0)) continue;
-    const RunningStats& st = log.Stats(ch);
+    const RunningStats& st = ch == 0 ? ch0 : ch1;
     if (st.Count() == 0) {
       out << "CH" << ch << " : データがありません\n";
       continue;
@@ -85,7 +88,17 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
         << " までです)\n";
     return kExitUsage;
   }
-  if (const std::string refusal = OutputRefusal(options.csv, options.force); !refusal.empty()) {
+  std::string refusal = OutputRefusal(options.csv, options.force);
+  // The whole log must fit: a full disk would end it part-way. A file it
+  // overwrites is emptied first, so its room counts.
+  if (refusal.empty()) {
+    std::uint64_t need = LogCsvBytes(total, options.settings.CHSel == 2 ? 2 : 1);
+    std::error_code ec;
+    const std::uint64_t old = std::filesystem::file_size(PathFromUtf8(options.csv), ec);
+    if (!ec) need -= std::min(need, old);
+    refusal = SpaceRefusal(options.csv, need);
+  }
+  if (!refusal.empty()) {
     err << refusal << '\n';
     return kExitOutput;
   }
@@ -108,17 +121,18 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   progress.Finish();
 
   const RunResult& result = run.Result();
-  // The rows read so far are in the file whatever ended the log.
+  // The whole rows read so far are in the file whatever ended the log.
   int code = ReportRunEnd(result, err);
-  if (result.end != RunEnd::kSinkFailed) {
-    if (csv.Failed()) {
-      err << csv.Failure() << '\n';
-      code = kExitOutput;
-    } else {
-      err << "CSV ファイルに " << run.ReadCount() << " 件書き込みました: " << options.csv << '\n';
-    }
+  if (csv.Failed()) {
+    // ReportRunEnd has said it when the file ended the run.
+    if (result.end != RunEnd::kSinkFailed) err << csv.Failure() << '\n';
+    err << "(ファイルにある " << csv.RowsInFile() << " 件は欠けのない行です)\n";
+    code = kExitOutput;
+  } else {
+    err << "CSV ファイルに " << csv.RowsInFile() << " 件書き込みました: " << options.csv << '\n';
   }
-  PrintStats(stats, s, options.volt, out);
+  // The statistics of the rows in the file.
+  PrintStats(csv.Stats(0), csv.Stats(1), s, options.volt, out);
   PrintGaps(run, out);
   out << std::flush;
   return code;

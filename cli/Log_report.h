@@ -13,7 +13,8 @@ namespace velqoris::cli {
 
 // Total results of the log: --count, or the duration at the nominal rate.
 std::int64_t LogTotal(const Options& options);
-void PrintStats(const StatsSink& log, const MeasureSettings& s, bool volt, std::ostream& out);
+void PrintStats(const RunningStats& ch0, const RunningStats& ch1, const MeasureSettings& s,
+                bool volt, std::ostream& out);
 void PrintGaps(const Acquisition& log, std::ostream& out);
 
 // Several boards, each on a thread of its own, and the HDF5 and line-protocol outputs.

@@ -13,6 +13,7 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
+#include "datafile/Free_space.h"
 #include "datafile/Myfile.h"
 #include "message/Message_text.h"
 #include "session/Acquisition.h"
@@ -54,6 +55,10 @@ int RunMeasure(const Options& options, std::ostream& out, std::ostream& err, boo
     std::string refusal = OutputRefusal(options.out, options.force);
     const std::string path = WithDataExtension(options.out);
     if (refusal.empty() && path != options.out) refusal = OutputRefusal(path, options.force);
+    // An empty file can be made on a full disk: the run's file must fit as well.
+    const int channels = options.settings.CHSel == 2 ? 2 : 1;
+    const std::int64_t count = DataCount(options.settings.DataCountSel).value_or(kSampleCapacity);
+    if (refusal.empty()) refusal = SpaceRefusal(path, DataFileBytes(count, channels));
     if (!refusal.empty()) {
       err << refusal << '\n';
       return kExitOutput;

@@ -9,9 +9,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "datafile/Free_space.h"
+#include "datafile/Replacing_file.h"
 #include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 
@@ -42,7 +43,8 @@ bool OutputsSpareInput(const std::string& input, const std::vector<std::string>&
 
 namespace {
 
-std::string NotWritten(int error, const std::string& path) {
+std::string NotWritten(int error, const std::string& path, std::string_view kind) {
+  if (!kind.empty()) return OutputNotWrittenMessage(kind, path, error);
   return FileFaultMessage({FileFault::Kind::NotWritten, error}, path) + ": " + path;
 }
 
@@ -70,39 +72,47 @@ int ProcessId() {
 
 }  // namespace
 
-std::string OutputRefusal(const std::string& path, bool force) {
+std::string OutputRefusal(const std::string& path, bool force, std::string_view kind) {
   std::error_code ec;
   const auto existing = std::filesystem::status(PathFromUtf8(path), ec);
   if (!ec && std::filesystem::exists(existing)) {
-    if (std::filesystem::is_directory(existing)) return NotWritten(EISDIR, path);
+    if (std::filesystem::is_directory(existing)) return NotWritten(EISDIR, path, kind);
     if (!force)
       return "ファイル：" + path + "があります。上書きしませんでした (--force で上書きします)";
     const int error = ProbeWrite(path, true);
-    return error == 0 ? std::string() : NotWritten(error, path);
+    return error == 0 ? std::string() : NotWritten(error, path, kind);
   }
   // The save writes a temporary file beside the new one: the folder must take it.
   const std::filesystem::path folder = PathFromUtf8(path).parent_path();
   const std::string probe = Utf8FromPath(folder.empty() ? std::filesystem::path(".") : folder) +
                             "/.velqoris-probe-" + std::to_string(ProcessId());
   const int error = ProbeWrite(probe, false);
-  return error == 0 ? std::string() : NotWritten(error, path);
+  return error == 0 ? std::string() : NotWritten(error, path, kind);
 }
 
-bool CanWrite(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path name = PathFromUtf8(path);
-  if (std::filesystem::exists(name, ec)) {
-    // Appending nothing leaves the file as it is.
-    std::ofstream probe(name, std::ios::binary | std::ios::app);
-    return probe.is_open();
+std::string SpaceRefusal(const std::string& path, std::uint64_t bytes) {
+  const auto free = FreeSpaceFor(path);
+  if (!free || *free >= bytes) return {};
+  return SpaceShortMessage(path, bytes, *free);
+}
+
+bool OutputsAllowed(const std::vector<Output>& outputs, bool force, std::ostream& err) {
+  for (const auto& [kind, path] : outputs) {
+    if (path.empty()) continue;
+    if (const std::string refusal = OutputRefusal(path, force, kind); !refusal.empty()) {
+      err << refusal << '\n';
+      return false;
+    }
   }
-  bool created = false;
-  {
-    std::ofstream probe(name, std::ios::binary | std::ios::trunc);
-    created = probe.is_open();
-  }
-  if (created) std::filesystem::remove(name, ec);
-  return created;
+  return true;
+}
+
+bool WriteOutputFile(std::string_view kind, const std::string& path, std::string_view bytes,
+                     std::ostream& err) {
+  const int error = ReplaceWholeFile(path, bytes);
+  if (error == 0) return true;
+  err << OutputNotWrittenMessage(kind, path, error) << '\n';
+  return false;
 }
 
 }  // namespace velqoris::cli

@@ -16,6 +16,7 @@ namespace velqoris::cli {
 
 int RunPlot(const Options& options, std::ostream& err) {
   if (!OutputsSpareInput(options.file, {options.png}, err)) return kExitOutput;
+  if (!OutputsAllowed({{"PNG", options.png}}, options.force, err)) return kExitOutput;
   HeldData held;
   if (!held.Load(options.file)) {
     err << FileFaultMessage(held.fault, options.file) << '\n';
@@ -41,8 +42,8 @@ int RunPlot(const Options& options, std::ostream& err) {
     graph.DrawEmpty(options.volt);
   }
   const QImage picture = area.Picture();
-  if (!SavePng(picture, options.png)) {
-    err << "PNG ファイルに書き込めませんでした: " << options.png << '\n';
+  if (int error = 0; !SavePng(picture, options.png, &error)) {
+    err << OutputNotWrittenMessage("PNG", options.png, error) << '\n';
     return kExitOutput;
   }
   return kExitOk;

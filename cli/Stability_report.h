@@ -16,4 +16,9 @@ std::string StabilityJson(const std::vector<analysis::StabilityAnalysis>& channe
 std::string StabilityChannelJson(const analysis::StabilityAnalysis& channel);
 std::string AllanCsv(const std::vector<analysis::StabilityAnalysis>& channels);
 
+// The Allan CSV's columns, as its first line.
+inline constexpr const char* kAllanCsvColumns =
+    "channel,tau_s,adev_codes,adev_low_codes,adev_high_codes,adev_uV,adev_nV,adev_low_nV,"
+    "adev_high_nV,terms,edf,noise_alpha";
+
 }  // namespace velqoris::cli

@@ -4,6 +4,7 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <initializer_list>
 #endif
 
 namespace velqoris::cli {
@@ -50,8 +51,10 @@ void InstallStopHandler() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND;  // the next Ctrl-C is the default one
-  sigaction(SIGINT, &action, nullptr);
+  action.sa_flags = SA_RESETHAND;  // the next one is the default one
+  // A terminal closed (SIGHUP) or a service manager's stop (SIGTERM) ends the
+  // run as Ctrl-C does: stop command, file closed, statistics.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 #endif
 }
 

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "board/Ad7190.h"
@@ -16,7 +16,8 @@
 #include "cli/Output_file.h"
 #include "cli/Progress_meter.h"
 #include "cli/Stop_request.h"
-#include "datafile/Utf8_path.h"
+#include "datafile/Replacing_file.h"
+#include "message/Message_text.h"
 #include "plots/Sweep_plot.h"
 #include "session/Held_data.h"
 #include "session/Sweep_run.h"
@@ -63,8 +64,8 @@ int WritePng(const SweepRun& sweep, const std::string& path, std::ostream& err) 
   static char* argv[] = {programName, nullptr};
   static int argc = 1;
   QApplication app(argc, argv);
-  if (!WriteSweepPng(sweep, path)) {
-    err << "PNG ファイルに書き込めませんでした: " << path << '\n';
+  if (int error = 0; !WriteSweepPng(sweep, path, &error)) {
+    err << OutputNotWrittenMessage("PNG", path, error) << '\n';
     return kExitOutput;
   }
   return kExitOk;
@@ -74,19 +75,18 @@ int WritePng(const SweepRun& sweep, const std::string& path, std::ostream& err) 
 
 int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   const SweepPlan plan = PlanOf(options);
-  // The picture comes at the end; a path it cannot have is found before the sweep.
-  if (!options.png.empty() && !CanWrite(options.png)) {
-    err << "PNG ファイルに書き込めませんでした: " << options.png << '\n';
+  // The files come at the end; a path they cannot have is found before the sweep.
+  if (!OutputsAllowed({{"CSV", options.csv}, {"PNG", options.png}}, options.force, err))
     return kExitOutput;
-  }
-  std::ofstream csv;
+  // The rows gather beside the old file, which they replace once the sweep ends.
+  std::optional<ReplacingFile> csv;
   if (!options.csv.empty()) {
-    csv.open(PathFromUtf8(options.csv), std::ios::binary | std::ios::trunc);
-    if (!csv) {
-      err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
+    csv.emplace(options.csv);
+    if (!csv->Open()) {
+      err << OutputNotWrittenMessage("CSV", options.csv, csv->Error()) << '\n';
       return kExitOutput;
     }
-    csv << SweepCsvHeader() << '\n' << std::flush;
+    csv->Write(SweepCsvHeader() + '\n');
   }
 
   BoardSession session(options);
@@ -104,13 +104,10 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
   out << std::flush;
 
   ProgressMeter progress(err, errIsTerminal, clock);
-  bool csvFailed = false;
   const bool complete = sweep.Run(
       StopRequested,
       [&](const SweepCell& cell) {
-        if (!csv.is_open()) return;
-        csv << SweepCsvLine(plan, cell) << '\n' << std::flush;
-        csvFailed = csvFailed || !csv;
+        if (csv) csv->Write(SweepCsvLine(plan, cell) + '\n');
       },
       [&](int row) {
         progress.Clear();
@@ -153,12 +150,9 @@ int RunSweep(const Options& options, std::ostream& out, std::ostream& err, bool 
     err << failed << " 個の設定で測定できませんでした (表のその欄に理由があります)\n";
     code = kExitRun;
   }
-  if (csv.is_open()) {
-    csv.close();
-    if (csvFailed || !csv) {
-      err << "CSV ファイルに書き込めませんでした: " << options.csv << '\n';
-      code = kExitOutput;
-    }
+  if (csv && !csv->Commit()) {
+    err << OutputNotWrittenMessage("CSV", options.csv, csv->Error()) << '\n';
+    code = kExitOutput;
   }
   if (!options.png.empty() && WritePng(sweep, options.png, err) != kExitOk) code = kExitOutput;
   return code;

@@ -4,9 +4,10 @@
 # <windows.h> without its min and max macros.
 add_compile_definitions(NOMINMAX)
 
-# KissFFT is a header-only template: Debian's header serves, without the rest of /usr/include.
+# KissFFT and Boost.Math are header-only: Debian's headers serve, without the rest of /usr/include.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-headers)
 file(CREATE_LINK /usr/include/kissfft ${CMAKE_BINARY_DIR}/host-headers/kissfft SYMBOLIC)
+file(CREATE_LINK /usr/include/boost ${CMAKE_BINARY_DIR}/host-headers/boost SYMBOLIC)
 include_directories(SYSTEM ${CMAKE_BINARY_DIR}/host-headers)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -34,3 +35,20 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-ru
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+# Each program's Windows resource: icon, version information and manifest
+# (packaging/windows). The version is the project's.
+function(velqoris_windows_resource target description)
+  set(program ${target})
+  set(major ${PROJECT_VERSION_MAJOR})
+  set(minor ${PROJECT_VERSION_MINOR})
+  set(version ${PROJECT_VERSION})
+  set(icon ${PROJECT_SOURCE_DIR}/packaging/windows/velqoris.ico)
+  set(manifest ${CMAKE_BINARY_DIR}/resources/${target}.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/velqoris.manifest ${manifest} @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/velqoris.rc.in
+                 ${CMAKE_BINARY_DIR}/resources/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+  set_property(SOURCE ${CMAKE_BINARY_DIR}/resources/${target}.rc APPEND PROPERTY
+               OBJECT_DEPENDS ${icon} ${manifest})
+endfunction()

@@ -29,7 +29,16 @@ void Store(const std::vector<std::int32_t>& codes, SampleBuffer& buffer) {
 
 DataFileReader::DataFileReader(std::FILE* stream) : lines_(stream) {}
 
+bool DataFileReader::CodeInRange(std::int32_t code) { return code >= 0 && code <= 16777215; }
+
 bool DataFileReader::Read(MeasureSettings& settings, SampleBuffer& ch0, SampleBuffer& ch1) {
+  failedLine_ = 0;
+  if (ReadAll(settings, ch0, ch1)) return true;
+  failedLine_ = lines_.LineNumber();
+  return false;
+}
+
+bool DataFileReader::ReadAll(MeasureSettings& settings, SampleBuffer& ch0, SampleBuffer& ch1) {
   if (ch0.Codes == nullptr || ch1.Codes == nullptr) return false;
   if (!lines_.ReadLine() || lines_.Overlong() || lines_.Line() != kIdentification) return false;
 
@@ -110,7 +119,7 @@ bool DataFileReader::ReadData(std::vector<std::int32_t>& codes) {
     if (line.find(':') != std::string_view::npos) return line == "DEND:";
     if (codes.size() == static_cast<std::size_t>(kSampleCapacity)) return false;
     const auto code = ParseInt32(line);
-    if (!code) return false;
+    if (!code || !CodeInRange(*code)) return false;
     codes.push_back(*code);
   }
 }
@@ -130,7 +139,7 @@ bool DataFileReader::ReadData2(std::vector<std::int32_t>& ch0, std::vector<std::
     if (comma == std::string_view::npos) return false;
     const auto code0 = ParseInt32(line.substr(0, comma));
     const auto code1 = ParseInt32(line.substr(comma + 1));
-    if (!code0 || !code1) return false;
+    if (!code0 || !code1 || !CodeInRange(*code0) || !CodeInRange(*code1)) return false;
     ch0.push_back(*code0);
     ch1.push_back(*code1);
   }

@@ -25,7 +25,20 @@ bool LineReader::ReadRawLine() {
   comment_ = false;
   bool gotAny = false;
   for (;;) {
-    if (begin_ == end_ && !Fill()) return gotAny;
+    if (begin_ == end_ && !Fill()) {
+      if (gotAny) {
+        ++number_;
+        lastEnded_ = false;
+      }
+      atEnd_ = !gotAny;
+      return gotAny;
+    }
+    if (!started_) {
+      started_ = true;
+      constexpr std::string_view kBom = "\xEF\xBB\xBF";
+      if (std::string_view(buffer_.get(), end_).starts_with(kBom)) begin_ += kBom.size();
+      if (begin_ == end_) continue;
+    }
     const char* start = buffer_.get() + begin_;
     const std::size_t available = end_ - begin_;
     const void* lf = std::memchr(start, '\n', available);
@@ -34,7 +47,7 @@ bool LineReader::ReadRawLine() {
     // A comment is known by the line's very first byte, before any CR is removed.
     if (!gotAny) comment_ = take > 0 && start[0] == ';';
     // Keep at most kMaxLine characters; the rest of the line is read and dropped.
-    for (std::size_t i = 0; i < take; ++i) {
+    for (std::size_t i = 0; i < take && !overlong_; ++i) {
       const char c = start[i];
       if (c == '\r') continue;
       if (line_.size() < kMaxLine) {
@@ -47,6 +60,7 @@ bool LineReader::ReadRawLine() {
     begin_ += take;
     if (lf != nullptr) {
       ++begin_;  // the LF itself
+      ++number_;
       return true;
     }
   }

@@ -8,6 +8,7 @@
 
 #include "datafile/Data_reader.h"
 #include "datafile/Line_writer.h"
+#include "datafile/Regular_file.h"
 #include "datafile/Replacing_file.h"
 #include "datafile/Utf8_path.h"
 
@@ -116,14 +117,23 @@ bool TmyFile::LoadData(const std::string& path, MeasureSettings* settings, Sampl
   fault_ = {};
   if (path.empty() || settings == nullptr || ch0 == nullptr || ch1 == nullptr)
     return Fail(FileFault::Kind::NotFound, ENOENT);
-  std::FILE* stream = OpenUtf8(path, "rb");
-  if (stream == nullptr) {
-    const int error = errno;
-    return Fail(error == ENOENT ? FileFault::Kind::NotFound : FileFault::Kind::NotReadable, error);
+  const OpenedFile opened = OpenRegularFile(path);
+  if (opened.stream == nullptr) {
+    fault_ = opened.fault;
+    return false;
   }
-  const bool ok = DataFileReader(stream).Read(*settings, *ch0, *ch1);
-  std::fclose(stream);
-  return ok || Fail(FileFault::Kind::BadContents, 0);
+  // Far beyond any data file: refused before a byte is read, so that the
+  // window never waits on a huge file.
+  if (opened.size > kMaxLoadBytes) {
+    std::fclose(opened.stream);
+    fault_ = {FileFault::Kind::BadContents, EFBIG, 0};
+    return false;
+  }
+  DataFileReader reader(opened.stream);
+  const bool ok = reader.Read(*settings, *ch0, *ch1);
+  std::fclose(opened.stream);
+  if (!ok) fault_ = {FileFault::Kind::BadContents, 0, reader.FailedLine()};
+  return ok;
 }
 
 }  // namespace velqoris

@@ -3,6 +3,7 @@
 // false result and show nothing.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -37,6 +38,9 @@ class TmyFile {
   // record's values.
   bool LoadData(const std::string& path, MeasureSettings* settings, SampleBuffer* ch0,
                 SampleBuffer* ch1);
+
+  // A file larger than this is not a data file (the largest is about 200 kB).
+  static constexpr std::uint64_t kMaxLoadBytes = 64u << 20;
 
   static std::string OverwriteQuestion(const std::string& path);
   // Why the last SaveData, SaveData2 or LoadData failed (Kind::None after a success).

@@ -68,6 +68,7 @@ bool MoveOver(const std::string& from, const std::string& to) {
 void SyncFolder(const std::string&) {}
 std::string Target(std::string path) { return path; }
 void KeepPermissions(int, const std::string&) {}
+int OpenSpecial(const std::string&) { return -1; }
 
 #else
 
@@ -105,6 +106,15 @@ std::string Target(std::string path) {
   return target;
 }
 
+// A device or a FIFO named as the output (/dev/stdout, a pipe) is written as
+// it is: renaming a file over it would destroy it. -1 for anything else.
+int OpenSpecial(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return -1;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  return fd >= 0 ? fd : -2;
+}
+
 // Replacing a file keeps its permissions.
 void KeepPermissions(int fd, const std::string& path) {
   struct stat old {};
@@ -130,6 +140,15 @@ ReplacingFile::~ReplacingFile() { Discard(); }
 
 bool ReplacingFile::Open() {
   if (fd_ >= 0 || path_.empty()) return false;
+  if (const int special = OpenSpecial(path_); special != -1) {
+    if (special < 0) {
+      error_ = errno;
+      return false;
+    }
+    fd_ = special;
+    direct_ = true;
+    return true;
+  }
   const std::string folder = FolderOf(path_);
   const std::string prefix = folder + "/.velqoris-" + std::to_string(ProcessId()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -174,9 +193,13 @@ bool ReplacingFile::Commit() {
     return false;
   }
   int error = 0;
-  if (!FlushToDisk(fd_)) error = errno;
+  if (!direct_ && !FlushToDisk(fd_)) error = errno;
   if (!CloseFile(fd_) && error == 0) error = errno;
   fd_ = -1;
+  if (direct_) {
+    error_ = error;
+    return error == 0;
+  }
   if (error == 0 && !MoveOver(temporary_, path_)) error = errno;
   if (error != 0) {
     error_ = error;
@@ -186,6 +209,12 @@ bool ReplacingFile::Commit() {
   temporary_.clear();
   SyncFolder(FolderOf(path_));
   return true;
+}
+
+int ReplaceWholeFile(const std::string& path, std::string_view bytes) {
+  ReplacingFile file(path);
+  if (file.Open() && file.Write(bytes) && file.Commit()) return 0;
+  return file.Error() != 0 ? file.Error() : EIO;
 }
 
 void ReplacingFile::Discard() {

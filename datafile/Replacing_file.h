@@ -1,6 +1,7 @@
 // A file written beside the one it replaces: the bytes go to a temporary file
 // in the same folder, which takes the real name only once all of it is on
-// disk. Until then, and after any failure, the old file stays as it was.
+// disk. Until then, and after any failure, the old file stays as it was. A
+// device or a FIFO given as the path (/dev/stdout) is written in place.
 #pragma once
 
 #include <string>
@@ -33,8 +34,13 @@ class ReplacingFile {
   std::string path_;
   std::string temporary_;
   int fd_ = -1;
+  bool direct_ = false;  // a device or FIFO, written in place
   bool failed_ = false;
   int error_ = 0;
 };
+
+// Writes a whole file through a ReplacingFile: 0, or the errno of the first
+// failure (EIO when the system gave none), with the old file as it was.
+int ReplaceWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace velqoris

@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -31,6 +32,29 @@ std::FILE* OpenUtf8(const std::string& name, const char* mode) {
 bool Utf8PathExists(const std::string& name) {
   std::error_code error;
   return std::filesystem::exists(PathFromUtf8(name), error);
+}
+
+std::optional<std::uintmax_t> Utf8FileSize(const std::string& name) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(PathFromUtf8(name), error);
+  if (error) return std::nullopt;
+  return size;
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return args;
+  for (int i = 1; i < count; ++i) args.push_back(Utf8FromPath(std::filesystem::path(wide[i])));
+  ::LocalFree(wide);
+  return args;
+#else
+  return std::vector<std::string>(argv + 1, argv + argc);
+#endif
 }
 
 bool Utf8FileWritable(const std::string& name) {

@@ -4,9 +4,12 @@
 // as it is.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace velqoris {
 
@@ -17,7 +20,13 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 std::FILE* OpenUtf8(const std::string& name, const char* mode);
 // Something (a file, a folder) has that name.
 bool Utf8PathExists(const std::string& name);
+// The process's arguments after the program's name, as UTF-8 (on Windows read
+// as wide characters: argv holds them in the local code page).
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
 // The file may be written (not read-only, not denied).
 bool Utf8FileWritable(const std::string& name);
+// The size of the file in bytes; nothing when there is no such file.
+std::optional<std::uintmax_t> Utf8FileSize(const std::string& name);
 
 }  // namespace velqoris

@@ -208,8 +208,23 @@ LabelTexts TAxisScale::CodeLabels() const {
   return texts;
 }
 
-LabelTexts TAxisScale::VoltLabels() const {
-  const VoltUnit unit = PickVoltUnit(UVSpan, UVBottom);
+LabelTexts TAxisScale::CodeLabelsOf(double bottom, double span) {
+  std::array<double, 11> values{};
+  bool whole = true;
+  for (int i = 0; i < 11; ++i) {
+    values[static_cast<std::size_t>(i)] = bottom + span - i * span / 10;
+    whole = whole && std::abs(values[static_cast<std::size_t>(i)] -
+                              std::round(values[static_cast<std::size_t>(i)])) < 1e-6;
+  }
+  LabelTexts texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = FormatFixed(values[i], whole ? 0 : 1);
+  return texts;
+}
+
+LabelTexts TAxisScale::VoltLabels() const { return VoltLabelsOf(UVSpan, UVBottom); }
+
+LabelTexts TAxisScale::VoltLabelsOf(float uvSpan, float uvBottom) {
+  const VoltUnit unit = PickVoltUnit(uvSpan, uvBottom);
   const double s = unit.span;
   LabelTexts texts;
   for (int i = 0; i < 11; ++i) {

@@ -43,6 +43,10 @@ class TAxisScale {
 
   LabelTexts CodeLabels() const;
   LabelTexts VoltLabels() const;
+  // Labels of any axis (a view the user chose): codes get one decimal when
+  // a grid line falls between two codes.
+  static LabelTexts CodeLabelsOf(double bottom, double span);
+  static LabelTexts VoltLabelsOf(float uvSpan, float uvBottom);
   static LabelTexts DefaultCodeLabels();
   LabelTexts DefaultVoltLabels() const;
 

@@ -42,4 +42,21 @@ std::string CursorText(const CursorReading& reading, bool voltMode) {
   return text;
 }
 
+std::string CursorDeltaText(const CursorReading& a, const CursorReading& b, bool voltMode) {
+  const std::int64_t samples = b.sample - a.sample;
+  const double seconds = static_cast<double>(samples) / a.rate;
+  std::string text = "Δ " + std::to_string(samples) + " 点  Δt " + SecondsText(seconds, a.rate) +
+                     "s  1/Δt " +
+                     (samples != 0 ? FormatFixed(1.0 / seconds, 4) + "Hz" : std::string("—"));
+  for (int ch = 0; ch < 2; ++ch) {
+    if (!a.held[ch] || !b.held[ch]) continue;
+    text += "  ΔCH" + std::to_string(ch) + ": ";
+    // The difference of the two values as the cursors show them.
+    text += voltMode
+                ? FormatFixed(static_cast<double>(b.microvolts[ch]) - a.microvolts[ch], 4) + "uV"
+                : std::to_string(static_cast<std::int64_t>(b.code[ch]) - a.code[ch]);
+  }
+  return text;
+}
+
 }  // namespace velqoris

@@ -26,4 +26,8 @@ std::optional<CursorReading> ReadCursor(const SampleBuffer& ch0, const SampleBuf
 // The label's text: sample number, seconds, and each channel in codes or µV.
 std::string CursorText(const CursorReading& reading, bool voltMode);
 
+// From cursor A to cursor B: Δ samples, Δt, 1/Δt (Hz) and each channel both
+// cursors read, B − A in codes or µV.
+std::string CursorDeltaText(const CursorReading& a, const CursorReading& b, bool voltMode);
+
 }  // namespace velqoris

@@ -33,8 +33,73 @@ TGraph_2CH::TGraph_2CH(TPaintBox& paintBox, SampleBuffer& ch0, SampleBuffer& ch1
       Scale(ch0, ch1, settings),
       Plot(ch0, ch1, settings, Scale, {kGrid, kChannel0, kChannel1}),
       VisibleScale(Visible0, Visible1, settings),
+      ShownPlot(Shown0, Shown1, settings, VisibleScale, {kGrid, kChannel0, kChannel1}),
+      PaneScale0(Visible0, NoSamples, settings),
+      PaneScale1(NoSamples, Visible1, settings),
+      PanePlot0(Shown0, NoSamples, settings, PaneScale0, {kGrid, kChannel0, kChannel1}),
+      PanePlot1(NoSamples, Shown1, settings, PaneScale1, {kGrid, kChannel0, kChannel1}),
+      RefPlot(Ref0, Ref1, settings, VisibleScale, {kGrid, kReference0, kReference1}),
+      RefPane0(Ref0, NoSamples, settings, PaneScale0, {kGrid, kReference0, kReference1}),
+      RefPane1(NoSamples, Ref1, settings, PaneScale1, {kGrid, kReference0, kReference1}),
       EventPump([] { QCoreApplication::processEvents(); }) {
+  if (yLabels[0] != nullptr) LabelPalette = yLabels[0]->palette();
   Layout();
+}
+
+void TGraph_2CH::SetChannelShown(int channel, bool shown) { Shown2[channel == 0 ? 0 : 1] = shown; }
+
+void TGraph_2CH::SetReference(const SampleBuffer* ch0, const SampleBuffer* ch1) {
+  RefHeld0 = ch0 != nullptr ? *ch0 : SampleBuffer{};
+  RefHeld1 = ch1 != nullptr ? *ch1 : SampleBuffer{};
+}
+
+void TGraph_2CH::HoldReference(TAxisScale& scale) const {
+  const auto first = ViewRange.First();
+  const auto last = first + ViewRange.Span();
+  bool any = false;
+  std::int32_t maxCode = scale.MaxCode, minCode = scale.MinCode;
+  float maxUV = scale.MaxUV, minUV = scale.MinUV;
+  for (const SampleBuffer* b : {&Ref0, &Ref1}) {
+    const auto to = std::min<std::int64_t>(last, HeldSamples(*b) - 1);
+    for (auto i = first; i <= to; ++i) {
+      any = true;
+      maxCode = std::max(maxCode, b->Codes[i]);
+      minCode = std::min(minCode, b->Codes[i]);
+      if (b->Microvolts == nullptr) continue;
+      maxUV = std::max(maxUV, b->Microvolts[i]);
+      minUV = std::min(minUV, b->Microvolts[i]);
+    }
+  }
+  if (!any) return;
+  scale.MaxCode = maxCode;
+  scale.MinCode = minCode;
+  scale.MaxUV = maxUV;
+  scale.MinUV = minUV;
+  scale.CodeSpan = scale.PickCodeSpan(maxCode, minCode);
+  scale.CodeBottom = scale.PickCodeBottom(scale.CodeSpan);
+  scale.UVSpan = scale.PickUVSpan(minUV, maxUV);
+  scale.UVBottom = scale.PickUVBottom(scale.UVSpan);
+}
+
+bool TGraph_2CH::TwoPanes() const {
+  return PerChannel && Shown2[0] && Shown2[1] && HeldSamples(Ch0) >= 10 && HeldSamples(Ch1) >= 10;
+}
+
+void TGraph_2CH::ColourYLabels(int fromCh1) {
+  // Labels 0 … fromCh1 - 1 read CH0's half, the rest CH1's; 11: all black.
+  // The designed labels are left alone until colours were once needed.
+  if (fromCh1 >= 11 && !LabelsColoured) return;
+  LabelsColoured = fromCh1 < 11;
+  for (int i = 0; i < 11; ++i) {
+    QLabel* label = YLabels[static_cast<std::size_t>(i)];
+    if (label == nullptr) continue;
+    QPalette palette = LabelPalette;
+    if (fromCh1 < 11) {
+      palette.setColor(QPalette::WindowText,
+                       QColor::fromRgb(i < fromCh1 ? kChannel0 : kChannel1).darker(120));
+    }
+    label->setPalette(palette);
+  }
 }
 
 TGraph_2CH::~TGraph_2CH() { PaintBox.SetPicture(nullptr, QRect()); }
@@ -160,37 +225,97 @@ std::optional<CursorReading> TGraph_2CH::ReadAt(double bitmapX) const {
   return ReadCursor(Ch0, Ch1, Settings, ViewRange.PositionAt(bitmapX, BmpWidth));
 }
 
+std::optional<CursorReading> TGraph_2CH::ReadSample(std::int64_t index) const {
+  return ReadCursor(Ch0, Ch1, Settings, static_cast<double>(index));
+}
+
+double TGraph_2CH::ColumnOfSample(std::int64_t index) const {
+  return ViewRange.ColumnOf(static_cast<double>(index), BmpWidth);
+}
+
 void TGraph_2CH::DrawZoomed(bool voltMode) {
-  Visible0 = VisibleSamples(0);
-  Visible1 = VisibleSamples(1);
-  VisibleScale.ScaleAll();
-  if (ViewRange.ManualY()) {
-    const ValueAxis v = ViewRange.Values();
-    if (voltMode) {
-      VisibleScale.UVSpan = static_cast<float>(v.span);
-      VisibleScale.UVBottom = static_cast<float>(v.bottom);
-    } else {
-      VisibleScale.CodeSpan = static_cast<std::int32_t>(v.span);
-      VisibleScale.CodeBottom = static_cast<std::int32_t>(v.bottom);
-    }
+  // A hidden channel is neither drawn nor part of the scaling.
+  Visible0 = Shown2[0] ? VisibleSamples(0) : SampleBuffer{};
+  Visible1 = Shown2[1] ? VisibleSamples(1) : SampleBuffer{};
+  Shown0 = Shown2[0] ? Ch0 : SampleBuffer{};
+  Shown1 = Shown2[1] ? Ch1 : SampleBuffer{};
+  Ref0 = Shown2[0] ? RefHeld0 : SampleBuffer{};
+  Ref1 = Shown2[1] ? RefHeld1 : SampleBuffer{};
+  if (TwoPanes()) {
+    DrawPanes(voltMode);
+    return;
   }
-  Shown = voltMode ? ValueAxis{VisibleScale.UVBottom, VisibleScale.UVSpan}
-                   : ValueAxis{static_cast<double>(VisibleScale.CodeBottom),
-                               static_cast<double>(VisibleScale.CodeSpan)};
-  PlaceYLabels(voltMode ? VisibleScale.VoltLabels() : VisibleScale.CodeLabels(),
-               voltMode ? Column::Volt : Column::Code);
+  ColourYLabels(11);
+  VisibleScale.ScaleAll();
+  HoldReference(VisibleScale);
+  LabelTexts labels;
+  if (ViewRange.ManualY()) {
+    // The chosen axis as it is: labels and traces on the same exact values.
+    Shown = ViewRange.Values();
+    labels = voltMode ? TAxisScale::VoltLabelsOf(static_cast<float>(Shown.span),
+                                                 static_cast<float>(Shown.bottom))
+                      : TAxisScale::CodeLabelsOf(Shown.bottom, Shown.span);
+  } else {
+    Shown = voltMode ? ValueAxis{VisibleScale.UVBottom, VisibleScale.UVSpan}
+                     : ValueAxis{static_cast<double>(VisibleScale.CodeBottom),
+                                 static_cast<double>(VisibleScale.CodeSpan)};
+    labels = voltMode ? VisibleScale.VoltLabels() : VisibleScale.CodeLabels();
+  }
+  PlaceYLabels(labels, voltMode ? Column::Volt : Column::Code);
+  DrawViewFrame();
+  const PlotWindow window{ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span};
+  RefPlot.PlotWindowed(View(), voltMode, window);
+  ShownPlot.PlotWindowed(View(), voltMode, window);
+  CopyToPaintBox();
+}
+
+void TGraph_2CH::DrawViewFrame() {
   ClearBitmap();
   DrawHorizontalGrid();
   const auto texts =
       XAxisTexts(ViewRange.First(), ViewRange.Span(), SamplesPerSecond(Settings), SecondsAxis);
   SetXLabelTexts(texts.first, texts.second);
   DrawVerticalGrid();
-  Plot.PlotWindowed(View(), voltMode,
-                    {ViewRange.First(), ViewRange.Span(), Shown.bottom, Shown.span});
+}
+
+void TGraph_2CH::DrawPanes(bool voltMode) {
+  PaneScale0.ScaleAll();
+  PaneScale1.ScaleAll();
+  const auto axis = [voltMode](const TAxisScale& s) {
+    return voltMode ? ValueAxis{s.UVBottom, s.UVSpan}
+                    : ValueAxis{static_cast<double>(s.CodeBottom), static_cast<double>(s.CodeSpan)};
+  };
+  Shown = axis(PaneScale0);
+  // Each half shows its channel's whole axis on five divisions: the labels
+  // are every second one of that axis, the lower half's bottom included.
+  const LabelTexts upper = voltMode ? PaneScale0.VoltLabels() : PaneScale0.CodeLabels();
+  const LabelTexts lower = voltMode ? PaneScale1.VoltLabels() : PaneScale1.CodeLabels();
+  LabelTexts labels;
+  for (std::size_t i = 0; i < 5; ++i) labels[i] = upper[2 * i];
+  for (std::size_t i = 0; i < 6; ++i) labels[5 + i] = lower[2 * i];
+  PlaceYLabels(labels, voltMode ? Column::Volt : Column::Code);
+  ColourYLabels(5);
+  DrawViewFrame();
+  PixelView whole = View();
+  if (whole.bits != nullptr) {
+    const int middle = static_cast<int>((whole.height - 1) * 0.5);
+    PixelView top = whole;
+    top.height = middle;
+    PixelView bottom = whole;
+    bottom.bits += static_cast<std::ptrdiff_t>(middle) * whole.stride;
+    bottom.height = whole.height - middle;
+    const ValueAxis a0 = axis(PaneScale0);
+    const ValueAxis a1 = axis(PaneScale1);
+    PanePlot0.PlotWindowed(top, voltMode,
+                           {ViewRange.First(), ViewRange.Span(), a0.bottom, a0.span});
+    PanePlot1.PlotWindowed(bottom, voltMode,
+                           {ViewRange.First(), ViewRange.Span(), a1.bottom, a1.span});
+  }
   CopyToPaintBox();
 }
 
 void TGraph_2CH::DrawEmpty(bool voltMode) {
+  ColourYLabels(11);
   ClearBitmap();
   if (voltMode) {
     PlaceYLabels(Scale.DefaultVoltLabels(), Column::Volt);
@@ -204,6 +329,7 @@ void TGraph_2CH::DrawEmpty(bool voltMode) {
 }
 
 void TGraph_2CH::DrawAxes(bool voltMode) {
+  ColourYLabels(11);
   ClearBitmap();
   if (voltMode) {
     SetVoltLabels();
@@ -228,10 +354,12 @@ void TGraph_2CH::DrawAll(bool voltMode) {
   } else {
     ViewRange.SetValueLimits(Scale.MinCode, Scale.MaxCode);
   }
-  if (ViewRange.Zoomed() && !Scale.BothEmpty()) {
+  const bool designed = Shown2[0] && Shown2[1] && !PerChannel && !HasReference();
+  if ((ViewRange.Zoomed() || !designed) && !Scale.BothEmpty()) {
     DrawZoomed(voltMode);
     return;
   }
+  ColourYLabels(11);
   Shown = voltMode ? ValueAxis{Scale.UVBottom, Scale.UVSpan}
                    : ValueAxis{static_cast<double>(Scale.CodeBottom),
                                static_cast<double>(Scale.CodeSpan)};
@@ -252,6 +380,7 @@ void TGraph_2CH::DrawAll(bool voltMode) {
 void TGraph_2CH::DrawBlock(bool voltMode, int first, int last) {
   first = ClampIndex(first);
   last = ClampIndex(last);
+  ColourYLabels(11);
   ClearBitmap();
   Scale.ScaleBlock(first, last);
   if (voltMode) {

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QRect>
 #include <array>
 #include <cstdint>
@@ -45,6 +46,19 @@ class TGraph_2CH {
   const TViewRange& Range() const { return ViewRange; }
   // The value axis on screen after the last DrawAll (codes or microvolts).
   ValueAxis ShownValues() const { return Shown; }
+  // Channels on screen (both by default) and one value axis per channel:
+  // CH0 in the upper half, CH1 in the lower, each on its own scaling with
+  // its labels in its colour. The designed picture is both channels on one axis.
+  void SetChannelShown(int channel, bool shown);
+  bool ChannelShown(int channel) const { return Shown2[channel == 0 ? 0 : 1]; }
+  void SetPerChannelAxes(bool on) { PerChannel = on; }
+  bool PerChannelAxes() const { return PerChannel; }
+  // Both shown channels hold data and each has its own half.
+  bool TwoPanes() const;
+  // A reference run drawn behind the data in muted colours, sample for sample
+  // (null: none); the value axis holds both. The buffers must outlive it.
+  void SetReference(const SampleBuffer* ch0, const SampleBuffer* ch1);
+  bool HasReference() const { return RefHeld0.Count > 0 || RefHeld1.Count > 0; }
   // X labels in seconds from the data rate instead of sample numbers.
   void SetSecondsAxis(bool seconds) { SecondsAxis = seconds; }
   bool SecondsAxisShown() const { return SecondsAxis; }
@@ -52,6 +66,9 @@ class TGraph_2CH {
   SampleBuffer VisibleSamples(int channel) const;
   // What the cursor reads at a bitmap column; nothing off the held samples.
   std::optional<CursorReading> ReadAt(double bitmapX) const;
+  // The same at a (zero-based) sample index, and that sample's column.
+  std::optional<CursorReading> ReadSample(std::int64_t index) const;
+  double ColumnOfSample(std::int64_t index) const;
   bool HoldsData() const { return !Scale.BothEmpty(); }
   bool HoldsBothChannels() const;
 
@@ -76,6 +93,8 @@ class TGraph_2CH {
   static constexpr QRgb kGrid = 0xFF808080;
   static constexpr QRgb kChannel0 = 0xFFFF0000;
   static constexpr QRgb kChannel1 = 0xFF0000FF;
+  static constexpr QRgb kReference0 = 0xFFF0B4B4;
+  static constexpr QRgb kReference1 = 0xFFB4B4F0;
 
  private:
   enum class Column { Code, CodeBlock, Volt };
@@ -93,6 +112,12 @@ class TGraph_2CH {
   void SetXLabelTexts(const std::string& left, const std::string& right);
   void SetXLabels();
   void DrawZoomed(bool voltMode);
+  void DrawPanes(bool voltMode);
+  // Grid and X labels of the positions in view.
+  void DrawViewFrame();
+  void ColourYLabels(int fromCh1);
+  // Widens a scaling so that it holds the reference's visible values too.
+  void HoldReference(TAxisScale& scale) const;
 
   SampleBuffer& Ch0;
   SampleBuffer& Ch1;
@@ -111,6 +136,19 @@ class TGraph_2CH {
   // Visible samples, and the scaling of them alone for a zoomed view.
   SampleBuffer Visible0, Visible1;
   TAxisScale VisibleScale;
+  // All held samples of the shown channels (a hidden one empty), drawn
+  // through windows of them; one channel each for the two halves.
+  SampleBuffer Shown0, Shown1, NoSamples;
+  TTracePlot ShownPlot;
+  TAxisScale PaneScale0, PaneScale1;
+  TTracePlot PanePlot0, PanePlot1;
+  // The reference: all its samples, and those of its shown channels.
+  SampleBuffer RefHeld0, RefHeld1, Ref0, Ref1;
+  TTracePlot RefPlot, RefPane0, RefPane1;
+  bool Shown2[2] = {true, true};
+  bool PerChannel = false;
+  QPalette LabelPalette;
+  bool LabelsColoured = false;
   ValueAxis Shown;
   bool SecondsAxis = false;
   bool LastVoltMode = false;

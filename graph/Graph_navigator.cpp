@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -16,6 +17,9 @@ namespace velqoris {
 namespace {
 
 constexpr int kWheelStep = 120;  // one notch
+constexpr int kClickSlack = 2;   // pixels a click may move and stay a click
+constexpr int kGrip = 3;         // pixels either side of a cursor line that take it
+const QColor kCursorColours[2] = {QColor(160, 0, 160), QColor(0, 128, 128)};
 
 }  // namespace
 
@@ -26,6 +30,7 @@ TGraphNavigator::TGraphNavigator(TPaintBox& paintBox, TGraph_2CH& graph,
       voltMode_(std::move(voltMode)),
       changed_(std::move(changed)) {
   paintBox_.setMouseTracking(true);
+  paintBox_.setFocusPolicy(Qt::ClickFocus);
   paintBox_.installEventFilter(this);
   paintBox_.overlay = [this](QPainter& painter) { PaintOverlay(painter); };
 }
@@ -43,6 +48,81 @@ void TGraphNavigator::Redraw() {
 void TGraphNavigator::ResetView() {
   graph_.Range().Reset();
   if (graph_.HoldsData()) Redraw();
+}
+
+void TGraphNavigator::SetCursor(int which, std::optional<std::int64_t> sample) {
+  which = which == 0 ? 0 : 1;
+  if (sample && !graph_.ReadSample(*sample)) return;
+  cursors_[static_cast<std::size_t>(which)] = sample;
+  if (sample) lastCursor_ = which;
+  paintBox_.update();
+  if (cursorsChanged_) cursorsChanged_();
+}
+
+std::optional<std::int64_t> TGraphNavigator::SampleAt(int column) const {
+  const auto reading = graph_.ReadAt(column);
+  if (!reading) return std::nullopt;
+  return reading->sample - 1;
+}
+
+std::optional<int> TGraphNavigator::CursorNear(int column) const {
+  for (int which = 0; which < 2; ++which) {
+    const auto& c = cursors_[static_cast<std::size_t>(which)];
+    if (c && std::abs(graph_.ColumnOfSample(*c) - column) <= kGrip) return which;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> TGraphNavigator::CursorLines() const {
+  std::vector<std::string> lines;
+  std::optional<CursorReading> readings[2];
+  for (int which = 0; which < 2; ++which) {
+    const auto& c = cursors_[static_cast<std::size_t>(which)];
+    if (c) readings[which] = graph_.ReadSample(*c);
+    if (readings[which]) {
+      lines.push_back(std::string(which == 0 ? "A: " : "B: ") +
+                      CursorText(*readings[which], voltMode_()));
+    }
+  }
+  if (readings[0] && readings[1]) {
+    lines.push_back(CursorDeltaText(*readings[0], *readings[1], voltMode_()));
+    if (extra_) {
+      for (std::string& line :
+           extra_(std::min(*cursors_[0], *cursors_[1]), std::max(*cursors_[0], *cursors_[1]))) {
+        lines.push_back(std::move(line));
+      }
+    }
+  }
+  return lines;
+}
+
+bool TGraphNavigator::Key(int key, Qt::KeyboardModifiers modifiers) {
+  if (!graph_.HoldsData()) return false;
+  switch (key) {
+    case Qt::Key_A:
+    case Qt::Key_B:
+      if (!cursor_) return false;
+      if (const auto sample = SampleAt(*cursor_)) SetCursor(key == Qt::Key_A ? 0 : 1, sample);
+      return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+      const auto& c = cursors_[static_cast<std::size_t>(lastCursor_)];
+      if (!c) return false;
+      const std::int64_t step = (modifiers & Qt::ShiftModifier) != 0 ? 10 : 1;
+      const std::int64_t next = *c + (key == Qt::Key_Left ? -step : step);
+      if (graph_.ReadSample(next)) SetCursor(lastCursor_, next);
+      return true;
+    }
+    case Qt::Key_Escape:
+    case Qt::Key_Delete:
+      if (!cursors_[0] && !cursors_[1]) return false;
+      cursors_ = {};
+      paintBox_.update();
+      if (cursorsChanged_) cursorsChanged_();
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool TGraphNavigator::eventFilter(QObject* watched, QEvent* event) {
@@ -69,12 +149,31 @@ bool TGraphNavigator::eventFilter(QObject* watched, QEvent* event) {
       Redraw();
       return true;
     }
+    case QEvent::KeyPress: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      return Key(key->key(), key->modifiers());
+    }
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);
-      if (mouse->button() != Qt::LeftButton || !graph_.HoldsData()) return false;
-      pressed_ = dragged_ = local(mouse->position());
+      if (!graph_.HoldsData()) return false;
+      const QPoint p = local(mouse->position());
+      if (mouse->button() == Qt::RightButton) {
+        if (const auto sample = SampleAt(p.x())) SetCursor(1, sample);
+        return true;
+      }
+      if (mouse->button() != Qt::LeftButton) return false;
+      pressed_ = dragged_ = p;
       pressedRange_ = graph_.Range();
-      drag_ = (mouse->modifiers() & Qt::ShiftModifier) != 0 ? Drag::kRectangle : Drag::kPan;
+      moved_ = false;
+      const auto near = CursorNear(p.x());
+      if ((mouse->modifiers() & Qt::ShiftModifier) != 0) {
+        drag_ = Drag::kRectangle;
+      } else if (near) {
+        drag_ = Drag::kCursor;
+        lastCursor_ = *near;
+      } else {
+        drag_ = Drag::kPan;
+      }
       return true;
     }
     case QEvent::MouseMove: {
@@ -82,11 +181,13 @@ bool TGraphNavigator::eventFilter(QObject* watched, QEvent* event) {
       const QPoint p = local(mouse->position());
       cursor_ = p.x();
       cursorRow_ = p.y();
-      if (drag_ == Drag::kPan && p != dragged_) {
+      moved_ = moved_ || (p - pressed_).manhattanLength() > kClickSlack;
+      if (drag_ == Drag::kCursor) {
+        if (const auto sample = SampleAt(p.x())) SetCursor(lastCursor_, sample);
+      } else if (drag_ == Drag::kPan && moved_ && p != dragged_) {
         dragged_ = p;
         graph_.Range() = pressedRange_;
-        graph_.Range().Pan((p.x() - pressed_.x()) / across, (p.y() - pressed_.y()) / down,
-                           voltMode_());
+        graph_.Range().Pan((p.x() - pressed_.x()) / across, (p.y() - pressed_.y()) / down);
         Redraw();
       } else if (drag_ == Drag::kRectangle) {
         dragged_ = p;
@@ -99,13 +200,17 @@ bool TGraphNavigator::eventFilter(QObject* watched, QEvent* event) {
       if (mouse->button() != Qt::LeftButton || drag_ == Drag::kNone) return false;
       const Drag was = std::exchange(drag_, Drag::kNone);
       const QPoint p = local(mouse->position());
+      // A click that did not move places cursor A.
+      if (was == Drag::kPan && !moved_) {
+        if (const auto sample = SampleAt(pressed_.x())) SetCursor(0, sample);
+      }
       if (was == Drag::kRectangle && std::abs(p.x() - pressed_.x()) > 2 &&
           std::abs(p.y() - pressed_.y()) > 2) {
         const double left = (std::min(p.x(), pressed_.x()) - 1) / across;
         const double right = (std::max(p.x(), pressed_.x()) - 1) / across;
         const double top = std::min(p.y(), pressed_.y()) / down;
         const double bottom = std::max(p.y(), pressed_.y()) / down;
-        graph_.Range().ZoomTo(left, right, top, bottom, graph_.ShownValues(), voltMode_());
+        graph_.Range().ZoomTo(left, right, top, bottom, graph_.ShownValues());
         Redraw();
       }
       paintBox_.update();
@@ -156,6 +261,8 @@ void TGraphNavigator::PaintOverlay(QPainter& painter) {
     painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
     painter.drawRect(QRect(pressed_, dragged_).normalized().translated(1, 1));
   }
+  PaintNote(painter);
+  PaintCursors(painter);
   if (!pointerIn || *cursor_ < 1 || *cursor_ >= bitmap.width() - 1) return;
   const auto reading = graph_.ReadAt(*cursor_);
   if (!reading) return;
@@ -174,6 +281,65 @@ void TGraphNavigator::PaintOverlay(QPainter& painter) {
   painter.drawRect(label);
   painter.setPen(Qt::black);
   painter.drawText(label, Qt::AlignCenter, text);
+}
+
+void TGraphNavigator::PaintCursors(QPainter& painter) {
+  const QImage& bitmap = graph_.Bitmap();
+  const QFontMetrics metrics(painter.font());
+  for (int which = 0; which < 2; ++which) {
+    const auto& c = cursors_[static_cast<std::size_t>(which)];
+    if (!c) continue;
+    const int x = static_cast<int>(graph_.ColumnOfSample(*c)) + 1;
+    if (x < 1 || x > bitmap.width()) continue;
+    painter.setPen(QPen(kCursorColours[which], 1));
+    painter.drawLine(x, 1, x, bitmap.height());
+    const QString tag = which == 0 ? QStringLiteral("A") : QStringLiteral("B");
+    const QRect box(x - metrics.horizontalAdvance(tag) / 2 - 2, bitmap.height() - metrics.height(),
+                    metrics.horizontalAdvance(tag) + 4, metrics.height());
+    painter.fillRect(box, kCursorColours[which]);
+    painter.setPen(Qt::white);
+    painter.drawText(box, Qt::AlignCenter, tag);
+  }
+  const std::vector<std::string> lines = CursorLines();
+  if (lines.empty()) return;
+  int width = 0;
+  for (const std::string& line : lines) {
+    width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line)));
+  }
+  const QRect box(4, 4, width + 8, static_cast<int>(lines.size()) * metrics.height() + 6);
+  painter.fillRect(box, QColor(255, 255, 240, 235));
+  painter.setPen(QColor(96, 96, 96));
+  painter.drawRect(box);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    painter.setPen(i < 2 && lines[i][0] == 'B' ? kCursorColours[1]
+                   : i == 0                    ? kCursorColours[0]
+                                               : QColor(Qt::black));
+    painter.drawText(box.left() + 4,
+                     box.top() + 3 + static_cast<int>(i) * metrics.height() + metrics.ascent(),
+                     QString::fromStdString(lines[i]));
+  }
+}
+
+void TGraphNavigator::PaintNote(QPainter& painter) {
+  if (!note_) return;
+  const std::vector<std::string> lines = note_();
+  if (lines.empty()) return;
+  const QFontMetrics metrics(painter.font());
+  int width = 0;
+  for (const std::string& line : lines) {
+    width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line)));
+  }
+  const int height = static_cast<int>(lines.size()) * metrics.height() + 6;
+  const QRect box(4, graph_.Bitmap().height() - height - 4, width + 8, height);
+  painter.fillRect(box, QColor(255, 255, 255, 215));
+  painter.setPen(QColor(150, 150, 150));
+  painter.drawRect(box);
+  painter.setPen(QColor(90, 90, 90));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    painter.drawText(box.left() + 4,
+                     box.top() + 3 + static_cast<int>(i) * metrics.height() + metrics.ascent(),
+                     QString::fromStdString(lines[i]));
+  }
 }
 
 }  // namespace velqoris

@@ -7,7 +7,7 @@
 namespace velqoris {
 
 StripAxis DrawStrip(const PixelView& view, const TStripHistory& history, std::int64_t span,
-                    bool voltMode, std::int32_t gain, const TraceColours& colours) {
+                    bool voltMode, std::int32_t gain, const TraceColours& colours, int channel) {
   for (int y = 0; y < view.height; ++y)
     std::fill_n(view.bits + y * view.stride, view.width, 0xFFFFFFFFu);
   // The scaling works on fields only here: no samples are held.
@@ -23,7 +23,7 @@ StripAxis DrawStrip(const PixelView& view, const TStripHistory& history, std::in
   std::vector<TStripHistory::Column> traces[2];
   bool any = false;
   for (int ch = 0; ch < 2; ++ch) {
-    if (!history.Holds(ch)) continue;
+    if (!history.Holds(ch) || (channel >= 0 && ch != channel)) continue;
     traces[ch] = history.Columns(ch, span, columns);
     for (const auto& c : traces[ch]) {
       if (!c.valid) continue;

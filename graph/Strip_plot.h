@@ -21,7 +21,9 @@ struct StripAxis {
 
 // Clears the view to white, draws grid and traces (channel 1 over channel 0)
 // and returns the axis. gain converts codes to microvolts in volt mode.
+// channel 0 or 1: that channel alone, on an axis of its own.
 StripAxis DrawStrip(const PixelView& view, const TStripHistory& history, std::int64_t span,
-                    bool voltMode, std::int32_t gain, const TraceColours& colours);
+                    bool voltMode, std::int32_t gain, const TraceColours& colours,
+                    int channel = -1);
 
 }  // namespace velqoris

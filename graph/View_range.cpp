@@ -32,14 +32,6 @@ double Step(const std::array<double, N>& table, double span, bool up) {
   return table.front();
 }
 
-template <std::size_t N>
-double Holding(const std::array<double, N>& table, double height) {
-  for (const double row : table) {
-    if (row >= height) return row;
-  }
-  return table.back();
-}
-
 }  // namespace
 
 void TViewRange::SetPositions(std::int64_t positions) {
@@ -77,20 +69,6 @@ double TViewRange::StepValues(double span, bool up, bool voltMode) {
   return voltMode ? Step(kVoltSpans, span, up) : Step(kCodeSpans, span, up);
 }
 
-double TViewRange::AlignBottom(double bottom, double span, bool voltMode) {
-  if (!voltMode) {
-    const auto b = static_cast<std::int64_t>(std::trunc(bottom));
-    const auto s = static_cast<std::int64_t>(span);
-    if (s <= 10) return static_cast<double>(b);
-    const std::int64_t step = s / 20;
-    return static_cast<double>((b / step) * step);
-  }
-  const auto step = static_cast<float>(span * 0.1);
-  const double a = static_cast<float>(bottom);
-  const double q = a >= 0 ? std::trunc(a / step + 0.5) : -std::trunc(-a / step + 0.5);
-  return static_cast<float>(q * step);
-}
-
 void TViewRange::SetX(double centre, std::int64_t span, double pointer) {
   span = std::max(span, kMinSpan);
   if (span >= DesignedSpan()) {
@@ -115,19 +93,18 @@ void TViewRange::WheelX(double pointer, int steps) {
   SetX(under, span, pointer);
 }
 
-void TViewRange::SetY(double valueAtPointer, double span, double pointer, bool voltMode) {
+void TViewRange::SetY(double valueAtPointer, double span, double pointer) {
   manualY_ = true;
   values_.span = span;
-  values_.bottom = AlignBottom(valueAtPointer - span * (1.0 - pointer), span, voltMode);
-  ClampY(voltMode);
+  // Exact, not snapped to a grid: the value under the pointer stays there.
+  values_.bottom = valueAtPointer - span * (1.0 - pointer);
+  ClampY();
 }
 
-void TViewRange::ClampY(bool voltMode) {
+void TViewRange::ClampY() {
   const double centre = values_.bottom + values_.span / 2;
   const double kept = std::clamp(centre, low_, high_);
-  if (kept != centre) {
-    values_.bottom = AlignBottom(kept - values_.span / 2, values_.span, voltMode);
-  }
+  if (kept != centre) values_.bottom = kept - values_.span / 2;
 }
 
 void TViewRange::WheelY(double pointer, int steps, ValueAxis shown, bool voltMode) {
@@ -137,36 +114,34 @@ void TViewRange::WheelY(double pointer, int steps, ValueAxis shown, bool voltMod
   const double under = axis.bottom + axis.span * (1.0 - pointer);
   double span = axis.span;
   for (int i = 0; i < std::abs(steps); ++i) span = StepValues(span, steps < 0, voltMode);
-  SetY(under, span, pointer, voltMode);
+  SetY(under, span, pointer);
 }
 
-void TViewRange::Pan(double dx, double dy, bool voltMode) {
+void TViewRange::Pan(double dx, double dy) {
   if (zoomedX_) {
     const auto shift = static_cast<std::int64_t>(std::llround(dx * static_cast<double>(span_)));
     first_ = std::clamp<std::int64_t>(first_ - shift, 0, DesignedSpan() - span_);
   }
   if (manualY_) {
-    values_.bottom = AlignBottom(values_.bottom + dy * values_.span, values_.span, voltMode);
-    ClampY(voltMode);
+    values_.bottom += dy * values_.span;
+    ClampY();
   }
 }
 
-void TViewRange::ZoomTo(double left, double right, double top, double bottom, ValueAxis shown,
-                        bool voltMode) {
+void TViewRange::ZoomTo(double left, double right, double top, double bottom, ValueAxis shown) {
   left = std::clamp(left, 0.0, 1.0);
   right = std::clamp(right, left, 1.0);
   top = std::clamp(top, 0.0, 1.0);
   bottom = std::clamp(bottom, top, 1.0);
-  const double width = (right - left) * static_cast<double>(Span());
-  std::int64_t span = kMinSpan;
-  while (static_cast<double>(span) < width) span = StepPositions(span, true);
-  SetX(static_cast<double>(First()) + (left + right) / 2 * static_cast<double>(Span()), span, 0.5);
+  // The view becomes the rectangle itself, to the nearest sample position.
+  const double from = static_cast<double>(First()) + left * static_cast<double>(Span());
+  const double to = static_cast<double>(First()) + right * static_cast<double>(Span());
+  const std::int64_t span = std::llround(to) - std::llround(from);
+  SetX((from + to) / 2, span, 0.5);
 
   const ValueAxis axis = manualY_ ? values_ : shown;
   const double height = (bottom - top) * axis.span;
-  const double valueSpan = voltMode ? Holding(kVoltSpans, height) : Holding(kCodeSpans, height);
-  const double centre = axis.bottom + axis.span * (1.0 - (top + bottom) / 2);
-  SetY(centre, valueSpan, 0.5, voltMode);
+  if (height > 0) SetY(axis.bottom + axis.span * (1.0 - bottom), height, 1.0);
 }
 
 double TViewRange::PositionAt(double x, int bitmapWidth) const {

@@ -1,10 +1,11 @@
 // Which part of the data the main graph shows. The designed view shows every
-// sample position (0 … positions - 1) on the axis the scaling picks; a zoomed
-// view shows a 1-2-5 number of sample positions, so that each of the ten
-// divisions is a round count, and once the user has zoomed or moved the
-// values too, a 1-2-5 span of values whose bottom is aligned as the designed
-// axis aligns it. Plain C++: the window turns wheel steps, drags and
-// rectangles into fractions of the plot and asks for the range.
+// sample position (0 … positions - 1) on the axis the scaling picks; the
+// wheel steps the visible sample positions and values through 1-2-5 spans
+// about the pointer, a rectangle shows exactly itself, and once the user has
+// zoomed or moved the values the axis is the one chosen, not snapped to a
+// grid (the value under the pointer stays there). Plain C++: the window turns
+// wheel steps, drags and rectangles into fractions of the plot and asks for
+// the range.
 #pragma once
 
 #include <cstdint>
@@ -48,14 +49,14 @@ class TViewRange {
   // (pointer: 0 = left edge … 1 = right edge).
   void WheelX(double pointer, int steps);
   // The same for values (pointer: 0 = top … 1 = bottom); shown = the axis on
-  // screen, voltMode chooses the span table and the alignment of the bottom.
+  // screen, voltMode chooses the span table.
   void WheelY(double pointer, int steps, ValueAxis shown, bool voltMode);
   // A drag by fractions of the plot (right and down positive). Values move
   // only once the user has chosen them.
-  void Pan(double dx, double dy, bool voltMode);
-  // A dragged rectangle in fractions (left < right, top < bottom): the
-  // smallest 1-2-5 spans that hold it, centred on it.
-  void ZoomTo(double left, double right, double top, double bottom, ValueAxis shown, bool voltMode);
+  void Pan(double dx, double dy);
+  // A dragged rectangle in fractions (left < right, top < bottom): the view
+  // becomes that rectangle (at least kMinSpan positions).
+  void ZoomTo(double left, double right, double top, double bottom, ValueAxis shown);
 
   // Sample position under a bitmap column, and back (x = 1 … width - 1 across).
   double PositionAt(double x, int bitmapWidth) const;
@@ -65,15 +66,12 @@ class TViewRange {
   // axis scaling's (codes: 10 … 20000000, microvolts: 0.2 … 6000000).
   static std::int64_t StepPositions(std::int64_t span, bool up);
   static double StepValues(double span, bool up, bool voltMode);
-  // Bottom aligned as the scaling aligns it: codes towards zero to a
-  // twentieth of the span (spans above 10), microvolts to the nearest tenth.
-  static double AlignBottom(double bottom, double span, bool voltMode);
 
  private:
   std::int64_t DesignedSpan() const { return positions_ - 1; }
   void SetX(double centre, std::int64_t span, double pointer);
-  void SetY(double valueAtPointer, double span, double pointer, bool voltMode);
-  void ClampY(bool voltMode);
+  void SetY(double valueAtPointer, double span, double pointer);
+  void ClampY();
 
   std::int64_t positions_ = 100;
   bool zoomedX_ = false;

@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 
+#include "datafile/Regular_file.h"
 #include "datafile/Utf8_path.h"
 #include "h5log/H5_handle.h"
 #include "h5log/H5_log_writer.h"
@@ -193,11 +194,12 @@ class BoardReader {
 }  // namespace
 
 bool HasHdf5Signature(const std::string& path) {
-  static constexpr char kSignature[8] = {'\x89', 'H', 'D', 'F', '\r', '\n', '\x1a', '\n'};
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenUtf8(path, "rb"), std::fclose);
-  char head[8] = {};
-  return file && std::fread(head, 1, sizeof head, file.get()) == sizeof head &&
-         std::memcmp(head, kSignature, sizeof head) == 0;
+  const OpenedFile opened = OpenRegularFile(path);
+  if (opened.stream == nullptr) return false;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(opened.stream, std::fclose);
+  char head[kHdf5Signature.size()] = {};
+  return std::fread(head, 1, sizeof head, file.get()) == sizeof head &&
+         std::string_view(head, sizeof head) == kHdf5Signature;
 }
 
 H5ReadResult ReadH5Log(const std::string& path, int board, const std::string& serial) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "h5log/H5_log_layout.h"
@@ -15,6 +16,8 @@
 namespace velqoris::h5log {
 
 // The first bytes of every HDF5 file.
+inline constexpr std::string_view kHdf5Signature{"\x89HDF\r\n\x1a\n", 8};
+// A regular file that begins with them (a FIFO or a device is never waited on).
 bool HasHdf5Signature(const std::string& path);
 
 enum class H5ReadStatus {

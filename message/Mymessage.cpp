@@ -1,5 +1,8 @@
 #include "message/Mymessage.h"
 
+#include <QDir>
+#include <QString>
+
 #include <utility>
 
 #include "message/Message_box.h"
@@ -14,13 +17,18 @@ TmyMessage::TmyMessage(std::string boardName, const char* caption)
 void TmyMessage::ShowFatalMemoryError(const std::string& detail) {
   Show(FatalMemoryMessage(detail));
 }
-void TmyMessage::ShowBoardNotFound() { Show(BoardNotFoundMessage(boardName_)); }
+void TmyMessage::ShowBoardNotFound() {
+  const std::string note = DriverProblemNote();
+  Show(BoardNotFoundMessage(boardName_) + (note.empty() ? "" : "\n" + note));
+}
 void TmyMessage::ShowBoardNoResponse() { Show(BoardNoResponseMessage(boardName_)); }
 void TmyMessage::ShowSaveFailed() { Show(std::string(kSaveFailedMessage)); }
 void TmyMessage::ShowBadDataFile() { Show(std::string(kBadDataFileMessage)); }
 void TmyMessage::ShowNoData() { Show(std::string(kNoDataMessage)); }
 void TmyMessage::ShowFileFault(const FileFault& fault, const std::string& path) {
-  Show(FileFaultMessage(fault, path));
+  // The path as the system writes it ("\\" on Windows).
+  Show(FileFaultMessage(fault,
+                        QDir::toNativeSeparators(QString::fromStdString(path)).toStdString()));
 }
 
 // The box's answer means nothing here: it has only "OK".

@@ -15,11 +15,17 @@ class QWidget;
 namespace velqoris {
 
 QTableWidget* MakeFigureTable(QWidget* parent, const char* name);
-void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows);
+// With a reference's rows, two more columns: 参照 and 差 (value − reference,
+// where both are numbers).
+void FillFigureTable(QTableWidget& table, const std::vector<analysis::FigureRow>& rows,
+                     const std::vector<analysis::FigureRow>* reference = nullptr);
 
-// The table with its header as text: tab-separated (for the clipboard), or
-// as CSV with fields quoted where they need it.
-QString FigureTableText(const QTableWidget& table, bool csv);
+// The table with its header as tab-separated text (for the clipboard).
+QString FigureTableText(const QTableWidget& table);
+// The figures as CSV: 項目, 値 as a plain number (empty when the figure is
+// not a number), 単位, and 理由 saying why a value is empty; with a
+// reference, 参照 and 差 as numbers too.
+QString FigureTableCsv(const QTableWidget& table);
 // Copy, PNG and CSV of a plot with the figures of its table.
 PlotExplorer::Exports FigureExports(const QTableWidget& table);
 

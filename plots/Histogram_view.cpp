@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graph/Number_pattern.h"
+#include "plots/Csv_text.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 #include "units/Microvolts.h"
@@ -17,6 +18,7 @@ namespace velqoris {
 namespace {
 
 const QColor kBarFill(150, 180, 220);
+const QColor kReference(150, 150, 150);
 const QColor kBarEdge(70, 100, 150);
 const QColor kCurve(220, 0, 0);
 const QColor kGrid(225, 225, 225);
@@ -27,6 +29,21 @@ HistogramView::HistogramView(QWidget* parent) : QWidget(parent) {
   setObjectName("HistogramView");
   setAttribute(Qt::WA_OpaquePaintEvent);
   explorer_ = new PlotExplorer(*this);
+  explorer_->SetCurve([this] { return CurveCsv(); });
+}
+
+QString HistogramView::CurveCsv() const {
+  QString text = CsvRow({Utf8Text("コード (下端)"), Utf8Text("コード (上端)"),
+                         Utf8Text("中心 (µV)"), Utf8Text("度数")});
+  for (int bin = 0; has_ && bin < histogram_.Bins(); ++bin) {
+    const std::int64_t low = histogram_.firstCode + bin * histogram_.codesPerBin;
+    const double centre = 0.5 * static_cast<double>(2 * low + histogram_.codesPerBin - 1);
+    text += CsvRow(
+        {QString::number(low), QString::number(low + histogram_.codesPerBin - 1),
+         microvoltsPerCode_ ? CsvNumber((centre - kMidScaleCode) * *microvoltsPerCode_) : QString(),
+         QString::number(histogram_.counts[static_cast<std::size_t>(bin)])});
+  }
+  return text;
 }
 
 QString HistogramView::ReadoutAt(double axisValue) const {
@@ -50,6 +67,11 @@ void HistogramView::SetHistogram(const analysis::Histogram& histogram,
   microvoltsPerCode_ = microvoltsPerCode;
   voltMode_ = voltMode;
   has_ = histogram.Bins() > 0;
+  update();
+}
+
+void HistogramView::SetReference(std::optional<analysis::Histogram> reference) {
+  reference_ = std::move(reference);
   update();
 }
 
@@ -160,6 +182,23 @@ void HistogramView::paintEvent(QPaintEvent*) {
     const double right = px(AxisValue(h.UpperEdge(i)));
     p.drawRect(QRectF(left, py(h.counts[i]), std::max(1.0, right - left),
                       area.bottom() - py(h.counts[i])));
+  }
+
+  // The reference's outline, its counts as if it held as many samples.
+  if (reference_ && reference_->Bins() > 0 && reference_->total > 0) {
+    const analysis::Histogram& r = *reference_;
+    const double scale = static_cast<double>(h.total) / r.total;
+    QPainterPath outline;
+    outline.moveTo(px(AxisValue(r.LowerEdge(0))), py(0));
+    for (int i = 0; i < r.Bins(); ++i) {
+      const double y = py(r.counts[static_cast<std::size_t>(i)] * scale);
+      outline.lineTo(px(AxisValue(r.LowerEdge(i))), y);
+      outline.lineTo(px(AxisValue(r.UpperEdge(i))), y);
+    }
+    outline.lineTo(px(AxisValue(r.UpperEdge(r.Bins() - 1))), py(0));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kReference, 1.5));
+    p.drawPath(outline);
   }
 
   // The normal curve, sampled every two pixels.

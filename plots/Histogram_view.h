@@ -20,6 +20,10 @@ class HistogramView : public QWidget {
   void SetHistogram(const analysis::Histogram& histogram, std::optional<double> microvoltsPerCode,
                     bool voltMode);
   void Clear();
+  // A reference run's histogram as a grey outline, scaled to this one's
+  // number of samples (nothing: none).
+  void SetReference(std::optional<analysis::Histogram> reference);
+  bool HasReference() const { return reference_.has_value(); }
 
   bool HasHistogram() const { return has_; }
   // True when the axis is drawn in microvolts.
@@ -29,6 +33,8 @@ class HistogramView : public QWidget {
   PlotExplorer& Explorer() const { return *explorer_; }
   // The cursor label at an axis value: code (and µV), and the count of its bin.
   QString ReadoutAt(double axisValue) const;
+  // Every bin as CSV: its first and last code, centre in µV when known, count.
+  QString CurveCsv() const;
 
   QSize sizeHint() const override { return {420, 260}; }
   QSize minimumSizeHint() const override { return {240, 160}; }
@@ -40,6 +46,7 @@ class HistogramView : public QWidget {
   double AxisValue(double code) const;
 
   analysis::Histogram histogram_;
+  std::optional<analysis::Histogram> reference_;
   std::optional<double> microvoltsPerCode_;
   bool voltMode_ = false;
   bool has_ = false;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plots/Csv_text.h"
+#include "plots/Label_place.h"
 #include "plots/Plot_ticks.h"
 
 namespace velqoris {
@@ -23,6 +25,42 @@ double DecadeAbove(double v) { return std::pow(10.0, std::ceil(std::log10(v))); 
 LogLogView::LogLogView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   empty_ = QStringLiteral("データがありません");
+  explorer_ = new PlotExplorer(*this);
+  explorer_->SetCurve([this] { return CurveCsv(); });
+}
+
+QString LogLogView::CurveCsv() const {
+  if (series_.empty()) return {};
+  const LogLogSeries& s = series_.front();
+  const bool errors = !s.low.empty() && !s.high.empty();
+  QStringList header{xTitle_, yTitle_};
+  if (errors) header << yTitle_ + QStringLiteral(" (1σ 下限)") << yTitle_ + QStringLiteral(" (1σ 上限)");
+  QString text = CsvRow(header);
+  for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {
+    QStringList row{CsvNumber(s.x[i]), CsvNumber(s.y[i])};
+    if (errors) {
+      const bool bar = i < s.low.size() && i < s.high.size();
+      row << (bar ? CsvNumber(s.low[i]) : QString()) << (bar ? CsvNumber(s.high[i]) : QString());
+    }
+    text += CsvRow(row);
+  }
+  return text;
+}
+
+QString LogLogView::ReadoutAt(double x) const {
+  if (series_.empty() || series_.front().x.empty()) return {};
+  const LogLogSeries& s = series_.front();
+  std::size_t best = 0;
+  for (std::size_t i = 1; i < s.x.size() && i < s.y.size(); ++i) {
+    if (std::abs(std::log10(s.x[i] / x)) < std::abs(std::log10(s.x[best] / x))) best = i;
+  }
+  QString text = QString::number(s.x[best], 'g', 4) + QStringLiteral("  ") +
+                 QString::number(s.y[best], 'g', 4);
+  if (best < s.low.size() && best < s.high.size()) {
+    text += QStringLiteral(" (") + QString::number(s.low[best], 'g', 3) + QStringLiteral("–") +
+            QString::number(s.high[best], 'g', 3) + QStringLiteral(")");
+  }
+  return text;
 }
 
 void LogLogView::SetPlot(std::vector<LogLogSeries> series, const QString& xTitle,
@@ -50,26 +88,31 @@ void LogLogView::paintEvent(QPaintEvent*) {
   for (const LogLogSeries& s : series_) {
     for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {
       if (!(s.x[i] > 0.0) || !(s.y[i] > 0.0)) continue;
-      const double e = i < s.error.size() ? s.error[i] : 0.0;
+      const bool bar = i < s.low.size() && i < s.high.size();
       xLo = std::min(xLo, s.x[i]);
       xHi = std::max(xHi, s.x[i]);
-      yLo = std::min(yLo, s.y[i] - e > 0.0 ? s.y[i] - e : s.y[i]);
-      yHi = std::max(yHi, s.y[i] + e);
+      yLo = std::min(yLo, bar && s.low[i] > 0.0 ? s.low[i] : s.y[i]);
+      yHi = std::max(yHi, bar ? std::max(s.high[i], s.y[i]) : s.y[i]);
     }
   }
   if (level_ && level_->value > 0.0) {
     yLo = std::min(yLo, level_->value);
     yHi = std::max(yHi, level_->value);
   }
+  labelPlaces_.clear();
   if (!(xHi > 0.0) || !(yHi > 0.0)) {
     p.setPen(Qt::darkGray);
     p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, empty_);
     return;
   }
   xLo = DecadeBelow(xLo);
-  xHi = std::max(DecadeAbove(xHi), xLo * 10.0);
+  // A spectrum ends at its Nyquist frequency: nothing lies beyond it.
+  xHi = xEnd_ >= xHi ? xEnd_ : std::max(DecadeAbove(xHi), xLo * 10.0);
   yLo = DecadeBelow(yLo);
   yHi = std::max(DecadeAbove(yHi), yLo * 10.0);
+  const PlotSpan values = explorer_->VisibleY({std::log10(yLo), std::log10(yHi)});
+  yLo = std::pow(10.0, values.low);
+  yHi = std::pow(10.0, values.high);
 
   const int lineH = fm.height();
   const Ticks yTicks = LogTicks(yLo, yHi, std::max(2, height() / 30));
@@ -82,6 +125,10 @@ void LogLogView::paintEvent(QPaintEvent*) {
   area.setRight(width() - 12 - fm.horizontalAdvance(QStringLiteral("00000")) / 2);
   area.setBottom(height() - 2 * lineH - 10);
   if (area.width() < 20 || area.height() < 20) return;
+  const PlotSpan along = explorer_->VisibleX({std::log10(xLo), std::log10(xHi)}, area);
+  xLo = std::pow(10.0, along.low);
+  xHi = std::pow(10.0, along.high);
+  xHighShown_ = xHi;
   const auto toX = [&](double x) {
     return area.left() + std::log10(x / xLo) / std::log10(xHi / xLo) * area.width();
   };
@@ -118,21 +165,56 @@ void LogLogView::paintEvent(QPaintEvent*) {
              xTitle_);
   p.drawText(QRect(area.left(), 2, area.width(), lineH), Qt::AlignLeft | Qt::AlignVCenter, yTitle_);
 
+  // The curves in pixels, for the labels to keep clear of.
+  std::vector<Polyline> curves;
+  for (const LogLogSeries& s : series_) {
+    Polyline line;
+    for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {
+      if (!(s.x[i] > 0.0) || !(s.y[i] > 0.0)) continue;
+      line.emplace_back(toX(s.x[i]), toY(s.y[i]));
+      if (s.points) curves.push_back({line.back() - QPointF(4, 4), line.back() + QPointF(4, 4)});
+      if (i < s.low.size() && i < s.high.size() && s.high[i] > s.low[i]) {
+        const double lo = s.low[i];
+        curves.push_back({QPointF(line.back().x(), toY(lo > 0.0 ? lo : yLo * 1e-3)),
+                          QPointF(line.back().x(), toY(s.high[i]))});
+      }
+    }
+    curves.push_back(std::move(line));
+  }
+
   p.setClipRect(area.adjusted(-4, -4, 4, 4));
   p.setRenderHint(QPainter::Antialiasing, true);
+  const QRectF inner = QRectF(area).adjusted(3, 3, -3, -3);
   if (level_ && level_->value > 0.0) {
+    const double y = toY(level_->value);
     p.setPen(QPen(kLevel, 1, Qt::DashLine));
-    p.drawLine(QPointF(area.left(), toY(level_->value)), QPointF(area.right(), toY(level_->value)));
-    p.drawText(QRectF(area.left() + 4, toY(level_->value) - lineH - 1, area.width() - 8, lineH),
-               Qt::AlignRight | Qt::AlignBottom, level_->text);
+    p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+    const double w = fm.horizontalAdvance(level_->text) + 4;
+    std::vector<QRectF> candidates;
+    // Along the line from the right, above it first, then below.
+    for (const double top : {y - lineH - 1, y + 2}) {
+      for (const double along : {1.0, 0.0, 0.5, 0.75, 0.25, 0.875, 0.125, 0.625, 0.375}) {
+        candidates.emplace_back(inner.left() + along * (inner.width() - w), top, w, lineH);
+      }
+    }
+    labelPlaces_.push_back(ClearPlace(candidates, curves));
+    p.drawText(labelPlaces_.back(), Qt::AlignCenter, level_->text);
   }
   if (xMark_ && xMark_->value > xLo && xMark_->value < xHi) {
+    const double x = toX(xMark_->value);
     p.setPen(QPen(kMark, 1, Qt::DashLine));
-    p.drawLine(QPointF(toX(xMark_->value), area.top()), QPointF(toX(xMark_->value), area.bottom()));
-    p.drawText(QRectF(toX(xMark_->value) + 4, area.top() + 2, area.width() / 2.0, lineH),
-               Qt::AlignLeft | Qt::AlignTop, xMark_->text);
+    p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+    const double w = fm.horizontalAdvance(xMark_->text) + 4;
+    std::vector<QRectF> candidates;
+    for (const double top : {inner.top(), inner.bottom() - lineH, inner.center().y() - lineH / 2}) {
+      for (const double left : {x + 3, x - 3 - w}) candidates.emplace_back(left, top, w, lineH);
+    }
+    labelPlaces_.push_back(ClearPlace(candidates, curves, labelPlaces_));
+    p.drawText(labelPlaces_.back(), Qt::AlignCenter, xMark_->text);
   }
-  for (const LogLogSeries& s : series_) {
+  // The first series over the others (a reference behind the data).
+  for (auto it = series_.rbegin(); it != series_.rend(); ++it) {
+    const LogLogSeries& s = *it;
     p.setPen(QPen(s.colour, s.points ? 1.5 : 1.0));
     QPainterPath path;
     for (std::size_t i = 0; i < s.x.size() && i < s.y.size(); ++i) {
@@ -141,15 +223,18 @@ void LogLogView::paintEvent(QPaintEvent*) {
       path.elementCount() == 0 ? path.moveTo(point) : path.lineTo(point);
       if (!s.points) continue;
       p.drawEllipse(point, 3.0, 3.0);
-      if (i < s.error.size() && s.error[i] > 0.0) {
-        const double lo = s.y[i] - s.error[i];
+      if (i < s.low.size() && i < s.high.size() && s.high[i] > s.low[i]) {
+        const double lo = s.low[i];
         p.drawLine(QPointF(point.x(), toY(lo > 0.0 ? lo : yLo * 1e-3)),
-                   QPointF(point.x(), toY(s.y[i] + s.error[i])));
+                   QPointF(point.x(), toY(s.high[i])));
       }
     }
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
   }
+  p.setClipping(false);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  explorer_->PaintCursor(p, [this](double v) { return ReadoutAt(std::pow(10.0, v)); });
 }
 
 }  // namespace velqoris

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QMenu>
@@ -14,6 +13,14 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+
+#include "datafile/Replacing_file.h"
+#include "message/Message_box.h"
+#include "message/Message_text.h"
+#include "plots/Png_file.h"
+
+#include "plots/Csv_text.h"
 
 namespace velqoris {
 
@@ -66,6 +73,11 @@ PlotExplorer::PlotExplorer(QWidget& plot, Exports exports)
 }
 
 PlotExplorer::~PlotExplorer() { plot_.removeEventFilter(this); }
+
+void PlotExplorer::SetExports(Exports exports) {
+  if (!exports.curve) exports.curve = std::move(exports_.curve);
+  exports_ = std::move(exports);
+}
 
 PlotSpan PlotExplorer::VisibleX(PlotSpan full, const QRect& area) {
   fullX_ = full;
@@ -169,14 +181,22 @@ bool PlotExplorer::CopyPlot() const {
   return true;
 }
 
-bool PlotExplorer::SavePng(const QString& path) const { return plot_.grab().save(path, "PNG"); }
+bool PlotExplorer::SavePng(const QString& path, int* error) const {
+  return velqoris::SavePng(plot_.grab().toImage(), path.toStdString(), error);
+}
 
-bool PlotExplorer::SaveCsv(const QString& path) const {
-  if (!exports_.csv) return false;
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const QByteArray bytes = exports_.csv().toUtf8();
-  return file.write(bytes) == bytes.size() && file.flush();
+bool PlotExplorer::SaveCsv(const QString& path, int* error) const {
+  return exports_.csv && WriteCsvFile(path.toStdString(), exports_.csv(), error);
+}
+
+bool PlotExplorer::CopyCurve() const {
+  if (!exports_.curve) return false;
+  QApplication::clipboard()->setText(exports_.curve());
+  return true;
+}
+
+bool PlotExplorer::SaveCurveCsv(const QString& path, int* error) const {
+  return exports_.curve && WriteCsvFile(path.toStdString(), exports_.curve(), error);
 }
 
 void PlotExplorer::ContextMenu(QPoint at) {
@@ -186,18 +206,33 @@ void PlotExplorer::ContextMenu(QPoint at) {
   QAction* csv = menu.addAction(Text("表を CSV で保存..."));
   csv->setEnabled(static_cast<bool>(exports_.csv));
   menu.addSeparator();
+  QAction* copyCurve = menu.addAction(Text("データをコピー"));
+  QAction* curveCsv = menu.addAction(Text("データを CSV で保存..."));
+  copyCurve->setEnabled(static_cast<bool>(exports_.curve));
+  curveCsv->setEnabled(static_cast<bool>(exports_.curve));
+  QAction* bom = menu.addAction(Text("CSV に BOM を付ける (Excel 用)"));
+  bom->setCheckable(true);
+  bom->setChecked(CsvByteOrderMark());
+  menu.addSeparator();
   QAction* reset = menu.addAction(Text("全体表示に戻す"));
   reset->setEnabled(Zoomed());
   QAction* chosen = menu.exec(plot_.mapToGlobal(at));
   if (chosen == copy) CopyPlot();
+  if (chosen == copyCurve) CopyCurve();
+  if (chosen == bom) SetCsvByteOrderMark(bom->isChecked());
   if (chosen == reset) Reset();
+  // A failed save says so, with the system's reason; the old file is as it was.
+  int error = 0;
   if (chosen == png) {
     const QString path = QFileDialog::getSaveFileName(&plot_, png->text(), {}, Text("PNG (*.png)"));
-    if (!path.isEmpty()) SavePng(path);
+    if (!path.isEmpty() && !SavePng(path, &error))
+      dialogs::ShowError(OutputNotWrittenMessage("PNG", path.toStdString(), error), "VELQORIS");
   }
-  if (chosen == csv) {
-    const QString path = QFileDialog::getSaveFileName(&plot_, csv->text(), {}, Text("CSV (*.csv)"));
-    if (!path.isEmpty()) SaveCsv(path);
+  if (chosen == csv || chosen == curveCsv) {
+    const QString path =
+        QFileDialog::getSaveFileName(&plot_, chosen->text(), {}, Text("CSV (*.csv)"));
+    if (!path.isEmpty() && !(chosen == csv ? SaveCsv(path, &error) : SaveCurveCsv(path, &error)))
+      dialogs::ShowError(OutputNotWrittenMessage("CSV", path.toStdString(), error), "VELQORIS");
   }
 }
 

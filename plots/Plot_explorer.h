@@ -34,11 +34,16 @@ class PlotExplorer : public QObject {
     std::function<QString()> table;
     // The same figures as CSV text for a file.
     std::function<QString()> csv;
+    // The plotted data (bins, points) as CSV text with a header row.
+    std::function<QString()> curve;
   };
 
   // Lives as long as the plot (its child).
   explicit PlotExplorer(QWidget& plot, Exports exports = {});
-  void SetExports(Exports exports) { exports_ = std::move(exports); }
+  // The figures' exports; a curve the view set stays unless exports bring one.
+  void SetExports(Exports exports);
+  // The plotted data alone (a view that knows its own curve).
+  void SetCurve(std::function<QString()> curve) { exports_.curve = std::move(curve); }
   ~PlotExplorer() override;
 
   // From the view's paint: its full ranges and plot rectangle; returns what to draw.
@@ -59,8 +64,11 @@ class PlotExplorer : public QObject {
   void ZoomTo(QRect rectangle);
 
   bool CopyPlot() const;
-  bool SavePng(const QString& path) const;
-  bool SaveCsv(const QString& path) const;
+  // Each replaces the file whole; `error` receives the errno of a failed write.
+  bool SavePng(const QString& path, int* error = nullptr) const;
+  bool SaveCsv(const QString& path, int* error = nullptr) const;
+  bool CopyCurve() const;
+  bool SaveCurveCsv(const QString& path, int* error = nullptr) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,22 +2,22 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
-#include <QString>
+#include <string_view>
+
+#include "datafile/Replacing_file.h"
 
 namespace velqoris {
 
-bool SavePng(const QImage& image, const std::string& path) {
+bool SavePng(const QImage& image, const std::string& path, int* error) {
+  if (error != nullptr) *error = 0;
   if (image.isNull()) return false;
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
-  // Through Qt, so that a UTF-8 name is a wide-character name on Windows.
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const bool written = file.write(bytes) == bytes.size();
-  file.close();
-  return written && file.error() == QFileDevice::NoError;
+  const int failed = ReplaceWholeFile(
+      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (error != nullptr) *error = failed;
+  return failed == 0;
 }
 
 }  // namespace velqoris

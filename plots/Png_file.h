@@ -6,9 +6,10 @@
 
 namespace velqoris {
 
-// The PNG is made in memory and written by the tool itself: a write that
-// fails (a full disk) is seen even when it fails at closing, and libpng
-// prints nothing of its own.
-bool SavePng(const QImage& image, const std::string& path);
+// The PNG is made in memory and replaces the file only once all of it is on
+// disk: a write that fails (a full disk) leaves the old file as it was, and
+// libpng prints nothing of its own. `error` receives the system's errno of a
+// failed write (0 when the picture itself could not be made).
+bool SavePng(const QImage& image, const std::string& path, int* error = nullptr);
 
 }  // namespace velqoris

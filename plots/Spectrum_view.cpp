@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graph/Number_pattern.h"
+#include "plots/Csv_text.h"
 #include "plots/Plot_text.h"
 #include "plots/Plot_ticks.h"
 
@@ -17,6 +18,7 @@ namespace velqoris {
 namespace {
 
 const QColor kTrace(0, 70, 170);
+const QColor kReference(175, 175, 175);
 const QColor kTone(220, 0, 0);
 const QColor kMains(0, 140, 0);
 const QColor kGrid(225, 225, 225);
@@ -27,6 +29,20 @@ SpectrumView::SpectrumView(QWidget* parent) : QWidget(parent) {
   setObjectName("SpectrumView");
   setAttribute(Qt::WA_OpaquePaintEvent);
   explorer_ = new PlotExplorer(*this);
+  explorer_->SetCurve([this] { return CurveCsv(); });
+}
+
+QString SpectrumView::CurveCsv() const {
+  QString text = CsvRow({spectrum_.binHz ? Utf8Text("周波数 (Hz)") : Utf8Text("ビン"),
+                         Utf8Text("振幅 (dBFS)"), Utf8Text("ノイズ密度 (nV/√Hz)")});
+  for (int bin = 0; has_ && bin < spectrum_.Bins(); ++bin) {
+    const auto k = static_cast<std::size_t>(bin);
+    text += CsvRow(
+        {CsvNumber(Frequency(bin)),
+         k < spectrum_.dbfs.size() ? CsvNumber(spectrum_.dbfs[k]) : QString(),
+         k < spectrum_.densityNvRtHz.size() ? CsvNumber(spectrum_.densityNvRtHz[k]) : QString()});
+  }
+  return text;
 }
 
 QString SpectrumView::ReadoutAt(double frequency) const {
@@ -46,6 +62,11 @@ void SpectrumView::SetSpectrum(const analysis::Spectrum& spectrum,
   spectrum_ = spectrum;
   figures_ = figures;
   has_ = spectrum.Bins() > 1;
+  update();
+}
+
+void SpectrumView::SetReference(std::optional<analysis::Spectrum> reference) {
+  reference_ = std::move(reference);
   update();
 }
 
@@ -207,8 +228,20 @@ void SpectrumView::paintEvent(QPaintEvent*) {
                Qt::AlignCenter, xText(xTicks.values[i], xTicks.decimals));
   }
 
-  // The trace: every bin, so no peak is lost between pixels.
+  // The reference behind, bin by bin at its own frequencies.
   p.setClipRect(area.adjusted(0, -1, 1, 1));
+  if (reference_ && reference_->binHz) {
+    const auto& values =
+        scale_ == SpectrumScale::kDbfs ? reference_->dbfs : reference_->densityNvRtHz;
+    QPainterPath behind;
+    for (std::size_t k = logFrequency_ ? 1 : 0; k < values.size(); ++k) {
+      const QPointF point(toX(static_cast<double>(k) * *reference_->binHz), toY(values[k]));
+      behind.elementCount() == 0 ? behind.moveTo(point) : behind.lineTo(point);
+    }
+    p.setPen(QPen(kReference, 1));
+    p.drawPath(behind);
+  }
+  // The trace: every bin, so no peak is lost between pixels.
   QPainterPath trace;
   for (int k = logFrequency_ ? firstBin : 0; k < bins; ++k) {
     const QPointF point(toX(Frequency(k)), toY(Value(k)));

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 #include "analysis/Spectrum.h"
 #include "analysis/Spectrum_figures.h"
 #include "plots/Plot_explorer.h"
@@ -19,6 +21,9 @@ class SpectrumView : public QWidget {
 
   void SetSpectrum(const analysis::Spectrum& spectrum, const analysis::SpectrumFigures& figures);
   void Clear();
+  // A reference run's spectrum drawn behind in grey (nothing: none).
+  void SetReference(std::optional<analysis::Spectrum> reference);
+  bool HasReference() const { return reference_.has_value(); }
   void SetScale(SpectrumScale scale);
   void SetLogFrequency(bool log);
 
@@ -31,6 +36,8 @@ class SpectrumView : public QWidget {
   PlotExplorer& Explorer() const { return *explorer_; }
   // The cursor label at a frequency: the nearest bin's frequency and level.
   QString ReadoutAt(double frequency) const;
+  // Every bin as CSV: frequency, dBFS and nV/√Hz (empty where unknown).
+  QString CurveCsv() const;
 
   QSize sizeHint() const override { return {420, 260}; }
   QSize minimumSizeHint() const override { return {240, 160}; }
@@ -45,6 +52,7 @@ class SpectrumView : public QWidget {
 
   analysis::Spectrum spectrum_;
   analysis::SpectrumFigures figures_;
+  std::optional<analysis::Spectrum> reference_;
   SpectrumScale scale_ = SpectrumScale::kDbfs;
   bool logFrequency_ = false;
   bool has_ = false;

@@ -9,7 +9,10 @@
 
 namespace velqoris {
 
-void ShowAllanDeviation(LogLogView& view, const analysis::StabilityAnalysis& analysis);
-void ShowAveragedSpectrum(LogLogView& view, const analysis::StabilityAnalysis& analysis);
+// A reference run's analysis, when given, is drawn behind in grey.
+void ShowAllanDeviation(LogLogView& view, const analysis::StabilityAnalysis& analysis,
+                        const analysis::StabilityAnalysis* reference = nullptr);
+void ShowAveragedSpectrum(LogLogView& view, const analysis::StabilityAnalysis& analysis,
+                          const analysis::StabilityAnalysis* reference = nullptr);
 
 }  // namespace velqoris

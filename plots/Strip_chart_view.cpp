@@ -37,6 +37,10 @@ void StripChartView::Show(const TStripHistory* history, std::int64_t span, const
 
 void StripChartView::resizeEvent(QResizeEvent*) { Render(); }
 
+bool StripChartView::TwoPanes() const {
+  return perChannel_ && history_ != nullptr && history_->Holds(0) && history_->Holds(1);
+}
+
 void StripChartView::Render() {
   const QRect plot = PlotRect();
   if (picture_.size() != plot.size()) picture_ = QImage(plot.size(), QImage::Format_RGB32);
@@ -44,8 +48,19 @@ void StripChartView::Render() {
   static const TStripHistory kNothingYet(1);
   const PixelView view{reinterpret_cast<std::uint32_t*>(picture_.bits()), picture_.width(),
                        picture_.height(), picture_.bytesPerLine() / 4};
-  axis_ = DrawStrip(view, history_ != nullptr ? *history_ : kNothingYet, span_, voltMode_, gain_,
-                    {TGraph_2CH::kGrid, TGraph_2CH::kChannel0, TGraph_2CH::kChannel1});
+  const TraceColours colours{TGraph_2CH::kGrid, TGraph_2CH::kChannel0, TGraph_2CH::kChannel1};
+  if (!TwoPanes()) {
+    axis_ = DrawStrip(view, history_ != nullptr ? *history_ : kNothingYet, span_, voltMode_, gain_,
+                      colours);
+    return;
+  }
+  PixelView top = view;
+  top.height = view.height / 2;
+  PixelView bottom = view;
+  bottom.bits += static_cast<std::ptrdiff_t>(top.height) * view.stride;
+  bottom.height = view.height - top.height;
+  axis_ = DrawStrip(top, *history_, span_, voltMode_, gain_, colours, 0);
+  lower_ = DrawStrip(bottom, *history_, span_, voltMode_, gain_, colours, 1);
 }
 
 void StripChartView::paintEvent(QPaintEvent*) {
@@ -55,13 +70,38 @@ void StripChartView::paintEvent(QPaintEvent*) {
   painter.drawImage(plot.topLeft(), picture_);
   painter.setPen(palette().color(QPalette::WindowText));
   const QFontMetrics metrics(font());
-  if (history_ != nullptr) {
+  const auto labels = [&](const StripAxis& axis, int top, int height, QColor colour) {
+    painter.setPen(colour);
     for (const int i : {0, 5, 10}) {
-      const QString text = QString::fromStdString(axis_.labels[static_cast<std::size_t>(i)]);
-      const int y = plot.top() + (plot.height() - 1) * i / 10;
+      const QString text = QString::fromStdString(axis.labels[static_cast<std::size_t>(i)]);
+      const int y = top + (height - 1) * i / 10;
       painter.drawText(QRect(0, y - metrics.height() / 2, kLeftMargin - 4, metrics.height()),
                        Qt::AlignRight | Qt::AlignVCenter, text);
     }
+  };
+  if (TwoPanes()) {
+    const int half = plot.height() / 2;
+    labels(axis_, plot.top(), half, QColor::fromRgb(TGraph_2CH::kChannel0).darker(120));
+    labels(lower_, plot.top() + half, plot.height() - half,
+           QColor::fromRgb(TGraph_2CH::kChannel1).darker(120));
+  } else if (history_ != nullptr) {
+    labels(axis_, plot.top(), plot.height(), palette().color(QPalette::WindowText));
+  }
+  painter.setPen(palette().color(QPalette::WindowText));
+  // The legend names the channels recorded.
+  int right = plot.right() - 6;
+  for (int ch = 1; ch >= 0; --ch) {
+    if (history_ == nullptr || !history_->Holds(ch)) continue;
+    const QString name = QStringLiteral("CH%1").arg(ch);
+    const int w = metrics.horizontalAdvance(name);
+    const QRect box(right - w - 18, plot.top() + 4, w + 20, metrics.height() + 2);
+    painter.fillRect(box, QColor(255, 255, 255, 220));
+    painter.setPen(
+        QPen(QColor::fromRgb(ch == 0 ? TGraph_2CH::kChannel0 : TGraph_2CH::kChannel1), 2));
+    painter.drawLine(box.left() + 3, box.center().y(), box.left() + 13, box.center().y());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(box.adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, name);
+    right = box.left() - 4;
   }
   const int textTop = plot.bottom() + 3;
   painter.drawText(QRect(plot.left(), textTop, plot.width(), metrics.height()),

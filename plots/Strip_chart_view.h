@@ -1,6 +1,7 @@
 // The recording window's strip chart: the last minutes of a recording drawn
 // from its min/max history, newest on the right, over the main graph's grid
-// with Y labels on the scaling's 1-2-5 axis and the span's start and end below.
+// with Y labels on the scaling's 1-2-5 axis (one per channel when chosen),
+// the span's start and end below and a legend of the channels.
 #pragma once
 
 #include <QImage>
@@ -21,6 +22,9 @@ class StripChartView : public QWidget {
   void Show(const TStripHistory* history, std::int64_t span, const QString& spanText, bool voltMode,
             std::int32_t gain);
   const QImage& Picture() const { return picture_; }
+  // One value axis per channel: CH0 in the upper half, CH1 in the lower.
+  void SetPerChannel(bool on) { perChannel_ = on; }
+  bool TwoPanes() const;
 
   QSize sizeHint() const override { return {620, 260}; }
   QSize minimumSizeHint() const override { return {320, 160}; }
@@ -40,6 +44,8 @@ class StripChartView : public QWidget {
   std::int32_t gain_ = 1;
   QImage picture_;
   StripAxis axis_;
+  StripAxis lower_;
+  bool perChannel_ = false;
 };
 
 }  // namespace velqoris

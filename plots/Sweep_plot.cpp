@@ -211,8 +211,8 @@ QImage SweepPicture(const SweepRun& sweep) {
   return image;
 }
 
-bool WriteSweepPng(const SweepRun& sweep, const std::string& path) {
-  return SavePng(SweepPicture(sweep), path);
+bool WriteSweepPng(const SweepRun& sweep, const std::string& path, int* error) {
+  return SavePng(SweepPicture(sweep), path, error);
 }
 
 }  // namespace velqoris

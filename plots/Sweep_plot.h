@@ -11,6 +11,6 @@
 namespace velqoris {
 
 QImage SweepPicture(const SweepRun& sweep);
-bool WriteSweepPng(const SweepRun& sweep, const std::string& path);
+bool WriteSweepPng(const SweepRun& sweep, const std::string& path, int* error = nullptr);
 
 }  // namespace velqoris

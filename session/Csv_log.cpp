@@ -1,8 +1,8 @@
 #include "session/Csv_log.h"
-#include "datafile/Utf8_path.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 namespace velqoris {
 
@@ -28,16 +28,16 @@ bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration n
                   const std::vector<std::string>& settings) {
   Close();
   failed_ = false;
-  file_ = OpenUtf8(path, "wb");
-  if (file_ == nullptr) {
+  rowsInFile_ = 0;
+  stats_[0] = stats_[1] = RunningStats{};
+  pending_.clear();
+  rows_.clear();
+  if (!file_.Create(path)) {
     failed_ = true;
     return false;
   }
-  // Unbuffered: each flush is one write of whole rows, nothing waits in stdio.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
   ch0_ = ch0;
   ch1_ = ch1;
-  pending_.clear();
   for (const std::string& line : settings) pending_ += "# " + line + '\n';
   pending_ += "sample,time_s";
   if (ch0_) pending_ += ",ch0_code,ch0_uV";
@@ -49,7 +49,7 @@ bool CsvLog::Open(const std::string& path, bool ch0, bool ch1, Clock::Duration n
 
 void CsvLog::Row(std::int64_t sample, double seconds, std::int32_t code0, float uv0,
                  std::int32_t code1, float uv1) {
-  if (file_ == nullptr) return;  // never opened: a log without its CSV keeps no rows
+  if (!file_.IsOpen()) return;  // never opened: a log without its CSV keeps no rows
   Append(pending_, sample);
   AppendFormat(pending_, ",%.6f", seconds);
   // 9 significant digits give the stored float32 back exactly, as export writes them.
@@ -64,6 +64,7 @@ void CsvLog::Row(std::int64_t sample, double seconds, std::int32_t code0, float 
     AppendFormat(pending_, ",%.9g", static_cast<double>(uv1));
   }
   pending_ += '\n';
+  rows_.push_back({pending_.size(), {code0, code1}});
   maxPending_ = std::max(maxPending_, pending_.size());
   if (pending_.size() >= kFlushBytes) Flush();
 }
@@ -81,21 +82,42 @@ void CsvLog::FlushIfDue(Clock::Duration now) {
 }
 
 bool CsvLog::Flush() {
-  if (file_ == nullptr) return false;
-  if (!pending_.empty()) {
-    const std::size_t written = std::fwrite(pending_.data(), 1, pending_.size(), file_);
-    if (written != pending_.size()) failed_ = true;
+  if (!file_.IsOpen()) return false;
+  // After a failed write nothing more goes in: rows after a hole would pass for a
+  // log without one.
+  if (failed_) {
     pending_.clear();
+    rows_.clear();
   }
-  if (std::fflush(file_) != 0) failed_ = true;
+  if (!pending_.empty()) {
+    const std::size_t kept = file_.Append(pending_);
+    if (kept != pending_.size()) failed_ = true;
+    // Only the rows that are in the file count, in number and in statistics.
+    for (const RowMark& row : rows_) {
+      if (row.end > kept) break;
+      ++rowsInFile_;
+      if (ch0_) stats_[0].Add(row.code[0]);
+      if (ch1_) stats_[1].Add(row.code[1]);
+    }
+    pending_.clear();
+    rows_.clear();
+  }
   return !failed_;
 }
 
-bool CsvLog::Close() {
-  if (file_ == nullptr) return !failed_;
+bool CsvLog::Finish(const std::string& endNote) {
+  if (!file_.IsOpen()) return false;
   Flush();
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  // Written after a failure too: a cut-back row may have left room for it. A
+  // line that does not fit is taken out again whole.
+  file_.Append("# " + endNote + '\n');
+  return Close();
+}
+
+bool CsvLog::Close() {
+  if (!file_.IsOpen()) return !failed_;
+  Flush();
+  if (!file_.Close()) failed_ = true;
   return !failed_;
 }
 

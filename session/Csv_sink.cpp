@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "message/Message_text.h"
+#include "session/Log_end.h"
 #include "session/Log_gap_note.h"
 #include "session/Log_header.h"
 #include "status/Status_text.h"
@@ -32,8 +34,12 @@ bool CsvSink::Take(const Block& block) {
 
 void CsvSink::Gap(int startCommand, double seconds) { csv_.Note(GapNote(startCommand, seconds)); }
 
-bool CsvSink::End(const RunResult&) { return csv_.Close(); }
+bool CsvSink::End(const RunResult& result) {
+  // The rows that wait go first: a write that fails now is what the end line says.
+  csv_.Flush();
+  return csv_.Finish(LogEndLine(result.end, csv_.Error(), std::chrono::system_clock::now()));
+}
 
-std::string CsvSink::Failure() const { return "CSV ファイルに書き込めませんでした: " + path_; }
+std::string CsvSink::Failure() const { return OutputNotWrittenMessage("CSV", path_, csv_.Error()); }
 
 }  // namespace velqoris

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "analysis/Averaged_figures.h"
+
 namespace velqoris {
 
 LogAnalysis AnalyzeLogFile(const std::string& path, const std::string& board) {
@@ -14,6 +16,7 @@ LogAnalysis AnalyzeLogFile(const std::string& path, const std::string& board) {
     a.message = LogReadMessage(read, path);
     return a;
   }
+  a.cutNote = CutRowNote(read);
   const LogRecord& r = read.record;
   a.settings = SettingsOf(r);
   a.rateSps = r.rateSps;
@@ -27,7 +30,7 @@ LogAnalysis AnalyzeLogFile(const std::string& path, const std::string& board) {
     c.noise = analysis::AnalyzeChannelNoise(r.codes[ch].data(), n, a.settings);
     c.stability = analysis::AnalyzeStability(r, ch);
     c.spectrum.spectrum = analysis::AsSpectrum(c.stability.spectrum, r.gain);
-    c.spectrum.figures = analysis::FiguresOf(c.spectrum.spectrum);
+    c.spectrum.figures = analysis::AveragedFigures(c.stability.spectrum);
     a.channels[static_cast<std::size_t>(ch)] = std::move(c);
   }
   return a;

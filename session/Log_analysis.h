@@ -28,6 +28,7 @@ struct LogAnalysis {
   std::string path;
   LogReadStatus status = LogReadStatus::kOk;
   std::string message;  // the Japanese text of a failed read
+  std::string cutNote;  // a last row without its line end that was left out ("" when none)
   MeasureSettings settings;
   double rateSps = 0.0;
   std::optional<int> gain;

@@ -3,14 +3,19 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "datafile/Myfile.h"
+#include "datafile/Regular_file.h"
 #include "datafile/Utf8_path.h"
+#include "message/Message_text.h"
 #include "records/Measure_settings.h"
 #include "session/Log_header.h"
 #include "units/Microvolts.h"
@@ -40,15 +45,16 @@ bool Parse(std::string_view text, T& value) {
   return ec == std::errc() && ptr == end;
 }
 
-// time_s as the log writes it ("12.345678"): the digits as one integer and a
-// power of ten, several times faster than a general parse; anything else
-// (a sign, an exponent, more digits) goes the general way.
-bool ParseSeconds(std::string_view text, double& value) {
+// time_s and µV as the log writes them ("12.345678", "-3.27845716"): the
+// digits as one integer and a power of ten, several times faster than a
+// general parse; anything else (an exponent, more digits) goes the general way.
+bool ParseDecimal(std::string_view text, double& value) {
   static constexpr double kPowers[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   std::int64_t mantissa = 0;
   int digits = 0;
   int decimals = -1;
-  for (const char c : text) {
+  const bool negative = text.starts_with('-');
+  for (const char c : text.substr(negative ? 1 : 0)) {
     if (c >= '0' && c <= '9') {
       if (++digits > 17) return Parse(text, value);
       mantissa = mantissa * 10 + (c - '0');
@@ -61,6 +67,7 @@ bool ParseSeconds(std::string_view text, double& value) {
   }
   if (digits == 0 || decimals > 9) return Parse(text, value);
   value = static_cast<double>(mantissa) / kPowers[decimals < 0 ? 0 : decimals];
+  if (negative) value = -value;
   return true;
 }
 
@@ -111,6 +118,19 @@ LogCsvParser::LogCsvParser(std::uint64_t sizeHint) : sizeHint_(sizeHint) {}
 
 void LogCsvParser::Feed(std::string_view chunk) {
   while (!chunk.empty() && !failed_) {
+    // (A line the general parser trims or takes for a note is not for the scan.)
+    if (haveHeader_ && carry_.empty() && chunk.front() != '#' && chunk.front() != ' ' &&
+        chunk.front() != '\t') {
+      // Rows as the log writes them, scanned in place; anything else below.
+      RowValues v;
+      const char* start = chunk.data();
+      if (const char* next = ScanLogRow(start, start + chunk.size(), columns_, v)) {
+        ++lineNumber_;
+        if (!Accept(v, static_cast<std::size_t>(next - start))) Fail();
+        chunk.remove_prefix(static_cast<std::size_t>(next - start));
+        continue;
+      }
+    }
     const std::size_t newline = chunk.find('\n');
     if (newline == std::string_view::npos) {
       carry_.append(chunk);
@@ -137,22 +157,32 @@ void LogCsvParser::Feed(std::string_view chunk) {
 void LogCsvParser::Line(std::string_view line) {
   ++lineNumber_;
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // A UTF-8 byte-order mark, as some editors save a CSV.
+  if (lineNumber_ == 1 && !continuation_ && line.starts_with("\xEF\xBB\xBF")) {
+    line.remove_prefix(3);
+  }
   const std::string_view text = Trim(line);
   if (text.empty()) return;
   if (text.front() == '#') {
     if (rows_ > 0) {
       gapPending_ = true;
+    } else if (continuation_) {
+      gapBeforeFirstRow_ = true;
     } else {
       SettingsLine(text.substr(1));
     }
     return;
   }
   const bool ok = haveHeader_ ? Row(text) : Header(text);
-  if (!ok) {
-    failed_ = true;
-    result_.status = haveHeader_ ? LogReadStatus::kBadLine : LogReadStatus::kNotALog;
-    result_.line = lineNumber_;
-  }
+  if (!ok) Fail();
+}
+
+void LogCsvParser::Fail() {
+  failed_ = true;
+  result_.status = checks_.Failed()
+                       ? LogReadStatus::kInconsistent
+                       : (haveHeader_ ? LogReadStatus::kBadLine : LogReadStatus::kNotALog);
+  result_.line = lineNumber_;
 }
 
 // Settings lines are the log's "key: value" (Log_header's table); any other
@@ -222,24 +252,24 @@ bool LogCsvParser::Header(std::string_view line) {
     const std::size_t comma = line.find(',', start);
     const std::string_view name =
         Trim(line.substr(start, comma == std::string_view::npos ? comma : comma - start));
-    if (name == "time_s") timeColumn_ = i;
-    if (name == "ch0_code") codeColumn_[0] = i;
-    if (name == "ch1_code") codeColumn_[1] = i;
-    if (name == "ch0_uV") uvColumn_[0] = i;
-    if (name == "ch1_uV") uvColumn_[1] = i;
+    if (name == "time_s") columns_.time = i;
+    if (name == "ch0_code") columns_.code[0] = i;
+    if (name == "ch1_code") columns_.code[1] = i;
+    // µV only to find the gain the settings lines do not give.
+    if (name == "ch0_uV" && !result_.record.gain) columns_.microvolts[0] = i;
+    if (name == "ch1_uV" && !result_.record.gain) columns_.microvolts[1] = i;
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
-  if (timeColumn_ < 0 || (codeColumn_[0] < 0 && codeColumn_[1] < 0)) return false;
+  if (columns_.time < 0 || (columns_.code[0] < 0 && columns_.code[1] < 0)) return false;
   haveHeader_ = true;
   return true;
 }
 
 bool LogCsvParser::Row(std::string_view line) {
-  double t = 0.0;
-  std::int32_t code[2] = {0, 0};
+  RowValues v;
   // The fields in one pass: split once, look each column up by index.
-  std::array<std::string_view, 8> fields{};
+  std::array<std::string_view, 16> fields{};  // as many as the header may name
   std::size_t count = 0;
   std::size_t start = 0;
   while (count < fields.size()) {
@@ -253,23 +283,35 @@ bool LogCsvParser::Row(std::string_view line) {
                ? Trim(fields[static_cast<std::size_t>(column)])
                : std::string_view{};
   };
-  if (!ParseSeconds(field(timeColumn_), t) || !std::isfinite(t)) return false;
+  if (!ParseDecimal(field(columns_.time), v.seconds)) return false;
   for (int ch = 0; ch < 2; ++ch) {
-    if (codeColumn_[ch] < 0) continue;
-    if (!Parse(field(codeColumn_[ch]), code[ch])) return false;
+    if (columns_.code[ch] < 0) continue;
+    if (!Parse(field(columns_.code[ch]), v.code[ch])) return false;
+    // A µV field that is not a number only leaves the row out of the gain's fit.
+    v.hasMicrovolts[ch] = columns_.microvolts[ch] >= 0 &&
+                          ParseDecimal(field(columns_.microvolts[ch]), v.microvolts[ch]);
   }
+  return Accept(v, line.size() + 1);
+}
+
+bool LogCsvParser::Accept(const RowValues& v, std::size_t bytes) {
+  const double t = v.seconds;
+  if (!std::isfinite(t)) return false;
+  if (!checks_.TimeFollows(rows_ > 0 ? std::optional(lastTime_) : std::nullopt, t, lineNumber_))
+    return false;
   if (rows_ == 0) {
     for (int ch = 0; ch < 2; ++ch) {
-      if (codeColumn_[ch] < 0) continue;
-      auto& codes = result_.record.codes[ch];
+      if (columns_.code[ch] < 0) continue;
       // Reserved once from the first row's length: no doubling peak on a long log.
-      if (sizeHint_ > 0)
-        codes.reserve(static_cast<std::size_t>(sizeHint_ / (line.size() + 1) + 16));
+      if (sizeHint_ > 0) {
+        result_.record.codes[ch].reserve(static_cast<std::size_t>(sizeHint_ / bytes + 16));
+      }
     }
     firstTime_ = t;
+    firstRowLine_ = lineNumber_;
   } else {
     const double dt = t - lastTime_;
-    if (rows_ == 1) firstPeriod_ = dt;
+    if (rows_ == 1 && !continuation_) firstPeriod_ = dt;
     const bool jump = firstPeriod_ > 0.0 && dt > 1.5 * firstPeriod_;
     if (gapPending_ || jump) {
       result_.record.gaps.push_back({rows_, 0.0});
@@ -277,37 +319,106 @@ bool LogCsvParser::Row(std::string_view line) {
     }
   }
   gapPending_ = false;
-  if (result_.record.gaps.empty() && rows_ < kRateRows) {
+  if (!continuation_ && result_.record.gaps.empty() && rows_ < kRateRows) {
     firstStretchRows_ = rows_ + 1;
     firstStretchEnd_ = t;
   }
   for (int ch = 0; ch < 2; ++ch) {
-    if (codeColumn_[ch] < 0) continue;
-    result_.record.codes[ch].push_back(code[ch]);
-    const double offset = static_cast<double>(code[ch]) - kMidScaleCode;
-    if (uvColumn_[ch] >= 0 && std::fabs(offset) > std::fabs(gainOffset_[ch])) {
-      double uv = 0.0;
-      if (Parse(field(uvColumn_[ch]), uv)) {
-        gainOffset_[ch] = offset;
-        gainMicrovolts_[ch] = uv;
-      }
+    if (columns_.code[ch] < 0) continue;
+    result_.record.codes[ch].push_back(v.code[ch]);
+    // Without a stated gain, every row's µV goes into the gain's fit.
+    if (v.hasMicrovolts[ch] && !result_.record.gain && std::isfinite(v.microvolts[ch])) {
+      checks_.CodeAndMicrovolts(v.code[ch], v.microvolts[ch]);
     }
   }
   lastTime_ = t;
   ++rows_;
-  rowBytes_ += line.size() + 1;
   return true;
 }
 
-LogReadResult LogCsvParser::Finish() {
+LogReadResult LogCsvParser::Refused() {
+  result_.status = LogReadStatus::kInconsistent;
+  result_.fault = checks_.Fault();
+  result_.record = LogRecord{};
+  return std::move(result_);
+}
+
+void LogCsvParser::FlushCarry() {
   if (!failed_ && !carry_.empty()) {
-    // The last line without its newline is still a whole row when it parses.
     const std::string line = std::move(carry_);
     carry_.clear();
-    Line(line);
+    // A row without its line end is where a writer stopped: its fields may be
+    // cut ("8388" of "8388608") and still parse, so it is left out.
+    const std::string_view text = Trim(line);
+    if (haveHeader_ && !text.empty() && text.front() != '#') {
+      result_.cutLine = lineNumber_ + 1;
+    } else {
+      Line(line);
+    }
   }
+}
+
+LogCsvParser LogCsvParser::Continuation(std::uint64_t sizeHint) const {
+  LogCsvParser later(sizeHint);
+  later.continuation_ = true;
+  later.haveHeader_ = true;
+  later.columns_ = columns_;
+  later.result_.record.gain = result_.record.gain;
+  later.firstPeriod_ = firstPeriod_;
+  return later;
+}
+
+void LogCsvParser::Join(LogCsvParser&& later) {
+  later.FlushCarry();
+  if (failed_) return;  // the earlier fault comes first in the file
+  const std::int64_t lines = lineNumber_;
+  // The seam first: the later part's first row must follow this part's last
+  // one, and comes before anything the later part found after it.
+  const std::optional<double> before = rows_ > 0 ? std::optional(lastTime_) : std::nullopt;
+  if (later.rows_ > 0 &&
+      !checks_.TimeFollows(before, later.firstTime_, lines + later.firstRowLine_)) {
+    failed_ = true;
+    result_.status = LogReadStatus::kInconsistent;
+    result_.line = lines + later.firstRowLine_;
+    return;
+  }
+  checks_.Join(later.checks_, lines);
+  if (later.failed_) {
+    failed_ = true;
+    result_.status = later.result_.status;
+    result_.line = lines + later.result_.line;
+    return;
+  }
+  lineNumber_ += later.lineNumber_;
+  if (later.result_.cutLine > 0) result_.cutLine = lines + later.result_.cutLine;
+  if (later.rows_ == 0) {
+    gapPending_ = gapPending_ || later.gapBeforeFirstRow_;
+    return;
+  }
+  LogRecord& r = result_.record;
+  const double dt = later.firstTime_ - lastTime_;
+  if (gapPending_ || later.gapBeforeFirstRow_ || (firstPeriod_ > 0.0 && dt > 1.5 * firstPeriod_)) {
+    r.gaps.push_back({rows_, 0.0});
+    gapSpans_.push_back(dt);
+  }
+  for (const LogGap& g : later.result_.record.gaps) r.gaps.push_back({g.before + rows_, 0.0});
+  gapSpans_.insert(gapSpans_.end(), later.gapSpans_.begin(), later.gapSpans_.end());
+  // Channel by channel, each later half let go at once: memory grows by one half at a time.
+  for (int ch = 0; ch < 2; ++ch) {
+    auto& codes = later.result_.record.codes[ch];
+    r.codes[ch].insert(r.codes[ch].end(), codes.begin(), codes.end());
+    std::vector<std::int32_t>().swap(codes);
+  }
+  gapPending_ = later.gapPending_;
+  lastTime_ = later.lastTime_;
+  rows_ += later.rows_;
+}
+
+LogReadResult LogCsvParser::Finish() {
+  FlushCarry();
   if (failed_) {
     result_.record = LogRecord{};
+    result_.fault = checks_.Fault();
     return std::move(result_);
   }
   if (!haveHeader_) {
@@ -320,25 +431,23 @@ LogReadResult LogCsvParser::Finish() {
     return std::move(result_);
   }
   LogRecord& r = result_.record;
+  std::optional<double> timeRate;
+  if (firstStretchRows_ > 1 && firstStretchEnd_ > firstTime_) {
+    timeRate = static_cast<double>(firstStretchRows_ - 1) / (firstStretchEnd_ - firstTime_);
+  }
   if (settingsRate_) {
     r.rateSps = *settingsRate_;
-  } else if (firstStretchRows_ > 1 && firstStretchEnd_ > firstTime_) {
-    r.rateSps = Snap(static_cast<double>(firstStretchRows_ - 1) / (firstStretchEnd_ - firstTime_),
-                     kDataRates, 0.005);
+  } else if (timeRate) {
+    r.rateSps = Snap(*timeRate, kDataRates, kRateTolerance);
+  }
+  if ((settingsRate_ && !checks_.RateAgrees(*settingsRate_, timeRate)) ||
+      (r.gain && !checks_.GainListed(*r.gain))) {
+    return Refused();
   }
   for (std::size_t i = 0; i < r.gaps.size(); ++i) {
     r.gaps[i].seconds = std::max(0.0, gapSpans_[i] - (r.rateSps > 0.0 ? 1.0 / r.rateSps : 0.0));
   }
-  if (!r.gain) {
-    for (int ch = 0; ch < 2 && !r.gain; ++ch) {
-      // µV = offset × 2500000 / 8388607 / gain; at least 1000 codes from mid-scale for 0.1 %.
-      if (std::fabs(gainOffset_[ch]) < 1000.0 || gainMicrovolts_[ch] == 0.0) continue;
-      const double g =
-          gainOffset_[ch] * kReferenceMicrovolts / kFullScaleCodes / gainMicrovolts_[ch];
-      const double snapped = Snap(g, kGains, 0.01);
-      if (snapped != g) r.gain = static_cast<int>(snapped);
-    }
-  }
+  if (!r.gain) r.gain = checks_.GainFromRows();
   return std::move(result_);
 }
 
@@ -363,6 +472,8 @@ LogReadResult ReadDataFile(const std::string& path) {
   TmyFile file([](const std::string&) { return false; });
   if (!file.LoadData(path, &settings, &buffers[0], &buffers[1])) {
     result.status = LogReadStatus::kBadDataFile;
+    result.openFault = file.LastFault();
+    result.line = file.LastFault().line;
     return result;
   }
   LogRecord& r = result.record;
@@ -380,32 +491,99 @@ LogReadResult ReadDataFile(const std::string& path) {
 
 }  // namespace
 
-LogReadResult ReadLogFile(const std::string& path, const std::string& board) {
+namespace {
+
+// Feeds the bytes [from, to) of a file to a parser.
+bool FeedRange(std::FILE* file, std::uint64_t from, std::uint64_t to, LogCsvParser& parser) {
+  if (std::fseek(file, static_cast<long>(from), SEEK_SET) != 0) return false;
+  std::vector<char> buffer(1 << 20);
+  for (std::uint64_t at = from; at < to;) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), to - at));
+    const std::size_t got = std::fread(buffer.data(), 1, want, file);
+    if (got == 0) return !std::ferror(file);
+    parser.Feed(std::string_view(buffer.data(), got));
+    at += got;
+  }
+  return !std::ferror(file);
+}
+
+// The first position after a newline at or beyond `from`; `size` when none.
+std::uint64_t LineStart(std::FILE* file, std::uint64_t from, std::uint64_t size) {
+  if (std::fseek(file, static_cast<long>(from), SEEK_SET) != 0) return size;
+  std::vector<char> buffer(1 << 16);
+  for (std::uint64_t at = from; at < size;) {
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+    if (got == 0) return size;
+    const void* newline = std::memchr(buffer.data(), '\n', got);
+    if (newline != nullptr)
+      return at + static_cast<std::uint64_t>(static_cast<const char*>(newline) - buffer.data()) + 1;
+    at += got;
+  }
+  return size;
+}
+
+}  // namespace
+
+LogReadResult ReadLogFile(const std::string& path, const std::string& board,
+                          std::uint64_t twoThreadBytes) {
+  const OpenedFile opened = OpenRegularFile(path);
+  if (opened.stream == nullptr) {
+    LogReadResult failed;
+    failed.status = LogReadStatus::kCannotOpen;
+    failed.openFault = opened.fault;
+    return failed;
+  }
+  std::unique_ptr<std::FILE, FileCloser> file(opened.stream);
+  const std::uint64_t size = opened.size;
+  // A first look: enough for a data file's identification, or for a log's
+  // header and first rows before its halves are shared out.
+  std::vector<char> buffer(1 << 20);
+  std::size_t got = std::fread(buffer.data(), 1, 1 << 12, file.get());
 #ifdef VELQORIS_HAVE_HDF5
-  if (h5log::HasHdf5Signature(path)) return ReadH5LogRecord(path, board);
+  if (std::string_view(buffer.data(), got).starts_with(h5log::kHdf5Signature)) {
+    file.reset();
+    return ReadH5LogRecord(path, board);
+  }
 #else
   (void)board;
 #endif
-  std::unique_ptr<std::FILE, FileCloser> file(OpenUtf8(path, "rb"));
-  if (!file) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
-  std::uint64_t size = 0;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long end = std::ftell(file.get());
-    if (end > 0) size = static_cast<std::uint64_t>(end);
-    std::fseek(file.get(), 0, SEEK_SET);
-  }
-  std::vector<char> buffer(1 << 20);
-  std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
   if (std::string_view(buffer.data(), got).starts_with(kDataFileId)) {
     file.reset();
     return ReadDataFile(path);
   }
   LogCsvParser parser(size);
-  while (got > 0) {
-    parser.Feed(std::string_view(buffer.data(), got));
-    got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+  parser.Feed(std::string_view(buffer.data(), got));
+  std::uint64_t read = got;
+  // A long log: the second half on a thread of its own, from a line's start.
+  if (size >= twoThreadBytes && read < size / 2 && parser.CanContinue()) {
+    const std::uint64_t half = LineStart(file.get(), size / 2, size);
+    std::unique_ptr<std::FILE, FileCloser> second(OpenUtf8(path, "rb"));
+    if (second && half < size) {
+      LogCsvParser later = parser.Continuation(size - half);
+      bool laterRead = false;
+      std::thread thread([&] { laterRead = FeedRange(second.get(), half, size, later); });
+      const bool firstRead = FeedRange(file.get(), read, half, parser);
+      thread.join();
+      if (!firstRead || !laterRead) {
+        LogReadResult failed;
+        failed.status = LogReadStatus::kCannotOpen;
+        failed.openFault = {FileFault::Kind::NotReadable, EIO};
+        return failed;
+      }
+      parser.Join(std::move(later));
+      return parser.Finish();
+    }
+    std::fseek(file.get(), static_cast<long>(read), SEEK_SET);
   }
-  if (std::ferror(file.get())) return LogReadResult{LogReadStatus::kCannotOpen, 0, {}};
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
+    parser.Feed(std::string_view(buffer.data(), got));
+  }
+  if (std::ferror(file.get())) {
+    LogReadResult failed;
+    failed.status = LogReadStatus::kCannotOpen;
+    failed.openFault = {FileFault::Kind::NotReadable, EIO};
+    return failed;
+  }
   return parser.Finish();
 }
 
@@ -414,6 +592,7 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kOk:
       return {};
     case LogReadStatus::kCannotOpen:
+      if (r.openFault.kind != FileFault::Kind::None) return FileFaultMessage(r.openFault, path);
       return "ファイルを読めませんでした: " + path;
     case LogReadStatus::kNotALog:
       return "ログの CSV ファイルでもデータファイルでもありません: " + path;
@@ -423,11 +602,21 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kNoData:
       return "データがありません: " + path;
     case LogReadStatus::kBadDataFile:
-      return "データファイルの内容が正しくありません: " + path;
+      if (r.openFault.kind != FileFault::Kind::BadContents) return FileFaultMessage(r.openFault, path);
+      return "データファイルの内容が正しくありません: " + path +
+             (r.line > 0 ? " (" + std::to_string(r.line) + " 行目)" : std::string());
+    case LogReadStatus::kInconsistent:
+      return LogFaultText(r.fault) + ": " + path;
     case LogReadStatus::kBadHdf5:
       return r.detail;
   }
   return {};
+}
+
+std::string CutRowNote(const LogReadResult& r) {
+  if (r.cutLine == 0) return {};
+  return "最後の行 (" + std::to_string(r.cutLine) +
+         " 行目) は途中で切れていたため読みませんでした (書き込み中に止まったログ)";
 }
 
 }  // namespace velqoris

@@ -32,7 +32,10 @@ bool Recording::Start(const std::string& path, const MeasureSettings& settings,
   // the settings lines once the board has answered.
   {
     CsvLog probe;
-    if (!probe.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) return false;
+    if (!probe.Open(path, settings.CHSel != 1, settings.CHSel != 0, clock_.Now())) {
+      startError_ = probe.Error();
+      return false;
+    }
   }
   stop_ = false;
   ended_ = false;
@@ -72,9 +75,11 @@ void Recording::Body(std::int64_t total) {
     end =
         acquisition.Run({settings_, total}, {&csv, &stats_, this}, [this] { return stop_.load(); });
     const std::lock_guard<std::mutex> lock(mutex_);
-    progress_.written = acquisition.ReadCount();
-    progress_.stats[0] = stats_.Stats(0);
-    progress_.stats[1] = stats_.Stats(1);
+    // What is in the file, not what was read.
+    progress_.written = csv.RowsInFile();
+    progress_.stats[0] = csv.Stats(0);
+    progress_.stats[1] = csv.Stats(1);
+    progress_.failure = acquisition.Result().failure;
   }
   {
     const std::lock_guard<std::mutex> lock(mutex_);

@@ -42,6 +42,8 @@ class Recording : private Sink {
     std::int64_t total = 0;
     RunningStats stats[2];
     RunEnd end = RunEnd::kNotEnded;
+    // Once ended with kSinkFailed: what could not be written, with the system's reason.
+    std::string failure;
   };
 
   // Results of both channels as one read delivered them (a channel not
@@ -72,6 +74,8 @@ class Recording : private Sink {
   Progress Snapshot() const;
   const MeasureSettings& Settings() const { return settings_; }
   const std::string& Path() const { return path_; }
+  // errno when Start could not create the file.
+  int StartError() const { return startError_; }
 
   // Results that may wait for the window before the oldest are dropped (the
   // file keeps them): a window that stalls never makes the memory grow.
@@ -87,6 +91,7 @@ class Recording : private Sink {
   EventHost& host_;
   MeasureSettings settings_;
   std::string path_;
+  int startError_ = 0;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> ended_{false};

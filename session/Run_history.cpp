@@ -11,6 +11,7 @@
 #include "datafile/Myfile.h"
 #include "datafile/User_data_folder.h"
 #include "datafile/Utf8_path.h"
+#include "session/History_record.h"
 #include "session/Log_header.h"
 #include "session/Run_data.h"
 #include "session/Run_file.h"
@@ -47,47 +48,41 @@ std::string RunHistory::Keep(RunData& data, std::chrono::system_clock::time_poin
     fault_ = {FileFault::Kind::NotWritten, error.value()};
     return {};
   }
+  HistoryRecord record(folder_);
+  record.Load();
   const std::string name = NameFor(endedAt);
   const std::string stem = name.substr(0, name.size() - std::string(kDataExtension).size());
-  fs::path path = PathFromUtf8(folder_) / name;
-  for (int n = 2; fs::exists(path, error) && n < 1000; ++n)
-    path = PathFromUtf8(folder_) / (stem + "_" + std::to_string(n) + kDataExtension);
+  const fs::path path = PathFromUtf8(folder_) / record.NewName(stem, kDataExtension);
   // Never a question: the name is new, and nothing is asked of the user here.
   TmyFile file([](const std::string&) { return false; });
   if (!SaveRun(file, Utf8FromPath(path), data)) {
     fault_ = file.LastFault();
     return {};
   }
-  Prune(Utf8FromPath(path));
+  record.Add(Utf8FromPath(path.filename()));
+  Prune(record);
+  // A record that cannot be written costs only the rotation of this run.
+  record.Save();
   return Utf8FromPath(path);
 }
 
-// Names sort by time, so the first ones are the oldest.
-void RunHistory::Prune(const std::string& keep) {
-  struct Entry {
-    fs::path path;
-    std::uintmax_t bytes;
-  };
-  std::vector<Entry> entries;
-  std::uintmax_t total = 0;
+// The oldest written first, and only runs of the record; the one just kept stays.
+void RunHistory::Prune(HistoryRecord& record) {
+  const fs::path folder = PathFromUtf8(folder_);
   std::error_code error;
-  for (const auto& item : fs::directory_iterator(PathFromUtf8(folder_), error)) {
-    if (!item.is_regular_file(error) || item.path().extension() != kDataExtension) continue;
-    const std::uintmax_t bytes = item.file_size(error);
-    if (error) continue;
-    entries.push_back({item.path(), bytes});
-    total += bytes;
+  std::vector<std::uintmax_t> bytes;
+  std::uintmax_t total = 0;
+  for (const std::string& name : record.Names()) {
+    bytes.push_back(fs::file_size(folder / PathFromUtf8(name), error));
+    if (error) bytes.back() = 0;
+    total += bytes.back();
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const Entry& a, const Entry& b) { return a.path.filename() < b.path.filename(); });
-  std::size_t count = entries.size();
-  for (const Entry& entry : entries) {
-    if (count <= static_cast<std::size_t>(maxRuns_) && total <= maxBytes_) break;
-    if (entry.path == PathFromUtf8(keep)) continue;
-    if (fs::remove(entry.path, error)) {
-      --count;
-      total -= entry.bytes;
-    }
+  std::size_t first = 0;
+  while (record.Names().size() > 1 &&
+         (record.Names().size() > static_cast<std::size_t>(maxRuns_) || total > maxBytes_)) {
+    if (!fs::remove(folder / PathFromUtf8(record.Names().front()), error) && error) break;
+    total -= bytes[first++];
+    record.RemoveFirst();
   }
 }
 

@@ -1,7 +1,9 @@
 // Every run that ends with results is kept, so that no mis-click loses one:
 // it is written (atomically, as any .DTA save) into the history folder under
-// a name from its end time, and the oldest files go once the folder holds
-// more than a number of runs or of bytes.
+// a name from its end time, never one used before, and the runs written
+// longest ago go once the program's runs there are more than a number of runs
+// or of bytes. The folder's record (History_record) says which files the
+// program wrote and in what order; no other file is ever removed.
 #pragma once
 
 #include <chrono>
@@ -12,6 +14,7 @@
 
 namespace velqoris {
 
+class HistoryRecord;
 class RunData;
 
 class RunHistory {
@@ -26,7 +29,7 @@ class RunHistory {
   static std::string DefaultFolder();
 
   // Writes the data on display as "YYYY-MM-DD_HH-MM-SS.DTA" (local time of
-  // `endedAt`; "_2", "_3" … when that name is taken) and prunes. Returns the
+  // `endedAt`; "_2", "_3" … above every number that second already has) and prunes. Returns the
   // path written, or "" when there was nothing to keep or it failed (`fault`
   // then says why).
   std::string Keep(RunData& data, std::chrono::system_clock::time_point endedAt);
@@ -38,7 +41,7 @@ class RunHistory {
   static std::string NameFor(std::chrono::system_clock::time_point at);
 
  private:
-  void Prune(const std::string& keep);
+  void Prune(HistoryRecord& record);
 
   std::string folder_;
   int maxRuns_;

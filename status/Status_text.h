@@ -24,6 +24,9 @@ inline constexpr std::string_view kFileSavedText = "データファイルを保�
 // Panel 2: progress, notices and statistics.
 inline constexpr std::string_view kStartingText = "測定開始処理中です。。。";
 inline constexpr std::string_view kMeasureErrorText = "計測エラーで終了";
+// A run or log whose board went away (a pulled cable): the stop could not go out.
+inline constexpr std::string_view kBoardGoneText =
+    "計測エラーで終了 (基板との接続が切れました: USB ケーブルを確認してください)";
 
 std::string SampleText(std::int32_t n, std::int32_t code);
 std::string Sample2Text(std::int32_t n, std::int32_t code0, std::int32_t code1);

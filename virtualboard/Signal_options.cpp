@@ -46,13 +46,19 @@ std::string ChannelError(const char* option, std::string_view text) {
 
 std::variant<SineOption, std::string> ParseSineOption(std::string_view text) {
   const auto parts = Split(text);
-  if (parts.size() < 3 || parts.size() > 5) {
-    return std::string("--sine の形式は CH,HZ,VOLTS[,H2dBc[,H3dBc]] です: ") + std::string(text);
+  const bool off = parts.size() == 2 && parts[1] == "off";
+  if (!off && (parts.size() < 3 || parts.size() > 5)) {
+    return std::string("--sine の形式は CH,HZ,VOLTS[,H2dBc[,H3dBc]] か CH,off です: ") +
+           std::string(text);
   }
   SineOption o;
   const auto ch = Channel(parts[0]);
   if (!ch) return ChannelError("--sine", parts[0]);
   o.channel = *ch;
+  if (off) {
+    o.off = true;
+    return o;
+  }
   const auto hz = Number(parts[1]);
   if (!hz || *hz <= 0.0) return "--sine の周波数は正の数 [Hz] です: " + std::string(parts[1]);
   o.frequencyHz = *hz;
@@ -94,7 +100,7 @@ std::variant<MainsOption, std::string> ParseMainsOption(std::string_view text) {
 
 void ApplySignalOption(SignalModel& model, const SineOption& sine) {
   ChannelSignal s = model.Channel(sine.channel);
-  s.offsetVolts = 0.0;
+  if (!sine.off) s.offsetVolts = 0.0;
   s.amplitudeVolts = sine.amplitudeVolts;
   s.frequencyHz = sine.frequencyHz;
   s.phaseRadians = 0.0;

@@ -29,7 +29,8 @@ void BM_LogTwoChannels(benchmark::State& state) {
   for (auto _ : state) {
     ManualClock clock;
     VirtualBoard device(clock);
-    SleepingEventHost host(clock, [&] { clock.Advance(std::chrono::milliseconds(1)); });
+    SleepingEventHost host(clock,
+                           [&](Clock::Duration) { clock.Advance(std::chrono::milliseconds(1)); });
     TADC board(device, host);
     Acquisition run(board, clock, host);
     if (run.Connect()) {

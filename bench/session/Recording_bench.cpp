@@ -37,8 +37,8 @@ void BM_RecordingCpu(benchmark::State& state) {
   for (auto _ : state) {
     SteadyClock clock;
     VirtualBoard device(clock);
-    const auto pause = RecordingPause(12);
-    SleepingEventHost host(clock, [pause] { std::this_thread::sleep_for(pause); });
+    SleepingEventHost host(clock);
+    host.SetIdlePause(RecordingPause(12));
     Recording recording(device, clock, host);
     MeasureSettings s;
     s.spsSel = 12;

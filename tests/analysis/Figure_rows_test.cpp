@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/Channel_analysis.h"
+#include "analysis/Stability_rows.h"
 #include "tests/analysis/Synthetic.h"
 
 namespace velqoris::testing {
@@ -106,6 +107,30 @@ TEST(FigureRows, SpectrumRowsSayOverRangePickupAndNeighbouringLines) {
   a = analysis::AnalyzeChannelSpectrum(noise.data(), 1000, SettingsAt(12, 0));
   rows = analysis::SpectrumFigureRows(a.spectrum, a.figures);
   EXPECT_EQ(Find(rows, "電源周波数 50 Hz")->value.rfind("検出されません (< -", 0), 0u);
+}
+
+// The stability rows say what was left out and why, and give the Allan
+// minimum with its (asymmetric) interval.
+TEST(FigureRows, StabilityRowsSayWhatWasLeftOut) {
+  Synthetic synth;
+  auto codes = synth.Record(20000, {}, 30.0);
+  codes[5] = 16777215;
+  const auto a = analysis::AnalyzeStability(codes.data(), 20000, 100.0, 128, {}, 0);
+  auto rows = analysis::StabilityFigureRows(a);
+  ASSERT_TRUE(Find(rows, "入力範囲"));
+  EXPECT_EQ(Find(rows, "入力範囲")->value, "1 点が範囲外のため、その点を除いて解析しました");
+  const FigureRow* minimum = Find(rows, "アラン偏差の最小値 (1σ)");
+  ASSERT_TRUE(minimum);
+  EXPECT_NE(minimum->value.find(" (−"), std::string::npos) << minimum->value;
+  EXPECT_NE(minimum->value.find(" / +"), std::string::npos) << minimum->value;
+  EXPECT_EQ(Find(rows, "1/f コーナー周波数 (1σ)")->value, analysis::kNoCornerText);
+
+  for (int i = 0; i < 20000; i += 50) codes[static_cast<std::size_t>(i)] = 0;
+  const auto refused = analysis::AnalyzeStability(codes.data(), 20000, 100.0, 128, {}, 0);
+  rows = analysis::StabilityFigureRows(refused);
+  ASSERT_TRUE(Find(rows, "入力範囲"));
+  EXPECT_EQ(Find(rows, "入力範囲")->value.rfind("入力範囲外: 401 点", 0), 0u);
+  EXPECT_FALSE(Find(rows, "ドリフト")) << "no figure after the refusal";
 }
 
 }  // namespace

@@ -207,7 +207,9 @@ TEST(SpectrumFiguresAbsent, HarmonicsFoldingOntoTheToneOrDcAreLeftOut) {
   EXPECT_TRUE(f.harmonics[2].ontoDc);
   EXPECT_FALSE(f.harmonics[1].Dbfs());
   ASSERT_TRUE(f.harmonics[0].Dbfs()) << "the 2nd, on half the rate";
-  EXPECT_NEAR(*f.harmonics[0].Dbfs(), Dbfs(a / 1000), 0.05);
+  // Its power is the amplitude seen squared (over all phases, on average the
+  // harmonic's own A²/2): 3 dB above Dbfs(a / 1000) at this phase.
+  EXPECT_NEAR(*f.harmonics[0].Dbfs(), Dbfs(a / 1000) + Db(2.0), 0.05);
 }
 
 TEST(SpectrumMains, LinesOnTheToneCannotBeToldApartOthersKeepTheirLevels) {
@@ -289,6 +291,88 @@ TEST(Spectrum, OverRangeGivesNoToneFigures) {
     EXPECT_TRUE(f.noiseDensityNvRtHz) << "the density remains";
   }
 }
+
+// ---- lines on half the rate and on DC ----------------------------------------
+
+// The realised noise's largest line, as a sine's power: 2|R_k|²/n² inside the
+// band, |R_k|²/n² (amplitude squared) on half the rate.
+double LargestNoiseLine(const std::vector<std::int32_t>& codes, const std::vector<Tone>& tones) {
+  const int n = static_cast<int>(codes.size());
+  std::vector<double> r(codes.size());
+  for (int i = 0; i < n; ++i) {
+    double v = 8388608.0;
+    for (const Tone& t : tones)
+      v += t.amplitude * std::sin(2 * std::numbers::pi * t.bins * i / n + t.phase);
+    r[static_cast<std::size_t>(i)] = codes[static_cast<std::size_t>(i)] - v;
+  }
+  double largest = 0.0;
+  for (int k = 1; 2 * k <= n; ++k) {
+    double re = 0.0, im = 0.0;
+    for (int i = 0; i < n; ++i) {
+      re += r[static_cast<std::size_t>(i)] * std::cos(2 * std::numbers::pi * k * i / n);
+      im += r[static_cast<std::size_t>(i)] * std::sin(2 * std::numbers::pi * k * i / n);
+    }
+    largest = std::max(largest, (2 * k == n ? 1.0 : 2.0) * (re * re + im * im) / n / n);
+  }
+  return largest;
+}
+
+struct EdgeCase {
+  const char* name;
+  int n;
+  double toneBins;
+  double toneCodes;
+  double sigma;
+  int nyquistOrder;     // the harmonic that lands on half the rate
+  double nyquistCodes;  // its amplitude as it shows, ±a alternating (0: none)
+  int dcOrder;          // a harmonic that lands on DC (0: none)
+};
+
+class LinesOnTheEdges : public ::testing::TestWithParam<EdgeCase> {};
+
+TEST_P(LinesOnTheEdges, HalfTheRateIsOneColumnAndDcIsTheOffset) {
+  const EdgeCase& c = GetParam();
+  std::vector<Tone> tones = {{c.toneBins, c.toneCodes, 0.3}};
+  // sin(π i + π/2) = (−1)^i: the whole amplitude in the one column there is.
+  if (c.nyquistCodes > 0.0) tones.push_back({c.n / 2.0, c.nyquistCodes, std::numbers::pi / 2});
+  Synthetic synth(23);
+  const auto codes = synth.Record(c.n, tones, c.sigma);
+  const double noise = LargestNoiseLine(codes, tones);
+  for (SpectrumWindow w : kWindows) {
+    const auto f = Analyze(codes, w).figures;
+    ASSERT_TRUE(f.fundamental) << c.name;
+    const auto& h = f.harmonics[static_cast<std::size_t>(c.nyquistOrder - 2)];
+    EXPECT_NEAR(*h.frequencyHz, 2400.0, 1e-9) << c.name;
+    if (c.nyquistCodes > 0.0) {
+      const double power = c.nyquistCodes * c.nyquistCodes;  // amplitude², not half of it
+      ASSERT_TRUE(h.Dbfs()) << c.name;
+      EXPECT_NEAR(*h.Dbfs(), Db(2 * power / kFullScale / kFullScale), 0.5) << c.name;
+      ASSERT_TRUE(f.thdDb) << c.name;
+      EXPECT_NEAR(*f.thdDb, Db(power / (c.toneCodes * c.toneCodes / 2)), 0.5) << c.name;
+    } else {
+      EXPECT_FALSE(h.Dbfs()) << c.name << ": nothing stands above the noise there";
+      EXPECT_LE(h.dbfs, Db(2 * noise / kFullScale / kFullScale) + 1.5) << c.name;
+      EXPECT_FALSE(f.thdDb) << c.name;
+      EXPECT_TRUE(f.thdBoundDb) << c.name;
+    }
+    if (c.dcOrder > 0) {
+      EXPECT_TRUE(f.harmonics[static_cast<std::size_t>(c.dcOrder - 2)].ontoDc) << c.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinesOnTheEdges,
+    ::testing::Values(
+        // A coherent tone whose 5th harmonic lands on half the rate, weak and strong.
+        EdgeCase{"n100_weak_tone_clean", 100, 10.0, 100.0, 5.0, 5, 0.0, 0},
+        EdgeCase{"n100_strong_tone_clean", 100, 10.0, 1e6, 5.0, 5, 0.0, 0},
+        EdgeCase{"n100_fifth_harmonic_present", 100, 10.0, 1e5, 1.0, 5, 40.0, 0},
+        // 1200 Hz at 4800 sps: the 2nd on half the rate, the 4th on DC.
+        EdgeCase{"n1000_1200hz_clean", 1000, 250.0, 1e6, 3.0, 2, 0.0, 4},
+        EdgeCase{"n1000_1200hz_second_present", 1000, 250.0, 1e6, 3.0, 2, 100.0, 4},
+        // An odd length: half the rate is no bin, the other column carries it.
+        EdgeCase{"n999_second_present", 999, 249.75, 1e6, 3.0, 2, 100.0, 0}));
 
 }  // namespace
 }  // namespace velqoris::testing

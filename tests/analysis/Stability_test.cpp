@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/Averaged_figures.h"
+#include "analysis/Figure_rows.h"
+
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -12,6 +15,7 @@
 
 #include "analysis/Fft.h"
 #include "tests/analysis/Synthetic.h"
+#include "tests/support/Corner_expectations.h"
 
 namespace velqoris::testing {
 namespace {
@@ -109,6 +113,48 @@ TEST(AllanDeviation, WhiteNoiseFallsAndDriftRisesWithAMinimumBetween) {
   // σ/√m = 0.01·m/√2 at m = (40·√2/0.01)^(2/3) ≈ 320: the lowest point of the octave grid near it.
   const auto m = a.allan.points[*a.allan.minimum].m;
   EXPECT_TRUE(m == 256 || m == 512) << m;
+}
+
+// On a flicker floor the deviation is flat: the reported minimum must not
+// be the low draw of the last τ, which rests on a handful of differences.
+TEST(AllanDeviation, TheMinimumComesFromAveragingTimesWithEnoughDegreesOfFreedom) {
+  const int n = 1 << 16;
+  const auto codes = Codes(Flicker(n, 100.0, 20.0, 50.0));
+  const auto a = AnalyzeStability(codes.data(), n, 100.0, 1, {}, 0);
+  ASSERT_TRUE(a.allan.minimum);
+  const auto& p = a.allan.points[*a.allan.minimum];
+  EXPECT_GE(p.edf, analysis::kMinimumEdf);
+  EXPECT_LT(*a.allan.minimum + 1, a.allan.points.size()) << "not the last τ";
+  for (const auto& q : a.allan.points) {
+    if (q.edf >= analysis::kMinimumEdf) {
+      EXPECT_GE(q.codes, p.codes);
+    }
+  }
+}
+
+// Samples over range are the converter clipping: a few are left out (the
+// figures of the rest stand), more than 1 % leave the channel without figures.
+TEST(StabilityOverRange, AFewAreLeftOutMoreRefuseTheFigures) {
+  const int n = 40000;
+  auto clean = Codes(White(n, 30.0));
+  const auto reference = AnalyzeStability(clean.data(), n, 100.0, 128, {}, 0);
+  auto spoilt = clean;
+  for (int i : {0, 777, 20001, n - 1}) spoilt[static_cast<std::size_t>(i)] = i % 2 ? 16777215 : -5;
+  const auto a = AnalyzeStability(spoilt.data(), n, 100.0, 128, {}, 0);
+  EXPECT_EQ(a.overRange, 4);
+  EXPECT_FALSE(a.overRangeRefused);
+  ASSERT_EQ(a.allan.points.size(), reference.allan.points.size());
+  // τ0: one term in 10000 lost, the deviation as before (a clipped code would put it at 10⁶).
+  EXPECT_NEAR(a.allan.points[0].codes, reference.allan.points[0].codes,
+              0.01 * reference.allan.points[0].codes);
+  EXPECT_NEAR(*a.spectrum.whiteCodesRtHz, *reference.spectrum.whiteCodesRtHz,
+              0.02 * *reference.spectrum.whiteCodesRtHz);
+  for (int i = 0; i < n; i += 90) spoilt[static_cast<std::size_t>(i)] = 0;
+  const auto refused = AnalyzeStability(spoilt.data(), n, 100.0, 128, {}, 0);
+  EXPECT_TRUE(refused.overRangeRefused);
+  EXPECT_GT(refused.overRange, n / 100);
+  EXPECT_TRUE(refused.allan.points.empty());
+  EXPECT_FALSE(refused.drift);
 }
 
 // ---- gaps and short records ------------------------------------------------
@@ -223,6 +269,45 @@ TEST(WelchSpectrum, FindsAKnownFlickerCorner) {
   }
 }
 
+struct CornerCase {
+  const char* name;
+  double corner;      // 1/f corner of the noise (0: white only)
+  double sineCodes;   // a slow sine at 0.05 Hz (0: none)
+  double mainsCodes;  // 50 Hz pickup (0: none)
+};
+
+class FlickerCorner : public ::testing::TestWithParam<CornerCase> {};
+
+// A line is not 1/f noise: a slow sine alone gives no corner; a real corner
+// comes out within two of its stated standard errors beside a line.
+TEST_P(FlickerCorner, LinesAreLeftOutAndTheCornerKeepsItsUncertainty) {
+  const CornerCase& c = GetParam();
+  const int n = 1 << 20;
+  const double rate = 1000.0;
+  auto v = c.corner > 0.0 ? Flicker(n, rate, 20.0, c.corner) : White(n, 20.0);
+  for (int i = 0; i < n; ++i) {
+    const double t = i / rate;
+    v[static_cast<std::size_t>(i)] += c.sineCodes * std::sin(2 * std::numbers::pi * 0.05 * t) +
+                                      c.mainsCodes * std::sin(2 * std::numbers::pi * 50.0 * t);
+  }
+  const auto codes = Codes(v);
+  const auto a = AnalyzeStability(codes.data(), n, rate, 1, {}, 0);
+  const double white = 20.0 * std::sqrt(2.0 / rate);
+  ASSERT_TRUE(a.spectrum.whiteCodesRtHz) << c.name;
+  EXPECT_NEAR(*a.spectrum.whiteCodesRtHz, white, 0.05 * white) << c.name;
+  ExpectCorner(a.spectrum, c.corner, 0.2, c.name);
+  if (c.corner == 0.0) {
+    EXPECT_EQ(a.spectrum.cornerHiddenBelowHz.has_value(), c.sineCodes > 0.0) << c.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FlickerCorner,
+                         ::testing::Values(CornerCase{"slow sine alone", 0.0, 1e5, 0.0},
+                                           CornerCase{"mains alone", 0.0, 0.0, 500.0},
+                                           CornerCase{"flicker", 2.0, 0.0, 0.0},
+                                           CornerCase{"flicker and mains", 2.0, 0.0, 500.0},
+                                           CornerCase{"flicker and slow sine", 20.0, 1e5, 0.0}));
+
 struct BandCase {
   double hz;
   double amplitude;
@@ -252,6 +337,31 @@ INSTANTIATE_TEST_SUITE_P(Tones, BandPeakToPeak,
                          ::testing::Values(BandCase{1.0, 1000.0, 1990.0, 2010.0},
                                            BandCase{0.01, 100000.0, 0.0, 2020.0},
                                            BandCase{100.0, 100000.0, 0.0, 21.0}));
+
+// A minute at 4800 sps: 64000-point segments, 0.075 Hz bins. 50 Hz lies
+// between bins and has its level; 60 Hz, absent, has the bound it lies below.
+TEST(AveragedFigures, MainsLinesOfALogHaveTheirLevelOrBound) {
+  const int n = 288000;
+  const double rate = 4800.0, pickup = 30.0;
+  auto v = White(n, 20.0);
+  for (int i = 0; i < n; ++i)
+    v[static_cast<std::size_t>(i)] +=
+        pickup * std::sin(2 * std::numbers::pi * 50.0 * i / rate + 1.0);
+  const auto codes = Codes(v);
+  const auto a = AnalyzeStability(codes.data(), n, rate, 1, {}, 0);
+  ASSERT_EQ(a.spectrum.segmentLength, 64000);
+  const auto f = analysis::AveragedFigures(a.spectrum);
+  ASSERT_TRUE(f.Mains50Dbfs());
+  EXPECT_NEAR(*f.Mains50Dbfs(), 20 * std::log10(pickup / 8388607.0), 0.3);
+  EXPECT_FALSE(f.Mains60Dbfs());
+  ASSERT_TRUE(f.Mains60BoundDbfs());
+  EXPECT_LT(*f.Mains60BoundDbfs(), *f.Mains50Dbfs() - 10.0);
+  // The 100 Hz line (50 × 2) is absent too.
+  EXPECT_FALSE(f.mains50[1].Dbfs());
+  for (const auto& row : analysis::SpectrumFigureRows(analysis::AsSpectrum(a.spectrum, 1), f)) {
+    EXPECT_EQ(row.value.find("直流"), std::string::npos) << row.label;
+  }
+}
 
 }  // namespace
 }  // namespace velqoris::testing

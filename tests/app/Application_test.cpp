@@ -56,7 +56,7 @@ TEST(ToolkitTextsTest, QtsOwnWordsAreJapanese) {
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
             QString::fromUtf8("キャンセル"));
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString::fromUtf8("はい(&Y)"));
-  const auto dialog = QtFileDialogs::MakeSaveDialog(nullptr, {"Data files (*.DTA)", "*.DTA", {}});
+  const auto dialog = QtFileDialogs().MakeSaveDialog(nullptr, {"Data files (*.DTA)", "*.DTA", {}});
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   QStringList labels;
   for (const QLabel* label : dialog->findChildren<QLabel*>()) labels << label->text();
@@ -71,7 +71,7 @@ TEST(FileDialogsTest, TheSaveDialogAsksNoOverwriteQuestionOfItsOwn) {
     QFile file(existing);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   }
-  const auto dialog = QtFileDialogs::MakeSaveDialog(nullptr, {"Data files (*.DTA)", "*.DTA", {}});
+  const auto dialog = QtFileDialogs().MakeSaveDialog(nullptr, {"Data files (*.DTA)", "*.DTA", {}});
   EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
   EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
   EXPECT_EQ(dialog->nameFilters(), QStringList{"Data files (*.DTA)"});
@@ -97,7 +97,8 @@ TEST(FileDialogsTest, TheSaveDialogAsksNoOverwriteQuestionOfItsOwn) {
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(dialog->selectedFiles(), QStringList{existing});
 
-  const auto open = QtFileDialogs::MakeOpenDialog(nullptr, {"データファイル (*.DTA)", "*.DTA", {}});
+  const auto open =
+      QtFileDialogs().MakeOpenDialog(nullptr, {"データファイル (*.DTA)", "*.DTA", {}});
   EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
   EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);
 }

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
+#include "tests/app/Run_file_reading.h"
 #include "tests/app/Window_fixture.h"
 
 namespace velqoris::testing {
@@ -34,6 +36,11 @@ class CommandsTest : public WindowTest {
     files->answers.push_back(path);
     Action("Load1")->trigger();
   }
+  // The caption naming a file, its path as the system writes it ("\\" on Windows).
+  static std::string CaptionWith(const std::string& path) {
+    return "VELQORIS / v2.10 : " +
+           QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+  }
   QTemporaryDir dir;
 };
 
@@ -54,7 +61,7 @@ TEST_F(CommandsTest, SaveAndLoadRoundTripThroughTheMenus) {
   EXPECT_TRUE(QFile::exists(QString::fromStdString(saved)));
   EXPECT_TRUE(form->SaveOK());
   EXPECT_EQ(PanelUtf8(1), "データファイルを保存しました");
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(saved));
 
   // Back to other controls and other data, then the file brings everything back.
   Action("DataClear")->trigger();
@@ -84,10 +91,10 @@ TEST_F(CommandsTest, SaveAndLoadRoundTripThroughTheMenus) {
   EXPECT_EQ(Panel(2), stats);
   EXPECT_TRUE(form->StatCH0());
   // The caption names the file whose data is on display.
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(saved));
   SaveAs(Path("copy"));
   LoadFrom(saved);
-  EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + saved);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(saved));
   EXPECT_TRUE(Combo(1)->isEnabled());
 }
 
@@ -153,7 +160,7 @@ TEST_F(CommandsTest, AFailedSaveSaysWhyAndLeavesTheCaption) {
     const char* text;
   } cases[] = {
       {Path("no/such/folder/run"), "データ保存できませんでした: No such file or directory"},
-      {Path("folder.DTA"), "データ保存できませんでした: Is a directory"},
+      {Path("folder.DTA"), "データ保存できませんでした: ファイルではなくフォルダです"},
   };
   for (const auto& c : cases) {
     boxes.clear();
@@ -162,7 +169,7 @@ TEST_F(CommandsTest, AFailedSaveSaysWhyAndLeavesTheCaption) {
     EXPECT_EQ(boxes[0].text, c.text);
     EXPECT_EQ(boxes[0].caption, "VELQORIS Board");
     EXPECT_FALSE(form->SaveOK());
-    EXPECT_EQ(form->windowTitle().toStdString(), "VELQORIS / v2.10 : " + Path("good.DTA"));
+    EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(Path("good.DTA")));
   }
 }
 
@@ -188,8 +195,15 @@ TEST_F(CommandsTest, AFailedLoadKeepsTheDataOnDisplay) {
       boxes.clear();
       LoadFrom(path);
       ASSERT_EQ(boxes.size(), 1u);
-      EXPECT_EQ(boxes[0].text, path == bad ? "データファイルの内容が正しくありませんでした"
-                                           : "ファイルが見つかりません: " + path);
+      // The file is named as the system writes it, and the line the reader stopped at.
+      const std::string shown =
+          QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
+      EXPECT_EQ(boxes[0].text.rfind(
+                    path == bad ? "データファイルの内容が正しくありませんでした: " + shown + " ("
+                                : "ファイルが見つかりません: " + shown,
+                    0),
+                0u)
+          << boxes[0].text;
       EXPECT_EQ(form->windowTitle(), title);
       EXPECT_EQ(PanelUtf8(1), afterLoad ? "" : panel1);  // never claims a load
       EXPECT_EQ(Panel(2), stats);
@@ -227,7 +241,9 @@ TEST_F(CommandsTest, ASelectionOutsideItsListIsAFailedLoad) {
     WriteFile(Path("odd.DTA"), bad[0], bad[1], bad[2], bad[3]);
     LoadFrom(Path("odd.DTA"));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "データファイルの内容が正しくありませんでした");
+    EXPECT_EQ(
+        boxes[0].text.rfind("データファイルの内容が正しくありませんでした: " + Path("odd.DTA"), 0),
+        0u);
     EXPECT_EQ(form->Data().Ch0.Count, 20);       // the earlier file stays on display
     EXPECT_EQ(form->Data().Settings.spsSel, 4);  // the controls and settings stay
     EXPECT_EQ(Combo(1)->currentText(), "60 sps");
@@ -384,28 +400,20 @@ TEST_F(CommandsTest, AFileWithoutSamplesShowsNoFigureOfEarlierData) {
   EXPECT_EQ(CountPixels(Bitmap(), kBlue), 0);
 }
 
-TEST_F(CommandsTest, TheLowestCodeShowsItsTrueFiguresInBothUnits) {
-  constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
+// A code outside the converter's 24 bits is no result: the file is refused
+// with the line it was found on, and the data on display stays.
+TEST_F(CommandsTest, ACodeOutsideTheConvertersRangeIsAFailedLoad) {
+  ASSERT_TRUE(Measure(12, 0, 1));
+  const int count = form->Data().Ch0.Count;
   std::vector<std::array<std::int32_t, 2>> lines(20, {kMidScaleCode, kMidScaleCode});
-  lines[3] = {kLowest, kLowest};
+  lines[3] = {std::numeric_limits<std::int32_t>::min(), kMidScaleCode};
   WriteCodes(Path("lowest.DTA"), 2, 0, lines);
   LoadFrom(Path("lowest.DTA"));
-  ASSERT_TRUE(boxes.empty());
-  // Too long for its panel: the deviation loses its decimal, never a digit.
-  EXPECT_EQ(PanelUtf8(2),
-            "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
-            "469861472 digit");
-  EXPECT_EQ(form->Status()->PanelToolTip(2).toStdString(),
-            "CH0 : 最大値：8388608 / 最小値：-2147483648 / pp値：2155872256 digit / 標準偏差："
-            "469861472.0 digit");
-  Action("MenuY_Volt")->trigger();
-  // (-2147483648 - 8388608) x 2500000 / 8388607 = -642500076.6... uV.
-  const float lowest = form->Graph()->CodeToMicrovolts(kLowest);
-  EXPECT_NEAR(lowest, -642500076.6, 64.0);
-  EXPECT_TRUE(Panel(2).startsWith(QString::fromUtf8("CH0 : 最大値：0[uV] / 最小値：-6425000")));
-  EXPECT_TRUE(Panel(2).contains(QString::fromUtf8("pp値：6425000"))) << PanelUtf8(2);
-  ClickStatusBar();
-  EXPECT_TRUE(Panel(2).startsWith(QString::fromUtf8("CH1 : 最大値：0[uV] / 最小値：-6425000")));
+  ASSERT_EQ(boxes.size(), 1u);
+  // Identification, settings block, "D:", three lines, then this one.
+  EXPECT_EQ(boxes[0].text,
+            "データファイルの内容が正しくありませんでした: " + Path("lowest.DTA") + " (15 行目)");
+  EXPECT_EQ(form->Data().Ch0.Count, count);
 }
 
 TEST_F(CommandsTest, APatternForANameIsNeverWritten) {
@@ -457,16 +465,48 @@ TEST_F(CommandsTest, RunsWithResultsAreKeptInTheHistoryFolder) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(QDir(QString::fromStdString(history)).entryList({".velqoris-*"}).size());
 
-  // The newest is the stopped run: ten CH0 results.
+  // The history dialog lists both, newest first (the stopped run: ten CH0
+  // results), each with its settings and the statistics its load then shows.
   const QStringList names =
       QDir(QString::fromStdString(history)).entryList({"*.DTA"}, QDir::Files, QDir::Name);
-  files->answers.push_back(history + "/" + names.last().toStdString());
   Action("History1")->trigger();
-  EXPECT_EQ(files->requests.back().folder, history);
+  HistoryDialog* dialog = form->HistoryWindow();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitForList(*dialog));
+  ASSERT_EQ(dialog->Runs().size(), 2u);
+  const RunSummary newest = dialog->Runs()[0];
+  // Compared as paths: Windows joins with its own separator.
+  EXPECT_EQ(std::filesystem::path(newest.path),
+            std::filesystem::path(history + "/" + names.last().toStdString()));
+  EXPECT_EQ(newest.count, 10);
+  EXPECT_EQ(SettingsSummary(newest.settings, newest.count),
+            "CH0 / 10 sps / 10 点 / ゲイン 1 / Sinc4 / BUF OFF / CHOP OFF");
+  EXPECT_EQ(dialog->Runs()[1].count, 100);
+  EXPECT_EQ(dialog->Runs()[1].codeLines.size(), 2u);
+  ASSERT_EQ(newest.codeLines.size(), 1u);
+  dialog->OpenRow(0);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(form->Data().Ch0.Count, 10);
-  EXPECT_EQ(form->windowTitle().toStdString(),
-            "VELQORIS / v2.10 : " + history + "/" + names.last().toStdString());
+  EXPECT_EQ(PanelUtf8(2), newest.codeLines[0]);
+  EXPECT_EQ(form->windowTitle().toStdString(), CaptionWith(newest.path));
+  // ファイルを選ぶ... is the load dialog in the history folder.
+  files->answers.push_back(history + "/" + names.first().toStdString());
+  dialog->findChild<QPushButton*>("HistoryBrowse")->click();
+  EXPECT_EQ(files->requests.back().folder, history);
+  EXPECT_EQ(form->Data().Ch0.Count, 100);
+}
+
+// A run the history cannot keep is still on display, and the status bar says
+// why it was not kept, without a box to answer.
+TEST_F(CommandsTest, ARunTheHistoryCannotKeepIsSaidInTheStatusBar) {
+  { std::ofstream(Path("plain-file")) << "x"; }
+  FormOptions options;
+  options.historyFolder = Path("plain-file") + "/history";
+  Build(options);
+  ASSERT_TRUE(Measure(12, 0, 2));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(PanelUtf8(1), "計測終了しました　履歴に保存できませんでした: Not a directory");
+  EXPECT_GT(form->Data().Ch0.Count, 0);
 }
 
 }  // namespace

@@ -11,38 +11,68 @@
 #include <QWidget>
 
 #include <chrono>
+#include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "app/Program_entry.h"
 #include "app/Single_instance.h"
 #include "message/Message_box.h"
 
 namespace velqoris::testing {
 namespace {
 
-#ifndef _WIN32
-TEST(SingleInstanceTest, OnlyOneHolderAndItAnswersForItsWindows) {
+// A name of its own, so that a program running beside the test is left alone.
+QString LockName() {
+  return QStringLiteral("AD7190-test-%1").arg(QCoreApplication::applicationPid());
+}
+
+TEST(SingleInstanceTest, OnlyOneHolderAndItBringsItsMainWindowForward) {
   QTemporaryDir dir;
-  SingleInstance first("AD7190", dir.path());
-  SingleInstance second("AD7190", dir.path());
+  SingleInstance first(LockName(), dir.path());
+  SingleInstance second(LockName(), dir.path());
   ASSERT_TRUE(first.Acquire());
   EXPECT_FALSE(second.Acquire());
-  // The main window's title is not the lock's name.
+  // Before the first copy shows its window there is nothing to bring forward.
+  EXPECT_FALSE(second.OtherHasWindow());
+  EXPECT_FALSE(second.RaiseOther());
+  // The main window, whatever its title.
   QWidget main;
   main.setWindowTitle("VELQORIS / v2.10");
+  first.ServeWindow(&main);
   main.show();
-  EXPECT_FALSE(second.OtherHasWindow("AD7190"));
-  QWidget exact;
-  exact.setWindowTitle("AD7190");
-  exact.show();
-  exact.showMinimized();
-  EXPECT_TRUE(second.OtherHasWindow("AD7190"));
-  EXPECT_TRUE(second.RaiseOther("AD7190"));
-  EXPECT_FALSE(exact.isMinimized());
+  main.showMinimized();
+  EXPECT_TRUE(second.OtherHasWindow());
+  EXPECT_TRUE(second.RaiseOther());
+  EXPECT_FALSE(main.isMinimized());
   // Another name is another lock.
-  SingleInstance other("AD7190x", dir.path());
+  SingleInstance other(LockName() + "x", dir.path());
   EXPECT_TRUE(other.Acquire());
 }
 
+TEST(SingleInstanceTest, AFileGivenToALaterCopyIsOpenedByTheFirst) {
+  QTemporaryDir dir;
+  SingleInstance first(LockName(), dir.path());
+  SingleInstance second(LockName(), dir.path());
+  ASSERT_TRUE(first.Acquire());
+  QWidget main;
+  std::vector<std::string> opened;
+  bool busy = false;
+  first.ServeWindow(&main, [&](const std::string& path) {
+    if (busy) return false;
+    opened.push_back(path);
+    return true;
+  });
+  main.show();
+  const std::string path = "/home/山田/測定/run 1.DTA";
+  EXPECT_TRUE(second.OpenInOther(path));
+  busy = true;  // a run goes on: the file is refused, the window still comes forward
+  EXPECT_FALSE(second.OpenInOther("/tmp/other.DTA"));
+  EXPECT_EQ(opened, std::vector<std::string>{path});
+}
+
+#ifndef _WIN32
 TEST(SingleInstanceTest, TheLockIsFreeOnceItsHolderIsGone) {
   QTemporaryDir dir;
   {
@@ -54,8 +84,8 @@ TEST(SingleInstanceTest, TheLockIsFreeOnceItsHolderIsGone) {
   // Nobody answers a copy that did not get the lock and finds no socket.
   SingleInstance late("AD7190", dir.path());
   EXPECT_FALSE(late.Acquire());
-  QFile::remove(next.SocketPath());
-  EXPECT_FALSE(late.OtherHasWindow("AD7190"));
+  QFile::remove(next.SocketName());
+  EXPECT_FALSE(late.OtherHasWindow());
 }
 
 // Starts the demo program with its lock and socket in `dir`.
@@ -67,10 +97,11 @@ void StartDemo(QProcess& p, const QTemporaryDir& dir) {
   p.start(VELQORIS_DEMO_PATH, {});
 }
 
-// Waits for the first copy to serve its socket (a program starting, not a clock).
-bool WaitForSocket(const SingleInstance& where, QProcess& p) {
+// Waits for the first copy to show its window (a program starting, not a
+// clock): until then a second copy would get no answer, and a box.
+bool WaitForWindow(SingleInstance& where, QProcess& p) {
   for (int i = 0; i < 3000; ++i) {
-    if (QFile::exists(where.SocketPath())) return true;
+    if (where.OtherHasWindow()) return true;
     if (p.state() == QProcess::NotRunning) return false;
     QThread::msleep(10);
   }
@@ -83,7 +114,7 @@ TEST(SecondCopyTest, ExitsWithOneWhileTheFirstRunsAndAKilledCopyLeavesNoLock) {
   QProcess first;
   StartDemo(first, dir);
   ASSERT_TRUE(first.waitForStarted(20000));
-  ASSERT_TRUE(WaitForSocket(where, first));
+  ASSERT_TRUE(WaitForWindow(where, first));
 
   QProcess second;
   StartDemo(second, dir);
@@ -98,7 +129,7 @@ TEST(SecondCopyTest, ExitsWithOneWhileTheFirstRunsAndAKilledCopyLeavesNoLock) {
   QProcess third;
   StartDemo(third, dir);
   ASSERT_TRUE(third.waitForStarted(20000));
-  ASSERT_TRUE(WaitForSocket(where, third) || QFile::exists(where.SocketPath()));
+  ASSERT_TRUE(WaitForWindow(where, third));
   EXPECT_EQ(third.state(), QProcess::Running);
   third.terminate();
   if (!third.waitForFinished(20000)) {

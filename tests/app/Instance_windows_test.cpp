@@ -1,6 +1,6 @@
-// One copy on Windows: the system mutex, the window found by its exact title
-// among all top-level windows, the second program's exit code, its box and
-// the raising of that window.
+// One copy on Windows: the system mutex "AD7190", the second program's exit
+// code, the first copy's window brought forward through its pipe, and the box
+// when the copy that holds the mutex cannot be reached.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,22 +15,6 @@
 
 namespace velqoris::testing {
 namespace {
-
-// A top-level window of the system's own class, as another program's would be.
-class NativeWindow {
- public:
-  explicit NativeWindow(const std::wstring& title)
-      : hwnd_(::CreateWindowExW(0, L"STATIC", title.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 240, 120,
-                                nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
-  ~NativeWindow() { ::DestroyWindow(hwnd_); }
-  NativeWindow(const NativeWindow&) = delete;
-  NativeWindow& operator=(const NativeWindow&) = delete;
-  HWND Handle() const { return hwnd_; }
-  void Minimize() const { ::ShowWindow(hwnd_, SW_SHOWMINIMIZED); }
-
- private:
-  HWND hwnd_;
-};
 
 // Our windows answer other programs only while this thread handles its messages.
 void HandleMessages() {
@@ -54,7 +38,7 @@ bool WaitHandlingMessages(Done done) {
   return false;
 }
 
-TEST(SingleInstanceWindowsTest, TheMutexAdmitsOneAndTheWindowIsFoundByItsExactTitle) {
+TEST(SingleInstanceWindowsTest, TheMutexAdmitsOneAndIsGoneWithItsHolder) {
   // A name of its own, so that a program running beside the test is left alone.
   const QString name = QStringLiteral("AD7190-test-%1").arg(::GetCurrentProcessId());
   {
@@ -63,17 +47,10 @@ TEST(SingleInstanceWindowsTest, TheMutexAdmitsOneAndTheWindowIsFoundByItsExactTi
     ASSERT_TRUE(first.Acquire());
     EXPECT_TRUE(first.Acquire());
     EXPECT_FALSE(second.Acquire());
-    NativeWindow longer((name + QStringLiteral(" ")).toStdWString());
-    EXPECT_FALSE(second.OtherHasWindow(name));
-    NativeWindow exact(name.toStdWString());
-    exact.Minimize();
-    HandleMessages();
-    ASSERT_TRUE(::IsIconic(exact.Handle()));
-    EXPECT_TRUE(second.OtherHasWindow(name));
-    EXPECT_TRUE(second.RaiseOther(name));
-    ASSERT_TRUE(WaitHandlingMessages([&] { return !::IsIconic(exact.Handle()); }));
+    EXPECT_TRUE(MutexExists(name.toStdWString().c_str()));
   }
   // The system drops the mutex with its last handle.
+  EXPECT_FALSE(MutexExists(name.toStdWString().c_str()));
   SingleInstance next(name);
   EXPECT_TRUE(next.Acquire());
 }
@@ -88,8 +65,10 @@ void StartDemo(QProcess& p, const QString& platform) {
 void StartFirstCopy(QProcess& first) {
   StartDemo(first, QStringLiteral("offscreen"));
   ASSERT_TRUE(first.waitForStarted(20000));
+  // Until its window shows, a second copy would get no answer (and a box).
+  SingleInstance asking(QStringLiteral("AD7190"));
   ASSERT_TRUE(WaitHandlingMessages(
-      [&] { return MutexExists(L"AD7190") || first.state() == QProcess::NotRunning; }));
+      [&] { return asking.OtherHasWindow() || first.state() == QProcess::NotRunning; }));
   ASSERT_EQ(first.state(), QProcess::Running);
 }
 
@@ -101,7 +80,7 @@ void End(QProcess& p) {
 TEST(SecondCopyWindowsTest, ExitsWithOneWhileTheFirstRunsAndAKilledCopyLeavesNoMutex) {
   QProcess first;
   StartFirstCopy(first);
-  // No window is titled "AD7190" (the first copy's is "VELQORIS / v2.10"): no box.
+  // The first copy answers (its window comes forward): no box.
   QProcess second;
   StartDemo(second, QStringLiteral("offscreen"));
   ASSERT_TRUE(second.waitForFinished(60000));
@@ -114,20 +93,22 @@ TEST(SecondCopyWindowsTest, ExitsWithOneWhileTheFirstRunsAndAKilledCopyLeavesNoM
 
 struct Found {
   DWORD process;
+  const wchar_t* title;
   HWND window = nullptr;
 };
 
-// The second copy's box: a top-level window of that process titled "AD7190".
-HWND BoxOf(DWORD process) {
-  Found found{process};
+// A visible top-level window of that process whose title begins so.
+HWND WindowOf(DWORD process, const wchar_t* title) {
+  Found found{process, title};
   ::EnumWindows(
       [](HWND window, LPARAM param) -> BOOL {
         auto* f = reinterpret_cast<Found*>(param);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        wchar_t title[16] = {};
-        ::GetWindowTextW(window, title, 16);
-        if (owner == f->process && std::wstring(title) == L"AD7190" && ::IsWindowVisible(window)) {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(window, text, 64);
+        if (owner == f->process && std::wstring(text).starts_with(f->title) &&
+            ::IsWindowVisible(window)) {
           f->window = window;
           return FALSE;
         }
@@ -137,26 +118,52 @@ HWND BoxOf(DWORD process) {
   return found.window;
 }
 
-TEST(SecondCopyWindowsTest, AWindowTitledAD7190GetsTheBoxThenComesToTheFront) {
-  NativeWindow target(L"AD7190");
-  target.Minimize();
-  QProcess first;
-  StartFirstCopy(first);
-  QProcess second;
+// Waits for a window of the process so titled, or for the process to end.
+HWND WaitForWindow(QProcess& p, const wchar_t* title) {
+  HWND found = nullptr;
+  WaitHandlingMessages([&] {
+    found = WindowOf(static_cast<DWORD>(p.processId()), title);
+    return found != nullptr || p.state() == QProcess::NotRunning;
+  });
+  return found;
+}
+
+// Starts a second copy on the Windows platform; its box, if it shows one.
+HWND StartSecondCopy(QProcess& second) {
   StartDemo(second, QStringLiteral("windows"));
-  ASSERT_TRUE(second.waitForStarted(20000));
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitHandlingMessages([&] {
-    box = BoxOf(static_cast<DWORD>(second.processId()));
-    return box != nullptr || second.state() == QProcess::NotRunning;
-  }));
+  if (!second.waitForStarted(20000)) return nullptr;
+  return WaitForWindow(second, L"AD7190");
+}
+
+TEST(SecondCopyWindowsTest, TheFirstCopysMinimisedWindowComesForwardAndNoBoxShows) {
+  QProcess first;
+  StartDemo(first, QStringLiteral("windows"));
+  ASSERT_TRUE(first.waitForStarted(20000));
+  HWND main = WaitForWindow(first, L"VELQORIS / v2.10");
+  ASSERT_NE(main, nullptr) << "the first copy shows no window";
+  ::ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(WaitHandlingMessages([&] { return ::IsIconic(main) != FALSE; }));
+
+  QProcess second;
+  HWND box = StartSecondCopy(second);
+  EXPECT_EQ(box, nullptr) << "a box where the window itself came forward";
+  if (box != nullptr) ::PostMessageW(box, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitHandlingMessages([&] { return second.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(second.exitCode(), 1);
+  EXPECT_TRUE(WaitHandlingMessages([&] { return ::IsIconic(main) == FALSE; }));
+  End(first);
+}
+
+TEST(SecondCopyWindowsTest, ACopyThatCannotBeReachedIsNamedInABox) {
+  // This test holds the mutex, as a copy still starting would: nobody answers.
+  SingleInstance holder(QStringLiteral("AD7190"), QStringLiteral("elsewhere"));
+  ASSERT_TRUE(holder.Acquire());
+  QProcess second;
+  HWND box = StartSecondCopy(second);
   ASSERT_NE(box, nullptr) << "no box";
-  EXPECT_TRUE(::IsIconic(target.Handle()));  // raised only once the box is closed
   ::PostMessageW(box, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitHandlingMessages([&] { return second.state() == QProcess::NotRunning; }));
   EXPECT_EQ(second.exitCode(), 1);
-  EXPECT_TRUE(WaitHandlingMessages([&] { return !::IsIconic(target.Handle()); }));
-  End(first);
 }
 
 }  // namespace

@@ -6,14 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+
+#include <filesystem>
 #include <thread>
 #include <vector>
 
+#include "datafile/Utf8_path.h"
 #include "graph/Graph_2ch.h"
 #include "plots/Strip_chart_view.h"
 #include "tests/support/Fake_event_host.h"
+#include "tests/support/Temp_files.h"
 #include "virtualboard/Virtual_board.h"
 
 namespace velqoris {
@@ -66,7 +72,44 @@ TEST(RecordingWindowTest, AMinuteOfBothChannelsWithTheStripChartMoving) {
   auto* open = window.findChild<QPushButton*>("RecordOpen");
   ASSERT_TRUE(open->isEnabled());
   open->click();
-  EXPECT_EQ(opened, path);
+  // The same file, whichever separators the test's temporary folder came with.
+  EXPECT_EQ(QDir::fromNativeSeparators(QString::fromStdString(opened)),
+            QDir::fromNativeSeparators(QString::fromStdString(path)));
+}
+
+TEST(RecordingWindowTest, AFileInAJapaneseFolderShowsItsSizeAndItsPathAsTheSystemWritesIt) {
+  ManualClock clock;
+  VirtualBoard device(clock);
+  testing::FakeEventHost host(clock, std::chrono::milliseconds(1));
+  testing::TempDir dir;
+  const std::string folder = dir.Path("測定 データ");
+  std::filesystem::create_directories(PathFromUtf8(folder));
+  const std::string path = folder + "/記録.csv";
+  RecordingWindow::Hooks hooks;
+  hooks.chooseFile = [&](QWidget*) { return std::optional<std::string>(path); };
+  RecordingWindow window(device, hooks, &clock, &host);
+  MeasureSettings s;
+  s.spsSel = 5;  // 100 sps
+  window.SetSettings(s, false);
+  window.findChild<QComboBox*>("RecordDuration")->setCurrentIndex(0);
+  ASSERT_TRUE(window.StartRecording());
+  while (window.IsRecording()) {
+    window.Poll();
+    std::this_thread::yield();
+  }
+  window.Poll();
+  const QString shown = window.findChild<QLineEdit*>("RecordFile")->text();
+  EXPECT_EQ(shown, QDir::toNativeSeparators(QString::fromStdString(path)));
+#ifdef _WIN32
+  EXPECT_FALSE(shown.contains('/'));
+#endif
+  const auto size = Utf8FileSize(path);
+  ASSERT_TRUE(size.has_value());
+  const QString count = window.findChild<QLabel*>("RecordCount")->text();
+  EXPECT_FALSE(count.endsWith(QStringLiteral(" -"))) << count.toStdString();
+  EXPECT_TRUE(count.contains(QString::fromUtf8("ファイルサイズ ") +
+                             QString::number(*size / 1024.0, 'f', 1) + " KB"))
+      << count.toStdString() << " for " << *size << " bytes";
 }
 
 }  // namespace

@@ -10,19 +10,25 @@
 namespace velqoris {
 namespace {
 
-TEST(WindowArgumentsTest, OneDeviceInEitherSpellingElseAnError) {
+TEST(WindowArgumentsTest, OneDeviceInEitherSpellingAndOneDataFileElseAnError) {
   const struct {
     std::vector<std::string> args;
     std::string device;  // "!" an error
+    std::optional<std::string> file;
   } cases[] = {
-      {{}, ""},
-      {{"--device", "FT01"}, "FT01"},
-      {{"--device=FT02"}, "FT02"},
-      {{"--device"}, "!"},
-      {{"--device="}, "!"},
-      {{"--device", "A", "--device", "B"}, "!"},
-      {{"FT01"}, "!"},
-      {{"--virtual"}, "!"},
+      {{}, "", {}},
+      {{"--device", "FT01"}, "FT01", {}},
+      {{"--device=FT02"}, "FT02", {}},
+      {{"--device"}, "!", {}},
+      {{"--device="}, "!", {}},
+      {{"--device", "A", "--device", "B"}, "!", {}},
+      {{"--virtual"}, "!", {}},
+      {{"-style"}, "!", {}},
+      // A double-clicked file arrives as the one argument, whatever its name.
+      {{"C:\\データ\\run1.DTA"}, "", "C:\\データ\\run1.DTA"},
+      {{"FT01"}, "", "FT01"},
+      {{"--device", "FT01", "run 1.DTA"}, "FT01", "run 1.DTA"},
+      {{"a.DTA", "b.DTA"}, "!", {}},
   };
   for (const auto& c : cases) {
     const auto parsed = ParseWindowArguments(c.args);
@@ -31,6 +37,7 @@ TEST(WindowArgumentsTest, OneDeviceInEitherSpellingElseAnError) {
     } else {
       ASSERT_TRUE(std::holds_alternative<WindowArguments>(parsed)) << c.device;
       EXPECT_EQ(std::get<WindowArguments>(parsed).device, c.device);
+      EXPECT_EQ(std::get<WindowArguments>(parsed).file, c.file);
     }
   }
 }
@@ -39,7 +46,7 @@ TEST(WindowArgumentsTest, OneDeviceInEitherSpellingElseAnError) {
 TEST(WindowArgumentsTest, EachBoardHasALockOfItsOwn) {
   QTemporaryDir dir;
   const auto lock = [&](const std::string& device) {
-    return QString::fromStdString(InstanceName("AD7190", WindowArguments{device}));
+    return QString::fromStdString(InstanceName("AD7190", WindowArguments{device, {}}));
   };
   SingleInstance one(lock("FT01"), dir.path());
   SingleInstance two(lock("FT02"), dir.path());

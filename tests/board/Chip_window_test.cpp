@@ -119,6 +119,47 @@ TEST_F(ChipWindowTest, PulledCableEndsTheRunWithAMeasureError) {
   EXPECT_TRUE(form->findChild<QPushButton*>("MeasureBtn")->isEnabled());
 }
 
+// データ → 連続表示 on the chip: the window reads without end at 4800 sps on
+// both channels; stopped, the 10000 results on display are 10000 consecutive
+// frames of those the board sent, both channels alike.
+TEST_F(ChipWindowTest, LiveViewKeepsConsecutiveFramesOfTheBoard) {
+  form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(12);
+  form->findChild<QComboBox*>("ComboBox2")->setCurrentIndex(6);
+  form->findChild<QComboBox*>("ComboBox3")->setCurrentIndex(2);
+  chip.Locked([&] { side.sent.clear(); });
+  form->LiveView1Click();
+  ASSERT_TRUE(form->LiveRunning());
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  std::size_t sent = 0;
+  while (sent < 13 * 30000 && std::chrono::steady_clock::now() < giveUp) {
+    form->IdleHandler();
+    std::this_thread::yield();
+    chip.Locked([&] { sent = side.sent.size(); });
+  }
+  form->findChild<QPushButton*>("MeasureBtn")->click();
+  ASSERT_FALSE(form->LiveRunning());
+  ASSERT_EQ(form->Data().Ch0.Count, 10000);
+  std::string frames;
+  chip.Locked([&] { frames = side.sent; });
+  // Frames are twelve hex digits and a CR; the replies to commands are not.
+  std::vector<std::int32_t> all[2];
+  for (std::size_t at = 0, end = 0; at < frames.size(); at = end + 1) {
+    end = std::min(frames.find('\r', at), frames.size());
+    if (end - at != 12) continue;
+    for (int ch = 0; ch < 2; ++ch) {
+      all[ch].push_back(HexToCode(frames.data() + at + 6 * static_cast<std::size_t>(ch)));
+    }
+  }
+  const std::vector<std::int32_t> shown0 = Shown(0);
+  const auto at = std::search(all[0].begin(), all[0].end(), shown0.begin(), shown0.end());
+  ASSERT_NE(at, all[0].end());
+  const auto first = at - all[0].begin();
+  EXPECT_TRUE(Shown(1) ==
+              std::vector<std::int32_t>(all[1].begin() + first, all[1].begin() + first + 10000));
+  EXPECT_GT(first, 0);  // the window had come round
+  EXPECT_TRUE(boxes.empty());
+}
+
 }  // namespace
 }  // namespace velqoris
 

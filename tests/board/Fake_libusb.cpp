@@ -77,6 +77,19 @@ libusb_device* libusb_ref_device(libusb_device* dev) {
 void libusb_unref_device(libusb_device* dev) { Unref(dev); }
 
 uint8_t libusb_get_bus_number(libusb_device* /*dev*/) { return 1; }
+
+// Each chip on a port of the root hub of its own, numbered in the order the
+// chips joined the bus: the first is "1-1".
+int libusb_get_port_numbers(libusb_device* dev, uint8_t* ports, int length) {
+  const auto chips = ChipModel::AllOnBus();
+  for (std::size_t i = 0; i < chips.size(); ++i) {
+    if (chips[i] != dev->chip) continue;
+    if (length < 1) return LIBUSB_ERROR_OVERFLOW;
+    ports[0] = static_cast<uint8_t>(i + 1);
+    return 1;
+  }
+  return LIBUSB_ERROR_NOT_FOUND;
+}
 uint8_t libusb_get_device_address(libusb_device* /*dev*/) { return 2; }
 
 int libusb_get_device_descriptor(libusb_device* dev, libusb_device_descriptor* desc) {

@@ -22,6 +22,25 @@ TEST(Ftd2xxLibraryTest, MissingLibraryOrFunctionGivesNoBackend) {
 #endif
 }
 
+TEST(Ftd2xxLibraryTest, TheLastLoadTellsAMissingDriverFromAnIncompleteOne) {
+  using Outcome = Ftd2xxLibrary::LoadOutcome;
+  struct Case {
+    const char* name;
+    Outcome outcome;
+  };
+  const Case cases[] = {
+      {"/nonexistent/FTD2XX.DLL", Outcome::kMissing},
+      {VELQORIS_FAKE_FTD2XX, Outcome::kLoaded},
+      {VELQORIS_FAKE_FTD2XX_INCOMPLETE, Outcome::kIncomplete},
+      {"/nonexistent/フォルダ/FTD2XX.DLL", Outcome::kMissing},
+  };
+  for (const Case& c : cases) {
+    const auto library = Ftd2xxLibrary::Load(c.name);
+    EXPECT_EQ(library != nullptr, c.outcome == Outcome::kLoaded) << c.name;
+    EXPECT_EQ(Ftd2xxLibrary::LastLoad(), c.outcome) << c.name;
+  }
+}
+
 TEST(Ftd2xxLibraryTest, CallsReachTheLibraryWithTheirArguments) {
   auto lib = Ftd2xxLibrary::Load(VELQORIS_FAKE_FTD2XX);
   ASSERT_NE(lib, nullptr);

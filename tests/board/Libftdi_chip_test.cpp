@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 #include <libusb.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -198,7 +202,8 @@ TEST(LibftdiChipTest, OpensOnlyTheBoardAndByItsSerialNumber) {
     for (ChipModel* chip : {&adapter, &chip0, &chip1}) chip->SetKernelDriver(true);
 
     bool asked = false;
-    BoardChoice choice{c.serial, {}};
+    BoardChoice choice;
+    choice.serial = c.serial;
     if (c.chosen != nullptr)
       choice.choose = [&](const std::vector<std::string>& serials) {
         asked = true;
@@ -218,6 +223,92 @@ TEST(LibftdiChipTest, OpensOnlyTheBoardAndByItsSerialNumber) {
     if (c.opened < 0) continue;
     EXPECT_EQ(backend->FT_Close(handle), FT_OK);
     EXPECT_TRUE(chips[c.opened]->KernelDriverAttached());  // handed back on close
+  }
+}
+
+// A system laid out as the kernel shows it: the adapter's interface "1-1:1.0"
+// has the serial device ttyUSB0, and another program (pid 4242) may hold it.
+struct FakeSystem {
+  explicit FakeSystem(bool held) {
+    namespace fs = std::filesystem;
+    root = fs::temp_directory_path() / ("velqoris-sys-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "sys/bus/usb/devices/1-1:1.0/ttyUSB0");
+    fs::create_directories(root / "proc/4242/fd");
+    fs::create_directories(root / "dev");
+    fs::create_symlink(held ? root / "dev/ttyUSB0" : fs::path("/dev/pts/7"),
+                       root / "proc/4242/fd/5");
+    roots = {(root / "sys").string(), (root / "proc").string(), (root / "dev").string()};
+  }
+  ~FakeSystem() { std::filesystem::remove_all(root); }
+  std::filesystem::path root;
+  SystemRoots roots;
+};
+
+// The bench's FTDI chips, each left alone or asked as it should be, and the
+// search told apart: a chip in another program's use, a chip that is not the
+// board, an unknown serial, two boards.
+TEST(LibftdiChipTest, AChipAnotherProgramHoldsIsLeftAloneAndTheSearchIsReported) {
+  struct Case {
+    const char* name;
+    bool adapterHeld;
+    int boards;         // boards after the adapter: 0, 1 or 2
+    const char* asked;  // --device
+    bool opened;
+    std::vector<std::string> inUse, silent, answered;
+  };
+  const Case cases[] = {
+      {"held adapter", true, 1, "", true, {"FT4A7B2C"}, {}, {"VQ000001"}},
+      {"free adapter", false, 1, "", true, {}, {"FT4A7B2C"}, {"VQ000001"}},
+      {"no board", false, 0, "", false, {}, {"FT4A7B2C"}, {}},
+      {"no board, adapter held", true, 0, "", false, {"FT4A7B2C"}, {}, {}},
+      {"unknown serial", false, 1, "VQ999999", false, {}, {}, {}},
+      {"two boards", true, 2, "", true, {"FT4A7B2C"}, {}, {"VQ000001", "VQ000002"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeSystem system(c.adapterHeld);
+    LoopbackSide loop;
+    ChipModel adapter(kFullSpeed, &loop);  // first on the bus: "1-1"
+    adapter.SetSerial("FT4A7B2C");
+    adapter.SetKernelDriver(true);
+    std::vector<std::unique_ptr<ChipModel>> chips;
+    std::vector<std::unique_ptr<VirtualBoard>> boards;
+    std::vector<std::unique_ptr<testing::VirtualBoardSide>> sides;
+    for (int i = 0; i < c.boards; ++i) {
+      chips.push_back(std::make_unique<ChipModel>(kFullSpeed));
+      boards.push_back(std::make_unique<VirtualBoard>(chips.back()->Time(), i + 1));
+      sides.push_back(std::make_unique<testing::VirtualBoardSide>(*boards.back()));
+      chips.back()->SetSide(sides.back().get());
+      chips.back()->SetSerial("VQ00000" + std::to_string(i + 1));
+      chips.back()->SetKernelDriver(true);
+    }
+    BoardProbe probe;
+    BoardChoice choice;
+    choice.serial = c.asked;
+    choice.report = [&](const BoardProbe& p) { probe = p; };
+    choice.roots = system.roots;
+    choice.choose = [](const std::vector<std::string>& serials) { return serials.front(); };
+    auto backend = OpenUsbBackend(choice);
+    FT_HANDLE handle = nullptr;
+    EXPECT_EQ(backend->FT_Open(0, &handle) == FT_OK, c.opened);
+    ASSERT_TRUE(probe.done);
+    std::vector<std::string> present = {"FT4A7B2C"};
+    for (int i = 0; i < c.boards; ++i) present.push_back("VQ00000" + std::to_string(i + 1));
+    EXPECT_EQ(probe.chips, present);
+    EXPECT_EQ(probe.inUse, c.inUse);
+    EXPECT_EQ(probe.silent, c.silent);
+    EXPECT_EQ(probe.boards, c.answered);
+    EXPECT_EQ(probe.chosen, c.opened ? "VQ000001" : "");
+    // A held adapter is neither taken from its driver nor sent a byte.
+    if (c.adapterHeld) {
+      EXPECT_TRUE(adapter.OutTransfers().empty());
+    }
+    EXPECT_FALSE(adapter.Claimed());
+    EXPECT_TRUE(adapter.KernelDriverAttached());
+    if (handle != nullptr) {
+      EXPECT_EQ(backend->FT_Close(handle), FT_OK);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,8 +69,11 @@ CliResult RunCli(const std::vector<std::string>& args,
     if (f.fd >= 0) close(f.fd);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  result.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   return result;
 }
 

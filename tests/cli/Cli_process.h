@@ -15,6 +15,7 @@ struct CliResult {
   int exitCode = -1;  // -1 when it did not exit normally
   std::string out;
   std::string err;
+  double cpuSeconds = 0;  // the child's user and system time
 };
 
 // onErr sees the error stream read so far, each time it grows, with the

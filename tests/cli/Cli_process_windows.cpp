@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -120,6 +121,15 @@ CliResult RunCli(const std::vector<std::string>& args,
   DWORD code = 0;
   if (::GetExitCodeProcess(process.hProcess, &code) && code != static_cast<DWORD>(-1)) {
     result.exitCode = static_cast<int>(code);
+  }
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (::GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user)) {
+    auto seconds = [](const FILETIME& t) {
+      return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
+                                 t.dwLowDateTime) /
+             1e7;
+    };
+    result.cpuSeconds = seconds(kernel) + seconds(user);
   }
   ::CloseHandle(process.hProcess);
   ::CloseHandle(process.hThread);

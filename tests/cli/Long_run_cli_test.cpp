@@ -21,7 +21,8 @@ TEST(CliLogTest, WritesEveryRowAndPrintsTheStatistics) {
                               "2000", "--csv", path, "--volt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto rows = Lines(ReadFile(path));
-  ASSERT_EQ(rows.size(), 2009u);
+  ASSERT_EQ(rows.size(), 2010u);
+  EXPECT_EQ(rows[2009].rfind("# end: finished, 20", 0), 0u) << rows[2009];
   // The settings first, one "# key: value" line each.
   const std::vector<std::string> settings(rows.begin(), rows.begin() + 7);
   EXPECT_EQ(settings, (std::vector<std::string>{
@@ -48,11 +49,11 @@ TEST(CliLogTest, WritesEveryRowAndPrintsTheStatistics) {
   // The file is not replaced without --force.
   const CliResult again = RunCli({"log", "--virtual", "--count", "10", "--csv", path});
   EXPECT_EQ(again.exitCode, 5);
-  EXPECT_EQ(Lines(ReadFile(path)).size(), 2009u);
+  EXPECT_EQ(Lines(ReadFile(path)).size(), 2010u);
   const CliResult forced =
       RunCli({"log", "--virtual", "--rate", "4800", "--count", "10", "--csv", path, "--force"});
   ASSERT_EQ(forced.exitCode, 0) << forced.err;
-  EXPECT_EQ(Lines(ReadFile(path)).size(), 19u);
+  EXPECT_EQ(Lines(ReadFile(path)).size(), 20u);
 }
 
 TEST(CliLogTest, CtrlCStopsTheBoardClosesTheFileAndPrintsTheStatisticsSoFar) {
@@ -80,7 +81,9 @@ TEST(CliLogTest, CtrlCStopsTheBoardClosesTheFileAndPrintsTheStatisticsSoFar) {
   EXPECT_LT(n, 6000);
   const std::string text = ReadFile(path);
   EXPECT_EQ(text.back(), '\n');
-  EXPECT_EQ(Lines(text).size(), static_cast<std::size_t>(n) + 9);  // 8 settings lines, header
+  // 8 settings lines, the header, the rows and the end line.
+  EXPECT_EQ(Lines(text).size(), static_cast<std::size_t>(n) + 10);
+  EXPECT_EQ(Lines(text).back().rfind("# end: stopped, ", 0), 0u);
 }
 
 TEST(CliLogTest, AReadErrorEndsTheLogWithTheRowsSoFar) {
@@ -91,7 +94,8 @@ TEST(CliLogTest, AReadErrorEndsTheLogWithTheRowsSoFar) {
   EXPECT_EQ(r.exitCode, 3) << r.err;
   EXPECT_TRUE(Has(r.err, "計測エラーで終了"));
   // The fault strikes once 20 frames are read: after the first whole block of 50.
-  EXPECT_EQ(Lines(ReadFile(path)).size(), 59u);
+  EXPECT_EQ(Lines(ReadFile(path)).size(), 60u);
+  EXPECT_EQ(Lines(ReadFile(path)).back().rfind("# end: board error, ", 0), 0u);
   EXPECT_TRUE(Has(r.out, "CH0 : データ数：50 / "));
 }
 
@@ -131,12 +135,17 @@ TEST(CliSweepTest, APictureThatCannotBeWrittenStopsTheSweepBeforeItStarts) {
               dir.Path("s.csv"), "--png", dir.Path("no/such/dir/s.png")});
   EXPECT_EQ(r.exitCode, 5);
   EXPECT_EQ(r.out, "") << "nothing measured";
-  EXPECT_EQ(r.err, "PNG ファイルに書き込めませんでした: " + dir.Path("no/such/dir/s.png") + "\n");
+  EXPECT_EQ(r.err, "PNG ファイルに書き込めませんでした: " + dir.Path("no/such/dir/s.png") +
+                       ": No such file or directory\n");
   EXPECT_FALSE(std::filesystem::exists(dir.Path("s.csv")));
   // The check leaves an existing picture as it was and makes no new file.
   { std::ofstream(dir.Path("old.png")) << "old"; }
   ASSERT_EQ(RunCli({"sweep", "--virtual", "--rates", "4800", "--gains", "1", "--count", "10",
                     "--png", dir.Path("old.png"), "--virtual-fault", "open"})
+                .exitCode,
+            5);
+  ASSERT_EQ(RunCli({"sweep", "--virtual", "--rates", "4800", "--gains", "1", "--count", "10",
+                    "--png", dir.Path("old.png"), "--force", "--virtual-fault", "open"})
                 .exitCode,
             2);
   EXPECT_EQ(ReadFile(dir.Path("old.png")), "old");

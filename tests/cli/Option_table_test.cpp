@@ -23,6 +23,7 @@ const std::map<std::string, std::string> kGoodValues = {
     {"--csv", "x.csv"},     {"--sine", "0,10,0.1"}, {"--mains", "0,50,0.001"},
     {"--drift", "0,1"},     {"--flicker", "0,1"},   {"--virtual-fault", "open"},
     {"--h5", "x.h5"},       {"--lp", "-"},
+    {"--port", "0"},        {"--listen", "::1"},    {"--data-dir", "logs"},
 };
 
 // What each command needs besides the option tried.
@@ -34,7 +35,8 @@ std::vector<std::string> Base(const CommandSpec& c, const std::string& tried) {
     args.push_back(name);
     if (!value.empty()) args.push_back(value);
   };
-  if (c.command == Command::kMeasure || c.command == Command::kLog || c.command == Command::kSweep)
+  if (c.command == Command::kMeasure || c.command == Command::kLog ||
+      c.command == Command::kSweep || c.command == Command::kServe)
     add("--virtual", "");
   if (c.command == Command::kLog) add("--count", "5");
   if (c.command == Command::kLog || c.command == Command::kExport) add("--csv", "a.csv");

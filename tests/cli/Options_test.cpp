@@ -94,6 +94,9 @@ const UsageError kUsageErrors[] = {
     {{"measure", "--buffer", "yes"}, "選べる値: on, off"},
     {{"measure", "--chop", ""}, "選べる値: on, off"},
     {{"spectrum", "f.DTA", "--window", "flattop"}, "rect, hann, blackman-harris"},
+    {{"serve", "--port", "65536"}, "0 (空いているポート) から 65535 までの整数"},
+    {{"serve", "--port", "-1"}, "65535 までの整数"},
+    {{"serve", "--listen", ""}, "アドレスがありません"},
     // Misused commands and options.
     {{}, ""},
     {{"measur"}, ""},
@@ -149,6 +152,28 @@ TEST(CliOptionsTest, FileCommandsTakeTheirFileAndOutputs) {
   r = Parse({"--help"});
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.options.generalHelp);
+}
+
+// An existing output is replaced only when asked, by every command that writes one.
+TEST(CliOptionsTest, EveryCommandThatWritesAFileTakesForceAndSaysSo) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"plot", "a.DTA", "--png", "x.png"},
+      {"export", "a.DTA", "--csv", "x.csv"},
+      {"sweep", "--virtual", "--csv", "x.csv"},
+      {"analyze", "a.DTA", "--png", "x.png"},
+      {"spectrum", "a.DTA", "--csv", "x.csv"},
+      {"stability", "a.csv", "--png", "x.png"},
+      {"log", "--virtual", "--count", "10", "--csv", "x.csv"},
+      {"measure", "--out", "x.DTA"}};
+  for (std::vector<std::string> args : commands) {
+    SCOPED_TRACE(args[0]);
+    args.push_back("--force");
+    const ParseResult r = Parse(args);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.options.force);
+    EXPECT_NE(HelpText(r.options.command).find("--force"), std::string::npos);
+    EXPECT_NE(UsageText().find("velqoris-cli " + args[0]), std::string::npos);
+  }
 }
 
 }  // namespace

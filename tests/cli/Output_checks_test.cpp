@@ -100,10 +100,15 @@ TEST(CliOutputTest, AnOutputThatIsTheInputIsRefusedAndTheFileIsKept) {
     EXPECT_EQ(ReadFile(path), before);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.Path("ok.csv")));
-  // Another existing file is overwritten, as before.
+  // Another existing file is overwritten only when asked.
   const std::string old = dir.Path("old.csv");
   { std::ofstream(old) << "x\n"; }
-  EXPECT_EQ(RunCli({"export", path, "--csv", old}).exitCode, 0);
+  const CliResult kept = RunCli({"export", path, "--csv", old});
+  EXPECT_EQ(kept.exitCode, 5);
+  EXPECT_EQ(kept.err,
+            "ファイル：" + old + "があります。上書きしませんでした (--force で上書きします)\n");
+  EXPECT_EQ(ReadFile(old), "x\n");
+  EXPECT_EQ(RunCli({"export", path, "--csv", old, "--force"}).exitCode, 0);
   EXPECT_EQ(Lines(ReadFile(old)).size(), 201u);
 }
 
@@ -126,9 +131,11 @@ TEST(CliOutputTest, APictureThatCannotBeWrittenGivesOnlyTheToolsMessage) {
   for (const std::string command : {"plot", "analyze", "spectrum"}) {
     SCOPED_TRACE(command);
     // Without a runtime directory Qt would warn; a full disk fails the write.
-    const CliResult r = RunShell(command + " '" + path + "' --png /dev/full >/dev/null", dir);
+    // A device is written in place (never renamed over), with --force as any existing file.
+    const CliResult r =
+        RunShell(command + " '" + path + "' --png /dev/full --force >/dev/null", dir);
     EXPECT_EQ(r.exitCode, 5);
-    EXPECT_EQ(r.err, "PNG ファイルに書き込めませんでした: /dev/full\n");
+    EXPECT_EQ(r.err, "PNG ファイルに書き込めませんでした: /dev/full: No space left on device\n");
   }
   const CliResult ok = RunShell("plot '" + path + "' --png '" + dir.Path("p.png") + "'", dir);
   EXPECT_EQ(ok.exitCode, 0);
@@ -153,9 +160,9 @@ TEST(CliOutputTest, MeasureRefusesItsOutputBeforeTheRun) {
        "ファイル：" + dir.Path("old.DTA") +
            "があります。上書きしませんでした (--force で上書きします)"},
       {{"--out", dir.Path("plain")},
-       "データ保存できませんでした: Is a directory: " + dir.Path("plain")},
+       "データ保存できませんでした: ファイルではなくフォルダです: " + dir.Path("plain")},
       {{"--out", dir.Path("folder.DTA"), "--force"},
-       "データ保存できませんでした: Is a directory: " + dir.Path("folder.DTA")},
+       "データ保存できませんでした: ファイルではなくフォルダです: " + dir.Path("folder.DTA")},
       {{"--out", dir.Path("none/run")},
        "データ保存できませんでした: No such file or directory: " + dir.Path("none/run")},
       {{"--out", "/dev/null/run"}, "データ保存できませんでした: Not a directory: /dev/null/run"},

@@ -56,16 +56,36 @@ TEST(StabilityCommand, JsonKeysAndFiguresOfAnExactDrift) {
                                        "channel",
                                        "n",
                                        "rate_sps",
+                                       "gain",
                                        "duration_s",
                                        "gaps",
+                                       "gap_seconds",
+                                       "figures_refused",
+                                       "excluded",
+                                       "over_range_samples",
+                                       "longest_stretch_only",
+                                       "line_bins",
                                        "drift_uV_per_hour",
                                        "drift_stderr_uV_per_hour",
+                                       "drift_codes_per_hour",
+                                       "drift_stderr_codes_per_hour",
                                        "adev"};
-  for (int i = 0; i < 10; ++i)
-    expected.insert(expected.end(), {"tau_s", "adev_uV", "adev_nV", "terms"});
-  expected.insert(expected.end(),
-                  {"adev_min_nV", "tau_at_min_s", "white_density_nV_rtHz", "flicker_corner_hz",
-                   "noise_0p1_10hz_rms_nV", "noise_0p1_10hz_pp_nV"});
+  const std::vector<std::string> deviation = {"adev_codes", "adev_low_codes", "adev_high_codes",
+                                              "adev_nV",    "adev_low_nV",    "adev_high_nV"};
+  for (int i = 0; i < 10; ++i) {
+    expected.insert(expected.end(), {"tau_s", "m", "adev_uV"});
+    expected.insert(expected.end(), deviation.begin(), deviation.end());
+    expected.insert(expected.end(), {"terms", "edf", "noise_alpha"});
+  }
+  expected.insert(expected.end(), {"adev_min_nV", "tau_at_min_s", "adev_min", "tau_s"});
+  expected.insert(expected.end(), deviation.begin(), deviation.end());
+  expected.insert(
+      expected.end(),
+      {"edf", "white_density_nV_rtHz", "white_density_codes_rtHz", "flicker_corner_hz",
+       "flicker_corner_err_hz", "corner_hidden_below_hz", "spectrum_segment_length",
+       "spectrum_segments", "spectrum_bin_hz", "noise_0p1_10hz_rms_nV", "noise_0p1_10hz_rms_codes",
+       "noise_0p1_10hz_pp_nV", "noise_0p1_10hz_pp_codes", "noise_0p1_10hz_pp_mean_nV",
+       "noise_0p1_10hz_pp_mean_codes", "noise_0p1_10hz_pp_windows"});
   EXPECT_EQ(Keys(r.out), expected) << r.out;
   const double uvPerCode = 2500000.0 / 8388607.0;
   // JSON numbers carry 10 significant digits.
@@ -76,7 +96,9 @@ TEST(StabilityCommand, JsonKeysAndFiguresOfAnExactDrift) {
   EXPECT_NEAR(Value(r.out, "duration_s"), 40.0, 1e-9);
   const auto csv = Lines(ReadFile(dir.Path("a.csv")));
   ASSERT_EQ(csv.size(), 11u);
-  EXPECT_EQ(csv[0], "channel,tau_s,adev_uV,adev_nV,terms,error_nV");
+  EXPECT_EQ(csv[0],
+            "channel,tau_s,adev_codes,adev_low_codes,adev_high_codes,adev_uV,adev_nV,adev_low_nV,"
+            "adev_high_nV,terms,edf,noise_alpha");
   EXPECT_EQ(csv[1].rfind("0,0.01,", 0), 0u) << csv[1];
   QImage png;
   ASSERT_TRUE(png.load(QString::fromStdString(dir.Path("a.png"))));
@@ -120,7 +142,17 @@ INSTANTIATE_TEST_SUITE_P(
                 "sample,time_s,ch0_code,ch0_uV\n1,0,8388608,0\n",
                 4,
                 "CH1 のデータがありません"},
-        Failure{"channel 2", {"--channel", "2"}, "", 1, "--channel の値 \"2\" は選べません"}));
+        Failure{"channel 2", {"--channel", "2"}, "", 1, "--channel の値 \"2\" は選べません"},
+        Failure{"time going back",
+                {},
+                "sample,time_s,ch0_code\n1,0.5,8388608\n2,0.4,8388608\n",
+                4,
+                "3 行目で時刻 (time_s) が戻っています"},
+        Failure{"stated rate against time_s",
+                {},
+                "# rate_sps: 50\nsample,time_s,ch0_code\n1,0,8388608\n2,0.01,8388608\n",
+                4,
+                "データレート 50 sps と時刻 (time_s) から求めたレート 100 sps"}));
 
 TEST(StabilityCommand, AShortLogHasNoAllanPointAndNullFigures) {
   TempDir dir;
@@ -129,6 +161,26 @@ TEST(StabilityCommand, AShortLogHasNoAllanPointAndNullFigures) {
   EXPECT_NE(r.out.find("\"adev\": []"), std::string::npos) << r.out;
   EXPECT_TRUE(std::isnan(Value(r.out, "adev_min_nV")));
   EXPECT_TRUE(std::isnan(Value(r.out, "noise_0p1_10hz_pp_nV")));
+}
+
+// A shorted input without settings lines: the gain from the rows' µV, so the
+// figures come in nV; the JSON has them in codes too.
+TEST(StabilityCommand, AQuietLogWithoutSettingsHasItsMicrovolts) {
+  TempDir dir;
+  const std::string path = dir.Path("quiet.csv");
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs("\xEF\xBB\xBFsample,time_s,ch0_code,ch0_uV\n", f);
+  for (int i = 0; i < 3000; ++i) {
+    const int offset = (i * 37) % 29 - 14;
+    std::fprintf(f, "%d,%.6f,%d,%.9g\n", i + 1, i / 100.0, 8388608 + offset,
+                 static_cast<double>(static_cast<float>(offset * 2500000.0 / 8388607.0 / 128)));
+  }
+  std::fclose(f);
+  const auto r = RunCli({"stability", path, "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Value(r.out, "gain"), 128);
+  const double codes = Value(r.out, "adev_codes");
+  EXPECT_NEAR(Value(r.out, "adev_nV"), codes * 2.5e9 / 8388607.0 / 128, 1e-6 * codes);
 }
 
 TEST(AnalyzeCommand, ReadsAWholeLogCsv) {

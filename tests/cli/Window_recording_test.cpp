@@ -59,8 +59,10 @@ TEST_F(WindowRecordingTest, WritesTheFileTheCommandLineLogWrites) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto ours = Lines(ReadFile(path));
   const auto theirs = Lines(ReadFile(cliPath));
-  ASSERT_EQ(ours.size(), kHead + 2000);
+  ASSERT_EQ(ours.size(), kHead + 2000 + 1);  // and the end line
   ASSERT_EQ(ours.size(), theirs.size());
+  EXPECT_EQ(ours.back().rfind("# end: finished, 20", 0), 0u) << ours.back();
+  EXPECT_EQ(theirs.back().rfind("# end: finished, 20", 0), 0u) << theirs.back();
   for (std::size_t i = 0; i < kHead; ++i) {
     if (ours[i].rfind("# start: ", 0) != 0) {
       EXPECT_EQ(ours[i], theirs[i]);
@@ -77,14 +79,14 @@ TEST_F(WindowRecordingTest, WritesTheFileTheCommandLineLogWrites) {
     f.push_back(line.substr(from));
     return f;
   };
-  std::map<std::string, std::string> microvolts;  // code → text, from the tool's file
-  for (std::size_t i = kHead; i < theirs.size(); ++i) {
+  std::map<std::string, std::string> microvolts;             // code → text, from the tool's file
+  for (std::size_t i = kHead; i + 1 < theirs.size(); ++i) {  // the rows, not the end line
     const auto f = fields(theirs[i]);
     microvolts[f[2]] = f[3];
     microvolts[f[4]] = f[5];
   }
   std::size_t compared = 0;
-  for (std::size_t i = kHead; i < ours.size(); ++i) {
+  for (std::size_t i = kHead; i + 1 < ours.size(); ++i) {
     const auto a = fields(ours[i]);
     const auto b = fields(theirs[i]);
     ASSERT_EQ(a.size(), 6u) << ours[i];
@@ -109,7 +111,9 @@ TEST_F(WindowRecordingTest, AStopEndsCleanlyWithEveryRowInTheFile) {
   const Recording::Progress p = recording.Snapshot();
   EXPECT_EQ(p.end, RunEnd::kStopped);
   EXPECT_GE(p.written, 12345);
-  EXPECT_EQ(Lines(ReadFile(path)).size(), static_cast<std::size_t>(p.written) + kHead);
+  const auto lines = Lines(ReadFile(path));
+  EXPECT_EQ(lines.size(), static_cast<std::size_t>(p.written) + kHead + 1);
+  EXPECT_EQ(lines.back().rfind("# end: stopped, ", 0), 0u) << lines.back();
   EXPECT_EQ(p.stats[0].Count(), p.written);
   EXPECT_EQ(device.Commands().back(), "AX");
   EXPECT_FALSE(device.Running());

@@ -47,7 +47,7 @@ TEST_F(LoadTest, RoundTripsOneAndTwoChannelFilesOfZeroAndFiftySevenSamples) {
       Channel out1;
       out0.Fill(count, 8388608, 1001);
       out1.Fill(count, 16777215, -77);
-      out0.codes[0] = count > 0 ? std::int32_t{-2147483647 - 1} : 0;
+      out0.codes[0] = 0;  // the ends of the converter's range: 0 here, 16777215 in CH1
       MeasureSettings saved;
       saved.spsSel = 12;
       saved.DataCountSel = 6;
@@ -195,7 +195,7 @@ TEST_F(LoadTest, KeysInAnyOrderExtraKeysAndRepeatsLoad) {
   ASSERT_TRUE(
       LoadLines({"VELQORIS_DataFile:", "M:", "fCHOP_ON:1", "GainSel:4", "Comment:a:b:c", "CHSel:1",
                  "spsSel:0", "spsSel:+11", "x:", "DataCountSel:  -0", "fSinc4:0", "fBUF_ON:1",
-                 "MEND:", "D:", "  +8388608", "-3", "DEND:", "anything after the end"}));
+                 "MEND:", "D:", "  +8388608", "3", "DEND:", "anything after the end"}));
   EXPECT_EQ(settings.spsSel, 11);
   EXPECT_EQ(settings.DataCountSel, 0);
   EXPECT_EQ(settings.CHSel, 1);
@@ -205,7 +205,7 @@ TEST_F(LoadTest, KeysInAnyOrderExtraKeysAndRepeatsLoad) {
   EXPECT_EQ(ch0.buffer.Count, 0);
   ASSERT_EQ(ch1.buffer.Count, 2);
   EXPECT_EQ(ch1.codes[0], 8388608);
-  EXPECT_EQ(ch1.codes[1], -3);
+  EXPECT_EQ(ch1.codes[1], 3);
 }
 
 TEST_F(LoadTest, MissingKeysKeepTheRecordsValues) {
@@ -232,25 +232,30 @@ TEST_F(LoadTest, SettingsLinesWithoutAColonOrEndingEarlyFail) {
 
 TEST_F(LoadTest, OneChannelDataLinesMustBeWholeIntegersAndEndWithDend) {
   const auto head = Head();
+  // Codes outside the converter's 24 bits are no results either.
   for (const char* bad : {"", "12x", "1 2", "0x10", "+", "2147483648", "-2147483649", "1,2", "DEND",
-                          "END:", "DEND: "}) {
+                          "END:", "DEND: ", "-1", "16777216", "2147483647"}) {
     EXPECT_FALSE(LoadLines(Concat(head, {"D:", "5", bad, "DEND:"}))) << '"' << bad << '"';
     ExpectUntouched();
+    // Named by its line: the head's lines, "D:", "5", then this one.
+    EXPECT_EQ(file.LastFault().line, static_cast<std::int64_t>(head.size()) + 3) << bad;
   }
   EXPECT_FALSE(LoadLines(Concat(head, {"D:", "5"})));  // no end
-  ASSERT_TRUE(LoadLines(Concat(head, {"D:", "2147483647", "-2147483648", "DEND:"})));
-  EXPECT_EQ(ch0.codes[0], 2147483647);
-  EXPECT_EQ(ch0.codes[1], -2147483647 - 1);
+  EXPECT_EQ(file.LastFault().line, static_cast<std::int64_t>(head.size()) + 3);
+  ASSERT_TRUE(LoadLines(Concat(head, {"D:", "16777215", "-0", "DEND:"})));
+  EXPECT_EQ(ch0.codes[0], 16777215);
+  EXPECT_EQ(ch0.codes[1], 0);
 }
 
 TEST_F(LoadTest, TwoChannelLinesSplitAtTheFirstCommaIntoTwoIntegers) {
   const auto head = Head("2");
-  ASSERT_TRUE(LoadLines(Concat(head, {"D:", "1,2", " -3,+4", "DEND:"})));
+  ASSERT_TRUE(LoadLines(Concat(head, {"D:", "1,2", " 3,+4", "DEND:"})));
   ASSERT_EQ(ch0.buffer.Count, 2);
   ASSERT_EQ(ch1.buffer.Count, 2);
-  EXPECT_EQ(ch0.codes[1], -3);
+  EXPECT_EQ(ch0.codes[1], 3);
   EXPECT_EQ(ch1.codes[1], 4);
-  for (const char* bad : {"7", "7;8", "7 8", "7	8", "7,", ",8", "7,8,9", "7, 8x"}) {
+  for (const char* bad :
+       {"7", "7;8", "7 8", "7	8", "7,", ",8", "7,8,9", "7, 8x", "-1,8", "7,16777216"}) {
     EXPECT_FALSE(LoadLines(Concat(head, {"D:", "1,2", bad, "DEND:"}))) << bad;
     ExpectUntouched();
   }

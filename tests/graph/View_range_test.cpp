@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "graph/Cursor_readout.h"
 #include "graph/Sample_axis.h"
 
@@ -41,18 +43,18 @@ TEST(ViewRangeTest, PanClampsAtTheDataEndsAndZoomingOutReturnsToTheDesignedView)
   range.SetPositions(1000);
   range.WheelX(0.5, 2);  // 200 positions about 499.5
   ASSERT_EQ(range.Span(), 200);
-  range.Pan(0.25, 0, false);  // the data follow the pointer right: 50 positions back
+  range.Pan(0.25, 0);  // the data follow the pointer right: 50 positions back
   EXPECT_EQ(range.First(), 400 - 50);
-  range.Pan(10, 0, false);
+  range.Pan(10, 0);
   EXPECT_EQ(range.First(), 0);
-  range.Pan(-10, 0, false);
+  range.Pan(-10, 0);
   EXPECT_EQ(range.First(), 999 - 200);
   range.WheelX(0.5, -2);
   EXPECT_FALSE(range.Zoomed());
   EXPECT_EQ(range.Span(), 999);
 }
 
-TEST(ViewRangeTest, ValuesZoomAboutThePointerOnTheScalingsSpansAndAlignment) {
+TEST(ViewRangeTest, ValuesZoomThroughTheScalingsSpans) {
   TViewRange range;
   range.SetPositions(1000);
   range.SetValueLimits(8388000, 8389000);
@@ -60,35 +62,88 @@ TEST(ViewRangeTest, ValuesZoomAboutThePointerOnTheScalingsSpansAndAlignment) {
   range.WheelY(0.5, 1, {8388584, 50}, false);
   ASSERT_TRUE(range.ManualY());
   EXPECT_EQ(range.Values().span, 20);
-  // 8388609 - 10 = 8388599, aligned towards zero to multiples of 1 (span 20 / 20).
-  EXPECT_EQ(range.Values().bottom, 8388599);
+  EXPECT_EQ(range.Values().bottom, 8388599);  // 8388609 stays mid-axis
   range.WheelY(0.5, -2, {}, false);
   EXPECT_EQ(range.Values().span, 100);
-  EXPECT_EQ(range.Values().bottom, 8388555);  // 8388559 down to a multiple of 5
-  // Microvolts: 10 µV axis from -4, one step in about the top row.
+  EXPECT_EQ(range.Values().bottom, 8388559);
+  // Moved far away, the axis centre stays on the data.
   TViewRange volts;
   volts.SetValueLimits(-10, 10);
   volts.WheelY(0.0, 1, {-4, 10}, true);
-  EXPECT_FLOAT_EQ(volts.Values().span, 5);
-  EXPECT_FLOAT_EQ(volts.Values().bottom, 1.0);  // top stays at 6, bottom 1 on a tenth
-  // Moved far away, the axis centre stays on the data.
-  volts.Pan(0, 100, true);
-  EXPECT_FLOAT_EQ(volts.Values().bottom + volts.Values().span / 2, 10);
+  EXPECT_DOUBLE_EQ(volts.Values().span, 5);
+  EXPECT_DOUBLE_EQ(volts.Values().bottom, 1.0);  // the top stays at 6
+  volts.Pan(0, 100);
+  EXPECT_DOUBLE_EQ(volts.Values().bottom + volts.Values().span / 2, 10);
 }
 
-TEST(ViewRangeTest, RectangleZoomTakesTheSmallestSpansThatHoldIt) {
+// A navigation fault: Ctrl+wheel snapped each step's bottom to a grid, so
+// the value under the pointer drifted a little with every notch.
+struct ValueWheelCase {
+  double pointer;
+  ValueAxis shown;
+  bool voltMode;
+};
+
+class ValueWheelTest : public ::testing::TestWithParam<ValueWheelCase> {};
+
+TEST_P(ValueWheelTest, TheValueUnderThePointerStaysThroughEveryNotch) {
+  const ValueWheelCase c = GetParam();
   TViewRange range;
-  range.SetPositions(10000);
-  range.SetValueLimits(0, 16777215);
-  // 30 % of 9999 positions = 2999.7 → 5000, centred on 4499.55.
-  range.ZoomTo(0.3, 0.6, 0.2, 0.4, {8388500, 1000}, false);
-  EXPECT_EQ(range.Span(), 5000);
-  EXPECT_EQ(range.First(), 2000);
-  EXPECT_EQ(range.Values().span, 200);        // 200 codes high
-  EXPECT_EQ(range.Values().bottom, 8389100);  // centre 8389200 less half, on tens
-  range.Reset();
-  EXPECT_FALSE(range.Zoomed());
+  range.SetValueLimits(-1e9, 1e9);
+  const double under = c.shown.bottom + c.shown.span * (1 - c.pointer);
+  ValueAxis shown = c.shown;
+  for (const int steps : {1, 1, 1, 2, -1, -3, 1, -2, 3}) {
+    range.WheelY(c.pointer, steps, shown, c.voltMode);
+    shown = range.Values();
+    EXPECT_NEAR(shown.bottom + shown.span * (1 - c.pointer), under, 1e-9 * (1 + std::abs(under)))
+        << steps;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Notches, ValueWheelTest,
+    ::testing::Values(ValueWheelCase{0.5, {8388584, 50}, false},
+                      ValueWheelCase{0.137, {8388584, 50}, false},  // off any grid line
+                      ValueWheelCase{0.93, {8300000, 200000}, false},
+                      ValueWheelCase{0.31, {-4, 10}, true},
+                      ValueWheelCase{0.77, {-0.1, 0.2}, true},  // the smallest volt span
+                      ValueWheelCase{0.05, {-3000000, 6000000}, true}));
+
+// A navigation fault: a Shift rectangle showed the smallest 1-2-5 spans that
+// held it, up to two and a half times wider and higher than drawn.
+struct RectangleCase {
+  std::int64_t positions;
+  double left, right, top, bottom;
+  ValueAxis shown;
+  std::int64_t first, span;
+  double valueBottom, valueSpan;
+};
+
+class RectangleTest : public ::testing::TestWithParam<RectangleCase> {};
+
+TEST_P(RectangleTest, TheViewIsTheRectangle) {
+  const RectangleCase c = GetParam();
+  TViewRange range;
+  range.SetPositions(c.positions);
+  range.SetValueLimits(-1e9, 1e9);
+  range.ZoomTo(c.left, c.right, c.top, c.bottom, c.shown);
+  EXPECT_EQ(range.First(), c.first);
+  EXPECT_EQ(range.Span(), c.span);
+  EXPECT_NEAR(range.Values().bottom, c.valueBottom, 1e-9 * std::abs(c.valueBottom) + 1e-12);
+  EXPECT_NEAR(range.Values().span, c.valueSpan, 1e-9 * c.valueSpan);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rectangles, RectangleTest,
+    ::testing::Values(
+        // 30 % … 60 % of 9999 positions: 2999.7 … 5999.4 → 3000 … 5999.
+        RectangleCase{10000, 0.3, 0.6, 0.2, 0.4, {8388500, 1000}, 3000, 2999, 8389100, 200},
+        // 1 % of 1000 positions: 9.99 … 19.98 → 10 … 20; 0.37 of a 50-code axis.
+        RectangleCase{1000, 0.01, 0.02, 0.5, 0.87, {8388584, 50}, 10, 10, 8388590.5, 18.5},
+        // Narrower than five positions: five about its centre.
+        RectangleCase{1000, 0.5, 0.501, 0.0, 1.0, {-4, 10}, 497, 5, -4, 10},
+        // A microvolt rectangle: 0.1 … 0.9 of the 10 µV axis from -4.
+        RectangleCase{100, 0.25, 0.75, 0.1, 0.9, {-4, 10}, 25, 49, -3, 8}));
 
 TEST(ViewRangeTest, OtherDataReturnToTheDesignedView) {
   TViewRange range;

@@ -77,7 +77,10 @@ TEST_P(LogHeaderRoundTrip, WrittenLinesAreReadBack) {
 
   std::string csv;
   for (const std::string& line : lines) csv += "# " + line + "\n";
-  csv += "sample,time_s,ch0_code,ch0_uV\n1,0.000000,8388608,0\n2,0.1,8388609,0.3\n";
+  // The rows keep to the stated rate, which the reader checks against time_s.
+  const double period = 1.0 / kDataRates[static_cast<std::size_t>(c.spsSel)];
+  csv += "sample,time_s,ch0_code,ch0_uV\n1,0.000000,8388608,0\n2," + std::to_string(period) +
+         ",8388609,0.3\n";
   LogCsvParser parser;
   parser.Feed(csv);
   const LogReadResult r = parser.Finish();

@@ -33,12 +33,13 @@ struct Row {
 };
 
 // Reads the rows of a log's CSV; the settings lines before the header and
-// the notes ('#' lines) between rows are kept apart.
+// the notes ('#' lines) between rows and the end line are kept apart.
 struct CsvFile {
   std::vector<std::string> settings;
   std::string header;
   std::vector<Row> rows;
   std::vector<std::string> notes;
+  std::string end;
   bool endsWithNewline = false;
 };
 
@@ -50,6 +51,10 @@ CsvFile ReadCsv(const std::string& path, bool twoChannels) {
   std::string line;
   while (std::getline(in, f.header) && f.header.rfind("# ", 0) == 0) f.settings.push_back(f.header);
   while (std::getline(in, line)) {
+    if (line.rfind("# end: ", 0) == 0) {
+      f.end = line;
+      continue;
+    }
     if (line.rfind("# ", 0) == 0) {
       f.notes.push_back(line);
       continue;
@@ -99,6 +104,7 @@ TEST_F(LogRunTest, TwoHundredThousandPairsArriveWholeInOrderWithFlatMemory) {
   ASSERT_EQ(f.rows.size(), 200000u);
   EXPECT_EQ(f.settings.size(), 8u);
   EXPECT_TRUE(f.notes.empty());
+  EXPECT_EQ(f.end.rfind("# end: finished, ", 0), 0u) << f.end;
   RunningStats check0;
   double sum1 = 0;
   for (std::size_t i = 0; i < f.rows.size(); ++i) {
@@ -156,6 +162,7 @@ TEST_F(LogRunTest, AStopSendsTheStopCommandAndKeepsEveryRow) {
   const CsvFile f = ReadCsv(path, false);
   EXPECT_EQ(f.header, "sample,time_s,ch1_code,ch1_uV");
   ASSERT_EQ(f.rows.size(), static_cast<std::size_t>(Written()));
+  EXPECT_EQ(f.end.rfind("# end: stopped, ", 0), 0u) << f.end;
   EXPECT_GE(Written(), 12345);
   EXPECT_EQ(stats.Stats(1).Count(), Written());
   EXPECT_EQ(stats.Stats(0).Count(), 0);

@@ -61,6 +61,17 @@ TEST(SignalOptions, SineReplacesTheInputAndMainsAddsToIt) {
   EXPECT_EQ(model.Channel(0).amplitudeVolts, 0.0) << "the other channel is untouched";
 }
 
+TEST(SignalOptions, OffStopsTheSlowSineAndKeepsTheOffset) {
+  SignalModel model;
+  const double offset = model.Channel(1).offsetVolts;
+  ASSERT_NE(model.Channel(1).amplitudeVolts, 0.0) << "CH1 carries its slow sine by default";
+  ApplySignalOption(model, std::get<SineOption>(ParseSineOption("1,off")));
+  for (double t : {0.0, 1.3, 5.0, 12.7}) EXPECT_DOUBLE_EQ(model.InputVolts(1, t), offset) << t;
+  for (const char* bad : {"1,of", "1,off,1", "2,off"}) {
+    EXPECT_TRUE(std::holds_alternative<std::string>(ParseSineOption(bad))) << bad;
+  }
+}
+
 // The end-to-end demonstration: CH1 carries a sine with harmonics and 50 Hz
 // pickup; 10000 frames at 4800 sps, gain 1, read back through the spectrum.
 class StreamedTestSignal : public BoardTest {
