@@ -1,6 +1,6 @@
 # Cross-built for Windows: GoogleTest (GTest::gtest) from Debian's source package, and every
 # Windows program of the build run under wine (tests, test discovery) through
-# a wrapper that puts the MinGW runtime and Qt's DLLs on wine's path.
+# a wrapper that puts the MinGW runtime, Qt's and HDF5's DLLs on wine's path.
 # <windows.h> without its min and max macros.
 add_compile_definitions(NOMINMAX)
 
@@ -23,9 +23,9 @@ foreach(dll libstdc++-6.dll libwinpthread-1.dll)
   get_filename_component(dir "${found}" DIRECTORY)
   list(APPEND velqoris_dll_dirs "${dir}")
 endforeach()
-if(VELQORIS_WINDOWS_QT)
-  list(APPEND velqoris_dll_dirs "${VELQORIS_WINDOWS_QT}/bin")
-endif()
+foreach(prefix ${VELQORIS_WINDOWS_QT} ${VELQORIS_WINDOWS_HDF5})
+  list(APPEND velqoris_dll_dirs "${prefix}/bin")
+endforeach()
 set(velqoris_winepath "")
 foreach(dir ${velqoris_dll_dirs})
   string(REPLACE "/" "\\\\" dir "${dir}")

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "datafile/Utf8_path.h"
 #include "h5log/H5_handle.h"
 #include "h5log/H5_log_reader.h"
 #include "h5log/H5_log_writer.h"
@@ -96,6 +97,28 @@ TEST(H5Log, RowsOfOneChannelWithoutTheOtherWaitForIt) {
   EXPECT_EQ(w.Rows(0), 60);
   ASSERT_TRUE(w.Close());
   EXPECT_EQ(ReadH5Log(path).boards.at(0).rows, 60);
+}
+
+// Names are UTF-8 throughout; on Windows a narrow open would take them in the
+// local code page and make a file of another name.
+TEST(H5Log, AJapaneseFileNameIsTheNameOnDisk) {
+  testing::TempDir dir;
+  const std::string name = "測定ログ_µV.h5";
+  const std::string path = dir.Path(name);
+  const auto codes = Ramp(500, 8388000);
+  {
+    H5LogWriter w;
+    ASSERT_TRUE(w.Create(path, "2.10", {Header("A1", true, false)}));
+    w.Append(0, codes.data(), nullptr, 500);
+    ASSERT_TRUE(w.Close());
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.Path(""))))
+    names.push_back(Utf8FromPath(entry.path().filename()));
+  EXPECT_EQ(names, std::vector<std::string>{name});
+  const H5ReadResult r = ReadH5Log(path);
+  ASSERT_EQ(r.status, H5ReadStatus::kOk) << r.part;
+  EXPECT_EQ(r.boards.at(0).record.codes[0], codes);
 }
 
 // A file written by hand with the HDF5 library, from a root attribute table.

@@ -1,6 +1,7 @@
 """The HDF5 log as other programs see it: h5py reads the documented layout,
 h5dump -H shows it, two virtual boards log side by side without a loss, and
-export writes the CSV the same run's log wrote. Runs velqoris-cli (VELQORIS_CLI)."""
+export writes the CSV the same run's log wrote. Runs velqoris-cli (VELQORIS_CLI),
+for a Windows build through VELQORIS_CLI_RUNNER (wine)."""
 import csv
 import os
 import subprocess
@@ -9,10 +10,11 @@ import h5py
 import pytest
 
 CLI = os.environ["VELQORIS_CLI"]
+RUNNER = os.environ.get("VELQORIS_CLI_RUNNER", "").split()
 
 
 def run(*args, cwd):
-    return subprocess.run([CLI, *args], cwd=cwd, capture_output=True, text=True, timeout=120)
+    return subprocess.run([*RUNNER, CLI, *args], cwd=cwd, capture_output=True, text=True, timeout=120)
 
 
 @pytest.fixture(scope="module")
