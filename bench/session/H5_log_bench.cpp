@@ -66,7 +66,8 @@ class TimedSink final : public Sink {
 double WriteLog(std::int64_t rows, const std::string& path) {
   ManualClock clock;
   VirtualBoard device(clock);
-  SleepingEventHost host(clock, [&](Clock::Duration) { clock.Advance(std::chrono::milliseconds(1)); });
+  SleepingEventHost host(clock,
+                         [&](Clock::Duration) { clock.Advance(std::chrono::milliseconds(1)); });
   TADC board(device, host);
   MeasureSettings s;
   s.spsSel = 12;
