@@ -127,8 +127,7 @@ bool IsLogCsv(const std::string& path) {
   std::fclose(file.stream);
   std::string_view first(start, got);
   if (first.starts_with("\xEF\xBB\xBF")) first.remove_prefix(3);  // a byte-order mark
-  return first.starts_with("#") || first.starts_with("sample,") ||
-         first.starts_with("\x89HDF\r\n");
+  return first.starts_with("#") || first.starts_with("sample,") || first.starts_with("\x89HDF\r\n");
 }
 
 // spectrum on a log: the averaged spectrum of the whole log, as the analysis window's.

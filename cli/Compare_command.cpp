@@ -125,7 +125,8 @@ int RunCompare(const Options& options, std::ostream& out, std::ostream& err) {
     out << "[";
     for (std::size_t i = 0; i < columns.size(); ++i) {
       out << (i > 0 ? ",\n " : "") << "{\"name\": " << JsonText(columns[i].heading)
-          << ", \"noise\": " << analysis::NoiseChannelJson(columns[i].stability.channel, columns[i].noise)
+          << ", \"noise\": "
+          << analysis::NoiseChannelJson(columns[i].stability.channel, columns[i].noise)
           << ", \"stability\": " << StabilityChannelJson(columns[i].stability) << "}";
     }
     out << "]\n";

@@ -602,7 +602,8 @@ std::string LogReadMessage(const LogReadResult& r, const std::string& path) {
     case LogReadStatus::kNoData:
       return "データがありません: " + path;
     case LogReadStatus::kBadDataFile:
-      if (r.openFault.kind != FileFault::Kind::BadContents) return FileFaultMessage(r.openFault, path);
+      if (r.openFault.kind != FileFault::Kind::BadContents)
+        return FileFaultMessage(r.openFault, path);
       return "データファイルの内容が正しくありません: " + path +
              (r.line > 0 ? " (" + std::to_string(r.line) + " 行目)" : std::string());
     case LogReadStatus::kInconsistent:

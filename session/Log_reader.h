@@ -22,7 +22,7 @@ enum class LogReadStatus {
   kBadLine,  // a row that is not numbers where numbers belong
   kNoData,   // a valid file without results
   kBadDataFile,
-  kBadHdf5,  // an HDF5 file that is not a whole log: `detail` says what
+  kBadHdf5,       // an HDF5 file that is not a whole log: `detail` says what
   kInconsistent,  // rows or settings that contradict each other (LogFault)
 };
 
@@ -31,7 +31,7 @@ struct LogReadResult {
   std::int64_t line = 0;  // the offending line (kBadLine, kNotALog, kBadDataFile)
   LogRecord record;
   std::string detail{};  // kBadHdf5: the reader's own text
-  LogFault fault;  // kInconsistent: what contradicts what
+  LogFault fault;        // kInconsistent: what contradicts what
   // A last row without its line end (a writer stopped mid-row) is left out:
   // its line number, 0 when the file ended on a whole row.
   std::int64_t cutLine = 0;

@@ -22,8 +22,8 @@ const std::map<std::string, std::string> kGoodValues = {
     {"--window", "hann"},   {"--png", "x.png"},     {"--out", "x.DTA"},
     {"--csv", "x.csv"},     {"--sine", "0,10,0.1"}, {"--mains", "0,50,0.001"},
     {"--drift", "0,1"},     {"--flicker", "0,1"},   {"--virtual-fault", "open"},
-    {"--h5", "x.h5"},       {"--lp", "-"},
-    {"--port", "0"},        {"--listen", "::1"},    {"--data-dir", "logs"},
+    {"--h5", "x.h5"},       {"--lp", "-"},          {"--port", "0"},
+    {"--listen", "::1"},    {"--data-dir", "logs"},
 };
 
 // What each command needs besides the option tried.
