@@ -152,32 +152,53 @@ void ForEachBlock(std::size_t m, F&& f) {
   }
 }
 
+// x less its nearest whole turn, and the sign that turn gives a sum over the
+// centred times: (−1)^(turns × (n − 1)), t being a half integer for even n.
+struct Reduced {
+  double d = 0.0;
+  double sign = 1.0;
+};
+
+Reduced Reduce(int n, double x) {
+  const double turns = std::round(x / (2.0 * std::numbers::pi));
+  const bool odd = (static_cast<long long>(std::fabs(turns)) * (n - 1)) % 2 != 0;
+  return {x - 2.0 * std::numbers::pi * turns, odd ? -1.0 : 1.0};
+}
+
+// Σ t² and Σ t⁴ over the centred times.
+double TimesSquared(int n) { return n * (static_cast<double>(n) * n - 1.0) / 12.0; }
+double TimesFourth(int n) {
+  const double nn = static_cast<double>(n) * n;
+  return n * (nn - 1.0) * (3.0 * nn - 7.0) / 240.0;
+}
+
 // Σ cos(x t) over the record's centred times: sin(n x / 2) / sin(x / 2),
 // taken from x's distance to the nearest whole turn so it stays exact there.
 double Dirichlet(int n, double x) {
-  const double turns = std::round(x / (2.0 * std::numbers::pi));
-  const double d = x - 2.0 * std::numbers::pi * turns;
-  const bool odd = (static_cast<long long>(std::fabs(turns)) * (n - 1)) % 2 != 0;
-  const double sign = odd ? -1.0 : 1.0;
-  if (std::fabs(d) < 1e-12) return sign * n;
-  return sign * std::sin(n * d / 2.0) / std::sin(d / 2.0);
+  const Reduced r = Reduce(n, x);
+  if (std::fabs(r.d) < 1e-12) return r.sign * n;
+  return r.sign * std::sin(n * r.d / 2.0) / std::sin(r.d / 2.0);
 }
 
-// Σ t sin(x t) over the same times: −D'(x) of the sum above. Within a
-// hundredth of a radian of a whole turn (n d / 2) its series, where the
-// closed form would lose digits.
+// Σ t sin(x t) and Σ t² cos(x t): −D' and −D'' of the sum above. Within a
+// hundredth of a radian of a whole turn (n d / 2) their series, where the
+// closed forms would lose digits.
 double TimedSine(int n, double x) {
-  const double turns = std::round(x / (2.0 * std::numbers::pi));
-  const double d = x - 2.0 * std::numbers::pi * turns;
-  const bool odd = (static_cast<long long>(std::fabs(turns)) * (n - 1)) % 2 != 0;
-  const double sign = odd ? -1.0 : 1.0;
-  const double u = n * d / 2.0, nn = static_cast<double>(n) * n;
-  if (std::fabs(u) < 1e-2) {
-    const double t2 = n * (nn - 1.0) / 12.0, t4 = n * (nn - 1.0) * (3.0 * nn - 7.0) / 240.0;
-    return sign * (d * t2 - d * d * d * t4 / 6.0);
-  }
+  const Reduced r = Reduce(n, x);
+  const double d = r.d, u = n * d / 2.0;
+  if (std::fabs(u) < 1e-2) return r.sign * (d * TimesSquared(n) - d * d * d * TimesFourth(n) / 6.0);
   const double h = std::sin(d / 2.0);
-  return -sign * (0.5 * n * std::cos(u) * h - 0.5 * std::sin(u) * std::cos(d / 2.0)) / (h * h);
+  return -r.sign * (0.5 * n * std::cos(u) * h - 0.5 * std::sin(u) * std::cos(d / 2.0)) / (h * h);
+}
+
+double SquaredTimedCosine(int n, double x) {
+  const Reduced r = Reduce(n, x);
+  const double d = r.d, u = n * d / 2.0;
+  if (std::fabs(u) < 1e-2) return r.sign * (TimesSquared(n) - d * d * TimesFourth(n) / 2.0);
+  const double h = std::sin(d / 2.0), g = std::cos(d / 2.0);
+  const double top = 0.5 * n * std::cos(u) * h - 0.5 * std::sin(u) * g;
+  return r.sign *
+         ((static_cast<double>(n) * n - 1.0) / 4.0 * std::sin(u) / h + top * g / (h * h * h));
 }
 
 // The sums of lines A cos(b t) + B sin(b t) with cos(a t), sin(a t), 1,
@@ -395,27 +416,27 @@ std::optional<SineFit> FitSine(const double* y, int n, double startCycles) {
 std::optional<SineFit> SineStep(const double* y, int n, const SineFit& from,
                                 const std::vector<FittedLine>& less) {
   if (y == nullptr || n < 5) return std::nullopt;
-  // Linearised in the frequency: the 4th column d is d/dcycles of the sine.
+  // Linearised in the frequency: the 4th column d = t (sa cos − ca sin) is
+  // d/dcycles of the sine. The columns' own sums have closed forms (sums odd
+  // in t vanish); only y's are swept.
   const double w2pi = 2.0 * std::numbers::pi;
   const double ca = from.cosine * w2pi, sa = from.sine * w2pi;
-  double cc = 0, cs = 0, c1 = 0, cd = 0, ss = 0, s1 = 0, sd = 0, d1 = 0, dd = 0;
-  double yc = 0, ys = 0, y1 = 0, yd = 0;
+  const double a = w2pi * from.cycles;
+  const double dn = static_cast<double>(n), d2 = Dirichlet(n, 2.0 * a);
+  const double t1 = TimedSine(n, a), t2 = TimedSine(n, 2.0 * a);
+  const double u2 = SquaredTimedCosine(n, 2.0 * a), s2 = TimesSquared(n);
+  const double cc = 0.5 * (dn + d2), ss = 0.5 * (dn - d2), c1 = Dirichlet(n, a);
+  const double cd = -0.5 * ca * t2, sd = 0.5 * sa * t2, d1 = -ca * t1;
+  const double dd = 0.5 * (sa * sa * (s2 + u2) + ca * ca * (s2 - u2));
+  double yc = 0, ys = 0, y1 = 0, ytc = 0, yts = 0;
   ForEachPhase(n, from.cycles, [&](int i, double t, double c, double s) {
-    const double d = t * (sa * c - ca * s);
-    cc += c * c;
-    cs += c * s;
-    c1 += c;
-    cd += c * d;
-    ss += s * s;
-    s1 += s;
-    sd += s * d;
-    d1 += d;
-    dd += d * d;
     yc += y[i] * c;
     ys += y[i] * s;
     y1 += y[i];
-    yd += y[i] * d;
+    ytc += y[i] * t * c;
+    yts += y[i] * t * s;
   });
+  double yd = sa * ytc - ca * yts;
   if (!less.empty()) {
     const LessSums l = SumsOfLines(n, from.cycles, less);
     yc -= l.cosine;
@@ -425,10 +446,7 @@ std::optional<SineFit> SineStep(const double* y, int n, const SineFit& from,
   }
   // Solved for the amplitudes, the offset and the frequency's change.
   std::array<double, 4> b{yc, ys, y1, yd};
-  if (!Solve<4>({{{cc, cs, c1, cd},
-                  {cs, ss, s1, sd},
-                  {c1, s1, static_cast<double>(n), d1},
-                  {cd, sd, d1, dd}}},
+  if (!Solve<4>({{{cc, 0.0, c1, cd}, {0.0, ss, 0.0, sd}, {c1, 0.0, dn, d1}, {cd, sd, d1, dd}}},
                 b)) {
     return std::nullopt;
   }
