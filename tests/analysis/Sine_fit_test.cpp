@@ -39,6 +39,24 @@ TEST(SineFit, FindsAnOffBinToneFromHalfABinAwayAndLeavesOnlyTheNoise) {
   EXPECT_NEAR(std::sqrt(sum / n) / sigma, 1.0, 0.03) << "the residual is the noise";
 }
 
+// Noise-free tones near DC, near half the rate, on odd and short records:
+// the fit lands on the tone itself from a third of a bin away.
+TEST(SineFit, FindsNoiseFreeTonesAcrossTheBand) {
+  struct Case {
+    int n;
+    double bins;
+  };
+  for (const Case c : {Case{10000, 1.7}, Case{10001, 4999.2}, Case{999, 123.456}, Case{64, 5.3}}) {
+    SCOPED_TRACE(c.n);
+    const auto y = Sine(c.n, c.bins, 1000.0, 1.1, -7.0, 0.0);
+    const auto fit = analysis::FitSine(y.data(), c.n, (c.bins + 0.3) / c.n);
+    ASSERT_TRUE(fit);
+    EXPECT_NEAR(fit->cycles * c.n, c.bins, 1e-8);
+    EXPECT_NEAR(std::hypot(fit->cosine, fit->sine), 1000.0, 1e-6);
+    EXPECT_NEAR(fit->offset, -7.0, 1e-6);
+  }
+}
+
 TEST(SineFit, ThreeParameterFitAtAKnownFrequency) {
   const int n = 1000;
   auto y = Sine(n, 37.0, 100.0, 0.0, -3.0, 0.0);
