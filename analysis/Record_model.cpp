@@ -309,22 +309,28 @@ class Modeller {
   double Refine(double nu, std::optional<double>& second, const std::vector<int>& orders,
                 const std::vector<double>& fixed, const Projections& fixedP, LinesFit& fit) {
     const auto settled = [&](double moved) { return std::fabs(moved) * n_ < 1e-8; };
+    // One tone, then the other, each followed by the joint fit: tones a few
+    // bins apart pull on each other, and stepping both at once would make
+    // them swing.
     for (int round = 0; round < (second ? 12 : 6); ++round) {
       const auto one = Alone(fit, 0);
       if (!one) break;
       const double moved = FoldCycles(one->cycles) - nu;
-      // The fundamental has its six rounds, the second tone twelve.
-      if (round >= 6 && !settled(moved)) break;
+      if (!settled(moved)) {
+        nu += moved;
+        fit = Solve(true, nu, orders, fixed, fixedP, second);
+      }
       double moved2 = 0.0;
       if (second) {
         if (const auto two = Alone(fit, fit.lines.size() - 1)) {
           moved2 = FoldCycles(two->cycles) - *second;
         }
+        if (!settled(moved2)) {
+          *second += moved2;
+          fit = Solve(true, nu, orders, fixed, fixedP, second);
+        }
       }
       if (settled(moved) && settled(moved2)) return nu;
-      nu += moved;
-      if (second) *second += moved2;
-      fit = Solve(true, nu, orders, fixed, fixedP, second);
     }
     // Not settled: a harmonic or a line about a bin from the tone couples
     // them strongly. The frequency where the whole model explains most of the
