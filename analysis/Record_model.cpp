@@ -153,8 +153,8 @@ class Modeller {
   }
 
   // The model with a fundamental near `tone` (its frequency refined with
-  // the harmonics), or none, and a second tone at a fixed frequency.
-  RecordModel Fit(std::optional<double> tone, std::optional<double> second) {
+  // the harmonics), or none, and a second tone near `second`, refined too.
+  RecordModel Fit(std::optional<double> tone, std::optional<double> second, bool rechosen = false) {
     RecordModel m;
     m.n = n_;
     std::vector<int> orders;  // harmonics that take part
@@ -178,8 +178,8 @@ class Modeller {
     }
     ChooseMains(m, tone, orders, second);
 
-    // Fixed lines (mains, second tone) are projected once; the tone's lines
-    // move with its frequency.
+    // The mains lines are projected once; the tones' lines move with their
+    // frequencies.
     std::vector<double> fixed;
     Projections fixedP;
     for (std::size_t j = 0; j < candidates_.size(); ++j) {
@@ -188,12 +188,6 @@ class Modeller {
       fixedP.cosine.push_back(mainsProjections_.cosine[j]);
       fixedP.sine.push_back(mainsProjections_.sine[j]);
     }
-    if (second) {
-      const auto p = Project(y_.data(), n_, {*second});
-      fixed.push_back(*second);
-      fixedP.cosine.push_back(p.cosine[0]);
-      fixedP.sine.push_back(p.sine[0]);
-    }
     fixedP.sum = mainsProjections_.sum;
     if (candidates_.empty()) {
       fixedP.sum = 0.0;
@@ -201,11 +195,11 @@ class Modeller {
     }
 
     double nu = tone.value_or(0.0);
-    LinesFit fit = Solve(tone.has_value(), nu, orders, fixed, fixedP);
-    // The record less everything but the fundamental and the offset, when
-    // the refinement left the fit as it was when that was formed.
-    std::vector<double> lessOthers;
-    if (tone) nu = Refine(nu, orders, fixed, fixedP, fit, lessOthers);
+    std::optional<double> nu2 = tone ? second : std::nullopt;
+    LinesFit fit = Solve(tone.has_value(), nu, orders, fixed, fixedP, nu2);
+    if (tone) nu = Refine(nu, nu2, orders, fixed, fixedP, fit);
+    // The mains lines beside the second tone were chosen where it started.
+    if (nu2 && !rechosen && NearMains(*second) != NearMains(*nu2)) return Fit(nu, nu2, true);
 
     // Unpack: tone, harmonics, mains, second tone, in the order solved.
     std::size_t j = 0;
@@ -224,20 +218,13 @@ class Modeller {
       m.mains[c].fit = fit.lines[j];
       mainsLines.push_back(fit.lines[j++]);
     }
-    if (second) m.secondTone = fit.lines[j++];
+    if (nu2) m.secondTone = fit.lines[j++];
     others.assign(fit.lines.begin() + (tone ? 1 : 0), fit.lines.end());
-    m.parameters = fit.Parameters() + (tone ? 1 : 0) + (second ? 1 : 0);
+    m.parameters = fit.Parameters() + (tone ? 1 : 0) + (nu2 ? 1 : 0);
     m.mainsEnergy = LinesEnergy(n_, mainsLines);
     m.othersEnergy = LinesEnergy(n_, others);
-    if (lessOthers.empty()) {
-      residual_ = y_;
-      SubtractLines(residual_.data(), n_, fit);
-    } else {
-      residual_ = std::move(lessOthers);
-      LinesFit own = fit;
-      own.lines.resize(1);
-      SubtractLines(residual_.data(), n_, own);
-    }
+    residual_ = y_;
+    SubtractLines(residual_.data(), n_, fit);
     for (double v : residual_) m.residualSquares += v * v;
     return m;
   }
@@ -247,6 +234,13 @@ class Modeller {
  private:
   // The h-th harmonic of a tone, folded, on half the rate when it lies there.
   double Harmonic(int h, double tone) const { return OntoNyquist(FoldCycles(h * tone), n_); }
+
+  // The mains lines within a bin of a frequency.
+  std::vector<bool> NearMains(double cycles) const {
+    std::vector<bool> near;
+    for (const MainsModel& l : candidates_) near.push_back(Near(l.cycles, cycles, n_));
+    return near;
+  }
 
   // Mains lines within a bin of the tone or a harmonic are left out; of lines
   // within a bin of each other, the one with the larger projection is fitted.
@@ -282,19 +276,23 @@ class Modeller {
     }
   }
 
+  // The joint fit: the tone and its harmonics, the mains lines, the second
+  // tone, in that order.
   LinesFit Solve(bool tone, double nu, const std::vector<int>& orders,
                  const std::vector<double>& fixed, const Projections& fixedP,
-                 double* explained = nullptr) {
+                 std::optional<double> second, double* explained = nullptr) {
     std::vector<double> cycles;
     if (tone) {
       cycles.push_back(nu);
       for (int h : orders) cycles.push_back(Harmonic(h, nu));
     }
+    if (second) cycles.push_back(*second);
     Projections p = Project(y_.data(), n_, cycles);
     p.sum = fixedP.sum;
-    cycles.insert(cycles.end(), fixed.begin(), fixed.end());
-    p.cosine.insert(p.cosine.end(), fixedP.cosine.begin(), fixedP.cosine.end());
-    p.sine.insert(p.sine.end(), fixedP.sine.begin(), fixedP.sine.end());
+    const auto moving = static_cast<std::ptrdiff_t>(cycles.size() - (second ? 1 : 0));
+    cycles.insert(cycles.begin() + moving, fixed.begin(), fixed.end());
+    p.cosine.insert(p.cosine.begin() + moving, fixedP.cosine.begin(), fixedP.cosine.end());
+    p.sine.insert(p.sine.begin() + moving, fixedP.sine.begin(), fixedP.sine.end());
     LinesFit fit = SolveLines(n_, cycles, p);
     if (explained) {
       *explained = fit.offset * p.sum;
@@ -305,46 +303,69 @@ class Modeller {
     return fit;
   }
 
-  // The fundamental's frequency, fitted with the rest of the model: the
+  // The tones' frequencies, fitted with the rest of the model: each tone's
   // 4-parameter fit on the record less every other fitted line, then the
-  // joint fit again at the new frequency, until it settles.
-  double Refine(double nu, const std::vector<int>& orders, const std::vector<double>& fixed,
-                const Projections& fixedP, LinesFit& fit, std::vector<double>& lessOthers) {
-    for (int round = 0; round < 6; ++round) {
-      LinesFit others = fit;
-      others.offset = 0.0;
-      others.lines.erase(others.lines.begin());
-      lessOthers = y_;
-      SubtractLines(lessOthers.data(), n_, others);
-      const auto one = FitSine(lessOthers.data(), n_, nu);
+  // joint fit again at the new frequencies, until both settle.
+  double Refine(double nu, std::optional<double>& second, const std::vector<int>& orders,
+                const std::vector<double>& fixed, const Projections& fixedP, LinesFit& fit) {
+    const auto settled = [&](double moved) { return std::fabs(moved) * n_ < 1e-8; };
+    // One tone, then the other, each followed by the joint fit: tones a few
+    // bins apart pull on each other, and stepping both at once would make
+    // them swing.
+    for (int round = 0; round < (second ? 12 : 6); ++round) {
+      const auto one = Alone(fit, 0);
       if (!one) break;
       const double moved = FoldCycles(one->cycles) - nu;
-      if (std::fabs(moved) * n_ < 1e-8) return nu;  // settled: fit and lessOthers agree
-      nu += moved;
-      fit = Solve(true, nu, orders, fixed, fixedP);
+      if (!settled(moved)) {
+        nu += moved;
+        fit = Solve(true, nu, orders, fixed, fixedP, second);
+      }
+      double moved2 = 0.0;
+      if (second) {
+        if (const auto two = Alone(fit, fit.lines.size() - 1)) {
+          moved2 = FoldCycles(two->cycles) - *second;
+        }
+        if (!settled(moved2)) {
+          *second += moved2;
+          fit = Solve(true, nu, orders, fixed, fixedP, second);
+        }
+      }
+      if (settled(moved) && settled(moved2)) return nu;
     }
-    lessOthers.clear();
     // Not settled: a harmonic or a line about a bin from the tone couples
     // them strongly. The frequency where the whole model explains most of the
     // record: parabolas through three trial frequencies ever closer together.
     for (double step : {1e-2, 1e-3, 1e-4}) {
       const double h = step / n_;
-      const double lo = Explained(nu - h, orders, fixed, fixedP);
-      const double mid = Explained(nu, orders, fixed, fixedP);
-      const double hi = Explained(nu + h, orders, fixed, fixedP);
+      const double lo = Explained(nu - h, orders, fixed, fixedP, second);
+      const double mid = Explained(nu, orders, fixed, fixedP, second);
+      const double hi = Explained(nu + h, orders, fixed, fixedP, second);
       const double curve = lo - 2.0 * mid + hi;
       if (!(curve < 0.0)) break;
       nu += std::clamp(0.5 * h * (lo - hi) / curve, -2.0 * h, 2.0 * h);
     }
-    fit = Solve(true, nu, orders, fixed, fixedP);
+    fit = Solve(true, nu, orders, fixed, fixedP, second);
     return nu;
+  }
+
+  // A step of line k's 4-parameter fit on the record less the fit's other
+  // lines, from its amplitudes in the fit (the joint fit's residual is
+  // orthogonal to its columns: they are that fit's at this frequency). The
+  // joint fit follows each step, so one step a round is enough.
+  std::optional<SineFit> Alone(const LinesFit& fit, std::size_t k) const {
+    const FittedLine& own = fit.lines[k];
+    std::vector<FittedLine> less = fit.lines;
+    less.erase(less.begin() + static_cast<std::ptrdiff_t>(k));
+    const auto step = SineStep(y_.data(), n_, {own.cycles, own.cosine, own.sine, fit.offset}, less);
+    if (!step || std::fabs(FoldCycles(step->cycles) - own.cycles) * n_ > 1.5) return std::nullopt;
+    return step;
   }
 
   // The record's energy the model explains with the fundamental at nu.
   double Explained(double nu, const std::vector<int>& orders, const std::vector<double>& fixed,
-                   const Projections& fixedP) {
+                   const Projections& fixedP, std::optional<double> second) {
     double e = 0.0;
-    Solve(true, nu, orders, fixed, fixedP, &e);
+    Solve(true, nu, orders, fixed, fixedP, second, &e);
     return e;
   }
 
@@ -448,22 +469,9 @@ RecordModel ModelRecord(const std::vector<double>& y, std::optional<double> rate
   m.tone = ToneState::kFound;
   std::vector<double> lines = ResidualLines(modeller.Residual());
   if (auto second = SecondTone(modeller.Residual(), m, lines)) {
-    RecordModel two = modeller.Fit(m.fundamental->cycles, second);
     // Its frequency found beside the first tone's leftovers, then fitted
-    // again on the record less everything else, until it settles.
-    for (int round = 0; round < 12 && two.secondTone; ++round) {
-      std::vector<double> z = modeller.Residual();
-      LinesFit back{0.0, {*two.secondTone}};
-      back.lines[0].cosine = -back.lines[0].cosine;
-      back.lines[0].sine = -back.lines[0].sine;
-      SubtractLines(z.data(), n, back);
-      const auto again = FitSine(z.data(), n, *second);
-      if (!again) break;
-      const double moved = FoldCycles(again->cycles) - *second;
-      if (std::fabs(moved) * n < 1e-8) break;
-      *second += moved;
-      two = modeller.Fit(two.fundamental->cycles, second);
-    }
+    // with the first tone's on the record less everything else.
+    RecordModel two = modeller.Fit(m.fundamental->cycles, second);
     // The stronger of the two is the fundamental.
     if (two.secondTone && two.secondTone->Power() > two.fundamental->Power()) {
       two = modeller.Fit(two.secondTone->cycles, two.fundamental->cycles);

@@ -72,59 +72,6 @@ bool Solve(std::array<std::array<double, M>, M> a, std::array<double, M>& b) {
 
 }  // namespace
 
-std::optional<SineFit> FitSineAt(const double* y, int n, double cycles) {
-  if (y == nullptr || n < 3) return std::nullopt;
-  const std::vector<double> at{cycles};
-  const LinesFit fit = SolveLines(n, at, Project(y, n, at));
-  return SineFit{cycles, fit.lines.front().cosine, fit.lines.front().sine, fit.offset};
-}
-
-std::optional<SineFit> FitSine(const double* y, int n, double startCycles) {
-  std::optional<SineFit> fit = FitSineAt(y, n, startCycles);
-  if (!fit || n < 5) return std::nullopt;
-  const double w2pi = 2.0 * std::numbers::pi;
-  for (int it = 0; it < kIterations; ++it) {
-    // Linearised in the frequency: the 4th column d is d/dcycles of the sine.
-    const double ca = fit->cosine * w2pi, sa = fit->sine * w2pi;
-    double cc = 0, cs = 0, c1 = 0, cd = 0, ss = 0, s1 = 0, sd = 0, d1 = 0, dd = 0;
-    double yc = 0, ys = 0, y1 = 0, yd = 0;
-    ForEachPhase(n, fit->cycles, [&](int i, double t, double c, double s) {
-      const double d = t * (sa * c - ca * s);
-      cc += c * c;
-      cs += c * s;
-      c1 += c;
-      cd += c * d;
-      ss += s * s;
-      s1 += s;
-      sd += s * d;
-      d1 += d;
-      dd += d * d;
-      yc += y[i] * c;
-      ys += y[i] * s;
-      y1 += y[i];
-      yd += y[i] * d;
-    });
-    // Solved for the amplitudes, the offset and the frequency's change.
-    std::array<double, 4> b{yc, ys, y1, yd};
-    if (!Solve<4>({{{cc, cs, c1, cd},
-                    {cs, ss, s1, sd},
-                    {c1, s1, static_cast<double>(n), d1},
-                    {cd, sd, d1, dd}}},
-                  b)) {
-      return std::nullopt;
-    }
-    fit->cosine = b[0];
-    fit->sine = b[1];
-    fit->offset = b[2];
-    fit->cycles += b[3];
-    if (std::fabs(fit->cycles - startCycles) * n > 1.5) return std::nullopt;
-    // Settled: the step left in the amplitudes is far below a code.
-    if (std::fabs(b[3]) * n < 1e-9) return fit;  // bins
-  }
-  // The amplitudes at the last frequency.
-  return FitSineAt(y, n, fit->cycles);
-}
-
 int LinesFit::Parameters() const {
   int p = 1;
   for (const FittedLine& l : lines) p += l.columns;
@@ -205,15 +152,76 @@ void ForEachBlock(std::size_t m, F&& f) {
   }
 }
 
+// x less its nearest whole turn, and the sign that turn gives a sum over the
+// centred times: (−1)^(turns × (n − 1)), t being a half integer for even n.
+struct Reduced {
+  double d = 0.0;
+  double sign = 1.0;
+};
+
+Reduced Reduce(int n, double x) {
+  const double turns = std::round(x / (2.0 * std::numbers::pi));
+  const bool odd = (static_cast<long long>(std::fabs(turns)) * (n - 1)) % 2 != 0;
+  return {x - 2.0 * std::numbers::pi * turns, odd ? -1.0 : 1.0};
+}
+
+// Σ t² and Σ t⁴ over the centred times.
+double TimesSquared(int n) { return n * (static_cast<double>(n) * n - 1.0) / 12.0; }
+double TimesFourth(int n) {
+  const double nn = static_cast<double>(n) * n;
+  return n * (nn - 1.0) * (3.0 * nn - 7.0) / 240.0;
+}
+
 // Σ cos(x t) over the record's centred times: sin(n x / 2) / sin(x / 2),
 // taken from x's distance to the nearest whole turn so it stays exact there.
 double Dirichlet(int n, double x) {
-  const double turns = std::round(x / (2.0 * std::numbers::pi));
-  const double d = x - 2.0 * std::numbers::pi * turns;
-  const bool odd = (static_cast<long long>(std::fabs(turns)) * (n - 1)) % 2 != 0;
-  const double sign = odd ? -1.0 : 1.0;
-  if (std::fabs(d) < 1e-12) return sign * n;
-  return sign * std::sin(n * d / 2.0) / std::sin(d / 2.0);
+  const Reduced r = Reduce(n, x);
+  if (std::fabs(r.d) < 1e-12) return r.sign * n;
+  return r.sign * std::sin(n * r.d / 2.0) / std::sin(r.d / 2.0);
+}
+
+// Σ t sin(x t) and Σ t² cos(x t): −D' and −D'' of the sum above. Within a
+// hundredth of a radian of a whole turn (n d / 2) their series, where the
+// closed forms would lose digits.
+double TimedSine(int n, double x) {
+  const Reduced r = Reduce(n, x);
+  const double d = r.d, u = n * d / 2.0;
+  if (std::fabs(u) < 1e-2) return r.sign * (d * TimesSquared(n) - d * d * d * TimesFourth(n) / 6.0);
+  const double h = std::sin(d / 2.0);
+  return -r.sign * (0.5 * n * std::cos(u) * h - 0.5 * std::sin(u) * std::cos(d / 2.0)) / (h * h);
+}
+
+double SquaredTimedCosine(int n, double x) {
+  const Reduced r = Reduce(n, x);
+  const double d = r.d, u = n * d / 2.0;
+  if (std::fabs(u) < 1e-2) return r.sign * (TimesSquared(n) - d * d * TimesFourth(n) / 2.0);
+  const double h = std::sin(d / 2.0), g = std::cos(d / 2.0);
+  const double top = 0.5 * n * std::cos(u) * h - 0.5 * std::sin(u) * g;
+  return r.sign *
+         ((static_cast<double>(n) * n - 1.0) / 4.0 * std::sin(u) / h + top * g / (h * h * h));
+}
+
+// The sums of lines A cos(b t) + B sin(b t) with cos(a t), sin(a t), 1,
+// t cos(a t) and t sin(a t). Products odd in t sum to zero.
+struct LessSums {
+  double cosine = 0.0, sine = 0.0, sum = 0.0, timedCosine = 0.0, timedSine = 0.0;
+};
+
+LessSums SumsOfLines(int n, double cycles, const std::vector<FittedLine>& lines) {
+  const double turn = 2.0 * std::numbers::pi;
+  const double a = turn * cycles;
+  LessSums s;
+  for (const FittedLine& l : lines) {
+    const double b = turn * l.cycles;
+    const double dMinus = Dirichlet(n, a - b), dPlus = Dirichlet(n, a + b);
+    const double tMinus = TimedSine(n, a - b), tPlus = TimedSine(n, a + b);
+    s.cosine += 0.5 * l.cosine * (dMinus + dPlus);
+    s.sine += 0.5 * l.sine * (dMinus - dPlus);
+    s.sum += l.cosine * Dirichlet(n, b);
+    s.timedCosine += 0.5 * l.sine * (tPlus - tMinus);  // t sin(b t) cos(a t)
+    s.timedSine += 0.5 * l.cosine * (tPlus + tMinus);  // t cos(b t) sin(a t)
+  }
+  return s;
 }
 
 // Solves a x = b (m × m, symmetric, positive semi-definite) by elimination,
@@ -382,6 +390,67 @@ void SubtractLines(double* y, int n, const LinesFit& fit) {
   ForEachBlock(cycles.size(), [&](auto width, std::size_t first) {
     SubtractBlock<decltype(width)::value>(y, n, fit, cycles, first);
   });
+}
+
+std::optional<SineFit> FitSineAt(const double* y, int n, double cycles) {
+  if (y == nullptr || n < 3) return std::nullopt;
+  const std::vector<double> at{cycles};
+  const LinesFit fit = SolveLines(n, at, Project(y, n, at));
+  return SineFit{cycles, fit.lines.front().cosine, fit.lines.front().sine, fit.offset};
+}
+
+std::optional<SineFit> FitSine(const double* y, int n, double startCycles) {
+  std::optional<SineFit> fit = FitSineAt(y, n, startCycles);
+  if (!fit || n < 5) return std::nullopt;
+  for (int it = 0; it < kIterations; ++it) {
+    const double from = fit->cycles;
+    fit = SineStep(y, n, *fit, {});
+    if (!fit || std::fabs(fit->cycles - startCycles) * n > 1.5) return std::nullopt;
+    // Settled: the step left in the amplitudes is far below a code.
+    if (std::fabs(fit->cycles - from) * n < 1e-9) return fit;  // bins
+  }
+  // The amplitudes at the last frequency.
+  return FitSineAt(y, n, fit->cycles);
+}
+
+std::optional<SineFit> SineStep(const double* y, int n, const SineFit& from,
+                                const std::vector<FittedLine>& less) {
+  if (y == nullptr || n < 5) return std::nullopt;
+  // Linearised in the frequency: the 4th column d = t (sa cos − ca sin) is
+  // d/dcycles of the sine. The columns' own sums have closed forms (sums odd
+  // in t vanish); only y's are swept.
+  const double w2pi = 2.0 * std::numbers::pi;
+  const double ca = from.cosine * w2pi, sa = from.sine * w2pi;
+  const double a = w2pi * from.cycles;
+  const double dn = static_cast<double>(n), d2 = Dirichlet(n, 2.0 * a);
+  const double t1 = TimedSine(n, a), t2 = TimedSine(n, 2.0 * a);
+  const double u2 = SquaredTimedCosine(n, 2.0 * a), s2 = TimesSquared(n);
+  const double cc = 0.5 * (dn + d2), ss = 0.5 * (dn - d2), c1 = Dirichlet(n, a);
+  const double cd = -0.5 * ca * t2, sd = 0.5 * sa * t2, d1 = -ca * t1;
+  const double dd = 0.5 * (sa * sa * (s2 + u2) + ca * ca * (s2 - u2));
+  double yc = 0, ys = 0, y1 = 0, ytc = 0, yts = 0;
+  ForEachPhase(n, from.cycles, [&](int i, double t, double c, double s) {
+    yc += y[i] * c;
+    ys += y[i] * s;
+    y1 += y[i];
+    ytc += y[i] * t * c;
+    yts += y[i] * t * s;
+  });
+  double yd = sa * ytc - ca * yts;
+  if (!less.empty()) {
+    const LessSums l = SumsOfLines(n, from.cycles, less);
+    yc -= l.cosine;
+    ys -= l.sine;
+    y1 -= l.sum;
+    yd -= sa * l.timedCosine - ca * l.timedSine;
+  }
+  // Solved for the amplitudes, the offset and the frequency's change.
+  std::array<double, 4> b{yc, ys, y1, yd};
+  if (!Solve<4>({{{cc, 0.0, c1, cd}, {0.0, ss, 0.0, sd}, {c1, 0.0, dn, d1}, {cd, sd, d1, dd}}},
+                b)) {
+    return std::nullopt;
+  }
+  return SineFit{from.cycles + b[3], b[0], b[1], b[2]};
 }
 
 }  // namespace velqoris::analysis

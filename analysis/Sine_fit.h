@@ -19,10 +19,6 @@ struct SineFit {
   double offset = 0.0;
 };
 
-// Absent when the fit does not settle within a bin and a half of the start.
-std::optional<SineFit> FitSine(const double* y, int n, double startCycles);
-std::optional<SineFit> FitSineAt(const double* y, int n, double cycles);
-
 // One sine of a joint fit.
 struct FittedLine {
   double cycles = 0.0;  // 0 … ½ cycles per sample
@@ -42,6 +38,16 @@ struct LinesFit {
   std::vector<FittedLine> lines;
   int Parameters() const;  // the offset and the columns that took part
 };
+
+// Absent when the fit does not settle within a bin and a half of the start.
+std::optional<SineFit> FitSine(const double* y, int n, double startCycles);
+std::optional<SineFit> FitSineAt(const double* y, int n, double cycles);
+// One Gauss-Newton step of the 4-parameter fit to y less `less` (an offset
+// there would only move the fit's own), from a fit whose amplitudes fit that
+// difference at its frequency. The difference is never formed: the lines'
+// sums with the fit's columns have closed forms, so a step sweeps y once.
+std::optional<SineFit> SineStep(const double* y, int n, const SineFit& from,
+                                const std::vector<FittedLine>& less);
 
 // y's sums with the cosine and the sine of each frequency, and y's own sum.
 struct Projections {
