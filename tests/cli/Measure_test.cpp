@@ -280,7 +280,9 @@ TEST(CliMeasureTest, TwoBoardsAreMeasuredSideBySideAndSavedOnePerBoard) {
     EXPECT_EQ(lines[at + 1], "VELQORIS / 1.00");
     EXPECT_TRUE(Has(r.err, "ボード " + serial + ": 計測終了しました")) << r.err;
     const std::string path = dir.Path("two_" + serial + ".DTA");
-    EXPECT_TRUE(Has(r.err, "データファイルを保存しました: " + path)) << r.err;
+    // The path as the system writes it.
+    const std::string shown = Utf8FromPath(PathFromUtf8(path).make_preferred());
+    EXPECT_TRUE(Has(r.err, "データファイルを保存しました: " + shown)) << r.err;
     RunData data;
     ASSERT_TRUE(Load(path, data).ok);
     EXPECT_EQ(data.Ch0.Count, 1000);
