@@ -158,17 +158,7 @@ int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, b
     const RunResult& result = b.session->run.Result();
     if (count > 1) err << "ボード " << b.serial << ": ";
     worst(ReportRunEnd(result, err));
-    if (b.csv != nullptr) {
-      if (b.csv->Failed()) {
-        // ReportRunEnd has said it when the file ended the run.
-        if (result.end != RunEnd::kSinkFailed) err << b.csv->Failure() << '\n';
-        err << "(ファイルにある " << b.csv->RowsInFile() << " 件は欠けのない行です)\n";
-        worst(kExitOutput);
-      } else {
-        err << "CSV ファイルに " << b.csv->RowsInFile() << " 件書き込みました: " << b.csvPath
-            << '\n';
-      }
-    }
+    if (b.csv != nullptr && !ReportCsvLog(*b.csv, result.end, b.csvPath, err)) worst(kExitOutput);
     if (const auto* v = dynamic_cast<const VirtualBoard*>(b.session->device.get());
         v != nullptr && v->SkippedConversions() > 0) {
       err << "仮想ボード " << b.serial << ": 読み取りが間に合わず失われた変換 "

@@ -67,6 +67,17 @@ void PrintStats(const RunningStats& ch0, const RunningStats& ch1, const MeasureS
   }
 }
 
+bool ReportCsvLog(const CsvSink& csv, RunEnd end, const std::string& path, std::ostream& err) {
+  if (!csv.Failed()) {
+    err << "CSV ファイルに " << csv.RowsInFile() << " 件書き込みました: " << path << '\n';
+    return true;
+  }
+  // ReportRunEnd has said it when the file ended the run.
+  if (end != RunEnd::kSinkFailed) err << csv.Failure() << '\n';
+  err << "(ファイルにある " << csv.RowsInFile() << " 件は欠けのない行です)\n";
+  return false;
+}
+
 void PrintGaps(const Acquisition& log, std::ostream& out) {
   if (log.Gaps().empty()) return;
   double longest = 0;
@@ -123,14 +134,7 @@ int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool er
   const RunResult& result = run.Result();
   // The whole rows read so far are in the file whatever ended the log.
   int code = ReportRunEnd(result, err);
-  if (csv.Failed()) {
-    // ReportRunEnd has said it when the file ended the run.
-    if (result.end != RunEnd::kSinkFailed) err << csv.Failure() << '\n';
-    err << "(ファイルにある " << csv.RowsInFile() << " 件は欠けのない行です)\n";
-    code = kExitOutput;
-  } else {
-    err << "CSV ファイルに " << csv.RowsInFile() << " 件書き込みました: " << options.csv << '\n';
-  }
+  if (!ReportCsvLog(csv, result.end, options.csv, err)) code = kExitOutput;
   // The statistics of the rows in the file.
   PrintStats(csv.Stats(0), csv.Stats(1), s, options.volt, out);
   PrintGaps(run, out);

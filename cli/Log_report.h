@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 #include "cli/Cli_options.h"
 #include "session/Acquisition.h"
+#include "session/Csv_sink.h"
 #include "session/Stats_sink.h"
 
 namespace velqoris::cli {
@@ -16,6 +18,9 @@ std::int64_t LogTotal(const Options& options);
 void PrintStats(const RunningStats& ch0, const RunningStats& ch1, const MeasureSettings& s,
                 bool volt, std::ostream& out);
 void PrintGaps(const Acquisition& log, std::ostream& out);
+// What the log's CSV holds, on err: the rows written, or why it stopped and
+// how many whole rows it keeps. False when the file failed.
+bool ReportCsvLog(const CsvSink& csv, RunEnd end, const std::string& path, std::ostream& err);
 
 // Several boards, each on a thread of its own, and the HDF5 and line-protocol outputs.
 int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
