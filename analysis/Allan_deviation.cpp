@@ -98,6 +98,19 @@ inline Block4 LoadBlock(const std::int32_t* x0, const std::int32_t* x1, const st
   return b;
 }
 
+// A window's steps (the code entering less the code leaving) at four
+// positions, and their running sum within the block (in `e` and `running`).
+inline Block4 LoadSteps(const std::int32_t* leaving, const std::int32_t* entering) {
+  const __m128i out = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leaving));
+  const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entering));
+  Block4 b;
+  b.step = _mm_setzero_si128();
+  b.e = _mm_sub_epi32(in, out);
+  b.running = _mm_add_epi32(b.e, _mm_slli_si128(b.e, 4));
+  b.running = _mm_add_epi32(b.running, _mm_slli_si128(b.running, 8));
+  return b;
+}
+
 // The squares of d at a block's four positions (each term takes d before its own e).
 inline void AddSquares(__m128d dv, __m128i before, __m128d& lo, __m128d& hi) {
   const __m128d a = _mm_add_pd(dv, _mm_cvtepi32_pd(before));
@@ -210,34 +223,58 @@ double WholeRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32
 }
 
 // Σ (B/cb − A/ca)² over a run where all three ends lie in stretches and
-// the windows' counts do not change.
+// the windows' counts do not change. a and b in double (exact below 2^53).
+// With AVX2, four positions a step: the steps' running sums in 32-bit lanes,
+// so every term is the one a position-by-position walk makes; only the
+// order in which the squares are added differs.
+#if defined(VELQORIS_ALLAN_AVX2)
+__attribute__((target("avx2"))) std::int64_t PartialRunAvx2(
+    const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2, std::int64_t len,
+    double& da, double& db, double ra, double rb, double& total) {
+  __m256d sums = _mm256_setzero_pd();
+  const __m256d vra = _mm256_set1_pd(ra);
+  const __m256d vrb = _mm256_set1_pd(rb);
+  __m256d va = _mm256_set1_pd(da);
+  __m256d vb = _mm256_set1_pd(db);
+  std::int64_t i = 0;
+  for (; i + 4 <= len; i += 4) {
+    const Block4 a = LoadSteps(x0 + i, x1 + i);
+    const Block4 b = LoadSteps(x1 + i, x2 + i);
+    const __m256d ai = _mm256_add_pd(va, _mm256_cvtepi32_pd(_mm_sub_epi32(a.running, a.e)));
+    const __m256d bi = _mm256_add_pd(vb, _mm256_cvtepi32_pd(_mm_sub_epi32(b.running, b.e)));
+    const __m256d d = _mm256_sub_pd(_mm256_mul_pd(bi, vrb), _mm256_mul_pd(ai, vra));
+    sums = _mm256_add_pd(sums, _mm256_mul_pd(d, d));
+    va = _mm256_add_pd(va, _mm256_cvtepi32_pd(_mm_shuffle_epi32(a.running, 0xFF)));
+    vb = _mm256_add_pd(vb, _mm256_cvtepi32_pd(_mm_shuffle_epi32(b.running, 0xFF)));
+  }
+  double lanes[4];
+  _mm256_storeu_pd(lanes, sums);
+  total += (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+  da = _mm256_cvtsd_f64(va);
+  db = _mm256_cvtsd_f64(vb);
+  return i;
+}
+#endif
+
 double PartialRun(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2,
                   std::int64_t len, std::int64_t& a, std::int64_t& b, double ra, double rb) {
-  // a and b in double (exact below 2^53), two sums kept in registers.
   auto da = static_cast<double>(a);
   auto db = static_cast<double>(b);
-  double even = 0.0;
-  double odd = 0.0;
+  double total = 0.0;
   std::int64_t i = 0;
-  for (; i + 2 <= len; i += 2) {
-    const double d0 = db * rb - da * ra;
-    even += d0 * d0;
-    da += x1[i] - x0[i];
-    db += x2[i] - x1[i];
-    const double d1 = db * rb - da * ra;
-    odd += d1 * d1;
-    da += x1[i + 1] - x0[i + 1];
-    db += x2[i + 1] - x1[i + 1];
-  }
+#if defined(VELQORIS_ALLAN_AVX2)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) i = PartialRunAvx2(x0, x1, x2, len, da, db, ra, rb, total);
+#endif
   for (; i < len; ++i) {
     const double d = db * rb - da * ra;
-    even += d * d;
+    total += d * d;
     da += x1[i] - x0[i];
     db += x2[i] - x1[i];
   }
   a = static_cast<std::int64_t>(da);
   b = static_cast<std::int64_t>(db);
-  return even + odd;
+  return total;
 }
 
 // Every term of the overlapping estimator at m: windows [p, p + m) and
@@ -386,43 +423,92 @@ class NoiseType {
 
 constexpr std::int64_t kIdentifyMost = std::int64_t{1} << 20;
 
-// The non-overlapping averages of every octave m = 2^k in one pass: each
-// level's pair of blocks makes one block of the next (sums and counts go up).
-class Pyramid {
+// The sums (less mid-scale) and counts of consecutive blocks of `size`
+// positions from position 0, one block at a time.
+class Blocks {
  public:
-  explicit Pyramid(int levels) : levels_(static_cast<std::size_t>(levels)) {}
-  void Push(std::int64_t sum, std::int64_t count) {
-    for (std::size_t level = 0; level < levels_.size(); ++level) {
-      Level& l = levels_[level];
-      const std::int64_t m = std::int64_t{1} << level;
-      // A million averages pin the type down; more would only cost time.
-      if (l.type.Count() < kIdentifyMost && count > 0 && count >= m - m / 100) {
-        l.type.Add(static_cast<double>(sum) / static_cast<double>(count));
-      } else if (l.type.Count() < kIdentifyMost) {
-        l.type.Break();
-      }
-      if (!l.half) {
-        l.half = true;
-        l.sum = sum;
-        l.count = count;
-        return;
-      }
-      l.half = false;
-      sum += l.sum;
-      count += l.count;
+  Blocks(const std::int32_t* codes, const SampleGrid& grid, std::int64_t size)
+      : s_(grid.Stretches()), codes_(codes), size_(size), positions_(grid.Positions()) {}
+  bool Next(std::int64_t& sum, std::int64_t& count) {
+    if (q_ + size_ > positions_) return false;
+    const std::int64_t end = q_ + size_;
+    sum = 0;
+    count = 0;
+    for (; k_ < s_.size() && s_[k_].gridStart < end; ++k_) {
+      const Stretch& s = s_[k_];
+      const std::int64_t lo = std::max(q_, s.gridStart);
+      const std::int64_t hi = std::min(end, s.gridStart + s.length);
+      const std::int32_t* v = codes_ + s.sampleStart + (lo - s.gridStart);
+      std::int64_t part = 0;
+      for (std::int64_t i = 0; i < hi - lo; ++i) part += v[i];
+      sum += part - (hi - lo) * std::int64_t{kMidScaleCode};
+      count += hi - lo;
+      if (s.gridStart + s.length > end) break;  // the stretch goes on into the next block
     }
+    q_ = end;
+    return true;
   }
-  const NoiseType& At(std::size_t level) const { return levels_[level].type; }
 
  private:
-  struct Level {
-    NoiseType type;
-    bool half = false;
-    std::int64_t sum = 0;
-    std::int64_t count = 0;
-  };
-  std::vector<Level> levels_;
+  const std::vector<Stretch>& s_;
+  const std::int32_t* codes_;
+  std::int64_t size_;
+  std::int64_t positions_;
+  std::size_t k_ = 0;
+  std::int64_t q_ = 0;
 };
+
+// One average of m positions for the noise type at m; one missing more than
+// 1 % of its positions breaks the series. A million averages pin the type
+// down; more would only cost time.
+void Identify(NoiseType& type, std::int64_t m, std::int64_t sum, std::int64_t count) {
+  if (type.Count() >= kIdentifyMost) return;
+  if (count > 0 && count >= m - m / 100) {
+    type.Add(static_cast<double>(sum) / static_cast<double>(count));
+  } else {
+    type.Break();
+  }
+}
+
+// The noise type at every octave m = 2^k from the non-overlapping averages.
+// Below the level where a million averages span the record, the first
+// averages are summed straight from the codes; from it on, each level's
+// blocks are the level below's pairs.
+std::vector<NoiseType> IdentifyNoise(const std::int32_t* codes, const SampleGrid& grid,
+                                     int levels) {
+  std::vector<NoiseType> types(static_cast<std::size_t>(levels));
+  int whole = 0;
+  while ((grid.Positions() >> whole) > kIdentifyMost) ++whole;
+  std::int64_t sum = 0;
+  std::int64_t count = 0;
+  for (int level = 0; level < std::min(whole, levels); ++level) {
+    const std::int64_t m = std::int64_t{1} << level;
+    NoiseType& type = types[static_cast<std::size_t>(level)];
+    Blocks blocks(codes, grid, m);
+    while (type.Count() < kIdentifyMost && blocks.Next(sum, count)) Identify(type, m, sum, count);
+  }
+  if (whole >= levels) return types;
+  std::vector<std::int64_t> sums;
+  std::vector<std::int64_t> counts;
+  Blocks blocks(codes, grid, std::int64_t{1} << whole);
+  while (blocks.Next(sum, count)) {
+    sums.push_back(sum);
+    counts.push_back(count);
+  }
+  for (int level = whole; level < levels; ++level) {
+    const std::int64_t m = std::int64_t{1} << level;
+    NoiseType& type = types[static_cast<std::size_t>(level)];
+    for (std::size_t j = 0; j < sums.size(); ++j) Identify(type, m, sums[j], counts[j]);
+    const std::size_t pairs = sums.size() / 2;
+    for (std::size_t j = 0; j < pairs; ++j) {
+      sums[j] = sums[2 * j] + sums[2 * j + 1];
+      counts[j] = counts[2 * j] + counts[2 * j + 1];
+    }
+    sums.resize(pairs);
+    counts.resize(pairs);
+  }
+  return types;
+}
 
 // The lag-1 method needs about 30 averages; with fewer, the type found at
 // the τ below is kept.
@@ -463,20 +549,14 @@ AllanDeviation ComputeAllanDeviation(const std::int32_t* codes, const SampleGrid
   if (codes == nullptr || positions < 4 || !(rateSps > 0.0)) return result;
   int levels = 0;
   while ((std::int64_t{1} << levels) <= positions / 4) ++levels;
-  Pyramid pyramid(levels);
-  std::int64_t q = 0;
-  for (const Stretch& s : grid.Stretches()) {
-    for (; q < s.gridStart; ++q) pyramid.Push(0, 0);
-    const std::int32_t* v = codes + s.sampleStart;
-    for (std::int64_t i = 0; i < s.length; ++i) pyramid.Push(v[i] - kMidScaleCode, 1);
-    q = s.gridStart + s.length;
-  }
+  const std::vector<NoiseType> types = IdentifyNoise(codes, grid, levels);
   int alpha = 0;
   for (int level = 0; level < levels; ++level) {
     const std::int64_t m = std::int64_t{1} << level;
     const Squares sq = SquaredDifferences(codes, grid, m);
-    if (pyramid.At(static_cast<std::size_t>(level)).Count() >= kIdentifyAverages) {
-      alpha = pyramid.At(static_cast<std::size_t>(level)).Alpha().value_or(alpha);
+    const NoiseType& type = types[static_cast<std::size_t>(level)];
+    if (type.Count() >= kIdentifyAverages) {
+      alpha = type.Alpha().value_or(alpha);
     }
     if (sq.terms < kMinAllanTerms) continue;
     AllanPoint p;

@@ -10,6 +10,7 @@
 #include "datafile/Regular_file.h"
 #include "datafile/Utf8_path.h"
 #include "h5log/H5_handle.h"
+#include "records/Large_pages.h"
 #include "h5log/H5_log_writer.h"
 
 namespace velqoris::h5log {
@@ -81,6 +82,8 @@ std::optional<std::int64_t> Length(hid_t dataset) {
 // The first `rows` rows of a one-dimensional dataset into `out`.
 template <typename T>
 bool ReadRows(hid_t dataset, hid_t memType, std::int64_t rows, std::vector<T>& out) {
+  out.reserve(static_cast<std::size_t>(rows));
+  AdviseLargePages(out.data(), out.capacity() * sizeof(T));
   out.resize(static_cast<std::size_t>(rows));
   if (rows == 0) return true;
   H5Handle fileSpace(H5Dget_space(dataset), H5Sclose);

@@ -17,6 +17,7 @@
 #include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
 #include "records/Measure_settings.h"
+#include "records/Large_pages.h"
 #include "session/Log_header.h"
 #include "units/Microvolts.h"
 #ifdef VELQORIS_HAVE_HDF5
@@ -304,7 +305,9 @@ bool LogCsvParser::Accept(const RowValues& v, std::size_t bytes) {
       if (columns_.code[ch] < 0) continue;
       // Reserved once from the first row's length: no doubling peak on a long log.
       if (sizeHint_ > 0) {
-        result_.record.codes[ch].reserve(static_cast<std::size_t>(sizeHint_ / bytes + 16));
+        auto& codes = result_.record.codes[ch];
+        codes.reserve(static_cast<std::size_t>(sizeHint_ / bytes + 16));
+        AdviseLargePages(codes.data(), codes.capacity() * sizeof(std::int32_t));
       }
     }
     firstTime_ = t;
