@@ -1,5 +1,7 @@
 #include "analysis/Fft.h"
 
+#include "analysis/Split_fft.h"
+
 #include <kissfft/kissfft.hh>
 
 #include <algorithm>
@@ -122,16 +124,27 @@ void Fft::Forward(const Cpx* in, Cpx* out) const {
 }
 
 struct RealFft::Plan {
-  explicit Plan(int half) : half(static_cast<std::size_t>(half), false) {}
-  kissfft<double> half;
+  explicit Plan(int n) {
+    if (SplitFft::Usable(n / 2)) {
+      split.emplace(n);
+    } else {
+      kiss.emplace(static_cast<std::size_t>(n / 2), false);
+    }
+  }
+  std::optional<kissfft<double>> kiss;
+  std::optional<SplitRealFft> split;
 };
 
-RealFft::RealFft(int n) : n_(std::max(2, n - n % 2)), plan_(std::make_unique<Plan>(n_ / 2)) {}
+RealFft::RealFft(int n) : n_(std::max(2, n - n % 2)), plan_(std::make_unique<Plan>(n_)) {}
 
 RealFft::~RealFft() = default;
 
 void RealFft::Forward(const double* in, Cpx* out) const {
-  plan_->half.transform_real(in, out);
+  if (plan_->split) {
+    plan_->split->Forward(in, out);
+    return;
+  }
+  plan_->kiss->transform_real(in, out);
   // Bin 0 comes back holding both real ends: the sum and the alternating sum.
   const std::size_t half = static_cast<std::size_t>(n_ / 2);
   out[half] = Cpx(out[0].imag(), 0.0);
