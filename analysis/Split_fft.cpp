@@ -69,9 +69,9 @@ VELQORIS_AVX2 void FirstPass(int n, const double* xr, const double* xi, double* 
                              const double* w) {
   const int q = n / 4;
   for (int p = 0; p < q; p += 4) {
-    const Butterfly b = Radix4(Load(xr + p, xi + p), Load(xr + p + q, xi + p + q),
-                               Load(xr + p + 2 * q, xi + p + 2 * q),
-                               Load(xr + p + 3 * q, xi + p + 3 * q));
+    const Butterfly b =
+        Radix4(Load(xr + p, xi + p), Load(xr + p + q, xi + p + q),
+               Load(xr + p + 2 * q, xi + p + 2 * q), Load(xr + p + 3 * q, xi + p + 3 * q));
     const Complex4 y1 = Times(b.t1, _mm256_loadu_pd(w + p), _mm256_loadu_pd(w + q + p));
     const Complex4 y2 = Times(b.t2, _mm256_loadu_pd(w + 2 * q + p), _mm256_loadu_pd(w + 3 * q + p));
     const Complex4 y3 = Times(b.t3, _mm256_loadu_pd(w + 4 * q + p), _mm256_loadu_pd(w + 5 * q + p));
@@ -200,8 +200,8 @@ SplitFft::SplitFft(int n) : n_(n), scratch_(4 * static_cast<std::size_t>(n)) {
     for (int k = 1; k <= 3; ++k) {
       for (int p = 0; p < q; ++p) {
         // k·p mod len keeps the angle below 2π, where it is most exact.
-        const double angle = 2.0 * std::numbers::pi *
-                             static_cast<double>((std::int64_t{k} * p) % len) / len;
+        const double angle =
+            2.0 * std::numbers::pi * static_cast<double>((std::int64_t{k} * p) % len) / len;
         pass.twiddles[static_cast<std::size_t>((2 * k - 2) * q + p)] = std::cos(angle);
         pass.twiddles[static_cast<std::size_t>((2 * k - 1) * q + p)] = -std::sin(angle);
       }
@@ -211,8 +211,7 @@ SplitFft::SplitFft(int n) : n_(n), scratch_(4 * static_cast<std::size_t>(n)) {
   }
 }
 
-void SplitFft::Forward(const double* inRe, const double* inIm, double* outRe,
-                       double* outIm) const {
+void SplitFft::Forward(const double* inRe, const double* inIm, double* outRe, double* outIm) const {
 #if defined(VELQORIS_SPLIT_FFT)
   const std::size_t n = static_cast<std::size_t>(n_);
   double* buffers[2][2] = {{scratch_.data(), scratch_.data() + n},

@@ -50,7 +50,7 @@ class SplitRealFft {
 
  private:
   SplitFft half_;
-  std::vector<double> turns_;        // e^(−2πik/n) for k < n/2: re, then im
+  std::vector<double> turns_;         // e^(−2πik/n) for k < n/2: re, then im
   mutable std::vector<double> work_;  // z's real and imaginary parts, then Z's
 };
 

@@ -121,7 +121,8 @@ WelchSpectrum ComputeWelchSpectrum(const std::int32_t* codes, const SampleGrid& 
     const SegmentLine line = FitSegmentLine(v, length);
     for (int i = 0; i < length; ++i) {
       const double t = static_cast<double>(i) - mid;
-      window[i] = (CodeOffset(v[i]) - line.mean - line.slope * t) * hann[static_cast<std::size_t>(i)];
+      window[i] =
+          (CodeOffset(v[i]) - line.mean - line.slope * t) * hann[static_cast<std::size_t>(i)];
     }
     fft.Forward(in.data(), out.data());
     sum[0] += std::norm(out[0]) * scale;

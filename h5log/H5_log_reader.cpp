@@ -10,8 +10,8 @@
 #include "datafile/Regular_file.h"
 #include "datafile/Utf8_path.h"
 #include "h5log/H5_handle.h"
-#include "records/Large_pages.h"
 #include "h5log/H5_log_writer.h"
+#include "records/Large_pages.h"
 
 namespace velqoris::h5log {
 

@@ -16,8 +16,8 @@
 #include "datafile/Regular_file.h"
 #include "datafile/Utf8_path.h"
 #include "message/Message_text.h"
-#include "records/Measure_settings.h"
 #include "records/Large_pages.h"
+#include "records/Measure_settings.h"
 #include "session/Log_header.h"
 #include "units/Microvolts.h"
 #ifdef VELQORIS_HAVE_HDF5

@@ -128,7 +128,8 @@ TEST_P(AllanReference, EveryAveragingTimeAgreesWithTheDefinition) {
 INSTANTIATE_TEST_SUITE_P(
     Layouts, AllanReference,
     ::testing::Values(Layout{"none", 20011, {}},
-                      Layout{"gaps", 20011, {{1000, 13, false}, {9001, 1, false}, {15000, 25, false}}},
+                      Layout{
+                          "gaps", 20011, {{1000, 13, false}, {9001, 1, false}, {15000, 25, false}}},
                       Layout{"left_out", 20011, {{0, 1, true}, {17, 2, true}, {20010, 1, true}}},
                       Layout{"both", 20011, {{5, 3, true}, {7000, 19, false}, {12001, 20, true}}}),
     [](const auto& info) { return std::string(info.param.name); });

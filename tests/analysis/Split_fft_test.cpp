@@ -88,7 +88,8 @@ TEST(SplitRealFft, TheSpectrumsLengthGivesTheTheoreticalTone) {
   std::vector<double> x(static_cast<std::size_t>(n));
   for (int j = 0; j < n; ++j) {
     x[static_cast<std::size_t>(j)] =
-        amplitude * std::cos(2.0 * std::numbers::pi * static_cast<double>((std::int64_t{k0} * j) % n) / n);
+        amplitude *
+        std::cos(2.0 * std::numbers::pi * static_cast<double>((std::int64_t{k0} * j) % n) / n);
   }
   fft.Forward(x.data(), out.data());
   for (std::size_t k = 0; k < out.size(); ++k) {
@@ -101,9 +102,9 @@ TEST(SplitRealFft, TheSpectrumsLengthGivesTheTheoreticalTone) {
   fft.Forward(x.data(), out.data());
   const std::vector<double> zeros(x.size(), 0.0);
   const Direct direct(x.size());
-  for (std::size_t k : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{4097},
-                        std::size_t{32768}, std::size_t{65533}, std::size_t{65535},
-                        std::size_t{65536}}) {
+  for (std::size_t k :
+       {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{4097}, std::size_t{32768},
+        std::size_t{65533}, std::size_t{65535}, std::size_t{65536}}) {
     const Wide want = direct.Bin(x, zeros, k);
     EXPECT_LT(std::abs(Wide(out[k]) - want), Bound(x.size())) << "bin " << k;
   }
