@@ -51,21 +51,40 @@ class Cursor {
   std::size_t k_ = 0;
 };
 
-// The sum of the codes (less mid-scale) on positions [from, to) and how many there are.
-std::pair<std::int64_t, std::int64_t> RangeSum(const SampleGrid& grid, const std::int32_t* codes,
-                                               std::int64_t from, std::int64_t to) {
-  std::int64_t sum = 0;
-  std::int64_t count = 0;
-  for (const Stretch& s : grid.Stretches()) {
-    const std::int64_t lo = std::max(from, s.gridStart);
-    const std::int64_t hi = std::min(to, s.gridStart + s.length);
-    for (std::int64_t q = lo; q < hi; ++q) {
-      sum += codes[s.sampleStart + q - s.gridStart] - kMidScaleCode;
-      ++count;
+// The sums (less mid-scale) and counts of consecutive blocks of `size`
+// positions from position 0, one block at a time.
+class Blocks {
+ public:
+  Blocks(const std::int32_t* codes, const SampleGrid& grid, std::int64_t size)
+      : s_(grid.Stretches()), codes_(codes), size_(size), positions_(grid.Positions()) {}
+  bool Next(std::int64_t& sum, std::int64_t& count) {
+    if (q_ + size_ > positions_) return false;
+    const std::int64_t end = q_ + size_;
+    sum = 0;
+    count = 0;
+    for (; k_ < s_.size() && s_[k_].gridStart < end; ++k_) {
+      const Stretch& s = s_[k_];
+      const std::int64_t lo = std::max(q_, s.gridStart);
+      const std::int64_t hi = std::min(end, s.gridStart + s.length);
+      const std::int32_t* v = codes_ + s.sampleStart + (lo - s.gridStart);
+      std::int64_t part = 0;
+      for (std::int64_t i = 0; i < hi - lo; ++i) part += v[i];
+      sum += part - (hi - lo) * std::int64_t{kMidScaleCode};
+      count += hi - lo;
+      if (s.gridStart + s.length > end) break;  // the stretch goes on into the next block
     }
+    q_ = end;
+    return true;
   }
-  return {sum, count};
-}
+
+ private:
+  const std::vector<Stretch>& s_;
+  const std::int32_t* codes_;
+  std::int64_t size_;
+  std::int64_t positions_;
+  std::size_t k_ = 0;
+  std::int64_t q_ = 0;
+};
 
 struct Squares {
   double sum = 0.0;  // Σ (ȳ_{j+m} − ȳ_j)²
@@ -86,6 +105,12 @@ struct Block4 {
   __m128i running;  // Σ e within the block, inclusive
 };
 
+// Σ e within a block of four, inclusive.
+inline __m128i RunningSum(__m128i e) {
+  const __m128i pairs = _mm_add_epi32(e, _mm_slli_si128(e, 4));
+  return _mm_add_epi32(pairs, _mm_slli_si128(pairs, 8));
+}
+
 inline Block4 LoadBlock(const std::int32_t* x0, const std::int32_t* x1, const std::int32_t* x2) {
   const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x0));
   const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x1));
@@ -93,22 +118,21 @@ inline Block4 LoadBlock(const std::int32_t* x0, const std::int32_t* x1, const st
   Block4 b;
   b.step = _mm_sub_epi32(v1, v0);
   b.e = _mm_sub_epi32(_mm_sub_epi32(v2, v1), b.step);
-  b.running = _mm_add_epi32(b.e, _mm_slli_si128(b.e, 4));
-  b.running = _mm_add_epi32(b.running, _mm_slli_si128(b.running, 8));
+  b.running = RunningSum(b.e);
   return b;
 }
 
 // A window's steps (the code entering less the code leaving) at four
-// positions, and their running sum within the block (in `e` and `running`).
-inline Block4 LoadSteps(const std::int32_t* leaving, const std::int32_t* entering) {
-  const __m128i out = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leaving));
-  const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entering));
-  Block4 b;
-  b.step = _mm_setzero_si128();
-  b.e = _mm_sub_epi32(in, out);
-  b.running = _mm_add_epi32(b.e, _mm_slli_si128(b.e, 4));
-  b.running = _mm_add_epi32(b.running, _mm_slli_si128(b.running, 8));
-  return b;
+// positions, and their running sum within the block.
+struct Steps {
+  __m128i e;
+  __m128i running;
+};
+
+inline Steps LoadSteps(const std::int32_t* leaving, const std::int32_t* entering) {
+  const __m128i e = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entering)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(leaving)));
+  return {e, RunningSum(e)};
 }
 
 // The squares of d at a block's four positions (each term takes d before its own e).
@@ -238,8 +262,8 @@ __attribute__((target("avx2"))) std::int64_t PartialRunAvx2(
   __m256d vb = _mm256_set1_pd(db);
   std::int64_t i = 0;
   for (; i + 4 <= len; i += 4) {
-    const Block4 a = LoadSteps(x0 + i, x1 + i);
-    const Block4 b = LoadSteps(x1 + i, x2 + i);
+    const Steps a = LoadSteps(x0 + i, x1 + i);
+    const Steps b = LoadSteps(x1 + i, x2 + i);
     const __m256d ai = _mm256_add_pd(va, _mm256_cvtepi32_pd(_mm_sub_epi32(a.running, a.e)));
     const __m256d bi = _mm256_add_pd(vb, _mm256_cvtepi32_pd(_mm_sub_epi32(b.running, b.e)));
     const __m256d d = _mm256_sub_pd(_mm256_mul_pd(bi, vrb), _mm256_mul_pd(ai, vra));
@@ -283,11 +307,11 @@ double PartialRun(const std::int32_t* x0, const std::int32_t* x1, const std::int
 // windows sum integer differences and are divided by m² once at the end.
 Squares SquaredDifferences(const std::int32_t* codes, const SampleGrid& grid, std::int64_t m) {
   const std::int64_t last = grid.Positions() - 2 * m;  // the last term's first position
-  // Plain variables, not bindings: the term below captures them.
-  const auto first = RangeSum(grid, codes, 0, m);
-  const auto second = RangeSum(grid, codes, m, 2 * m);
-  std::int64_t a = first.first, ca = first.second;
-  std::int64_t b = second.first, cb = second.second;
+  // The first two windows: [0, m) and [m, 2m).
+  std::int64_t a = 0, ca = 0, b = 0, cb = 0;
+  Blocks windows(codes, grid, m);
+  windows.Next(a, ca);
+  windows.Next(b, cb);
   const std::int64_t need = m - m / 100;
   double whole = 0.0;
   double partial = 0.0;
@@ -422,41 +446,6 @@ class NoiseType {
 };
 
 constexpr std::int64_t kIdentifyMost = std::int64_t{1} << 20;
-
-// The sums (less mid-scale) and counts of consecutive blocks of `size`
-// positions from position 0, one block at a time.
-class Blocks {
- public:
-  Blocks(const std::int32_t* codes, const SampleGrid& grid, std::int64_t size)
-      : s_(grid.Stretches()), codes_(codes), size_(size), positions_(grid.Positions()) {}
-  bool Next(std::int64_t& sum, std::int64_t& count) {
-    if (q_ + size_ > positions_) return false;
-    const std::int64_t end = q_ + size_;
-    sum = 0;
-    count = 0;
-    for (; k_ < s_.size() && s_[k_].gridStart < end; ++k_) {
-      const Stretch& s = s_[k_];
-      const std::int64_t lo = std::max(q_, s.gridStart);
-      const std::int64_t hi = std::min(end, s.gridStart + s.length);
-      const std::int32_t* v = codes_ + s.sampleStart + (lo - s.gridStart);
-      std::int64_t part = 0;
-      for (std::int64_t i = 0; i < hi - lo; ++i) part += v[i];
-      sum += part - (hi - lo) * std::int64_t{kMidScaleCode};
-      count += hi - lo;
-      if (s.gridStart + s.length > end) break;  // the stretch goes on into the next block
-    }
-    q_ = end;
-    return true;
-  }
-
- private:
-  const std::vector<Stretch>& s_;
-  const std::int32_t* codes_;
-  std::int64_t size_;
-  std::int64_t positions_;
-  std::size_t k_ = 0;
-  std::int64_t q_ = 0;
-};
 
 // One average of m positions for the noise type at m; one missing more than
 // 1 % of its positions breaks the series. A million averages pin the type

@@ -50,11 +50,6 @@ struct BoardLog {
 
 int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   const std::int64_t total = LogTotal(options);
-  if (total > kMaxLogResults) {
-    err << "velqoris-cli: 測定時間が長すぎます (データ数 " << total << " は " << kMaxLogResults
-        << " までです)\n";
-    return kExitUsage;
-  }
 #ifndef VELQORIS_HAVE_HDF5
   if (!options.h5.empty()) {
     err << "velqoris-cli: この版は HDF5 に書き込めません\n";

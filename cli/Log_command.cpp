@@ -91,14 +91,14 @@ void PrintGaps(const Acquisition& log, std::ostream& out) {
 }
 
 int RunLog(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
-  if (!options.h5.empty() || !options.lp.empty() || BoardCount(options) > 1)
-    return RunBoardLogs(options, out, err, errIsTerminal);
   const std::int64_t total = LogTotal(options);
   if (total > kMaxLogResults) {
     err << "velqoris-cli: 測定時間が長すぎます (データ数 " << total << " は " << kMaxLogResults
         << " までです)\n";
     return kExitUsage;
   }
+  if (!options.h5.empty() || !options.lp.empty() || BoardCount(options) > 1)
+    return RunBoardLogs(options, out, err, errIsTerminal);
   std::string refusal = OutputRefusal(options.csv, options.force);
   // The whole log must fit: a full disk would end it part-way. A file it
   // overwrites is emptied first, so its room counts.

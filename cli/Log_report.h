@@ -22,7 +22,8 @@ void PrintGaps(const Acquisition& log, std::ostream& out);
 // how many whole rows it keeps. False when the file failed.
 bool ReportCsvLog(const CsvSink& csv, RunEnd end, const std::string& path, std::ostream& err);
 
-// Several boards, each on a thread of its own, and the HDF5 and line-protocol outputs.
+// Several boards, each on a thread of its own, and the HDF5 and line-protocol
+// outputs; RunLog has checked the log's length.
 int RunBoardLogs(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal);
 
 }  // namespace velqoris::cli
